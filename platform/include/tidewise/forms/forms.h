@@ -1,0 +1,166 @@
+#pragma once
+// The form toolkit: the controls of a user control, with the events a user
+// raises on them. Positions and sizes are in twips.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tidewise/com/unknown.h"
+
+namespace tw::forms {
+
+enum class Kind { Label, TextBox, ComboBox, CheckBox, OptionButton, Frame, Shape };
+std::string_view to_string(Kind kind);
+
+struct Color {
+  std::uint8_t red = 0, green = 0, blue = 0;
+  friend bool operator==(Color, Color) = default;
+};
+struct Font {
+  std::string name = "MS Sans Serif";
+  double points = 8.25;
+  bool bold = false;
+  friend bool operator==(const Font&, const Font&) = default;
+};
+
+inline constexpr Color kBlack{0, 0, 0};
+inline constexpr Color kWhite{255, 255, 255};
+inline constexpr Color kRed{255, 0, 0};
+inline constexpr Color kTeal{0, 128, 128};
+inline constexpr Color kButtonFace{212, 208, 200};
+
+// The few looks the pages name.
+enum class Look {
+  Plain,
+  Heading,       // white bold Arial 12 point
+  HeadingBand,   // the teal band behind the heading
+  RequiredMark,  // the red "*"
+};
+
+// A control as a page declares it at design time.
+struct ControlSpec {
+  std::string_view name;
+  Kind kind;
+  std::string_view caption;  // caption of labels, frames, check boxes and option buttons;
+                             // design text of text boxes and combo boxes
+  int left = 0, top = 0, width = 0, height = 0;
+  int tab_index = -1;  // -1: takes no focus
+  std::string_view container = {};
+  std::span<const std::string_view> items = {};
+  Look look = Look::Plain;
+  bool selected = false;  // an option button selected, or a check box checked, at creation
+};
+
+class Form;
+
+class Control {
+ public:
+  using Handler = std::function<void()>;
+
+  Control(Form& form, const ControlSpec& spec);
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  const std::string& name() const { return name_; }
+  Kind kind() const { return kind_; }
+  const std::string& container() const { return container_; }
+  int left() const { return left_; }
+  int top() const { return top_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  std::optional<int> tab_index() const { return tab_index_; }
+  const Font& font() const { return font_; }
+  Color fore_color() const { return fore_color_; }
+  Color back_color() const { return back_color_; }
+
+  // Labels, frames, check boxes and option buttons.
+  const std::string& caption() const { return caption_; }
+  void set_caption(std::string caption) { caption_ = std::move(caption); }
+
+  // Text boxes and combo boxes. Setting the text raises Change, as typing does.
+  bool has_text() const { return kind_ == Kind::TextBox || kind_ == Kind::ComboBox; }
+  const std::string& text() const { return text_; }
+  void set_text(std::string text);
+  const std::vector<std::string>& items() const { return items_; }
+
+  // Check box: 0 unchecked, 1 checked. Option button: 0 or 1 (selected).
+  bool has_value() const { return kind_ == Kind::CheckBox || kind_ == Kind::OptionButton; }
+  int value() const { return value_; }
+  // Setting the value raises Click, as a click does; selecting an option
+  // button clears the others of its container.
+  void set_value(int value);
+
+  // As a user: typing replaces the text and raises Change; picking a list
+  // item sets the text and raises Click only; clicking a check box toggles it
+  // and clicking an option button selects it, raising Click.
+  void type(std::string text);
+  void pick(std::string_view item);
+  void click();
+
+  void on_change(Handler handler) { on_change_ = std::move(handler); }
+  void on_click(Handler handler) { on_click_ = std::move(handler); }
+
+ private:
+  void require_text(std::string_view action) const;
+  void raise(const Handler& handler) {
+    if (handler) handler();
+  }
+
+  Form& form_;
+  std::string name_;
+  Kind kind_;
+  std::string container_;
+  int left_, top_, width_, height_;
+  std::optional<int> tab_index_;
+  std::string caption_;
+  std::string text_;
+  std::vector<std::string> items_;
+  int value_ = 0;
+  Font font_;
+  Color fore_color_ = kBlack;
+  Color back_color_ = kButtonFace;
+  Handler on_change_;
+  Handler on_click_;
+};
+
+// The controls of one user control, in creation order.
+class Form {
+ public:
+  Form() = default;
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  Control& add(const ControlSpec& spec);
+  void add(std::span<const ControlSpec> specs);
+
+  Control* find(std::string_view name);
+  const Control* find(std::string_view name) const;
+  // A missing control is a fault of the caller: throws tw::com::Error (E_INVALIDARG).
+  Control& get(std::string_view name);
+  const Control& get(std::string_view name) const;
+
+  std::span<const std::unique_ptr<Control>> controls() const { return controls_; }
+
+ private:
+  std::vector<std::unique_ptr<Control>> controls_;
+};
+
+// How a host reaches a page's controls: the page object offers this through
+// QueryInterface. The form lives as long as the object.
+struct IUserControl : com::IUnknown {
+  static constexpr com::GUID IID = com::guid("{6F3D8A21-5B7C-4E19-9A0D-2C4B7E81F5A3}");
+  static constexpr std::string_view Name = "IUserControl";
+
+  virtual com::HRESULT GetForm(Form** form) noexcept = 0;
+
+ protected:
+  ~IUserControl() = default;
+};
+
+}  // namespace tw::forms

@@ -1,0 +1,154 @@
+#include "tidewise/forms/forms.h"
+
+#include <algorithm>
+
+#include "tidewise/com/error.h"
+
+namespace tw::forms {
+
+std::string_view to_string(Kind kind) {
+  switch (kind) {
+    case Kind::Label: return "Label";
+    case Kind::TextBox: return "TextBox";
+    case Kind::ComboBox: return "ComboBox";
+    case Kind::CheckBox: return "CheckBox";
+    case Kind::OptionButton: return "OptionButton";
+    case Kind::Frame: return "Frame";
+    case Kind::Shape: return "Shape";
+  }
+  return "Control";
+}
+
+Control::Control(Form& form, const ControlSpec& spec)
+    : form_(form),
+      name_(spec.name),
+      kind_(spec.kind),
+      container_(spec.container),
+      left_(spec.left),
+      top_(spec.top),
+      width_(spec.width),
+      height_(spec.height),
+      items_(spec.items.begin(), spec.items.end()),
+      value_(spec.selected ? 1 : 0) {
+  if (spec.tab_index >= 0) tab_index_ = spec.tab_index;
+  if (has_text()) {
+    text_ = spec.caption;
+    back_color_ = kWhite;
+  } else {
+    caption_ = spec.caption;
+  }
+  switch (spec.look) {
+    case Look::Plain: break;
+    case Look::Heading:
+      font_ = {"Arial", 12, true};
+      fore_color_ = kWhite;
+      back_color_ = kTeal;
+      break;
+    case Look::HeadingBand:
+      fore_color_ = kTeal;
+      back_color_ = kTeal;
+      break;
+    case Look::RequiredMark: fore_color_ = kRed; break;
+  }
+}
+
+void Control::require_text(std::string_view action) const {
+  if (!has_text()) {
+    com::raise(com::E_INVALIDARG, "cannot " + std::string(action) + " the " +
+                                      std::string(to_string(kind_)) + " \"" + name_ + "\"");
+  }
+}
+
+void Control::set_text(std::string text) {
+  require_text("set the text of");
+  text_ = std::move(text);
+  raise(on_change_);
+}
+
+void Control::type(std::string text) {
+  require_text("type into");
+  set_text(std::move(text));
+}
+
+void Control::pick(std::string_view item) {
+  if (kind_ != Kind::ComboBox) {
+    com::raise(com::E_INVALIDARG, "\"" + name_ + "\" has no list to pick from");
+  }
+  if (std::find(items_.begin(), items_.end(), item) == items_.end()) {
+    com::raise(com::E_INVALIDARG,
+               "\"" + std::string(item) + "\" is not an item of the list of \"" + name_ + "\"");
+  }
+  text_ = item;
+  raise(on_click_);
+}
+
+void Control::set_value(int value) {
+  switch (kind_) {
+    case Kind::CheckBox:
+      if (value < 0 || value > 2) {
+        com::raise(com::E_INVALIDARG, "a check box value is 0, 1 or 2");
+      }
+      value_ = value;
+      break;
+    case Kind::OptionButton:
+      value_ = value != 0 ? 1 : 0;
+      if (value_ == 1) {
+        for (const auto& other : form_.controls()) {
+          if (other.get() != this && other->kind_ == Kind::OptionButton &&
+              other->container_ == container_) {
+            other->value_ = 0;
+          }
+        }
+      }
+      break;
+    default:
+      com::raise(com::E_INVALIDARG, "the " + std::string(to_string(kind_)) + " \"" + name_ +
+                                        "\" has no value");
+  }
+  raise(on_click_);
+}
+
+void Control::click() {
+  if (kind_ == Kind::CheckBox) {
+    set_value(value_ == 1 ? 0 : 1);
+  } else if (kind_ == Kind::OptionButton) {
+    set_value(1);
+  } else {
+    com::raise(com::E_INVALIDARG, "the " + std::string(to_string(kind_)) + " \"" + name_ +
+                                      "\" cannot be clicked");
+  }
+}
+
+Control& Form::add(const ControlSpec& spec) {
+  if (find(spec.name) != nullptr) {
+    com::raise(com::E_INVALIDARG, "a control named \"" + std::string(spec.name) + "\" exists");
+  }
+  controls_.push_back(std::make_unique<Control>(*this, spec));
+  return *controls_.back();
+}
+
+void Form::add(std::span<const ControlSpec> specs) {
+  for (const ControlSpec& spec : specs) add(spec);
+}
+
+Control* Form::find(std::string_view name) {
+  return const_cast<Control*>(std::as_const(*this).find(name));
+}
+
+const Control* Form::find(std::string_view name) const {
+  for (const auto& control : controls_) {
+    if (control->name() == name) return control.get();
+  }
+  return nullptr;
+}
+
+Control& Form::get(std::string_view name) {
+  return const_cast<Control&>(std::as_const(*this).get(name));
+}
+
+const Control& Form::get(std::string_view name) const {
+  if (const Control* control = find(name)) return *control;
+  com::raise(com::E_INVALIDARG, "the page has no control \"" + std::string(name) + "\"");
+}
+
+}  // namespace tw::forms
