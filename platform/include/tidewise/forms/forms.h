@@ -45,9 +45,9 @@ enum class Look {
 
 // A control as a page declares it at design time.
 struct ControlSpec {
-  std::string_view name;
-  Kind kind;
-  std::string_view caption;  // caption of labels, frames, check boxes and option buttons;
+  std::string_view name = {};
+  Kind kind = Kind::Label;
+  std::string_view caption = {};  // caption of labels, frames, check boxes and option buttons;
                              // design text of text boxes and combo boxes
   int left = 0, top = 0, width = 0, height = 0;
   int tab_index = -1;  // -1: takes no focus
