@@ -51,12 +51,13 @@ constexpr Placement kQualityBook[] = {{"QualityScope", "QualityScope"},
 constexpr Placement kTidewiseBook[] = {{"TidewiseExt", "TidewiseExt"}};
 
 // Each quality element's book holds its three pages in this order.
-constexpr std::array<Placement, 3> kElementPages{{{"Ele", "QualityElement"},
-                                                  {"Conf", "QualityConformance"},
-                                                  {"Quan", "QualityQuantitative"}}};
+constexpr std::array<Placement, 3> kElementPages{
+    {{"Ele", "QualityElement"}, {"Conf", "QualityConformance"}, {"Quan", "QualityQuantitative"}}};
 
 // The image and position arguments the tree receives: the 16-bit Integer -1.
-Variant minus_one() { return Variant::i2(-1); }
+Variant minus_one() {
+  return Variant::i2(-1);
+}
 
 void add_page(host::IMetadataBook* book, std::string_view page_class, std::string unique_name) {
   ComPtr<host::IMetadataPageEntry> dropped;
@@ -66,7 +67,8 @@ void add_page(host::IMetadataBook* book, std::string_view page_class, std::strin
 }
 
 void add_pages(host::IMetadataBook* book, std::span<const Placement> pages) {
-  for (const Placement& page : pages) add_page(book, page.page_class, std::string(page.unique_name));
+  for (const Placement& page : pages)
+    add_page(book, page.page_class, std::string(page.unique_name));
 }
 
 // Adds a book after the previous one and returns it.

@@ -60,9 +60,14 @@ Page::Page(const PageSpec& spec) : spec_(spec) {
     form_.get(name).on_change([this] { changed_ = true; });
   }
   switch (spec.at_creation) {
-    case TitleAtCreation::ShortTitleAndHeading: set_short_title(std::string(spec.default_title)); break;
-    case TitleAtCreation::ShortTitleOnly: short_title_ = spec.default_title; break;
-    case TitleAtCreation::None: break;
+    case TitleAtCreation::ShortTitleAndHeading:
+      set_short_title(std::string(spec.default_title));
+      break;
+    case TitleAtCreation::ShortTitleOnly:
+      short_title_ = spec.default_title;
+      break;
+    case TitleAtCreation::None:
+      break;
   }
 }
 
@@ -139,9 +144,10 @@ void Page::choose_element(const std::string& unique_name) {
       continue;
     }
     quality_element_ = element.element;
-    short_title_ = spec_.quality->title_suffix.empty()
-                       ? std::string(element.element_title)
-                       : std::string(element.result_title) + std::string(spec_.quality->title_suffix);
+    short_title_ =
+        spec_.quality->title_suffix.empty()
+            ? std::string(element.element_title)
+            : std::string(element.result_title) + std::string(spec_.quality->title_suffix);
     return;
   }
   // A name outside the table keeps the element and the title this page had.
@@ -149,9 +155,14 @@ void Page::choose_element(const std::string& unique_name) {
 
 void Page::load(host::IMetadataValues* values, const std::string& unique_name) {
   switch (spec_.on_load) {
-    case TitleOnLoad::Keep: break;
-    case TitleOnLoad::ShowShortTitle: set_short_title(short_title_); break;
-    case TitleOnLoad::Fixed: set_short_title(std::string(spec_.load_title)); break;
+    case TitleOnLoad::Keep:
+      break;
+    case TitleOnLoad::ShowShortTitle:
+      set_short_title(short_title_);
+      break;
+    case TitleOnLoad::Fixed:
+      set_short_title(std::string(spec_.load_title));
+      break;
     case TitleOnLoad::FromElement:
       choose_element(unique_name);
       set_short_title(short_title_);
@@ -179,9 +190,12 @@ bool Page::unload(host::IMetadataValues* values, host::IMetadataSections* sectio
     }
   }
   switch (spec_.answer) {
-    case Answer::Changed: return changed_;
-    case Answer::True: return true;
-    case Answer::False: return false;
+    case Answer::Changed:
+      return changed_;
+    case Answer::True:
+      return true;
+    case Answer::False:
+      return false;
   }
   return false;
 }
@@ -205,7 +219,9 @@ void Page::read(const Field& field, Document& document) {
   const std::string path = path_of(field);
   switch (field.kind) {
     case FieldKind::Text:
-    case FieldKind::TaggedText: target.set_text(ReadText(path, document.values())); break;
+    case FieldKind::TaggedText:
+      target.set_text(ReadText(path, document.values()));
+      break;
     case FieldKind::Code:
       target.set_text(
           std::string(field.codes->label_of(ReadAttributeText(path, "value", document.xml()))));
@@ -238,8 +254,9 @@ void Page::write(const Field& field, Document& document) {
             "IMetadataXml.WriteAttribute");
       break;
     case FieldKind::Flag:
-      check(document.values()->WriteValue(path, Variant::str(source.value() != 0 ? "true" : "false")),
-            "IMetadataValues.WriteValue");
+      check(
+          document.values()->WriteValue(path, Variant::str(source.value() != 0 ? "true" : "false")),
+          "IMetadataValues.WriteValue");
       break;
   }
 }

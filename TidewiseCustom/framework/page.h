@@ -65,12 +65,12 @@ struct PageSpec {
   std::string_view default_title = {};
   TitleAtCreation at_creation = TitleAtCreation::ShortTitleAndHeading;
   std::span<const forms::ControlSpec> controls = {};
-  std::span<const Field> fields = {};                    // in load order
-  std::span<const std::string_view> write_order = {};    // control names; empty: load order
+  std::span<const Field> fields = {};                      // in load order
+  std::span<const std::string_view> write_order = {};      // control names; empty: load order
   std::span<const std::string_view> change_handlers = {};  // controls whose Change sets `changed`
   bool changed_after_load = true;
   bool changed_before_reads = false;
-  bool xml_up_front = false;  // LoadPage takes the document's IMetadataXml before reading
+  bool xml_up_front = false;            // LoadPage takes the document's IMetadataXml before reading
   std::string_view required_text = {};  // Completed only while this control holds text
   Answer answer = Answer::Changed;
   bool update_flag = false;  // UnloadPage calls SetUpdateFlag before writing

@@ -2,6 +2,7 @@
 // The page classes of the library, each described by its page data.
 
 #include "framework/page.h"
+#include "tidewise/com/factory.h"
 
 namespace tw::custom {
 
@@ -34,6 +35,9 @@ extern const PageSpec kDatumDescPage;
 extern const PageSpec kGridRepresentationPage;
 extern const PageSpec kSchemaInfoPage;
 extern const PageSpec kTidewiseExtPage;
+
+// The library's classes, as registration and creation walk them.
+extern const com::ModuleInfo kModule;
 
 // Pages whose class has members of its own.
 com::ComPtr<com::IUnknown> create_constraint_page();

@@ -17,8 +17,8 @@ struct QualityElement {
 };
 
 inline constexpr std::array<QualityElement, 15> kQualityElements{{
-    {"DQCompComm", "DQCompleteComm", "Quality completeness commission",
-     "Completeness: Commission", "Completeness commission"},
+    {"DQCompComm", "DQCompleteComm", "Quality completeness commission", "Completeness: Commission",
+     "Completeness commission"},
     {"DQCompOm", "DQCompOm", "Quality completeness ommission", "Completeness: Ommission",
      "Completeness ommission"},
     {"DQConcConsis", "DQConcConsis", "Quality conceptual consistency",

@@ -11,14 +11,16 @@ namespace {
 using forms::Kind;
 
 constexpr CodeEntry kRestrictions[] = {
-    {"001", "copyright"}, {"002", "patent"},  {"003", "patentPending"},
-    {"004", "trademark"}, {"005", "license"}, {"006", "intellectualPropertyRights"},
-    {"007", "restricted"}, {"008", "otherRestrictions"},
+    {"001", "copyright"},     {"002", "patent"},
+    {"003", "patentPending"}, {"004", "trademark"},
+    {"005", "license"},       {"006", "intellectualPropertyRights"},
+    {"007", "restricted"},    {"008", "otherRestrictions"},
 };
 
-constexpr std::string_view kLabels[] = {
-    "copyright", "patent",  "patentPending", "trademark", "license", "intellectualPropertyRights",
-    "restricted", "otherRestrictions"};
+constexpr std::string_view kLabels[] = {"copyright",     "patent",
+                                        "patentPending", "trademark",
+                                        "license",       "intellectualPropertyRights",
+                                        "restricted",    "otherRestrictions"};
 
 constexpr forms::ControlSpec kControls[] = {
     {"lblLimitation", Kind::Label, "Limitation affecting the fitness for use of the resource", 240,
@@ -26,11 +28,25 @@ constexpr forms::ControlSpec kControls[] = {
     {"txtLimitation", Kind::TextBox, "", 240, 1020, 9120, 1455, 0},
     {"lblAccess", Kind::Label, "Access constraints applied on obtaining the resource", 240, 2640,
      9120, 255},
-    {.name = "cmbAccess", .kind = Kind::ComboBox, .caption = "copyright", .left = 240, .top = 2940,
-     .width = 3255, .height = 315, .tab_index = 1, .items = kLabels},
+    {.name = "cmbAccess",
+     .kind = Kind::ComboBox,
+     .caption = "copyright",
+     .left = 240,
+     .top = 2940,
+     .width = 3255,
+     .height = 315,
+     .tab_index = 1,
+     .items = kLabels},
     {"lblUse", Kind::Label, "Constraints applied on using the resource", 240, 3480, 9120, 255},
-    {.name = "cmbUse", .kind = Kind::ComboBox, .caption = "copyright", .left = 240, .top = 3780,
-     .width = 3255, .height = 315, .tab_index = 2, .items = kLabels},
+    {.name = "cmbUse",
+     .kind = Kind::ComboBox,
+     .caption = "copyright",
+     .left = 240,
+     .top = 3780,
+     .width = 3255,
+     .height = 315,
+     .tab_index = 2,
+     .items = kLabels},
 };
 
 constexpr Field kFields[] = {
@@ -45,9 +61,8 @@ class ConstraintPage final : public PageWith<_Constraint> {
   using PageWith::PageWith;
 
   com::HRESULT RestrictionToLabel(const std::string& value, std::string* label) noexcept override {
-    return com::boundary("_Constraint.RestrictionToLabel", [&] {
-      com::out_param(label) = kRestrictionCodes.label_of(value);
-    });
+    return com::boundary("_Constraint.RestrictionToLabel",
+                         [&] { com::out_param(label) = kRestrictionCodes.label_of(value); });
   }
 };
 

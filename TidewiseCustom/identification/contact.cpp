@@ -9,8 +9,9 @@ namespace {
 using forms::Kind;
 
 constexpr std::string_view kRoles[] = {
-    "resourceProvider", "custodian",      "owner",    "user",      "distributor",
-    "originator",       "pointOfContact", "principalInvestigator", "processor", "publisher"};
+    "resourceProvider", "custodian",  "owner",          "user",
+    "distributor",      "originator", "pointOfContact", "principalInvestigator",
+    "processor",        "publisher"};
 
 constexpr int kLabelLeft = 240, kLabelWidth = 3000, kFieldLeft = 3360, kFieldWidth = 5880;
 // Inside the address frame: a label column, and a second column for the
@@ -30,8 +31,14 @@ constexpr forms::ControlSpec kControls[] = {
     {"txtPos", Kind::TextBox, "", kFieldLeft, 1530, kFieldWidth, 315, 2},
     {"lblRole", Kind::Label, "Function in relation to the dataset", kLabelLeft, 2040, kLabelWidth,
      255},
-    {.name = "cmbRole", .kind = Kind::ComboBox, .left = kFieldLeft, .top = 2010, .width = 2895,
-     .height = 315, .tab_index = 11, .items = kRoles},
+    {.name = "cmbRole",
+     .kind = Kind::ComboBox,
+     .left = kFieldLeft,
+     .top = 2010,
+     .width = 2895,
+     .height = 315,
+     .tab_index = 11,
+     .items = kRoles},
     {"frmAddress", Kind::Frame, "Point of contact's address", kLabelLeft, 2520, 9000, 2940},
     {"lblDel", Kind::Label, "Delivery point", kInLabel, 360, kInLabelWidth, 255, -1, "frmAddress"},
     {"txtDel", Kind::TextBox, "", kInField, 330, kInFullWidth, 315, 3, "frmAddress"},

@@ -9,16 +9,27 @@ namespace {
 using forms::Kind;
 
 constexpr std::string_view kCharacterSets[] = {
-    "ucs2",       "ucs4",       "utf7",       "utf8",       "utf16",      "8859part1",
-    "8859part2",  "8859part3",  "8859part4",  "8859part5",  "8859part6",  "8859part7",
-    "8859part8",  "8859part9",  "8859part11", "8859part14", "8859part15", "jis",
-    "shiftJIS",   "eucJP",      "usAscii",    "ebcdic",     "eucKR",      "big5"};
+    "ucs2",      "ucs4",      "utf7",       "utf8",       "utf16",      "8859part1",
+    "8859part2", "8859part3", "8859part4",  "8859part5",  "8859part6",  "8859part7",
+    "8859part8", "8859part9", "8859part11", "8859part14", "8859part15", "jis",
+    "shiftJIS",  "eucJP",     "usAscii",    "ebcdic",     "eucKR",      "big5"};
 
-constexpr std::string_view kLevels[] = {
-    "attribute",   "attributeType", "collectionHardware", "collectionSession",
-    "dataset",     "series",        "nonGeographicDataset", "dimensionGroup",
-    "feature",     "featureType",   "propertyType",       "fieldSession",
-    "software",    "service",       "model",              "tile"};
+constexpr std::string_view kLevels[] = {"attribute",
+                                        "attributeType",
+                                        "collectionHardware",
+                                        "collectionSession",
+                                        "dataset",
+                                        "series",
+                                        "nonGeographicDataset",
+                                        "dimensionGroup",
+                                        "feature",
+                                        "featureType",
+                                        "propertyType",
+                                        "fieldSession",
+                                        "software",
+                                        "service",
+                                        "model",
+                                        "tile"};
 
 // Labels at the left, fields at 3600.
 constexpr int kLabelLeft = 840, kLabelWidth = 2655, kFieldLeft = 3600, kFieldWidth = 3615;
@@ -27,16 +38,29 @@ constexpr forms::ControlSpec kControls[] = {
     {"lblIntro", Kind::Label, "Defines metadata about a resource", 240, 600, 6975, 255, 13},
     {"lblChar", Kind::Label, "Character coding used for the metadata set", kLabelLeft, 960,
      kLabelWidth, 435, 1},
-    {.name = "cmbChar", .kind = Kind::ComboBox, .caption = "ucs 2", .left = kFieldLeft, .top = 960,
-     .width = 1815, .height = 315, .tab_index = 2, .items = kCharacterSets},
+    {.name = "cmbChar",
+     .kind = Kind::ComboBox,
+     .caption = "ucs 2",
+     .left = kFieldLeft,
+     .top = 960,
+     .width = 1815,
+     .height = 315,
+     .tab_index = 2,
+     .items = kCharacterSets},
     {"lblParent", Kind::Label,
-     "File identifier of the metadata to which this metadata is a subset (child)", kLabelLeft,
-     1440, kLabelWidth, 555, 3},
+     "File identifier of the metadata to which this metadata is a subset (child)", kLabelLeft, 1440,
+     kLabelWidth, 555, 3},
     {"txtParent", Kind::TextBox, "", kFieldLeft, 1440, 3615, 315, 4},
-    {"lblLevel", Kind::Label, "Scope to which the metadata applies", kLabelLeft, 2040,
-     kLabelWidth, 435, 5},
-    {.name = "cmbLevel", .kind = Kind::ComboBox, .left = kFieldLeft, .top = 2040, .width = 1935,
-     .height = 315, .tab_index = 6, .items = kLevels},
+    {"lblLevel", Kind::Label, "Scope to which the metadata applies", kLabelLeft, 2040, kLabelWidth,
+     435, 5},
+    {.name = "cmbLevel",
+     .kind = Kind::ComboBox,
+     .left = kFieldLeft,
+     .top = 2040,
+     .width = 1935,
+     .height = 315,
+     .tab_index = 6,
+     .items = kLevels},
     {"lblLvlName", Kind::Label, "Name of the hierachy levels for which the metadata is provided",
      kLabelLeft, 2520, kLabelWidth, 555, 7},
     {"txtLvlName", Kind::TextBox, "", kFieldLeft, 2520, kFieldWidth, 315, 8},
@@ -52,15 +76,14 @@ constexpr forms::ControlSpec kControls[] = {
 };
 
 constexpr Field kFields[] = {
-    {"cmbChar", "mdChar2"},         {"cmbLevel", "mdHrLv2"},
-    {"txtParent", "mdParentID"},    {"txtLvlName", "mdHrLvName"},
-    {"txtMetaName", "mdStanName2"}, {"txtMetaVersion", "mdStanVer2"},
+    {"cmbChar", "mdChar2"},       {"cmbLevel", "mdHrLv2"},        {"txtParent", "mdParentID"},
+    {"txtLvlName", "mdHrLvName"}, {"txtMetaName", "mdStanName2"}, {"txtMetaVersion", "mdStanVer2"},
     {"txtDate", "mdDateSt"},
 };
 
 // The parent identifier is written before the level, unlike the load order.
-constexpr std::string_view kWriteOrder[] = {"cmbChar",     "txtParent",      "cmbLevel", "txtLvlName",
-                                            "txtMetaName", "txtMetaVersion", "txtDate"};
+constexpr std::string_view kWriteOrder[] = {
+    "cmbChar", "txtParent", "cmbLevel", "txtLvlName", "txtMetaName", "txtMetaVersion", "txtDate"};
 
 }  // namespace
 

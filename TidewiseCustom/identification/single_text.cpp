@@ -26,8 +26,14 @@ template <const SingleText& Page>
 struct SingleTextPage {
   // The mark stands first so that pages without it can leave it out.
   static constexpr forms::ControlSpec controls_with_mark[] = {
-      {.name = "lblReq", .kind = Kind::Label, .caption = "*", .left = 240, .top = 720,
-       .width = 135, .height = 255, .look = forms::Look::RequiredMark},
+      {.name = "lblReq",
+       .kind = Kind::Label,
+       .caption = "*",
+       .left = 240,
+       .top = 720,
+       .width = 135,
+       .height = 255,
+       .look = forms::Look::RequiredMark},
       {"lblInfo", Kind::Label, Page.caption, 480, 720, 6765, 435},
       {"txtInfo", Kind::TextBox, "", 480, 1200, Page.box_width, Page.box_height, 0},
   };

@@ -18,8 +18,15 @@ constexpr std::string_view kLabels[] = {"vector", "grid",        "textTable",
 constexpr forms::ControlSpec kControls[] = {
     {"lblSpatial", Kind::Label, "Method used to spatially represent geographic information", 240,
      840, 4695, 255},
-    {.name = "cmbSpatial", .kind = Kind::ComboBox, .caption = "vector", .left = 5040, .top = 780,
-     .width = 2415, .height = 315, .tab_index = 0, .items = kLabels},
+    {.name = "cmbSpatial",
+     .kind = Kind::ComboBox,
+     .caption = "vector",
+     .left = 5040,
+     .top = 780,
+     .width = 2415,
+     .height = 315,
+     .tab_index = 0,
+     .items = kLabels},
 };
 
 constexpr Field kFields[] = {

@@ -9,15 +9,29 @@ namespace {
 
 using forms::Kind;
 
-constexpr std::string_view kStatuses[] = {"completed", "historicalArchive", "obsolete", "onGoing",
-                                          "planned",   "required",          "underDevelopment"};
+constexpr std::string_view kStatuses[] = {"completed",       "historicalArchive", "obsolete",
+                                          "onGoing",         "planned",           "required",
+                                          "underDevelopment"};
 
 constexpr forms::ControlSpec kControls[] = {
-    {.name = "lblReq", .kind = Kind::Label, .caption = "*", .left = 240, .top = 840, .width = 135,
-     .height = 255, .look = forms::Look::RequiredMark},
+    {.name = "lblReq",
+     .kind = Kind::Label,
+     .caption = "*",
+     .left = 240,
+     .top = 840,
+     .width = 135,
+     .height = 255,
+     .look = forms::Look::RequiredMark},
     {"lblStatus", Kind::Label, "Status of the resource", 480, 840, 2415, 255},
-    {.name = "cmbStatus", .kind = Kind::ComboBox, .caption = "completed", .left = 3000, .top = 780,
-     .width = 2535, .height = 315, .tab_index = 0, .items = kStatuses},
+    {.name = "cmbStatus",
+     .kind = Kind::ComboBox,
+     .caption = "completed",
+     .left = 3000,
+     .top = 780,
+     .width = 2535,
+     .height = 315,
+     .tab_index = 0,
+     .items = kStatuses},
 };
 
 constexpr Field kFields[] = {{"cmbStatus", "dataIdInfo/idStatus", FieldKind::TaggedText}};

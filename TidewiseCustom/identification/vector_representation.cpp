@@ -9,9 +9,9 @@ namespace {
 
 using forms::Kind;
 
-constexpr std::string_view kLevels[] = {
-    "geometryOnly",     "topology1D", "planarGraph",    "fullPlanarGraph", "surfaceGraph",
-    "fullSurfaceGraph", "topology3D", "fullTopology3D", "abstract"};
+constexpr std::string_view kLevels[] = {"geometryOnly",    "topology1D",     "planarGraph",
+                                        "fullPlanarGraph", "surfaceGraph",   "fullSurfaceGraph",
+                                        "topology3D",      "fullTopology3D", "abstract"};
 
 constexpr std::string_view kObjectTypes[] = {"complexes", "composites", "curve",
                                              "point",     "solid",      "surface"};
@@ -22,8 +22,14 @@ constexpr forms::ControlSpec kControls[] = {
     {"lblLevel", Kind::Label,
      "Code which identifies the degree of the complexity of the spatial relationships", 240, 1020,
      9120, 255},
-    {.name = "cmbLevel", .kind = Kind::ComboBox, .left = 240, .top = 1320, .width = 3015,
-     .height = 315, .tab_index = 0, .items = kLevels},
+    {.name = "cmbLevel",
+     .kind = Kind::ComboBox,
+     .left = 240,
+     .top = 1320,
+     .width = 3015,
+     .height = 315,
+     .tab_index = 0,
+     .items = kLevels},
     {"frmDesc", Kind::Frame,
      "Number of objects, listed by geometric object type, used in the dataset", 240, 1860, 9120,
      2055},
@@ -31,8 +37,15 @@ constexpr forms::ControlSpec kControls[] = {
      "Name of point and vector spatial objects used to locate zero-,one- and two-dimensional "
      "spatial locations in the dataset",
      120, 360, 4320, 855, -1, "frmDesc"},
-    {.name = "txtName", .kind = Kind::ComboBox, .left = 4680, .top = 360, .width = 4200,
-     .height = 315, .tab_index = 2, .container = "frmDesc", .items = kObjectTypes},
+    {.name = "txtName",
+     .kind = Kind::ComboBox,
+     .left = 4680,
+     .top = 360,
+     .width = 4200,
+     .height = 315,
+     .tab_index = 2,
+     .container = "frmDesc",
+     .items = kObjectTypes},
     {"lblOther", Kind::Label,
      "Total number of the point or vector object type occuring in the dataset", 120, 1320, 4320,
      555, -1, "frmDesc"},
