@@ -1,0 +1,5 @@
+.PHONY: start test
+start:
+	scripts/start.sh
+test:
+	scripts/test.sh
