@@ -1,6 +1,6 @@
 #include "framework/globals.h"
 
-#include <array>
+#include <algorithm>
 
 #include "tidewise/com/error.h"
 
@@ -93,44 +93,28 @@ void AddPageIfMissing(host::IMetadataSections* tree, const std::string& book_key
 }
 
 std::string_view CodeList::label_of(std::string_view code) const {
-  for (const CodeEntry& entry : entries_) {
-    if (entry.code == code) return entry.label;
+  // Exactly three digits naming a position of the list; "1" or "0001" are not codes.
+  if (code.size() == 3 &&
+      std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    const std::size_t n =
+        static_cast<std::size_t>((code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0'));
+    if (n >= 1 && n <= labels_.size()) return labels_[n - 1];
   }
-  return entries_.front().label;
+  return labels_.front();
 }
 
-std::string_view CodeList::code_of(std::string_view label) const {
-  for (const CodeEntry& entry : entries_) {
-    if (entry.label == label) return entry.code;
-  }
-  return entries_.front().code;
+std::string CodeList::code_of(std::string_view label) const {
+  const auto found = std::find(labels_.begin(), labels_.end(), label);
+  const std::size_t n = found == labels_.end() ? 1 : (found - labels_.begin()) + 1;
+  std::string code = "000";
+  code[0] = static_cast<char>('0' + n / 100 % 10);
+  code[1] = static_cast<char>('0' + n / 10 % 10);
+  code[2] = static_cast<char>('0' + n % 10);
+  return code;
 }
-
-namespace {
-constexpr std::array<CodeEntry, 16> kScopeEntries{{
-    {"001", "attribute"},
-    {"002", "attributeType"},
-    {"003", "collectionHardware"},
-    {"004", "collectionSession"},
-    {"005", "dataset"},
-    {"006", "series"},
-    {"007", "nonGeographicDataset"},
-    {"008", "dimensionGroup"},
-    {"009", "feature"},
-    {"010", "featureType"},
-    {"011", "propertyType"},
-    {"012", "fieldSession"},
-    {"013", "software"},
-    {"014", "service"},
-    {"015", "model"},
-    {"016", "tile"},
-}};
-}  // namespace
-
-const CodeList kScopeCodes{kScopeEntries};
 
 std::string ScopeLabelToCode(const std::string& label) {
-  return std::string(kScopeCodes.code_of(label));
+  return kScopeCodes.code_of(label);
 }
 
 std::string ScopeCodeToLabel(const std::string& code) {

@@ -27,29 +27,41 @@ std::string ReadAttributeText(const std::string& path, const std::string& name,
 void AddPageIfMissing(host::IMetadataSections* tree, const std::string& book_key,
                       const std::string& prog_id, const std::string& unique_name);
 
-// A code list as the pages show it: codes stored in the document, labels on
-// the page. Comparison is exact and case-sensitive, in table order; a code
-// outside the list shows as the first label, a label outside it is stored as
-// the first code.
-struct CodeEntry {
-  std::string_view code;
-  std::string_view label;
-};
-
+// A code list as the pages show it: the labels in order, the n-th stored as
+// the three-digit code of n ("001", "002", ...). Comparison is exact and
+// case-sensitive; a code outside the list shows as the first label, a label
+// outside it is stored as the first code.
 class CodeList {
  public:
-  constexpr explicit CodeList(std::span<const CodeEntry> entries) : entries_(entries) {}
+  constexpr explicit CodeList(std::span<const std::string_view> labels) : labels_(labels) {}
 
   std::string_view label_of(std::string_view code) const;
-  std::string_view code_of(std::string_view label) const;
-  std::span<const CodeEntry> entries() const { return entries_; }
+  std::string code_of(std::string_view label) const;
+  // The labels, in order: the items of the boxes that show the list.
+  std::span<const std::string_view> labels() const { return labels_; }
 
  private:
-  std::span<const CodeEntry> entries_;
+  std::span<const std::string_view> labels_;
 };
 
-// The scope level list. Its sixteenth label, "tile", has the code "016".
-extern const CodeList kScopeCodes;
+// The scope levels. The sixteenth, "tile", has the code "016".
+inline constexpr std::string_view kScopeLevels[] = {"attribute",
+                                                    "attributeType",
+                                                    "collectionHardware",
+                                                    "collectionSession",
+                                                    "dataset",
+                                                    "series",
+                                                    "nonGeographicDataset",
+                                                    "dimensionGroup",
+                                                    "feature",
+                                                    "featureType",
+                                                    "propertyType",
+                                                    "fieldSession",
+                                                    "software",
+                                                    "service",
+                                                    "model",
+                                                    "tile"};
+inline constexpr CodeList kScopeCodes{kScopeLevels};
 
 std::string ScopeLabelToCode(const std::string& label);
 std::string ScopeCodeToLabel(const std::string& code);

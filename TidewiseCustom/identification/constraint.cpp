@@ -10,17 +10,10 @@ namespace {
 
 using forms::Kind;
 
-constexpr CodeEntry kRestrictions[] = {
-    {"001", "copyright"},     {"002", "patent"},
-    {"003", "patentPending"}, {"004", "trademark"},
-    {"005", "license"},       {"006", "intellectualPropertyRights"},
-    {"007", "restricted"},    {"008", "otherRestrictions"},
-};
-
-constexpr std::string_view kLabels[] = {"copyright",     "patent",
-                                        "patentPending", "trademark",
-                                        "license",       "intellectualPropertyRights",
-                                        "restricted",    "otherRestrictions"};
+constexpr std::string_view kRestrictions[] = {"copyright",     "patent",
+                                              "patentPending", "trademark",
+                                              "license",       "intellectualPropertyRights",
+                                              "restricted",    "otherRestrictions"};
 
 constexpr forms::ControlSpec kControls[] = {
     {"lblLimitation", Kind::Label, "Limitation affecting the fitness for use of the resource", 240,
@@ -36,7 +29,7 @@ constexpr forms::ControlSpec kControls[] = {
      .width = 3255,
      .height = 315,
      .tab_index = 1,
-     .items = kLabels},
+     .items = kRestrictions},
     {"lblUse", Kind::Label, "Constraints applied on using the resource", 240, 3480, 9120, 255},
     {.name = "cmbUse",
      .kind = Kind::ComboBox,
@@ -46,7 +39,7 @@ constexpr forms::ControlSpec kControls[] = {
      .width = 3255,
      .height = 315,
      .tab_index = 2,
-     .items = kLabels},
+     .items = kRestrictions},
 };
 
 constexpr Field kFields[] = {

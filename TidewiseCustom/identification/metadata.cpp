@@ -14,23 +14,6 @@ constexpr std::string_view kCharacterSets[] = {
     "8859part8", "8859part9", "8859part11", "8859part14", "8859part15", "jis",
     "shiftJIS",  "eucJP",     "usAscii",    "ebcdic",     "eucKR",      "big5"};
 
-constexpr std::string_view kLevels[] = {"attribute",
-                                        "attributeType",
-                                        "collectionHardware",
-                                        "collectionSession",
-                                        "dataset",
-                                        "series",
-                                        "nonGeographicDataset",
-                                        "dimensionGroup",
-                                        "feature",
-                                        "featureType",
-                                        "propertyType",
-                                        "fieldSession",
-                                        "software",
-                                        "service",
-                                        "model",
-                                        "tile"};
-
 // Labels at the left, fields at 3600.
 constexpr int kLabelLeft = 840, kLabelWidth = 2655, kFieldLeft = 3600, kFieldWidth = 3615;
 
@@ -60,7 +43,7 @@ constexpr forms::ControlSpec kControls[] = {
      .width = 1935,
      .height = 315,
      .tab_index = 6,
-     .items = kLevels},
+     .items = kScopeLevels},
     {"lblLvlName", Kind::Label, "Name of the hierachy levels for which the metadata is provided",
      kLabelLeft, 2520, kLabelWidth, 555, 7},
     {"txtLvlName", Kind::TextBox, "", kFieldLeft, 2520, kFieldWidth, 315, 8},

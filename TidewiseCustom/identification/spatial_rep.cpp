@@ -9,11 +9,8 @@ namespace {
 
 using forms::Kind;
 
-constexpr CodeEntry kTypes[] = {{"001", "vector"}, {"002", "grid"},        {"003", "textTable"},
-                                {"004", "tin"},    {"005", "stereoModel"}, {"006", "video"}};
-
-constexpr std::string_view kLabels[] = {"vector", "grid",        "textTable",
-                                        "tin",    "stereoModel", "video"};
+constexpr std::string_view kTypes[] = {"vector", "grid",        "textTable",
+                                       "tin",    "stereoModel", "video"};
 
 constexpr forms::ControlSpec kControls[] = {
     {"lblSpatial", Kind::Label, "Method used to spatially represent geographic information", 240,
@@ -26,7 +23,7 @@ constexpr forms::ControlSpec kControls[] = {
      .width = 2415,
      .height = 315,
      .tab_index = 0,
-     .items = kLabels},
+     .items = kTypes},
 };
 
 constexpr Field kFields[] = {

@@ -9,23 +9,6 @@ namespace {
 
 using forms::Kind;
 
-constexpr std::string_view kLevels[] = {"attribute",
-                                        "attributeType",
-                                        "collectionHardware",
-                                        "collectionSession",
-                                        "dataset",
-                                        "series",
-                                        "nonGeographicDataset",
-                                        "dimensionGroup",
-                                        "feature",
-                                        "featureType",
-                                        "propertyType",
-                                        "fieldSession",
-                                        "software",
-                                        "service",
-                                        "model",
-                                        "tile"};
-
 constexpr forms::ControlSpec kScopeControls[] = {
     {"lblIntro", Kind::Label,
      "Specify the specific data to which the data quality information applies", 240, 600, 9120,
@@ -39,7 +22,7 @@ constexpr forms::ControlSpec kScopeControls[] = {
      .width = 2900,
      .height = 315,
      .tab_index = 0,
-     .items = kLevels},
+     .items = kScopeLevels},
     {"frmDesc", Kind::Frame, "Detailed description about the level of the data", 240, 1620, 9120,
      1455},
     {"lblDataSet", Kind::Label, "Dataset to which the information applies", 120, 360, 3480, 255, -1,
