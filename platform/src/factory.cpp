@@ -77,7 +77,10 @@ HRESULT module_unregister(const ModuleInfo& module) noexcept {
     registry.remove_tree(type_library_key(module.type_library));
     // The version key is gone; drop the library's key once no version is left.
     const std::string lib_key = "TypeLib\\" + to_string(module.type_library.libid);
-    if (registry.has_key(lib_key)) registry.remove_tree(lib_key);
+    const auto below = registry.keys().lower_bound(lib_key + '\\');
+    if (below == registry.keys().end() || !below->first.starts_with(lib_key + '\\')) {
+      registry.remove_tree(lib_key);
+    }
     for (const ClassEntry& entry : module.classes) {
       registry.remove_tree(clsid_key(entry.clsid));
       // Only the identifier that still names this class: another library may

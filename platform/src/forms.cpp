@@ -124,7 +124,10 @@ Control& Form::add(const ControlSpec& spec) {
     com::raise(com::E_INVALIDARG, "a control named \"" + std::string(spec.name) + "\" exists");
   }
   controls_.push_back(std::make_unique<Control>(*this, spec));
-  return *controls_.back();
+  Control& control = *controls_.back();
+  // A group shows one selected option, even when a declaration names two.
+  if (control.kind() == Kind::OptionButton && control.value() == 1) control.set_value(1);
+  return control;
 }
 
 void Form::add(std::span<const ControlSpec> specs) {

@@ -1,5 +1,7 @@
 #include "tidewise/com/registry.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -33,15 +35,27 @@ Registry Registry::open(const fs::path& file) {
   Registry registry;
   registry.file_ = file;
   std::ifstream in(file);
-  if (!in) return registry;
+  if (!in) {
+    const int error = errno;
+    // Only a registry that does not exist yet reads as empty: one that cannot
+    // be read would otherwise lose every registration at the next save.
+    std::error_code ec;
+    if (fs::status(file, ec).type() == fs::file_type::not_found) return registry;
+    raise(E_FAIL, "cannot read the registry \"" + file.string() + "\": " + std::strerror(error));
+  }
+  const auto damaged = [&](std::string_view why) {
+    raise(E_FAIL, "the registry \"" + file.string() + "\" is damaged: " + std::string(why));
+  };
   try {
     const nlohmann::json json = nlohmann::json::parse(in);
+    if (!json.is_object()) damaged("it is not an object of keys");
     for (const auto& [key, values] : json.items()) {
+      if (!values.is_object()) damaged("the key \"" + key + "\" holds no values");
       Values& target = registry.keys_[key];
       for (const auto& [name, value] : values.items()) target[name] = value.get<std::string>();
     }
   } catch (const nlohmann::json::exception& e) {
-    raise(E_FAIL, "the registry \"" + file.string() + "\" is damaged: " + e.what());
+    damaged(e.what());
   }
   return registry;
 }

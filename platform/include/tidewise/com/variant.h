@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -89,7 +90,10 @@ class Variant {
                                DateValue, BoolValue, std::string, ComPtr<IUnknown>,
                                std::unique_ptr<SafeArray>>;
 
+  // Never a Variant itself: a copy from a non-const Variant must reach the
+  // copy constructor, not this one.
   template <class T>
+    requires(!std::is_same_v<std::remove_cvref_t<T>, Variant>)
   explicit Variant(T&& v) : value_(std::forward<T>(v)) {}
 
   Storage value_;

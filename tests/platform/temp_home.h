@@ -1,0 +1,70 @@
+#pragma once
+// A temporary TIDEWISE_HOME for one test: created empty, removed afterwards,
+// and the previous value of the variable restored.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw::test {
+
+class TempHome {
+ public:
+  TempHome() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tidewise-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+    if (const char* old = std::getenv("TIDEWISE_HOME")) previous_ = old;
+    ::setenv("TIDEWISE_HOME", path_.c_str(), 1);
+  }
+  ~TempHome() {
+    if (previous_) {
+      ::setenv("TIDEWISE_HOME", previous_->c_str(), 1);
+    } else {
+      ::unsetenv("TIDEWISE_HOME");
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempHome(const TempHome&) = delete;
+  TempHome& operator=(const TempHome&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path registry_file() const { return path_ / "registry.json"; }
+
+ private:
+  std::filesystem::path path_;
+  std::optional<std::string> previous_;
+};
+
+inline std::string read_file(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void write_file(const std::filesystem::path& file, std::string_view content) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+// The names in a folder, to see that nothing was left behind.
+inline std::vector<std::string> names_in(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace tw::test
