@@ -1,0 +1,66 @@
+#pragma once
+// The host's metadata document: an XML document whose root element is
+// "metadata", reached by components through IMetadataValues (element texts)
+// and IMetadataXml (attributes, update flag, whole-document operations).
+//
+// Paths are slash-separated element names below the root element
+// ("dataIdInfo/idPurp"). Reading follows every matching child at each step;
+// writing follows the first and creates what is missing. Whatever the pages do
+// not know is kept as it was written.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "tidewise/com/object.h"
+#include "tidewise/host/interfaces.h"
+#include "tidewise/xml/xml.h"
+
+namespace tw::host {
+
+class XmlMetadataDocument final
+    : public com::Object<XmlMetadataDocument, IMetadataValues, IMetadataXml> {
+ public:
+  // An empty document: the root element "metadata" alone.
+  XmlMetadataDocument();
+
+  // A missing file gives an empty document. Throws com::Error on a file that
+  // cannot be read or parsed; the document then stays as it was.
+  void load_file(const std::filesystem::path& file);
+  // Throws com::Error (E_INVALIDARG); the document then stays as it was.
+  void load_text(std::string_view xml);
+  // The document as text, in the encoding its XML declaration names.
+  std::string xml() const;
+  // Writes the whole file or nothing.
+  void save_file(const std::filesystem::path& file) const;
+  // Whether WriteValue, WriteAttribute or LoadXmlText wrote to the document
+  // since construction or the last load, even if the text stayed the same:
+  // a page that writes is saved.
+  bool modified() const { return modified_; }
+  // Set by SetUpdateFlag(True) since construction or the last load.
+  bool update_flag() const { return update_flag_; }
+
+  // IMetadataValues
+  HRESULT ReadValues(const std::string& path, Variant* values) noexcept override;
+  HRESULT WriteValue(const std::string& path, const Variant& value) noexcept override;
+
+  // IMetadataXml
+  HRESULT WriteAttribute(const std::string& path, const std::string& name, const Variant& value,
+                         std::int32_t mode) noexcept override;
+  HRESULT ReadAttribute(const std::string& path, const std::string& name,
+                        Variant* values) noexcept override;
+  HRESULT SetUpdateFlag(VARIANT_BOOL updated) noexcept override;
+  HRESULT LoadXmlText(const std::string& xml) noexcept override;
+  // `parameters` and `flag` are accepted and have no effect.
+  HRESULT TransformToFile(const std::string& stylesheet, const std::string& parameters,
+                          VARIANT_BOOL flag, const std::string& destination) noexcept override;
+
+ private:
+  void replace(xml::DocPtr doc);
+
+  xml::DocPtr doc_;
+  bool modified_ = false;
+  bool update_flag_ = false;
+};
+
+}  // namespace tw::host

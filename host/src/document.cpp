@@ -1,0 +1,396 @@
+#include "tidewise/host/document.h"
+
+#include <array>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "tidewise/com/error.h"
+#include "tidewise/host/trace.h"
+#include "tidewise/platform.h"
+
+namespace tw::host {
+
+namespace fs = std::filesystem;
+using com::DISP_E_TYPEMISMATCH;
+using com::E_INVALIDARG;
+using com::raise;
+using com::VarType;
+using nlohmann::json;
+
+namespace {
+
+constexpr std::string_view kRootName = "metadata";
+
+const xmlChar* x(const char* s) {
+  return reinterpret_cast<const xmlChar*>(s);
+}
+std::string_view view(const xmlChar* s) {
+  return s ? reinterpret_cast<const char*>(s) : "";
+}
+
+// A name as an error message shows it: control characters and broken
+// UTF-8 as \xNN escapes.
+std::string shown(std::string_view name) {
+  const bool utf8 = xml::is_utf8(name);
+  std::string text;
+  for (const char ch : name) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if (byte < 0x20 || byte == 0x7F || (!utf8 && byte >= 0x80)) {
+      std::array<char, 8> escape{};
+      std::snprintf(escape.data(), escape.size(), "\\x%02X", byte);
+      text += escape.data();
+    } else {
+      text += ch;
+    }
+  }
+  return text;
+}
+
+// ---- Paths
+
+using Steps = std::vector<std::string_view>;
+
+// The element names of a path, or the reason it is not a path (then empty).
+Steps split_path(std::string_view path, std::string& why) {
+  Steps steps;
+  if (path.empty()) {
+    why = "the path is empty";
+    return {};
+  }
+  for (std::size_t start = 0;;) {
+    const std::size_t slash = path.find('/', start);
+    const std::string_view step =
+        path.substr(start, slash == std::string_view::npos ? path.npos : slash - start);
+    if (step.empty()) {
+      why = "path \"" + shown(path) + "\" has an empty step";
+      return {};
+    }
+    if (!xml::is_ncname(step)) {
+      why = "element name \"" + shown(step) + "\" is not a valid XML name";
+      return {};
+    }
+    steps.push_back(step);
+    if (slash == std::string_view::npos) return steps;
+    start = slash + 1;
+  }
+}
+
+Steps steps_or_raise(std::string_view path) {
+  std::string why;
+  Steps steps = split_path(path, why);
+  if (steps.empty()) raise(E_INVALIDARG, why);
+  return steps;
+}
+
+// A step names an element written without a prefix, in no namespace or in
+// the default one: what the name alone says in the file.
+bool matches(const xmlNode* node, std::string_view step) {
+  return node->type == XML_ELEMENT_NODE && (node->ns == nullptr || node->ns->prefix == nullptr) &&
+         view(node->name) == step;
+}
+
+// Every element the path reaches, in document order: the children of
+// elements in document order are themselves in document order.
+std::vector<xmlNode*> reach_all(xmlNode* root, const Steps& steps) {
+  std::vector<xmlNode*> current{root};
+  std::vector<xmlNode*> next;
+  for (const std::string_view step : steps) {
+    next.clear();
+    for (xmlNode* parent : current) {
+      for (xmlNode* child = parent->children; child != nullptr; child = child->next) {
+        if (matches(child, step)) next.push_back(child);
+      }
+    }
+    current.swap(next);
+    if (current.empty()) break;
+  }
+  return current;
+}
+
+// Follows the first match at each step and appends what is missing.
+xmlNode* reach_or_create(xmlDoc* doc, const Steps& steps, bool& created) {
+  xmlNode* node = xmlDocGetRootElement(doc);
+  for (const std::string_view step : steps) {
+    xmlNode* child = node->children;
+    while (child != nullptr && !matches(child, step)) child = child->next;
+    if (child == nullptr) {
+      // In the default namespace of its parent, as the same text in the file would be.
+      xmlNs* ns = xmlSearchNs(doc, node, nullptr);
+      if (ns != nullptr && (ns->href == nullptr || *ns->href == '\0')) ns = nullptr;
+      child = xmlNewDocNode(doc, ns, x(std::string(step).c_str()), nullptr);
+      if (child == nullptr || xmlAddChild(node, child) == nullptr) throw std::bad_alloc();
+      created = true;
+    }
+    node = child;
+  }
+  return node;
+}
+
+// ---- Texts
+
+bool is_text(const xmlNode* node) {
+  return node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE;
+}
+
+// The element's own text: its text and CDATA children, not its descendants'.
+std::string own_text(const xmlNode* element) {
+  std::string text;
+  for (const xmlNode* child = element->children; child != nullptr; child = child->next) {
+    if (is_text(child)) text += view(child->content);
+  }
+  return text;
+}
+
+// Replaces the element's own text, leaving child elements, comments and
+// attributes alone. Returns whether anything changed.
+bool set_own_text(xmlNode* element, std::string_view text) {
+  if (own_text(element) == text) return false;
+  xmlNode* first_text = element->children;
+  while (first_text != nullptr && !is_text(first_text)) first_text = first_text->next;
+  // The new text takes the place of the first old one, else comes first.
+  xmlNode* before = first_text ? first_text->next : element->children;
+  while (before != nullptr && is_text(before)) before = before->next;
+  for (xmlNode* child = element->children; child != nullptr;) {
+    xmlNode* next = child->next;
+    if (is_text(child)) {
+      xmlUnlinkNode(child);
+      xmlFreeNode(child);
+    }
+    child = next;
+  }
+  // Also an empty text node: the element is then written "<a></a>".
+  xmlNode* node = xmlNewDocTextLen(element->doc, x(text.data()), static_cast<int>(text.size()));
+  if (node == nullptr) throw std::bad_alloc();
+  // No text neighbours are left, so nothing merges the new node away.
+  if ((before ? xmlAddPrevSibling(before, node) : xmlAddChild(element, node)) == nullptr) {
+    xmlFreeNode(node);
+    throw std::bad_alloc();
+  }
+  return true;
+}
+
+const xmlAttr* find_attribute(const xmlNode* element, std::string_view name) {
+  // Only attributes written on the element; no defaults from a DTD.
+  for (const xmlAttr* a = element->properties; a != nullptr; a = a->next) {
+    if (a->ns == nullptr && view(a->name) == name) return a;
+  }
+  return nullptr;
+}
+
+std::string attribute_text(const xmlAttr* attribute) {
+  std::string text;
+  for (const xmlNode* child = attribute->children; child != nullptr; child = child->next) {
+    if (child->type == XML_TEXT_NODE) text += view(child->content);
+  }
+  return text;
+}
+
+// "xmlns" is refused: written as a plain attribute it would change the
+// element's namespace the next time the file is read.
+void check_attribute_name(const std::string& name) {
+  if (!xml::is_ncname(name) || name == "xmlns") {
+    raise(E_INVALIDARG, "attribute name \"" + shown(name) + "\" is not a valid XML name");
+  }
+}
+
+std::string format_double(double value) {
+  // The lexical forms of XML Schema for what has no digits.
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+  std::array<char, 32> buffer{};
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  return std::string(buffer.data(), result.ptr);
+}
+
+// ISO 8601. The platform counts days from 1899-12-30; the fraction is the
+// time of day, also for days before then (-1.25 is 1899-12-29 06:00).
+std::string format_date(double days) {
+  if (!std::isfinite(days) || std::fabs(days) > 3e6)
+    raise(E_INVALIDARG, "the date is out of range");
+  using namespace std::chrono;
+  long long day = static_cast<long long>(std::trunc(days));
+  long long seconds = std::llround(std::fabs(days - std::trunc(days)) * 86400.0);
+  if (seconds >= 86400) {
+    seconds -= 86400;
+    ++day;
+  }
+  const year_month_day date{sys_days{1899y / December / 30} + std::chrono::days{day}};
+  std::array<char, 40> buffer{};
+  int n =
+      std::snprintf(buffer.data(), buffer.size(), "%04d-%02u-%02u", static_cast<int>(date.year()),
+                    static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
+  if (seconds != 0) {
+    n += std::snprintf(buffer.data() + n, buffer.size() - static_cast<std::size_t>(n),
+                       "T%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+  }
+  return std::string(buffer.data(), static_cast<std::size_t>(n));
+}
+
+// What a value is written as.
+std::string value_text(const com::Variant& value) {
+  std::string text;
+  switch (value.type()) {
+    case VarType::Empty:
+    case VarType::Null:
+      break;
+    case VarType::BStr:
+      text = *value.as_string();
+      break;
+    case VarType::I2:
+      text = std::to_string(*value.as_i2());
+      break;
+    case VarType::I4:
+      text = std::to_string(*value.as_i4());
+      break;
+    case VarType::R8:
+      text = format_double(*value.as_r8());
+      break;
+    case VarType::Bool:
+      text = *value.as_bool() ? "true" : "false";
+      break;
+    case VarType::Date:
+      text = format_date(value.as_date()->days);
+      break;
+    case VarType::Unknown:
+    case VarType::Array:
+      raise(DISP_E_TYPEMISMATCH,
+            "a value of type " + com::to_string(value.type()) + " cannot be written as text");
+  }
+  if (text.size() > xml::kMaxDocumentBytes) raise(E_INVALIDARG, "the value is larger than 64 MiB");
+  // Text XML cannot hold would make the saved file unreadable.
+  xml::check_text(text);
+  return text;
+}
+
+}  // namespace
+
+XmlMetadataDocument::XmlMetadataDocument() : doc_(xml::new_document(kRootName)) {}
+
+void XmlMetadataDocument::replace(xml::DocPtr doc) {
+  doc_ = std::move(doc);
+  modified_ = false;
+  update_flag_ = false;
+}
+
+void XmlMetadataDocument::load_file(const fs::path& file) {
+  std::error_code ec;
+  if (fs::status(file, ec).type() == fs::file_type::not_found) {
+    replace(xml::new_document(kRootName));
+    return;
+  }
+  replace(xml::parse_file(file));
+}
+
+void XmlMetadataDocument::load_text(std::string_view xml) {
+  replace(xml::parse_text(xml));
+}
+
+std::string XmlMetadataDocument::xml() const {
+  return xml::serialize(*doc_);
+}
+
+void XmlMetadataDocument::save_file(const fs::path& file) const {
+  platform::write_file_atomically(file, xml());
+}
+
+HRESULT XmlMetadataDocument::ReadValues(const std::string& path, Variant* values) noexcept {
+  return com::boundary("IMetadataValues.ReadValues", [&] {
+    trace("IMetadataValues.ReadValues", json::array({path}));
+    Variant& out = com::out_param(values);
+    std::string why;
+    const Steps steps = split_path(path, why);
+    if (steps.empty()) return;
+    const std::vector<xmlNode*> found = reach_all(xmlDocGetRootElement(doc_.get()), steps);
+    if (found.empty()) return;
+    std::vector<Variant> texts;
+    texts.reserve(found.size());
+    for (const xmlNode* node : found) texts.push_back(Variant::str(own_text(node)));
+    out = Variant::array(0, std::move(texts));
+  });
+}
+
+HRESULT XmlMetadataDocument::WriteValue(const std::string& path, const Variant& value) noexcept {
+  return com::boundary("IMetadataValues.WriteValue", [&] {
+    trace("IMetadataValues.WriteValue", json::array({path, to_json(value)}));
+    const Steps steps = steps_or_raise(path);
+    const std::string text = value_text(value);
+    bool created = false;
+    set_own_text(reach_or_create(doc_.get(), steps, created), text);
+    modified_ = true;
+  });
+}
+
+HRESULT XmlMetadataDocument::WriteAttribute(const std::string& path, const std::string& name,
+                                            const Variant& value, std::int32_t mode) noexcept {
+  return com::boundary("IMetadataXml.WriteAttribute", [&] {
+    trace("IMetadataXml.WriteAttribute", json::array({path, name, to_json(value), mode}));
+    // Mode 1 tags an element, mode 2 sets a code element's attribute; both
+    // come down to the same change.
+    if (mode != 1 && mode != 2) {
+      raise(E_INVALIDARG, "mode " + std::to_string(mode) + " is neither 1 nor 2");
+    }
+    const Steps steps = steps_or_raise(path);
+    check_attribute_name(name);
+    const std::string text = value_text(value);
+    bool created = false;
+    xmlNode* element = reach_or_create(doc_.get(), steps, created);
+    const xmlAttr* old = find_attribute(element, name);
+    if (old == nullptr || attribute_text(old) != text) {
+      if (xmlSetNsProp(element, nullptr, x(name.c_str()), x(text.c_str())) == nullptr) {
+        throw std::bad_alloc();
+      }
+    }
+    modified_ = true;
+  });
+}
+
+HRESULT XmlMetadataDocument::ReadAttribute(const std::string& path, const std::string& name,
+                                           Variant* values) noexcept {
+  return com::boundary("IMetadataXml.ReadAttribute", [&] {
+    trace("IMetadataXml.ReadAttribute", json::array({path, name}));
+    Variant& out = com::out_param(values);
+    std::string why;
+    const Steps steps = split_path(path, why);
+    if (steps.empty() || !xml::is_ncname(name)) return;
+    std::vector<Variant> texts;
+    for (const xmlNode* node : reach_all(xmlDocGetRootElement(doc_.get()), steps)) {
+      if (const xmlAttr* attribute = find_attribute(node, name)) {
+        texts.push_back(Variant::str(attribute_text(attribute)));
+      }
+    }
+    if (!texts.empty()) out = Variant::array(0, std::move(texts));
+  });
+}
+
+HRESULT XmlMetadataDocument::SetUpdateFlag(VARIANT_BOOL updated) noexcept {
+  return com::boundary("IMetadataXml.SetUpdateFlag", [&] {
+    trace("IMetadataXml.SetUpdateFlag", json::array({com::from_variant_bool(updated)}));
+    update_flag_ = com::from_variant_bool(updated);
+  });
+}
+
+HRESULT XmlMetadataDocument::LoadXmlText(const std::string& xml) noexcept {
+  return com::boundary("IMetadataXml.LoadXmlText", [&] {
+    trace("IMetadataXml.LoadXmlText", json::array({xml}));
+    doc_ = xml::parse_text(xml);
+    modified_ = true;
+  });
+}
+
+HRESULT XmlMetadataDocument::TransformToFile(const std::string& stylesheet,
+                                             const std::string& parameters, VARIANT_BOOL flag,
+                                             const std::string& destination) noexcept {
+  return com::boundary("IMetadataXml.TransformToFile", [&] {
+    trace("IMetadataXml.TransformToFile",
+          json::array({stylesheet, parameters, com::from_variant_bool(flag), destination}));
+    if (destination.empty()) raise(E_INVALIDARG, "no destination file");
+    const xml::StylesheetPtr sheet = xml::load_stylesheet(stylesheet);
+    platform::write_file_atomically(destination, xml::transform(*sheet, *doc_));
+  });
+}
+
+}  // namespace tw::host

@@ -1,0 +1,74 @@
+#pragma once
+// The platform's XML services: parsing of untrusted XML, serialization that
+// gives a loaded document back as it was written, and XSLT.
+//
+// Everything read from outside is untrusted: no external entities, no DTD
+// loading, no network, and a document whose DOCTYPE declares entities is
+// refused outright. Size and nesting depth are bounded. Failures are thrown as
+// com::Error naming the file (or "XML text") and the line.
+
+#include <libxml/tree.h>
+#include <libxslt/xsltInternals.h>
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tw::xml {
+
+struct DocDeleter {
+  void operator()(xmlDoc* doc) const noexcept { xmlFreeDoc(doc); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
+
+struct StylesheetDeleter {
+  void operator()(xsltStylesheet* sheet) const noexcept { xsltFreeStylesheet(sheet); }
+};
+using StylesheetPtr = std::unique_ptr<xsltStylesheet, StylesheetDeleter>;
+
+inline constexpr std::size_t kMaxDocumentBytes = std::size_t{64} << 20;
+inline constexpr int kMaxDepth = 256;  // element levels, the root being level 1
+
+// Parses a document that has a root element. Whitespace, comments, processing
+// instructions and CDATA sections are kept as written, and an element written
+// with a start and an end tag keeps that form when serialized.
+// Malformed or refused input: E_INVALIDARG.
+DocPtr parse_text(std::string_view text);
+// As parse_text; a file that cannot be read is E_FAIL, or E_ACCESSDENIED when
+// permission is lacking. The document's URL is the file's path, so relative
+// references resolve beside it.
+DocPtr parse_file(const std::filesystem::path& file);
+
+// A new document holding only an empty root element, serialized with an XML
+// declaration naming UTF-8.
+DocPtr new_document(std::string_view root_name);
+
+// The document as text, in the encoding its declaration names (UTF-8 when it
+// has none). The declaration is written only if the source had one; content
+// is not reformatted.
+std::string serialize(const xmlDoc& doc);
+
+// Loads an XSLT stylesheet (untrusted: parsed under the same rules).
+// Malformed stylesheet: E_INVALIDARG; unreadable file: E_FAIL/E_ACCESSDENIED.
+StylesheetPtr load_stylesheet(const std::filesystem::path& file);
+
+// Applies the stylesheet to a copy of the document (a stylesheet may strip
+// whitespace from its input, and the caller's document must not change) and
+// returns the output as the stylesheet's xsl:output describes it.
+// The stylesheet may read local files but may not write files, create
+// directories or use the network: trying to is E_ACCESSDENIED. Any other
+// failure of the transformation is E_FAIL.
+std::string transform(const xsltStylesheet& sheet, const xmlDoc& doc);
+
+// True when `name` can be an XML element or attribute name without a prefix.
+bool is_ncname(std::string_view name);
+
+// True when `text` is UTF-8 made only of characters an XML document can hold.
+bool is_utf8(std::string_view text);
+// Throws E_INVALIDARG saying what keeps `text` from being XML text: broken
+// UTF-8, or a character such as U+0001 that XML 1.0 cannot hold.
+void check_text(std::string_view text);
+
+}  // namespace tw::xml

@@ -1,0 +1,654 @@
+#include "tidewise/xml/xml.h"
+
+#include <fcntl.h>
+#include <libexslt/exslt.h>
+#include <libxml/SAX2.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/uri.h>
+#include <libxml/xmlsave.h>
+#include <libxslt/documents.h>
+#include <libxslt/security.h>
+#include <libxslt/transform.h>
+#include <libxslt/xsltutils.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "tidewise/com/error.h"
+
+namespace tw::xml {
+
+namespace fs = std::filesystem;
+using com::E_ACCESSDENIED;
+using com::E_FAIL;
+using com::E_INVALIDARG;
+using com::raise;
+
+namespace {
+
+const xmlChar* x(const char* s) {
+  return reinterpret_cast<const xmlChar*>(s);
+}
+const char* c(const xmlChar* s) {
+  return reinterpret_cast<const char*>(s);
+}
+
+std::string quoted(const fs::path& file) {
+  return "\"" + file.string() + "\"";
+}
+
+std::string trimmed(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+    text.pop_back();
+  }
+  return text;
+}
+
+// ---- Error collection
+
+// Collects what libxml2 and libxslt report while it is alive, instead of
+// letting them print to standard error. Installed for the current thread and
+// restored on destruction, so sinks nest.
+class ErrorSink {
+ public:
+  struct Entry {
+    int level;  // xmlErrorLevel
+    int line;   // 0 when unknown
+    std::string message;
+  };
+
+  ErrorSink() noexcept
+      : old_structured_(xmlStructuredError),
+        old_structured_context_(xmlStructuredErrorContext),
+        old_generic_(xmlGenericError),
+        old_generic_context_(xmlGenericErrorContext),
+        old_xslt_(xsltGenericError),
+        old_xslt_context_(xsltGenericErrorContext) {
+    xmlSetStructuredErrorFunc(this, &ErrorSink::on_structured);
+    xmlSetGenericErrorFunc(this, &ErrorSink::on_generic);
+    xsltSetGenericErrorFunc(this, &ErrorSink::on_generic);
+  }
+  ~ErrorSink() {
+    xmlSetStructuredErrorFunc(old_structured_context_, old_structured_);
+    xmlSetGenericErrorFunc(old_generic_context_, old_generic_);
+    xsltSetGenericErrorFunc(old_xslt_context_, old_xslt_);
+  }
+  ErrorSink(const ErrorSink&) = delete;
+  ErrorSink& operator=(const ErrorSink&) = delete;
+
+  // The error that made a parse fail: the first fatal one, else the first error.
+  const Entry* first_error() const noexcept {
+    const Entry* error = nullptr;
+    for (const Entry& e : entries_) {
+      if (e.level >= XML_ERR_FATAL) return &e;
+      if (e.level >= XML_ERR_ERROR && error == nullptr) error = &e;
+    }
+    return error;
+  }
+
+  // Everything reported, one line each, joined with "; ".
+  std::string text() const {
+    std::string all;
+    for (const Entry& e : entries_) {
+      if (e.level < XML_ERR_ERROR || e.message.empty()) continue;
+      if (!all.empty()) all += "; ";
+      if (e.line > 0) all += "line " + std::to_string(e.line) + ": ";
+      all += e.message;
+    }
+    return all;
+  }
+
+  static void on_generic(void* self, const char* format, ...) noexcept {
+    va_list args;
+    va_start(args, format);
+    std::array<char, 1024> buffer{};
+    std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    va_end(args);
+    static_cast<ErrorSink*>(self)->add_generic(buffer.data());
+  }
+
+ private:
+  static constexpr std::size_t kMaxEntries = 20;
+
+  static void on_structured(void* self, xmlErrorPtr error) noexcept {
+    if (error == nullptr || error->level < XML_ERR_ERROR) return;
+    static_cast<ErrorSink*>(self)->add(error->level, error->line,
+                                       error->message ? error->message : "unknown error");
+  }
+
+  void add(int level, int line, std::string_view message) noexcept {
+    if (entries_.size() >= kMaxEntries) return;
+    try {
+      entries_.push_back({level, line, trimmed(std::string(message))});
+    } catch (...) {  // a lost message must not become a crash inside libxml2
+    }
+  }
+
+  // Generic messages come in pieces; a line is complete at its newline.
+  void add_generic(std::string_view piece) noexcept {
+    try {
+      pending_ += piece;
+      for (std::size_t end; (end = pending_.find('\n')) != std::string::npos;) {
+        add(XML_ERR_ERROR, 0, pending_.substr(0, end));
+        pending_.erase(0, end + 1);
+      }
+    } catch (...) {
+    }
+  }
+
+  std::vector<Entry> entries_;
+  std::string pending_;
+  xmlStructuredErrorFunc old_structured_;
+  void* old_structured_context_;
+  xmlGenericErrorFunc old_generic_;
+  void* old_generic_context_;
+  xmlGenericErrorFunc old_xslt_;
+  void* old_xslt_context_;
+};
+
+// ---- Files
+
+std::string read_file(const fs::path& file) {
+  const auto fail = [&](int error) {
+    raise(error == EACCES || error == EPERM ? E_ACCESSDENIED : E_FAIL,
+          "cannot read " + quoted(file) + ": " + std::strerror(error));
+  };
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) fail(errno);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) fail(errno);
+  if (S_ISDIR(info.st_mode)) fail(EISDIR);
+
+  std::string content;
+  std::array<char, 65536> buffer;
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(errno);
+    }
+    if (n == 0) break;
+    content.append(buffer.data(), static_cast<std::size_t>(n));
+    if (content.size() > kMaxDocumentBytes) {
+      raise(E_INVALIDARG, quoted(file) + " is larger than 64 MiB");
+    }
+  }
+  return content;
+}
+
+// ---- Parsing
+
+struct ParseState {
+  bool keep_tag_form = true;
+  int depth = 0;
+  // Per open element: written as <a>...</a> rather than <a/>.
+  std::array<bool, kMaxDepth + 1> start_end_form{};
+  std::string refusal;
+  int refusal_line = 0;
+
+  static ParseState& of(void* ctx) {
+    return *static_cast<ParseState*>(static_cast<xmlParserCtxt*>(ctx)->_private);
+  }
+
+  void refuse(void* ctx, const char* why) noexcept {
+    auto* ctxt = static_cast<xmlParserCtxt*>(ctx);
+    if (refusal.empty()) {
+      try {
+        refusal = why;
+      } catch (...) {
+      }
+      refusal_line = ctxt->input ? ctxt->input->line : 0;
+    }
+    xmlStopParser(ctxt);
+  }
+};
+
+void on_start_element(void* ctx, const xmlChar* localname, const xmlChar* prefix,
+                      const xmlChar* uri, int nb_namespaces, const xmlChar** namespaces,
+                      int nb_attributes, int nb_defaulted, const xmlChar** attributes) noexcept {
+  ParseState& state = ParseState::of(ctx);
+  if (++state.depth > kMaxDepth) {
+    state.refuse(ctx, "elements are nested more than 256 levels deep");
+    return;
+  }
+  // The start tag has been read up to its closing "/>" or ">".
+  const auto* ctxt = static_cast<xmlParserCtxt*>(ctx);
+  state.start_end_form[state.depth] = ctxt->input && ctxt->input->cur && *ctxt->input->cur == '>';
+  xmlSAX2StartElementNs(ctx, localname, prefix, uri, nb_namespaces, namespaces, nb_attributes,
+                        nb_defaulted, attributes);
+}
+
+void on_end_element(void* ctx, const xmlChar* localname, const xmlChar* prefix,
+                    const xmlChar* uri) noexcept {
+  ParseState& state = ParseState::of(ctx);
+  xmlNode* node = static_cast<xmlParserCtxt*>(ctx)->node;
+  const bool start_end_form =
+      state.depth > 0 && state.depth <= kMaxDepth && state.start_end_form[state.depth];
+  --state.depth;
+  xmlSAX2EndElementNs(ctx, localname, prefix, uri);
+  // An empty text child is what makes the serializer write "<a></a>" again
+  // instead of "<a/>"; it changes no value.
+  if (state.keep_tag_form && start_end_form && node != nullptr && node->children == nullptr &&
+      node->type == XML_ELEMENT_NODE && xmlStrEqual(node->name, localname)) {
+    if (xmlNode* empty = xmlNewDocText(node->doc, x(""))) xmlAddChild(node, empty);
+  }
+}
+
+// Entity declarations are where entity expansion attacks and external
+// entities begin; metadata has no use for them.
+void on_entity_decl(void* ctx, const xmlChar*, int, const xmlChar*, const xmlChar*,
+                    xmlChar*) noexcept {
+  ParseState::of(ctx).refuse(ctx,
+                             "the DOCTYPE declares an entity; entity declarations are refused");
+}
+
+void on_unparsed_entity_decl(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*,
+                             const xmlChar*) noexcept {
+  ParseState::of(ctx).refuse(ctx,
+                             "the DOCTYPE declares an entity; entity declarations are refused");
+}
+
+struct ParserDeleter {
+  void operator()(xmlParserCtxt* ctxt) const noexcept {
+    if (ctxt->myDoc != nullptr) xmlFreeDoc(std::exchange(ctxt->myDoc, nullptr));
+    xmlFreeParserCtxt(ctxt);
+  }
+};
+
+// `label` names the source in messages: "\"items.xml\"" or "XML text".
+// `dict`, when given, is the dictionary the document's names must share
+// (stylesheet documents).
+DocPtr parse_bytes(std::string_view bytes, const std::string& label, const char* url, xmlDict* dict,
+                   bool keep_tag_form) {
+  if (bytes.size() > kMaxDocumentBytes) raise(E_INVALIDARG, label + " is larger than 64 MiB");
+  ErrorSink sink;
+  std::unique_ptr<xmlParserCtxt, ParserDeleter> ctxt(xmlNewParserCtxt());
+  if (!ctxt) throw std::bad_alloc();
+  if (dict != nullptr) {
+    xmlDictFree(ctxt->dict);
+    ctxt->dict = dict;
+    xmlDictReference(dict);
+  }
+  ParseState state;
+  state.keep_tag_form = keep_tag_form;
+  ctxt->_private = &state;
+  ctxt->sax->startElementNs = on_start_element;
+  ctxt->sax->endElementNs = on_end_element;
+  ctxt->sax->entityDecl = on_entity_decl;
+  ctxt->sax->unparsedEntityDecl = on_unparsed_entity_decl;
+  // Never XML_PARSE_NOENT, DTDLOAD, DTDATTR or HUGE; blanks stay as written.
+  xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_BIG_LINES);
+
+  xmlParserInputBuffer* buffer = xmlParserInputBufferCreateMem(
+      bytes.data(), static_cast<int>(bytes.size()), XML_CHAR_ENCODING_NONE);
+  if (buffer == nullptr) throw std::bad_alloc();
+  xmlParserInput* input = xmlNewIOInputStream(ctxt.get(), buffer, XML_CHAR_ENCODING_NONE);
+  if (input == nullptr) {
+    xmlFreeParserInputBuffer(buffer);
+    throw std::bad_alloc();
+  }
+  if (url != nullptr) input->filename = reinterpret_cast<char*>(xmlStrdup(x(url)));
+  if (inputPush(ctxt.get(), input) < 0) throw std::bad_alloc();
+
+  xmlParseDocument(ctxt.get());
+  DocPtr doc(std::exchange(ctxt->myDoc, nullptr));
+
+  const auto fail = [&](int line, const std::string& why) {
+    raise(E_INVALIDARG,
+          line > 0 ? label + " line " + std::to_string(line) + ": " + why : label + ": " + why);
+  };
+  if (!state.refusal.empty()) fail(state.refusal_line, state.refusal);
+  if (!doc || !ctxt->wellFormed || !ctxt->nsWellFormed) {
+    if (const ErrorSink::Entry* e = sink.first_error()) fail(e->line, e->message);
+    fail(0, "not well-formed XML");
+  }
+  if (xmlDocGetRootElement(doc.get()) == nullptr) fail(0, "the document has no root element");
+  return doc;
+}
+
+// ---- XSLT
+
+struct TransformState {
+  std::string refusal;  // what the security preferences refused
+  std::string failure;  // a document the stylesheet reads that could not be loaded
+};
+
+// Security callbacks: record what the stylesheet tried and stop it.
+int refuse(const char* what, xsltTransformContextPtr ctxt, const char* value) noexcept {
+  if (ctxt != nullptr) {
+    if (auto* state = static_cast<TransformState*>(ctxt->_private);
+        state != nullptr && state->refusal.empty()) {
+      try {
+        state->refusal =
+            std::string("the stylesheet may not ") + what + " \"" + (value ? value : "") + "\"";
+      } catch (...) {
+      }
+    }
+    ctxt->state = XSLT_STATE_STOPPED;
+  }
+  return 0;
+}
+int refuse_write_file(xsltSecurityPrefsPtr, xsltTransformContextPtr ctxt, const char* value) {
+  return refuse("write the file", ctxt, value);
+}
+int refuse_create_directory(xsltSecurityPrefsPtr, xsltTransformContextPtr ctxt, const char* value) {
+  return refuse("create the directory", ctxt, value);
+}
+int refuse_read_network(xsltSecurityPrefsPtr, xsltTransformContextPtr ctxt, const char* value) {
+  return refuse("read over the network from", ctxt, value);
+}
+int refuse_write_network(xsltSecurityPrefsPtr, xsltTransformContextPtr ctxt, const char* value) {
+  return refuse("write over the network to", ctxt, value);
+}
+
+struct SecurityPrefsDeleter {
+  void operator()(xsltSecurityPrefs* prefs) const noexcept { xsltFreeSecurityPrefs(prefs); }
+};
+using SecurityPrefsPtr = std::unique_ptr<xsltSecurityPrefs, SecurityPrefsDeleter>;
+
+SecurityPrefsPtr make_security_prefs() {
+  SecurityPrefsPtr prefs(xsltNewSecurityPrefs());
+  if (!prefs) throw std::bad_alloc();
+  xsltSetSecurityPrefs(prefs.get(), XSLT_SECPREF_WRITE_FILE, refuse_write_file);
+  xsltSetSecurityPrefs(prefs.get(), XSLT_SECPREF_CREATE_DIRECTORY, refuse_create_directory);
+  xsltSetSecurityPrefs(prefs.get(), XSLT_SECPREF_READ_NETWORK, refuse_read_network);
+  xsltSetSecurityPrefs(prefs.get(), XSLT_SECPREF_WRITE_NETWORK, refuse_write_network);
+  return prefs;
+}
+
+// The local file a URI names, or nothing for any other kind of URI.
+std::optional<fs::path> local_path(const xmlChar* uri) {
+  std::unique_ptr<xmlURI, decltype(&xmlFreeURI)> parsed(xmlParseURI(c(uri)), &xmlFreeURI);
+  if (!parsed) {
+    // Not a URI (a path with spaces, say): a plain path unless it looks like a URL.
+    const std::string_view text = c(uri);
+    if (text.find("://") != std::string_view::npos) return std::nullopt;
+    return fs::path(text);
+  }
+  if (parsed->scheme != nullptr && std::strcmp(parsed->scheme, "file") != 0) return std::nullopt;
+  if (parsed->server != nullptr && *parsed->server != '\0' &&
+      std::strcmp(parsed->server, "localhost") != 0) {
+    return std::nullopt;
+  }
+  if (parsed->path == nullptr) return std::nullopt;
+  return fs::path(parsed->path);
+}
+
+// Loads what a stylesheet imports, includes or reads with document(). The
+// library's own loader parses with entity substitution and DTD loading; this
+// one applies our rules.
+xmlDocPtr load_for_xslt(const xmlChar* uri, xmlDictPtr dict, int, void* ctxt,
+                        xsltLoadType type) noexcept {
+  xsltTransformContextPtr transform =
+      type == XSLT_LOAD_DOCUMENT ? static_cast<xsltTransformContextPtr>(ctxt) : nullptr;
+  try {
+    if (transform != nullptr && transform->sec != nullptr &&
+        xsltCheckRead(static_cast<xsltSecurityPrefsPtr>(transform->sec), transform, uri) <= 0) {
+      return nullptr;
+    }
+    const std::optional<fs::path> file = local_path(uri);
+    if (!file) {
+      if (transform != nullptr) {
+        refuse("read over the network from", transform, c(uri));
+      } else {
+        xsltTransformError(nullptr, nullptr, nullptr,
+                           "refused to read \"%s\": only local files can be read\n", c(uri));
+      }
+      return nullptr;
+    }
+    const std::string bytes = read_file(*file);
+    return parse_bytes(bytes, quoted(*file), c(uri), dict, false).release();
+  } catch (const std::exception& e) {
+    // A document that cannot be read, or is refused, ends the transformation:
+    // going on would give output that silently lacks its content.
+    if (transform != nullptr) {
+      if (auto* state = static_cast<TransformState*>(transform->_private);
+          state != nullptr && state->failure.empty()) {
+        try {
+          state->failure = e.what();
+        } catch (...) {
+        }
+      }
+      transform->state = XSLT_STATE_STOPPED;
+    } else {
+      xsltTransformError(nullptr, nullptr, nullptr, "%s\n", e.what());
+    }
+    return nullptr;
+  } catch (...) {
+    if (transform != nullptr) transform->state = XSLT_STATE_STOPPED;
+    return nullptr;
+  }
+}
+
+// libxml2 and libxslt keep process-wide settings; ours are made once.
+void ensure_initialized() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    xmlInitParser();
+    exsltRegisterAll();
+    xsltSetLoaderFunc(load_for_xslt);
+    // Imports and includes are checked against the default preferences
+    // before any transformation context exists. Lives as long as the process.
+    xsltSetDefaultSecurityPrefs(make_security_prefs().release());
+  });
+}
+
+struct TransformContextDeleter {
+  void operator()(xsltTransformContext* ctxt) const noexcept { xsltFreeTransformContext(ctxt); }
+};
+
+struct XmlFree {
+  void operator()(void* p) const noexcept { xmlFree(p); }
+};
+
+int append_output(void* context, const char* data, int length) noexcept {
+  try {
+    static_cast<std::string*>(context)->append(data, static_cast<std::size_t>(length));
+    return length;
+  } catch (...) {
+    return -1;
+  }
+}
+
+}  // namespace
+
+DocPtr parse_text(std::string_view text) {
+  ensure_initialized();
+  return parse_bytes(text, "XML text", nullptr, nullptr, true);
+}
+
+DocPtr parse_file(const fs::path& file) {
+  ensure_initialized();
+  const std::string bytes = read_file(file);
+  return parse_bytes(bytes, quoted(file), file.c_str(), nullptr, true);
+}
+
+DocPtr new_document(std::string_view root_name) {
+  ensure_initialized();
+  if (!is_ncname(root_name)) {
+    raise(E_INVALIDARG, "\"" + std::string(root_name) + "\" is not a valid XML element name");
+  }
+  DocPtr doc(xmlNewDoc(x("1.0")));
+  if (!doc) throw std::bad_alloc();
+  doc->standalone = -2;  // a declaration without a standalone pseudo-attribute
+  doc->encoding = xmlStrdup(x("UTF-8"));
+  xmlNode* root = xmlNewDocNode(doc.get(), nullptr, x(std::string(root_name).c_str()), nullptr);
+  if (root == nullptr || doc->encoding == nullptr) throw std::bad_alloc();
+  xmlDocSetRootElement(doc.get(), root);
+  return doc;
+}
+
+std::string serialize(const xmlDoc& doc) {
+  ensure_initialized();
+  ErrorSink sink;
+  std::string out;
+  // Without an encoding libxml2 would write every non-ASCII character as a
+  // character reference; a document that names none is UTF-8.
+  const char* encoding = doc.encoding ? c(doc.encoding) : "UTF-8";
+  const bool ascii_based = xmlStrncasecmp(x(encoding), x("UTF-16"), 6) != 0 &&
+                           xmlStrncasecmp(x(encoding), x("UTF-32"), 6) != 0 &&
+                           xmlStrncasecmp(x(encoding), x("UCS"), 3) != 0;
+  // libxml2 records a source without an XML declaration as standalone == -1.
+  const bool declaration = doc.standalone != -1;
+  int options = XML_SAVE_NO_DECL;
+  if (declaration && ascii_based) {
+    // Written here so that it names an encoding only where the source did.
+    out = "<?xml version=\"" + std::string(doc.version ? c(doc.version) : "1.0") + "\"";
+    if (doc.encoding != nullptr) out += " encoding=\"" + std::string(c(doc.encoding)) + "\"";
+    if (doc.standalone >= 0) out += doc.standalone ? " standalone=\"yes\"" : " standalone=\"no\"";
+    out += "?>\n";
+  } else if (declaration) {
+    options = 0;  // only libxml2 can write it in that encoding
+  }
+  xmlSaveCtxt* save = xmlSaveToIO(append_output, nullptr, &out, encoding, options);
+  if (save == nullptr) raise(E_FAIL, "cannot serialize the document: " + sink.text());
+  const long written = xmlSaveDoc(save, const_cast<xmlDoc*>(&doc));
+  const int closed = xmlSaveClose(save);
+  if (written < 0 || closed < 0) raise(E_FAIL, "cannot serialize the document: " + sink.text());
+  return out;
+}
+
+StylesheetPtr load_stylesheet(const fs::path& file) {
+  ensure_initialized();
+  const std::string bytes = read_file(file);
+  DocPtr doc = parse_bytes(bytes, quoted(file), file.c_str(), nullptr, false);
+  ErrorSink sink;
+  // On success the stylesheet owns the document; on failure it stays ours.
+  StylesheetPtr sheet(xsltParseStylesheetDoc(doc.get()));
+  if (!sheet) {
+    const std::string why = sink.text();
+    raise(E_INVALIDARG, "stylesheet " + quoted(file) + " cannot be used" +
+                            (why.empty() ? std::string() : ": " + why));
+  }
+  static_cast<void>(doc.release());
+  if (sheet->errors != 0) {
+    raise(E_INVALIDARG, "stylesheet " + quoted(file) + " has errors: " + sink.text());
+  }
+  return sheet;
+}
+
+std::string transform(const xsltStylesheet& sheet, const xmlDoc& doc) {
+  ensure_initialized();
+  auto* style = const_cast<xsltStylesheet*>(&sheet);
+  const std::optional<fs::path> file =
+      sheet.doc && sheet.doc->URL ? local_path(sheet.doc->URL) : std::nullopt;
+  const std::string name = "stylesheet " + (file ? quoted(*file) : std::string("(unnamed)"));
+  DocPtr input(xmlCopyDoc(const_cast<xmlDoc*>(&doc), 1));
+  if (!input) throw std::bad_alloc();
+
+  ErrorSink sink;
+  SecurityPrefsPtr prefs = make_security_prefs();
+  std::unique_ptr<xsltTransformContext, TransformContextDeleter> ctxt(
+      xsltNewTransformContext(style, input.get()));
+  if (!ctxt) raise(E_FAIL, name + ": cannot start the transformation: " + sink.text());
+  TransformState state;
+  ctxt->_private = &state;
+  if (xsltSetCtxtSecurityPrefs(prefs.get(), ctxt.get()) != 0) throw std::bad_alloc();
+  xsltSetTransformErrorFunc(ctxt.get(), &sink, &ErrorSink::on_generic);
+
+  DocPtr result(xsltApplyStylesheetUser(style, input.get(), nullptr, nullptr, nullptr, ctxt.get()));
+  if (!state.refusal.empty()) raise(E_ACCESSDENIED, name + ": " + state.refusal);
+  if (!state.failure.empty()) raise(E_FAIL, name + ": " + state.failure);
+  if (!result || ctxt->state != XSLT_STATE_OK) {
+    const std::string why = sink.text();
+    raise(E_FAIL, name + ": the transformation failed" + (why.empty() ? "" : ": " + why));
+  }
+  xmlChar* text = nullptr;
+  int length = 0;
+  if (xsltSaveResultToString(&text, &length, result.get(), style) != 0) {
+    raise(E_FAIL, name + ": cannot serialize the result: " + sink.text());
+  }
+  const std::unique_ptr<xmlChar, XmlFree> owned(text);
+  return text ? std::string(c(text), static_cast<std::size_t>(length)) : std::string();
+}
+
+namespace {
+
+// Decodes one UTF-8 sequence at the front of `text`; nothing when it is broken
+// (truncated, overlong, a surrogate or beyond U+10FFFF).
+std::optional<char32_t> decode(std::string_view& text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  char32_t ch = p[0];
+  std::size_t length = 1;
+  if (ch >= 0x80) {
+    length = ch >= 0xF8 ? 0 : ch >= 0xF0 ? 4 : ch >= 0xE0 ? 3 : ch >= 0xC0 ? 2 : 0;
+    if (length == 0 || text.size() < length) return std::nullopt;
+    ch &= 0x7Fu >> length;
+    for (std::size_t i = 1; i < length; ++i) {
+      if ((p[i] & 0xC0) != 0x80) return std::nullopt;
+      ch = (ch << 6) | (p[i] & 0x3F);
+    }
+    constexpr std::array<char32_t, 5> kSmallest = {0, 0, 0x80, 0x800, 0x10000};
+    if (ch < kSmallest[length] || ch > 0x10FFFF || (ch >= 0xD800 && ch <= 0xDFFF)) {
+      return std::nullopt;
+    }
+  }
+  text.remove_prefix(length);
+  return ch;
+}
+
+bool is_xml_char(char32_t ch) {
+  return ch == 0x9 || ch == 0xA || ch == 0xD || (ch >= 0x20 && ch <= 0xD7FF) ||
+         (ch >= 0xE000 && ch <= 0xFFFD) || (ch >= 0x10000 && ch <= 0x10FFFF);
+}
+
+}  // namespace
+
+bool is_utf8(std::string_view text) {
+  while (!text.empty()) {
+    const std::optional<char32_t> ch = decode(text);
+    if (!ch || !is_xml_char(*ch)) return false;
+  }
+  return true;
+}
+
+void check_text(std::string_view text) {
+  while (!text.empty()) {
+    const std::optional<char32_t> ch = decode(text);
+    if (!ch) raise(E_INVALIDARG, "the value is not valid UTF-8 text");
+    if (!is_xml_char(*ch)) {
+      std::array<char, 16> code{};
+      std::snprintf(code.data(), code.size(), "U+%04X", static_cast<unsigned>(*ch));
+      raise(E_INVALIDARG, std::string("the value holds the character ") + code.data() +
+                              ", which XML documents cannot hold");
+    }
+  }
+}
+
+bool is_ncname(std::string_view name) {
+  if (name.empty()) return false;
+  bool ascii = true;
+  for (const char ch : name) {
+    if (ch == '\0') return false;
+    if (static_cast<unsigned char>(ch) >= 0x80) ascii = false;
+  }
+  // libxml2 takes broken UTF-8 for letters.
+  if (!ascii) return is_utf8(name) && xmlValidateNCName(x(std::string(name).c_str()), 0) == 0;
+  const auto start = [](char ch) {
+    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch == '_';
+  };
+  const auto rest = [&](char ch) {
+    return start(ch) || (ch >= '0' && ch <= '9') || ch == '-' || ch == '.';
+  };
+  if (!start(name.front())) return false;
+  for (const char ch : name.substr(1)) {
+    if (!rest(ch)) return false;
+  }
+  return true;
+}
+
+}  // namespace tw::xml

@@ -1,0 +1,710 @@
+// The host's metadata document through the interfaces the components use:
+// path semantics, attributes, refused input, preservation of what no page
+// knows, transformation to a file, and the trace of every call.
+
+#include "tidewise/host/document.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "host/temp_folder.h"
+#include "tidewise/com/error.h"
+#include "tidewise/host/trace.h"
+
+namespace tw::host {
+namespace {
+
+using com::ComPtr;
+using com::E_INVALIDARG;
+using com::HRESULT;
+using com::S_OK;
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+constexpr std::string_view kNamespace = "urn:tidewise:/metadataModel/";
+
+Variant texts(std::vector<std::string> values) {
+  std::vector<Variant> elements;
+  for (std::string& value : values) elements.push_back(Variant::str(std::move(value)));
+  return Variant::array(0, std::move(elements));
+}
+
+std::string show(const Variant& value) {
+  return to_json(value).dump();
+}
+
+// A member's status and the error information it left (taken once).
+struct Outcome {
+  HRESULT hr;
+  std::string description;
+};
+
+template <class Call>
+Outcome outcome(Call&& call) {
+  const HRESULT hr = call();
+  const auto info = com::GetErrorInfo();
+  return {hr, info ? info->description : ""};
+}
+
+bool starts_with(const std::string& text, std::string_view prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+class DocumentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_sink_ = set_trace_sink([this](const json& line) { traced.push_back(line); });
+  }
+  void TearDown() override { set_trace_sink(previous_sink_); }
+
+  IMetadataValues* values() const { return document.get(); }
+  IMetadataXml* xml() const { return document.get(); }
+
+  Variant read(const std::string& path) {
+    Variant result = Variant::str("not cleared");
+    EXPECT_EQ(values()->ReadValues(path, &result), S_OK) << path;
+    return result;
+  }
+  Variant read_attribute(const std::string& path, const std::string& name) {
+    Variant result = Variant::str("not cleared");
+    EXPECT_EQ(xml()->ReadAttribute(path, name, &result), S_OK) << path << " @" << name;
+    return result;
+  }
+  void write(const std::string& path, const std::string& text) {
+    ASSERT_EQ(values()->WriteValue(path, Variant::str(text)), S_OK) << path;
+  }
+  void load(std::string_view text) { document->load_text(text); }
+
+  test::TempFolder folder;
+  ComPtr<XmlMetadataDocument> document = com::make_object<XmlMetadataDocument>();
+  std::vector<json> traced;
+
+ private:
+  TraceSink previous_sink_;
+};
+
+// ---- A new document, and files
+
+TEST_F(DocumentTest, NewDocumentHoldsTheMetadataRootAlone) {
+  EXPECT_EQ(document->xml(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<metadata/>\n");
+  EXPECT_FALSE(document->modified());
+  EXPECT_FALSE(document->update_flag());
+  EXPECT_TRUE(read("dataIdInfo/idPurp").is_empty());
+  EXPECT_TRUE(document.try_as<IMetadataXml>());
+  EXPECT_TRUE(ComPtr<IMetadataValues>(document).as<IMetadataXml>());
+}
+
+TEST_F(DocumentTest, MissingFileLoadsAsAnEmptyDocument) {
+  load("<metadata><a>1</a></metadata>");
+  document->load_file(folder / "absent.xml");
+  EXPECT_EQ(document->xml(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<metadata/>\n");
+  EXPECT_FALSE(fs::exists(folder / "absent.xml"));
+}
+
+TEST_F(DocumentTest, RealisticFileComesBackByteForByte) {
+  const std::string original = test::read_file(test::document_data("harbour.xml"));
+  document->load_file(test::document_data("harbour.xml"));
+  EXPECT_EQ(document->xml(), original);
+  document->save_file(folder / "copy.xml");
+  EXPECT_EQ(test::read_file(folder / "copy.xml"), original);
+}
+
+// Only the written element changes; comments, processing instructions,
+// CDATA, foreign namespaces, both forms of empty elements and non-ASCII
+// text elsewhere keep every byte.
+TEST_F(DocumentTest, WritingOneElementKeepsEveryOtherByte) {
+  const std::string original = test::read_file(test::document_data("harbour.xml"));
+  document->load_file(test::document_data("harbour.xml"));
+
+  write("dataIdInfo/idPurp", "Fairway <2023> & approaches");
+  ASSERT_EQ(
+      xml()->WriteAttribute("dataIdInfo/idPurp", "ns", Variant::str(std::string(kNamespace)), 1),
+      S_OK);
+  EXPECT_TRUE(document->modified());
+
+  std::string expected = original;
+  const std::string before = "<idPurp>Nautical charting</idPurp>";
+  const std::string after = "<idPurp ns=\"" + std::string(kNamespace) +
+                            "\">Fairway &lt;2023&gt; &amp; approaches</idPurp>";
+  ASSERT_NE(expected.find(before), std::string::npos);
+  expected.replace(expected.find(before), before.size(), after);
+  EXPECT_EQ(document->xml(), expected);
+
+  document->save_file(folder / "harbour.xml");
+  EXPECT_EQ(test::read_file(folder / "harbour.xml"), expected);
+  auto reloaded = com::make_object<XmlMetadataDocument>();
+  reloaded->load_file(folder / "harbour.xml");
+  Variant purpose;
+  ASSERT_EQ(reloaded->ReadValues("dataIdInfo/idPurp", &purpose), S_OK);
+  EXPECT_EQ(purpose, texts({"Fairway <2023> & approaches"}));
+  EXPECT_FALSE(reloaded->modified());
+}
+
+// A file in another encoding is read as UTF-8 text and written back in its
+// own encoding.
+TEST_F(DocumentTest, FileInItsOwnEncodingIsKept) {
+  const std::string original = test::read_file(test::document_data("latin1.xml"));
+  document->load_file(test::document_data("latin1.xml"));
+  EXPECT_EQ(document->xml(), original);
+  EXPECT_EQ(read("dataIdInfo/idPurp"), texts({"Cartographie c\u00f4ti\u00e8re"}));
+
+  write("dataIdInfo/idPurp", "Qualit\u00e9 \u00fc");
+  std::string expected = original;
+  const std::string before = "Cartographie c\xf4ti\xe8re";
+  expected.replace(expected.find(before), before.size(), "Qualit\xe9 \xfc");
+  EXPECT_EQ(document->xml(), expected);
+}
+
+TEST_F(DocumentTest, SourceWithoutDeclarationIsSavedWithoutOne) {
+  const std::string source = "<metadata>\n  <a x=\"1\">t</a>\n  <b></b>\n  <c/>\n</metadata>\n";
+  load(source);
+  EXPECT_EQ(document->xml(), source);
+}
+
+TEST_F(DocumentTest, LoadingAFileThatFailsThrowsAndKeepsTheDocument) {
+  load("<metadata><keep>1</keep></metadata>");
+  const std::string before = document->xml();
+  test::write_file(folder / "broken.xml", "<metadata>\n<a>\n</b>\n</metadata>\n");
+  try {
+    document->load_file(folder / "broken.xml");
+    FAIL() << "no error";
+  } catch (const com::Error& e) {
+    EXPECT_EQ(e.code(), E_INVALIDARG);
+    EXPECT_EQ(std::string(e.what()), "\"" + (folder / "broken.xml").string() +
+                                         "\" line 3: Opening and ending tag mismatch: a line 2 "
+                                         "and b");
+  }
+  fs::create_directory(folder / "folder.xml");
+  try {
+    document->load_file(folder / "folder.xml");
+    FAIL() << "no error";
+  } catch (const com::Error& e) {
+    EXPECT_EQ(e.code(), com::E_FAIL);
+    EXPECT_NE(std::string(e.what()).find("folder.xml"), std::string::npos) << e.what();
+  }
+  if (::geteuid() != 0) {  // permissions do not stop root
+    test::write_file(folder / "locked.xml", "<metadata/>");
+    ::chmod((folder / "locked.xml").c_str(), 0);
+    try {
+      document->load_file(folder / "locked.xml");
+      FAIL() << "no error";
+    } catch (const com::Error& e) {
+      EXPECT_EQ(e.code(), com::E_ACCESSDENIED);
+    }
+  }
+  EXPECT_EQ(document->xml(), before);
+}
+
+// ---- Reading
+
+TEST_F(DocumentTest, ReadingFindsEveryMatchInDocumentOrder) {
+  document->load_file(test::document_data("harbour.xml"));
+  const struct {
+    std::string path;
+    Variant expected;
+  } cases[] = {
+      {"dataIdInfo/idPurp", texts({"Nautical charting"})},
+      {"mdFileID", texts({"tidewise-0042"})},
+      {"dataIdInfo/idPoC/rpIndName", texts({"A. Marsh", "B. Reed"})},
+      {"dqInfo/report/measName", texts({"Horizontal error", "CE90", "Survey date check"})},
+      {"dataIdInfo/searchKeys/keyword",
+       texts({"bathymetry", "tide & current", "fond marin \u2013 c\u00f4te"})},
+      {"dataIdInfo/idAbs", texts({"Soundings of the <inner> harbour & approaches."})},
+      // Only the element's own text, not its children's.
+      {"dqInfo/dataLineage/statement", texts({"Surveyed by launch in June 2023."})},
+      {"dataIdInfo/idCitation/resAltTitle", texts({""})},
+      {"dataIdInfo/idCitation/resEd", texts({""})},
+      {"dataIdInfo/idPoC/role/RoleCd", texts({"", ""})},
+      {"dataIdInfo/dataExt/geoEle/GeoBndBox/northBL", texts({"48.41"})},
+      // Elements in the default namespace are named without a prefix too.
+      {"tideExt/tidTopic", texts({"harbour"})},
+      // Prefixed elements are not reached by their local name.
+      {"vendorData/thumbnail", Variant()},
+      {"vendorData/state", Variant()},
+      {"nothing", Variant()},
+      {"dataIdInfo/nothing/idPurp", Variant()},
+      {"idPurp", Variant()},
+  };
+  for (const auto& c : cases) {
+    const Variant found = read(c.path);
+    EXPECT_EQ(found, c.expected) << c.path << ": " << show(found);
+  }
+  EXPECT_FALSE(document->modified());
+}
+
+TEST_F(DocumentTest, ReadingANullOutParameterFails) {
+  const Outcome out = outcome([&] { return values()->ReadValues("a", nullptr); });
+  EXPECT_EQ(out.hr, com::E_POINTER);
+  EXPECT_TRUE(starts_with(out.description, "IMetadataValues.ReadValues: ")) << out.description;
+  EXPECT_EQ(xml()->ReadAttribute("a", "b", nullptr), com::E_POINTER);
+}
+
+// ---- Writing values
+
+TEST_F(DocumentTest, WritingFollowsTheFirstMatchAndCreatesWhatIsMissing) {
+  load(
+      "<metadata>\n"
+      "  <idPoC><rpIndName>A</rpIndName></idPoC>\n"
+      "  <idPoC><rpIndName>B</rpIndName></idPoC>\n"
+      "</metadata>\n");
+  write("idPoC/rpIndName", "C");
+  write("idPoC/rpOrgName", "Port");
+  write("dqInfo/dqScope/scpLvl/ScopeCd", "005");
+  EXPECT_EQ(document->xml(),
+            "<metadata>\n"
+            "  <idPoC><rpIndName>C</rpIndName><rpOrgName>Port</rpOrgName></idPoC>\n"
+            "  <idPoC><rpIndName>B</rpIndName></idPoC>\n"
+            "<dqInfo><dqScope><scpLvl><ScopeCd>005</ScopeCd></scpLvl></dqScope></dqInfo>"
+            "</metadata>\n");
+  EXPECT_EQ(read("idPoC/rpIndName"), texts({"C", "B"}));
+  EXPECT_EQ(read("idPoC/rpOrgName"), texts({"Port"}));
+}
+
+TEST_F(DocumentTest, WritingReplacesOnlyTheElementsOwnText) {
+  const struct {
+    std::string source;
+    std::string text;
+    std::string expected;
+  } cases[] = {
+      {"<s kind=\"a\">old<note>n</note>tail</s>", "new", "<s kind=\"a\">new<note>n</note></s>"},
+      {"<s><note>n</note>tail<!-- c --></s>", "new", "<s><note>n</note>new<!-- c --></s>"},
+      {"<s><note>n</note></s>", "new", "<s>new<note>n</note></s>"},
+      {"<s><![CDATA[a<b]]></s>", "x < y & z", "<s>x &lt; y &amp; z</s>"},
+      {"<s>old</s>", "", "<s></s>"},
+      {"<s/>", "", "<s/>"},  // already the text: nothing changes
+      {"<s>same</s>", "same", "<s>same</s>"},
+      {"<s>a\n<i/>b</s>", "line 1\nline 2\ttab\r", "<s>line 1\nline 2\ttab&#13;<i/></s>"},
+  };
+  for (const auto& c : cases) {
+    load("<metadata>" + c.source + "</metadata>");
+    write("s", c.text);
+    EXPECT_EQ(document->xml(), "<metadata>" + c.expected + "</metadata>\n") << c.source;
+    EXPECT_EQ(read("s"), texts({c.text})) << c.source;
+    // What was written is read back the same after a save and a load.
+    load(document->xml());
+    EXPECT_EQ(read("s"), texts({c.text})) << c.source;
+  }
+}
+
+TEST_F(DocumentTest, WritingTheSameTextKeepsTheBytesButCountsAsWritten) {
+  const std::string source = "<metadata><a value=\"001\"><![CDATA[x]]></a></metadata>\n";
+  load(source);
+  EXPECT_FALSE(document->modified());
+  write("a", "x");
+  ASSERT_EQ(xml()->WriteAttribute("a", "value", Variant::str("001"), 2), S_OK);
+  EXPECT_EQ(document->xml(), source);
+  // A page that wrote is saved, whether or not the text differed.
+  EXPECT_TRUE(document->modified());
+  document->load_text(document->xml());
+  EXPECT_FALSE(document->modified());
+  write("a", "y");
+  EXPECT_TRUE(document->modified());
+}
+
+TEST_F(DocumentTest, CreatedElementsJoinTheirParentsDefaultNamespace) {
+  load("<metadata><tideExt xmlns=\"urn:tidewise:ext\"><tidTopic>a</tidTopic></tideExt></metadata>");
+  write("tideExt/tidTheme", "b");
+  const std::string saved = document->xml();
+  EXPECT_EQ(saved,
+            "<metadata><tideExt xmlns=\"urn:tidewise:ext\"><tidTopic>a</tidTopic>"
+            "<tidTheme>b</tidTheme></tideExt></metadata>\n");
+  load(saved);
+  EXPECT_EQ(read("tideExt/tidTheme"), texts({"b"}));
+}
+
+TEST_F(DocumentTest, ValuesAreWrittenAsText) {
+  const struct {
+    Variant value;
+    std::string text;
+  } cases[] = {
+      {Variant::str("plain"), "plain"},
+      {Variant::i2(-32768), "-32768"},
+      {Variant::i4(2147483647), "2147483647"},
+      {Variant::r8(2.5), "2.5"},
+      {Variant::r8(0.1), "0.1"},
+      {Variant::r8(-48.33), "-48.33"},
+      {Variant::r8(1e21), "1e+21"},
+      {Variant::r8(std::numeric_limits<double>::quiet_NaN()), "NaN"},
+      {Variant::r8(-std::numeric_limits<double>::infinity()), "-INF"},
+      {Variant::boolean(true), "true"},
+      {Variant::boolean(false), "false"},
+      {Variant::date(45000.5), "2023-03-15T12:00:00"},
+      {Variant::date(0), "1899-12-30"},
+      {Variant::date(-1.25), "1899-12-29T06:00:00"},
+      {Variant(), ""},
+      {Variant::null(), ""},
+      {Variant::str("\u00e9t\u00e9 \u20ac \U0001F30A"), "\u00e9t\u00e9 \u20ac \U0001F30A"},
+  };
+  for (const auto& c : cases) {
+    load("<metadata><v>old</v></metadata>");
+    ASSERT_EQ(values()->WriteValue("v", c.value), S_OK) << show(c.value);
+    EXPECT_EQ(read("v"), texts({c.text})) << show(c.value);
+    ASSERT_EQ(xml()->WriteAttribute("v", "a", c.value, 2), S_OK) << show(c.value);
+    EXPECT_EQ(read_attribute("v", "a"), texts({c.text})) << show(c.value);
+  }
+}
+
+// Values that cannot become XML text fail before anything changes.
+TEST_F(DocumentTest, ValuesThatCannotBeTextAreRefused) {
+  const struct {
+    Variant value;
+    HRESULT code;
+    std::string reason;
+  } cases[] = {
+      {Variant::array(0, {Variant::str("a")}), com::DISP_E_TYPEMISMATCH,
+       "cannot be written as text"},
+      {Variant::object(ComPtr<IUnknown>(document->identity())), com::DISP_E_TYPEMISMATCH,
+       "cannot be written as text"},
+      {Variant::str(std::string("a\0b", 3)), E_INVALIDARG, "U+0000"},
+      {Variant::str("bell\x07"), E_INVALIDARG, "U+0007"},
+      {Variant::str("\xEF\xBF\xBE"), E_INVALIDARG, "U+FFFE"},
+      {Variant::str("cut \xC3"), E_INVALIDARG, "not valid UTF-8"},
+      {Variant::str("\xC0\xAF"), E_INVALIDARG, "not valid UTF-8"},      // overlong
+      {Variant::str("\xED\xA0\x80"), E_INVALIDARG, "not valid UTF-8"},  // surrogate
+      {Variant::str("\xF4\x90\x80\x80"), E_INVALIDARG, "not valid UTF-8"},
+      {Variant::str("\xFF"), E_INVALIDARG, "not valid UTF-8"},
+      {Variant::date(std::numeric_limits<double>::infinity()), E_INVALIDARG, "out of range"},
+  };
+  load("<metadata><v>old</v></metadata>");
+  const std::string before = document->xml();
+  for (const auto& c : cases) {
+    Outcome out = outcome([&] { return values()->WriteValue("new/v", c.value); });
+    EXPECT_EQ(out.hr, c.code) << show(c.value);
+    EXPECT_TRUE(starts_with(out.description, "IMetadataValues.WriteValue: ")) << out.description;
+    EXPECT_NE(out.description.find(c.reason), std::string::npos) << out.description;
+    out = outcome([&] { return xml()->WriteAttribute("new/v", "a", c.value, 1); });
+    EXPECT_EQ(out.hr, c.code) << show(c.value);
+    EXPECT_TRUE(starts_with(out.description, "IMetadataXml.WriteAttribute: ")) << out.description;
+  }
+  EXPECT_EQ(document->xml(), before);
+  EXPECT_FALSE(document->modified());
+}
+
+// ---- Paths and names
+
+TEST_F(DocumentTest, InvalidPathsAreRefusedOnWritingAndReadAsEmpty) {
+  const struct {
+    std::string path;
+    std::string reason;
+  } cases[] = {
+      {"", "the path is empty"},
+      {"/", "has an empty step"},
+      {"a//b", "has an empty step"},
+      {"/dataIdInfo", "has an empty step"},
+      {"dataIdInfo/", "has an empty step"},
+      {"a b", "element name \"a b\" is not a valid XML name"},
+      {"dataIdInfo/1st", "element name \"1st\" is not a valid XML name"},
+      {"v:thumbnail", "element name \"v:thumbnail\" is not a valid XML name"},
+      {"-a", "is not a valid XML name"},
+      {"a/.b", "is not a valid XML name"},
+      {"a/b[1]", "is not a valid XML name"},
+      {"a/@b", "is not a valid XML name"},
+      {"a/*", "is not a valid XML name"},
+      {std::string("a\0b", 3), "is not a valid XML name"},
+      {"caf\xC3", "element name \"caf\\xC3\" is not a valid XML name"},
+  };
+  load("<metadata><a><b>1</b></a></metadata>");
+  const std::string before = document->xml();
+  for (const auto& c : cases) {
+    Outcome out = outcome([&] { return values()->WriteValue(c.path, Variant::str("x")); });
+    EXPECT_EQ(out.hr, E_INVALIDARG) << c.path;
+    EXPECT_EQ(out.description.rfind("IMetadataValues.WriteValue: ", 0), 0u) << out.description;
+    EXPECT_NE(out.description.find(c.reason), std::string::npos) << out.description;
+    out = outcome([&] { return xml()->WriteAttribute(c.path, "value", Variant::str("x"), 2); });
+    EXPECT_EQ(out.hr, E_INVALIDARG) << c.path;
+    EXPECT_EQ(out.description.rfind("IMetadataXml.WriteAttribute: ", 0), 0u) << out.description;
+    EXPECT_TRUE(read(c.path).is_empty()) << c.path;
+    EXPECT_TRUE(read_attribute(c.path, "value").is_empty()) << c.path;
+  }
+  EXPECT_EQ(document->xml(), before);
+  EXPECT_FALSE(document->modified());
+}
+
+TEST_F(DocumentTest, NonAsciiNamesAreNames) {
+  write("donn\u00e9es/\u00e9t\u00e9_1.x-y", "ok");
+  EXPECT_EQ(read("donn\u00e9es/\u00e9t\u00e9_1.x-y"), texts({"ok"}));
+  ASSERT_EQ(xml()->WriteAttribute("donn\u00e9es", "cl\u00e9", Variant::str("v"), 2), S_OK);
+  EXPECT_EQ(read_attribute("donn\u00e9es", "cl\u00e9"), texts({"v"}));
+}
+
+// ---- Attributes
+
+TEST_F(DocumentTest, AttributeModesTagAndSetCreatingTheElement) {
+  load("<metadata><dataIdInfo><idPurp>p</idPurp></dataIdInfo></metadata>");
+  // Mode 1 tags an element that a WriteValue of the same path just wrote.
+  write("dataIdInfo/idPurp", "Charting");
+  ASSERT_EQ(
+      xml()->WriteAttribute("dataIdInfo/idPurp", "ns", Variant::str(std::string(kNamespace)), 1),
+      S_OK);
+  // Mode 2 sets the code element's attribute, creating the element.
+  ASSERT_EQ(
+      xml()->WriteAttribute("dataIdInfo/spatRpType/spatRepTypCd", "value", Variant::str("001"), 2),
+      S_OK);
+  EXPECT_EQ(document->xml(),
+            "<metadata><dataIdInfo><idPurp ns=\"" + std::string(kNamespace) +
+                "\">Charting</idPurp><spatRpType><spatRepTypCd value=\"001\"/></spatRpType>"
+                "</dataIdInfo></metadata>\n");
+  EXPECT_EQ(read_attribute("dataIdInfo/idPurp", "ns"), texts({std::string(kNamespace)}));
+  EXPECT_EQ(read_attribute("dataIdInfo/spatRpType/spatRepTypCd", "value"), texts({"001"}));
+  EXPECT_EQ(read("dataIdInfo/spatRpType/spatRepTypCd"), texts({""}));
+}
+
+TEST_F(DocumentTest, AttributeWritesKeepOtherAttributesAndTheirOrder) {
+  load("<metadata><c a=\"1\" value=\"002\" z=\"3\">t<d/></c><c value=\"009\"/></metadata>");
+  ASSERT_EQ(xml()->WriteAttribute("c", "value", Variant::str("say \"<&>\""), 2), S_OK);
+  EXPECT_EQ(document->xml(),
+            "<metadata><c a=\"1\" value=\"say &quot;&lt;&amp;&gt;&quot;\" z=\"3\">t<d/></c>"
+            "<c value=\"009\"/></metadata>\n");
+  EXPECT_EQ(read_attribute("c", "value"), texts({"say \"<&>\"", "009"}));
+}
+
+TEST_F(DocumentTest, ReadingAnAttributeGivesTheElementsThatHaveIt) {
+  document->load_file(test::document_data("harbour.xml"));
+  EXPECT_EQ(read_attribute("dataIdInfo/idPoC/role/RoleCd", "value"), texts({"007"}));
+  EXPECT_EQ(read_attribute("dqInfo/report", "type"), texts({"DQAbsExtPosAcc", "DQTempValid"}));
+  EXPECT_EQ(read_attribute("mdDateSt", "Sync"), texts({"TRUE"}));
+  EXPECT_TRUE(read_attribute("dataIdInfo/idPurp", "ns").is_empty());
+  EXPECT_TRUE(read_attribute("nothing", "value").is_empty());
+  // A prefixed attribute is not the unprefixed one.
+  EXPECT_TRUE(read_attribute("vendorData", "rev").is_empty());
+  EXPECT_TRUE(read_attribute("metadata", "lang").is_empty());
+}
+
+TEST_F(DocumentTest, AttributeDefaultsOfAnInternalSubsetAreNotValues) {
+  load(
+      "<!DOCTYPE metadata [<!ATTLIST idPurp ns CDATA \"urn:default\">]>\n"
+      "<metadata><idPurp>x</idPurp></metadata>\n");
+  EXPECT_TRUE(read_attribute("idPurp", "ns").is_empty());
+}
+
+TEST_F(DocumentTest, InvalidModesAndAttributeNamesAreRefused) {
+  load("<metadata><a value=\"1\">t</a></metadata>");
+  const std::string before = document->xml();
+  for (const std::int32_t mode : {0, 3, -1, 100}) {
+    const Outcome out =
+        outcome([&] { return xml()->WriteAttribute("a", "value", Variant::str("2"), mode); });
+    EXPECT_EQ(out.hr, E_INVALIDARG) << mode;
+    EXPECT_EQ(out.description,
+              "IMetadataXml.WriteAttribute: mode " + std::to_string(mode) + " is neither 1 nor 2");
+  }
+  const struct {
+    std::string name;
+    std::string shown;
+  } names[] = {
+      {"", ""},
+      {"a b", "a b"},
+      {"1x", "1x"},
+      {"x:y", "x:y"},
+      {"xmlns", "xmlns"},  // would turn into a namespace declaration
+      {"xmlns:p", "xmlns:p"},
+      {"@v", "@v"},
+      {std::string("v\0", 2), "v\\x00"},
+      {"v\n", "v\\x0A"},
+      {"caf\xC3", "caf\\xC3"},
+  };
+  for (const auto& n : names) {
+    const Outcome out =
+        outcome([&] { return xml()->WriteAttribute("a", n.name, Variant::str("2"), 2); });
+    EXPECT_EQ(out.hr, E_INVALIDARG) << n.shown;
+    EXPECT_EQ(out.description, "IMetadataXml.WriteAttribute: attribute name \"" + n.shown +
+                                   "\" is not a valid XML name");
+    EXPECT_TRUE(read_attribute("a", n.name).is_empty()) << n.shown;
+  }
+  EXPECT_EQ(document->xml(), before);
+  EXPECT_FALSE(document->modified());
+}
+
+// ---- Whole-document operations
+
+TEST_F(DocumentTest, LoadXmlTextReplacesTheContent) {
+  write("old", "1");
+  ASSERT_EQ(xml()->LoadXmlText("<metadata><dataIdInfo><idPurp>p</idPurp></dataIdInfo></metadata>"),
+            S_OK);
+  EXPECT_TRUE(document->modified());
+  EXPECT_TRUE(read("old").is_empty());
+  EXPECT_EQ(read("dataIdInfo/idPurp"), texts({"p"}));
+}
+
+// Untrusted text: what is malformed or dangerous fails with a message that
+// names the line, and the document stays as it was.
+TEST_F(DocumentTest, LoadXmlTextRefusesBadInputAndKeepsTheDocument) {
+  const std::string deep_ok = [] {
+    std::string text;
+    for (int i = 0; i < 256; ++i) text += "<d>";
+    for (int i = 0; i < 256; ++i) text += "</d>";
+    return text;
+  }();
+  const struct {
+    std::string text;
+    std::string message;  // after "IMetadataXml.LoadXmlText: XML text "
+  } cases[] = {
+      {"<metadata>\n<a>\n</b>\n</metadata>",
+       "line 3: Opening and ending tag mismatch: a line 2 and b"},
+      {"", "Document is empty"},
+      {"<!-- nothing -->\n", "Start tag expected, '<' not found"},
+      {"<metadata>&undefined;</metadata>", "line 1: Entity 'undefined' not defined"},
+      {"<metadata><v:a/></metadata>", "line 1: Namespace prefix v on a is not defined"},
+      {"<metadata>\xC3(</metadata>", "line 1: Input is not proper UTF-8"},
+      {"<metadata/><extra/>", "line 1: Extra content at the end of the document"},
+      {"<!DOCTYPE m [\n<!ENTITY a \"aaaaaaaaaa\">\n<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">\n]>\n"
+       "<m>&b;</m>",
+       "line 2: the DOCTYPE declares an entity; entity declarations are refused"},
+      {"<!DOCTYPE m [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><m>&x;</m>",
+       "line 1: the DOCTYPE declares an entity"},
+      {"<!DOCTYPE m [<!ENTITY % p SYSTEM \"http://example.invalid/p.dtd\"> %p;]><m/>",
+       "line 1: the DOCTYPE declares an entity"},
+      {"<!DOCTYPE m [<!NOTATION n SYSTEM \"n\"><!ENTITY u SYSTEM \"u\" NDATA n>]><m/>",
+       "line 1: the DOCTYPE declares an entity"},
+      {"<metadata>" + deep_ok + "</metadata>",
+       "line 1: elements are nested more than 256 levels deep"},
+      {std::string(xml::kMaxDocumentBytes + 1, ' '), "is larger than 64 MiB"},
+  };
+  load("<metadata><keep>1</keep></metadata>");
+  const std::string before = document->xml();
+  for (const auto& c : cases) {
+    const Outcome out = outcome([&] { return xml()->LoadXmlText(c.text); });
+    EXPECT_EQ(out.hr, E_INVALIDARG) << c.text.substr(0, 80);
+    const std::string prefix = "IMetadataXml.LoadXmlText: XML text ";
+    EXPECT_TRUE(starts_with(out.description, prefix)) << out.description;
+    EXPECT_NE(out.description.find(c.message), std::string::npos) << out.description;
+    EXPECT_EQ(document->xml(), before);
+  }
+  EXPECT_FALSE(document->modified());
+  EXPECT_EQ(read("keep"), texts({"1"}));
+  // The same nesting one level less deep, and a DOCTYPE without entities, are fine.
+  EXPECT_EQ(xml()->LoadXmlText(deep_ok), S_OK);
+  EXPECT_EQ(xml()->LoadXmlText("<!DOCTYPE metadata SYSTEM \"http://example.invalid/m.dtd\">"
+                               "<metadata><a>1</a></metadata>"),
+            S_OK);
+  EXPECT_EQ(read("a"), texts({"1"}));
+}
+
+TEST_F(DocumentTest, UpdateFlagIsSetAndClearedByLoading) {
+  EXPECT_EQ(xml()->SetUpdateFlag(com::VARIANT_TRUE), S_OK);
+  EXPECT_TRUE(document->update_flag());
+  EXPECT_FALSE(document->modified());
+  document->load_text("<metadata/>");
+  EXPECT_FALSE(document->update_flag());
+}
+
+// ---- Transformation to a file
+
+TEST_F(DocumentTest, TransformToFileWritesTheTransformedDocument) {
+  document->load_file(test::document_data("harbour.xml"));
+  const std::string before = document->xml();
+  const fs::path destination = folder / "summary.xml";
+  ASSERT_EQ(xml()->TransformToFile(test::document_data("summary.xslt").string(), "",
+                                   com::VARIANT_FALSE, destination.string()),
+            S_OK);
+  EXPECT_EQ(
+      test::read_file(destination),
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<summary><title>Harbour bathymetry 2023</title><purpose>Nautical charting</purpose>"
+      "<keyword>bathymetry</keyword><keyword>tide &amp; current</keyword>"
+      "<keyword>fond marin \u2013 c\u00f4te</keyword>"
+      "<contact role=\"pointOfContact\">A. Marsh</contact><contact role=\"\">B. Reed</contact>"
+      "</summary>");
+  // The stylesheet strips whitespace from its input; the document keeps it.
+  EXPECT_EQ(document->xml(), before);
+  EXPECT_FALSE(document->modified());
+}
+
+TEST_F(DocumentTest, FailingTransformLeavesAnOldDestinationIntact) {
+  const fs::path destination = folder / "out.xml";
+  test::write_file(destination, "old export");
+  test::write_file(folder / "stop.xslt",
+                   "<xsl:stylesheet version=\"1.0\" "
+                   "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">\n"
+                   "<xsl:template match=\"/\"><out><xsl:message terminate=\"yes\">no scope "
+                   "level</xsl:message></out></xsl:template>\n"
+                   "</xsl:stylesheet>\n");
+  test::write_file(folder / "broken.xslt", "<xsl:stylesheet>\n</xsl:styleshet>\n");
+  test::write_file(folder / "plain.xslt", "<not-a-stylesheet/>\n");
+  const struct {
+    std::string stylesheet;
+    HRESULT code;
+    std::string message;  // after "IMetadataXml.TransformToFile: "
+  } cases[] = {
+      {(folder / "stop.xslt").string(), com::E_FAIL,
+       "stylesheet \"" + (folder / "stop.xslt").string() + "\": the transformation failed: "},
+      {(folder / "missing.xslt").string(), com::E_FAIL,
+       "cannot read \"" + (folder / "missing.xslt").string() + "\": No such file or directory"},
+      {(folder / "broken.xslt").string(), E_INVALIDARG,
+       "\"" + (folder / "broken.xslt").string() + "\" line 2: "},
+      {(folder / "plain.xslt").string(), E_INVALIDARG,
+       "stylesheet \"" + (folder / "plain.xslt").string() + "\" cannot be used"},
+  };
+  for (const auto& c : cases) {
+    const Outcome out = outcome([&] {
+      return xml()->TransformToFile(c.stylesheet, "", com::VARIANT_FALSE, destination.string());
+    });
+    EXPECT_EQ(out.hr, c.code) << c.stylesheet;
+    EXPECT_TRUE(starts_with(out.description, "IMetadataXml.TransformToFile: " + c.message))
+        << out.description;
+    EXPECT_EQ(test::read_file(destination), "old export");
+  }
+  const Outcome stop = outcome([&] {
+    return xml()->TransformToFile((folder / "stop.xslt").string(), "", com::VARIANT_FALSE,
+                                  destination.string());
+  });
+  EXPECT_NE(stop.description.find("no scope level"), std::string::npos) << stop.description;
+  // A destination that cannot be written, and none at all.
+  EXPECT_EQ(xml()->TransformToFile(test::document_data("summary.xslt").string(), "",
+                                   com::VARIANT_FALSE, (folder / "no/such/dir.xml").string()),
+            com::E_FAIL);
+  EXPECT_EQ(xml()->TransformToFile(test::document_data("summary.xslt").string(), "",
+                                   com::VARIANT_FALSE, ""),
+            E_INVALIDARG);
+  // Nothing half-written is left behind.
+  EXPECT_EQ(folder.names(),
+            (std::vector<std::string>{"broken.xslt", "out.xml", "plain.xslt", "stop.xslt"}));
+}
+
+// ---- Trace
+
+TEST_F(DocumentTest, EveryMemberRecordsItsArguments) {
+  Variant out;
+  values()->ReadValues("a/b", &out);
+  values()->WriteValue("a/b", Variant::str("t"));
+  values()->WriteValue("a/n", Variant::i2(7));
+  values()->WriteValue("a//bad", Variant::str("t"));  // failures are recorded too
+  xml()->WriteAttribute("a/b", "ns", Variant::str("u"), 1);
+  xml()->ReadAttribute("a/b", "ns", &out);
+  xml()->SetUpdateFlag(com::VARIANT_TRUE);
+  xml()->LoadXmlText("<metadata/>");
+  xml()->TransformToFile("s.xslt", "", com::VARIANT_FALSE, (folder / "d.xml").string());
+  const std::vector<json> expected = {
+      {{"call", "IMetadataValues.ReadValues"}, {"args", {"a/b"}}},
+      {{"call", "IMetadataValues.WriteValue"}, {"args", {"a/b", "t"}}},
+      {{"call", "IMetadataValues.WriteValue"}, {"args", {"a/n", 7}}},
+      {{"call", "IMetadataValues.WriteValue"}, {"args", {"a//bad", "t"}}},
+      {{"call", "IMetadataXml.WriteAttribute"}, {"args", {"a/b", "ns", "u", 1}}},
+      {{"call", "IMetadataXml.ReadAttribute"}, {"args", {"a/b", "ns"}}},
+      {{"call", "IMetadataXml.SetUpdateFlag"}, {"args", {true}}},
+      {{"call", "IMetadataXml.LoadXmlText"}, {"args", {"<metadata/>"}}},
+      {{"call", "IMetadataXml.TransformToFile"},
+       {"args", {"s.xslt", "", false, (folder / "d.xml").string()}}},
+  };
+  ASSERT_EQ(traced.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(traced[i], expected[i]) << i;
+}
+
+TEST_F(DocumentTest, ErrorInformationIsTakenOnce) {
+  EXPECT_EQ(values()->WriteValue("", Variant::str("x")), E_INVALIDARG);
+  const auto first = com::GetErrorInfo();
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(first->source, "IMetadataValues.WriteValue");
+  EXPECT_EQ(first->description, "IMetadataValues.WriteValue: the path is empty");
+  EXPECT_FALSE(com::GetErrorInfo().has_value());
+  // A call that succeeds leaves none.
+  EXPECT_EQ(values()->WriteValue("a", Variant::str("x")), S_OK);
+  EXPECT_FALSE(com::GetErrorInfo().has_value());
+}
+
+}  // namespace
+}  // namespace tw::host

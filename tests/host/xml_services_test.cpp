@@ -1,0 +1,246 @@
+// The platform's XML services on their own: what a stylesheet may not do,
+// how what it reads is parsed, and how errors are reported rather than
+// printed.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <libxml/xmlerror.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "host/temp_folder.h"
+#include "tidewise/com/error.h"
+#include "tidewise/xml/xml.h"
+
+namespace tw::xml {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kStylesheetStart =
+    "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\" "
+    "xmlns:exsl=\"http://exslt.org/common\" extension-element-prefixes=\"exsl\">\n";
+const std::string kStylesheetEnd = "</xsl:stylesheet>\n";
+
+// The code and message of what `body` throws.
+template <class Body>
+std::pair<com::HRESULT, std::string> failure(Body&& body) {
+  try {
+    body();
+  } catch (const com::Error& e) {
+    return {e.code(), e.what()};
+  }
+  return {com::S_OK, "no error"};
+}
+
+class XmlServicesTest : public ::testing::Test {
+ protected:
+  // A stylesheet file made of `templates`, and what it makes of `source`.
+  std::string run(const std::string& templates, std::string_view source = "<metadata/>") {
+    const fs::path sheet = folder / "sheet.xslt";
+    test::write_file(sheet, kStylesheetStart + templates + kStylesheetEnd);
+    return transform(*load_stylesheet(sheet), *parse_text(source));
+  }
+
+  test::TempFolder folder;
+};
+
+TEST_F(XmlServicesTest, StylesheetsMayNotWriteFilesOrUseTheNetwork) {
+  const fs::path written = folder / "written.xml";
+  const struct {
+    std::string templates;
+    std::string message;
+  } cases[] = {
+      {"<xsl:template match=\"/\"><exsl:document href=\"" + written.string() +
+           "\"><x/></exsl:document></xsl:template>",
+       "the stylesheet may not write the file \"" + written.string() + "\""},
+      {"<xsl:template match=\"/\"><exsl:document href=\"" + (folder / "new/dir/x.xml").string() +
+           "\"><x/></exsl:document></xsl:template>",
+       "the stylesheet may not write the file"},
+      {"<xsl:template match=\"/\"><xsl:copy-of "
+       "select=\"document('http://example.invalid/codes.xml')\"/></xsl:template>",
+       "the stylesheet may not read over the network from \"http://example.invalid/codes.xml\""},
+      {"<xsl:template match=\"/\"><xsl:copy-of "
+       "select=\"document('ftp://example.invalid/codes.xml')\"/></xsl:template>",
+       "the stylesheet may not read over the network from"},
+  };
+  for (const auto& c : cases) {
+    const auto [code, message] = failure([&] { run(c.templates); });
+    EXPECT_EQ(code, com::E_ACCESSDENIED) << c.templates;
+    EXPECT_NE(message.find(c.message), std::string::npos) << message;
+  }
+  EXPECT_FALSE(fs::exists(written));
+  EXPECT_FALSE(fs::exists(folder / "new"));
+}
+
+TEST_F(XmlServicesTest, DocumentsAStylesheetReadsAreParsedUnderTheSameRules) {
+  test::write_file(folder / "codes.xml", "<codes><code>a</code><code>b</code></codes>");
+  test::write_file(folder / "entities.xml",
+                   "<!DOCTYPE codes [<!ENTITY x SYSTEM \"/etc/hostname\">]><codes>&x;</codes>");
+  test::write_file(folder / "broken.xml", "<codes>\n<code></codes>");
+  // A local file, relative to the stylesheet, is read.
+  EXPECT_EQ(run("<xsl:output method=\"text\"/><xsl:template match=\"/\"><xsl:for-each "
+                "select=\"document('codes.xml')/codes/code\"><xsl:value-of "
+                "select=\".\"/>;</xsl:for-each></xsl:template>"),
+            "a;b;");
+  const struct {
+    std::string file;
+    std::string message;
+  } cases[] = {
+      {"entities.xml", "the DOCTYPE declares an entity"},
+      {"broken.xml", "line 2: Opening and ending tag mismatch"},
+      {"missing.xml", "No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    const auto [code, message] = failure([&] {
+      run("<xsl:template match=\"/\"><xsl:copy-of select=\"document('" + c.file +
+          "')\"/></xsl:template>");
+    });
+    EXPECT_EQ(code, com::E_FAIL) << c.file;
+    EXPECT_NE(message.find("\"" + (folder / c.file).string() + "\""), std::string::npos) << message;
+    EXPECT_NE(message.find(c.message), std::string::npos) << message;
+  }
+}
+
+TEST_F(XmlServicesTest, ImportsAreLocalAndParsedUnderTheSameRules) {
+  // In a folder whose name needs escaping in a URI.
+  const fs::path lib = folder / "style sheets";
+  fs::create_directory(lib);
+  test::write_file(
+      lib / "common.xslt",
+      kStylesheetStart + "<xsl:template name=\"hello\">hello</xsl:template>" + kStylesheetEnd);
+  test::write_file(lib / "main.xslt", kStylesheetStart +
+                                          "<xsl:import href=\"common.xslt\"/>"
+                                          "<xsl:output method=\"text\"/>"
+                                          "<xsl:template match=\"/\"><xsl:call-template "
+                                          "name=\"hello\"/></xsl:template>" +
+                                          kStylesheetEnd);
+  EXPECT_EQ(transform(*load_stylesheet(lib / "main.xslt"), *parse_text("<m/>")), "hello");
+  test::write_file(lib / "stop.xslt", kStylesheetStart +
+                                          "<xsl:template match=\"/\"><xsl:message "
+                                          "terminate=\"yes\">stop</xsl:message></xsl:template>" +
+                                          kStylesheetEnd);
+  const auto [stop_code, stop_message] =
+      failure([&] { transform(*load_stylesheet(lib / "stop.xslt"), *parse_text("<m/>")); });
+  EXPECT_EQ(stop_code, com::E_FAIL);
+  EXPECT_EQ(stop_message,
+            "stylesheet \"" + (lib / "stop.xslt").string() + "\": the transformation failed: stop");
+
+  test::write_file(lib / "entities.xslt", "<!DOCTYPE xsl:stylesheet [<!ENTITY e \"e\">]>\n" +
+                                              kStylesheetStart + kStylesheetEnd);
+  const struct {
+    std::string import;
+    std::string message;
+  } cases[] = {
+      {"http://example.invalid/common.xslt", "example.invalid/common.xslt"},
+      {"entities.xslt", "the DOCTYPE declares an entity"},
+      {"absent.xslt", "No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    test::write_file(lib / "bad.xslt", kStylesheetStart + "<xsl:include href=\"" + c.import +
+                                           "\"/>" + kStylesheetEnd);
+    const auto [code, message] = failure([&] { load_stylesheet(lib / "bad.xslt"); });
+    EXPECT_EQ(code, com::E_INVALIDARG) << c.import;
+    EXPECT_NE(message.find("stylesheet \"" + (lib / "bad.xslt").string() + "\" cannot be used"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find(c.message), std::string::npos) << message;
+  }
+}
+
+TEST_F(XmlServicesTest, ParseErrorsNameTheSourceAndLine) {
+  test::write_file(folder / "items.xml", "<items>\n<a>\n</b>\n</items>\n");
+  auto [code, message] = failure([&] { parse_file(folder / "items.xml"); });
+  EXPECT_EQ(code, com::E_INVALIDARG);
+  EXPECT_EQ(message, "\"" + (folder / "items.xml").string() +
+                         "\" line 3: Opening and ending tag mismatch: a line 2 and b");
+
+  std::tie(code, message) = failure([&] { parse_text("<items>\n\n<a x='1' x='2'/></items>"); });
+  EXPECT_EQ(code, com::E_INVALIDARG);
+  EXPECT_EQ(message, "XML text line 3: Attribute x redefined");
+
+  std::tie(code, message) = failure([&] { parse_file(folder / "none.xml"); });
+  EXPECT_EQ(code, com::E_FAIL);
+  EXPECT_EQ(message,
+            "cannot read \"" + (folder / "none.xml").string() + "\": No such file or directory");
+}
+
+// Nothing reaches standard error, and the handlers in place before are
+// restored afterwards.
+TEST_F(XmlServicesTest, ErrorsAreCollectedNotPrinted) {
+  static int foreign_calls = 0;
+  const xmlStructuredErrorFunc foreign = [](void*, xmlErrorPtr) { ++foreign_calls; };
+  xmlSetStructuredErrorFunc(nullptr, foreign);
+
+  const fs::path captured = folder / "stderr.txt";
+  const int saved = ::dup(STDERR_FILENO);
+  const int file = ::open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(file, 0);
+  ::dup2(file, STDERR_FILENO);
+  ::close(file);
+  const auto parse_failure = failure([] { parse_text("<a><b></a>"); });
+  const auto encoding_failure =
+      failure([] { parse_text("<?xml version='1.0' encoding='nope'?><a/>"); });
+  const auto transform_failure = failure([&] {
+    run("<xsl:template match=\"/\"><xsl:message>note</xsl:message><xsl:value-of "
+        "select=\"$undefined\"/></xsl:template>");
+  });
+  ::dup2(saved, STDERR_FILENO);
+  ::close(saved);
+
+  EXPECT_EQ(test::read_file(captured), "");
+  EXPECT_EQ(parse_failure.first, com::E_INVALIDARG);
+  EXPECT_EQ(encoding_failure.first, com::E_INVALIDARG);
+  EXPECT_NE(transform_failure.first, com::S_OK);
+  EXPECT_NE(transform_failure.second.find("undefined"), std::string::npos)
+      << transform_failure.second;
+  EXPECT_EQ(xmlStructuredError, foreign);
+  EXPECT_EQ(foreign_calls, 0);
+  xmlSetStructuredErrorFunc(nullptr, nullptr);
+}
+
+TEST_F(XmlServicesTest, SerializationKeepsWhatTheSourceWrote) {
+  const struct {
+    std::string source;
+    std::string expected;
+  } cases[] = {
+      {"<m><a></a><b/><c> </c><!--x--><?p q?><![CDATA[<&>]]></m>\n",
+       "<m><a></a><b/><c> </c><!--x--><?p q?><![CDATA[<&>]]></m>\n"},
+      {"<?xml version=\"1.0\"?>\n<m>\u00e9</m>\n", "<?xml version=\"1.0\"?>\n<m>\u00e9</m>\n"},
+      {"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<m>\u00e9</m>\n",
+       "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<m>\u00e9</m>\n"},
+      {"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<m/>\n",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<m/>\n"},
+      {"<m xmlns=\"urn:a\" xmlns:b=\"urn:b\"><b:x b:y=\"1\"/></m>\n",
+       "<m xmlns=\"urn:a\" xmlns:b=\"urn:b\"><b:x b:y=\"1\"/></m>\n"},
+      // What the parser cannot tell apart comes back in one form.
+      {"<m a='1'>&#233;&gt;></m>", "<m a=\"1\">\u00e9&gt;&gt;</m>\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(serialize(*parse_text(c.source)), c.expected) << c.source;
+  // A file in an encoding that is not ASCII-based.
+  std::string utf16 = "\xFF\xFE";
+  for (const char ch : std::string("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<m>\xE9</m>\n")) {
+    utf16 += ch;
+    utf16 += '\0';
+  }
+  EXPECT_EQ(serialize(*parse_text(utf16)), utf16);
+  EXPECT_EQ(serialize(*new_document("metadata")),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<metadata/>\n");
+}
+
+TEST_F(XmlServicesTest, NamesWithoutPrefix) {
+  for (const std::string_view name :
+       {"a", "_a", "a1", "a.b-c_d", "dataIdInfo", "\u00e9t\u00e9", "\u4e2d\u6587", "xmlns"}) {
+    EXPECT_TRUE(is_ncname(name)) << name;
+  }
+  using namespace std::string_view_literals;
+  for (const std::string_view name :
+       {""sv, "1a"sv, "-a"sv, ".a"sv, "a b"sv, "a:b"sv, ":a"sv, "a/b"sv, "a&b"sv, "\xC3"sv,
+        "a\xC3("sv, "a\0b"sv, "\u00b7a"sv}) {
+    EXPECT_FALSE(is_ncname(name)) << name;
+  }
+}
+
+}  // namespace
+}  // namespace tw::xml
