@@ -1,0 +1,150 @@
+// Registration of the three component libraries and of the host's classes.
+// The tool links no component: it loads each library and lets it write its
+// own registry entries.
+
+#include <dlfcn.h>
+
+#include <iostream>
+
+#include "tidewise/com/error.h"
+#include "tidewise/com/registry.h"
+#include "tidewise/host/classes.h"
+#include "tool.h"
+
+namespace tw::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Component {
+  std::string_view file;
+  std::string_view prog_id;  // one class of the library, to tell whether it is registered
+};
+constexpr Component kComponents[] = {
+    {"TidewiseCustomPage.so", "TidewiseCustomPage.Connect"},
+    {"Importer.so", "Importer.SampleImporter"},
+    {"Exporter.so", "Exporter.SampleExporter"},
+};
+constexpr std::string_view kHostProgId = "TidewiseHost.XmlMetadataDocument";
+
+fs::path canonical_or_same(const fs::path& path) {
+  std::error_code ec;
+  fs::path result = fs::canonical(path, ec);
+  return ec ? path : result;
+}
+
+std::vector<fs::path> search_folders() {
+  const fs::path folder = executable_path().parent_path();
+  return {folder, folder / ".." / "lib" / "tidewise"};
+}
+
+std::optional<fs::path> find_component(std::string_view file) {
+  for (const fs::path& folder : search_folders()) {
+    std::error_code ec;
+    if (fs::is_regular_file(folder / file, ec)) return canonical_or_same(folder / file);
+  }
+  return std::nullopt;
+}
+
+std::string where_searched() {
+  std::string text;
+  for (const fs::path& folder : search_folders()) {
+    text += (text.empty() ? "" : " or ") + folder.lexically_normal().string();
+  }
+  return text;
+}
+
+using EntryPoint = com::HRESULT (*)() noexcept;
+
+// Loads the library and calls one of its registration entry points. The
+// library stays loaded: its classes are created from it later in the run.
+void call_entry_point(const fs::path& library, const char* name) {
+  void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    const char* why = ::dlerror();
+    throw com::Error(com::CO_E_DLLNOTFOUND,
+                     "cannot load \"" + library.string() + "\": " + (why ? why : "unknown error"));
+  }
+  auto entry = reinterpret_cast<EntryPoint>(::dlsym(handle, name));
+  if (entry == nullptr) {
+    throw com::Error(com::CO_E_ERRORINDLL,
+                     "\"" + library.string() + "\" exports no " + std::string(name));
+  }
+  call(entry(), name);
+}
+
+// Whether the class named by `prog_id` is registered as served from `server`.
+bool registered_at(const com::Registry& registry, std::string_view prog_id,
+                   std::string_view server_kind, const fs::path& server) {
+  const auto clsid = registry.get(std::string(prog_id) + "\\CLSID");
+  if (!clsid) return false;
+  const auto path = registry.get("CLSID\\" + *clsid + "\\" + std::string(server_kind));
+  if (!path) return false;
+  std::error_code ec;
+  return fs::exists(*path, ec) && canonical_or_same(*path) == server;
+}
+
+}  // namespace
+
+fs::path executable_path() {
+  static const fs::path path = canonical_or_same(fs::read_symlink("/proc/self/exe"));
+  return path;
+}
+
+void register_all(bool verbose) {
+  std::vector<std::string> missing;
+  for (const Component& component : kComponents) {
+    const auto library = find_component(component.file);
+    if (!library) {
+      missing.emplace_back(component.file);
+      continue;
+    }
+    call_entry_point(*library, "DllRegisterServer");
+    if (verbose) std::cout << "registered " << library->string() << '\n';
+  }
+  host::register_host_classes(executable_path());
+  if (verbose) std::cout << "registered the host classes of " << executable_path().string() << '\n';
+  if (!missing.empty()) {
+    std::string names;
+    for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
+    throw com::Error(com::CO_E_DLLNOTFOUND, "not found in " + where_searched() + ": " + names);
+  }
+}
+
+void unregister_all(bool verbose) {
+  std::vector<std::string> missing;
+  for (const Component& component : kComponents) {
+    const auto library = find_component(component.file);
+    if (!library) {
+      missing.emplace_back(component.file);
+      continue;
+    }
+    call_entry_point(*library, "DllUnregisterServer");
+    if (verbose) std::cout << "unregistered " << library->string() << '\n';
+  }
+  host::unregister_host_classes();
+  if (verbose) std::cout << "unregistered the host classes\n";
+  if (!missing.empty()) {
+    std::string names;
+    for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
+    throw com::Error(com::CO_E_DLLNOTFOUND, "not found in " + where_searched() + ": " + names);
+  }
+}
+
+void ensure_registered() {
+  const com::Registry registry = com::Registry::open();
+  for (const Component& component : kComponents) {
+    // A library that is not there is not registered; creating its classes
+    // then fails and says so.
+    const auto library = find_component(component.file);
+    if (library && !registered_at(registry, component.prog_id, "InprocServer32", *library)) {
+      call_entry_point(*library, "DllRegisterServer");
+    }
+  }
+  if (!registered_at(registry, kHostProgId, "LocalServer32", executable_path())) {
+    host::register_host_classes(executable_path());
+  }
+}
+
+}  // namespace tw::cli
