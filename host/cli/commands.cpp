@@ -230,32 +230,44 @@ void run_tree(const Options& options) {
   print_tree(*loaded.tree.get(), loaded.result, options.json);
 }
 
+namespace {
+
+// An item with one of its pages created and loaded, as show and edit start.
+struct LoadedPage {
+  ComPtr<host::CatalogItem> item;
+  ComPtr<IMetadataValues> document;
+  LoadedTree loaded;
+  OpenPage open;
+
+  LoadedPage(const Options& options, TraceFile& trace)
+      : item(host::CatalogItem::open(options.item)),
+        document(item->document()),
+        loaded(load_tree(document.get(), nullptr)),
+        open(open_page(*loaded.tree.get(), options, trace)) {
+    call(open.page->LoadPage(document.get(), loaded.tree.get(), open.unique_name),
+         "IMetaDataPage.LoadPage");
+  }
+};
+
+}  // namespace
+
 void run_show(const Options& options) {
   TraceFile trace(options.trace_file);
   Session session;
-  const auto item = host::CatalogItem::open(options.item);
-  const ComPtr<IMetadataValues> document(item->document());
-  const LoadedTree loaded = load_tree(document.get(), nullptr);
-  const OpenPage open = open_page(*loaded.tree.get(), options, trace);
-  call(open.page->LoadPage(document.get(), loaded.tree.get(), open.unique_name),
-       "IMetaDataPage.LoadPage");
+  const LoadedPage loaded(options, trace);
   trace.stop();
   if (options.json) {
-    std::cout << page_json(open).dump(2) << '\n';
+    std::cout << page_json(loaded.open).dump(2) << '\n';
   } else {
-    std::cout << page_text(open);
+    std::cout << page_text(loaded.open);
   }
 }
 
 void run_edit(const Options& options) {
   TraceFile trace(options.trace_file);
   Session session;
-  const auto item = host::CatalogItem::open(options.item);
-  const ComPtr<IMetadataValues> document(item->document());
-  const LoadedTree loaded = load_tree(document.get(), nullptr);
-  const OpenPage open = open_page(*loaded.tree.get(), options, trace);
-  call(open.page->LoadPage(document.get(), loaded.tree.get(), open.unique_name),
-       "IMetaDataPage.LoadPage");
+  const LoadedPage loaded_page(options, trace);
+  const auto& [item, document, loaded, open] = loaded_page;
   validate_edits(*open.form, options.edits);
   for (const Edit& edit : options.edits) apply_edit(*open.form, edit);
 

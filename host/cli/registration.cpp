@@ -92,44 +92,39 @@ fs::path executable_path() {
   return path;
 }
 
-void register_all(bool verbose) {
-  std::vector<std::string> missing;
+namespace {
+
+// Calls the entry point of every component library found; a library that is
+// not found is reported after the others were handled.
+void for_each_component(const char* entry_point, std::string_view done, bool verbose,
+                        void (*host_classes)()) {
+  std::string missing;
   for (const Component& component : kComponents) {
     const auto library = find_component(component.file);
     if (!library) {
-      missing.emplace_back(component.file);
+      missing += (missing.empty() ? "" : ", ") + std::string(component.file);
       continue;
     }
-    call_entry_point(*library, "DllRegisterServer");
-    if (verbose) std::cout << "registered " << library->string() << '\n';
+    call_entry_point(*library, entry_point);
+    if (verbose) std::cout << done << ' ' << library->string() << '\n';
   }
-  host::register_host_classes(executable_path());
-  if (verbose) std::cout << "registered the host classes of " << executable_path().string() << '\n';
+  host_classes();
+  if (verbose) std::cout << done << " the host classes of " << executable_path().string() << '\n';
   if (!missing.empty()) {
-    std::string names;
-    for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
-    throw com::Error(com::CO_E_DLLNOTFOUND, "not found in " + where_searched() + ": " + names);
+    throw com::Error(com::CO_E_DLLNOTFOUND, "not found in " + where_searched() + ": " + missing);
   }
 }
 
+}  // namespace
+
+void register_all(bool verbose) {
+  for_each_component("DllRegisterServer", "registered", verbose,
+                     [] { host::register_host_classes(executable_path()); });
+}
+
 void unregister_all(bool verbose) {
-  std::vector<std::string> missing;
-  for (const Component& component : kComponents) {
-    const auto library = find_component(component.file);
-    if (!library) {
-      missing.emplace_back(component.file);
-      continue;
-    }
-    call_entry_point(*library, "DllUnregisterServer");
-    if (verbose) std::cout << "unregistered " << library->string() << '\n';
-  }
-  host::unregister_host_classes();
-  if (verbose) std::cout << "unregistered the host classes\n";
-  if (!missing.empty()) {
-    std::string names;
-    for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
-    throw com::Error(com::CO_E_DLLNOTFOUND, "not found in " + where_searched() + ": " + names);
-  }
+  for_each_component("DllUnregisterServer", "unregistered", verbose,
+                     [] { host::unregister_host_classes(); });
 }
 
 void ensure_registered() {

@@ -299,7 +299,7 @@ void XmlMetadataDocument::save_file(const fs::path& file) const {
 
 HRESULT XmlMetadataDocument::ReadValues(const std::string& path, Variant* values) noexcept {
   return com::boundary("IMetadataValues.ReadValues", [&] {
-    trace("IMetadataValues.ReadValues", json::array({path}));
+    if (tracing()) trace("IMetadataValues.ReadValues", json::array({path}));
     Variant& out = com::out_param(values);
     std::string why;
     const Steps steps = split_path(path, why);
@@ -315,7 +315,7 @@ HRESULT XmlMetadataDocument::ReadValues(const std::string& path, Variant* values
 
 HRESULT XmlMetadataDocument::WriteValue(const std::string& path, const Variant& value) noexcept {
   return com::boundary("IMetadataValues.WriteValue", [&] {
-    trace("IMetadataValues.WriteValue", json::array({path, to_json(value)}));
+    if (tracing()) trace("IMetadataValues.WriteValue", json::array({path, to_json(value)}));
     const Steps steps = steps_or_raise(path);
     const std::string text = value_text(value);
     bool created = false;
@@ -327,7 +327,8 @@ HRESULT XmlMetadataDocument::WriteValue(const std::string& path, const Variant& 
 HRESULT XmlMetadataDocument::WriteAttribute(const std::string& path, const std::string& name,
                                             const Variant& value, std::int32_t mode) noexcept {
   return com::boundary("IMetadataXml.WriteAttribute", [&] {
-    trace("IMetadataXml.WriteAttribute", json::array({path, name, to_json(value), mode}));
+    if (tracing())
+      trace("IMetadataXml.WriteAttribute", json::array({path, name, to_json(value), mode}));
     // Mode 1 tags an element, mode 2 sets a code element's attribute; both
     // come down to the same change.
     if (mode != 1 && mode != 2) {
@@ -351,7 +352,7 @@ HRESULT XmlMetadataDocument::WriteAttribute(const std::string& path, const std::
 HRESULT XmlMetadataDocument::ReadAttribute(const std::string& path, const std::string& name,
                                            Variant* values) noexcept {
   return com::boundary("IMetadataXml.ReadAttribute", [&] {
-    trace("IMetadataXml.ReadAttribute", json::array({path, name}));
+    if (tracing()) trace("IMetadataXml.ReadAttribute", json::array({path, name}));
     Variant& out = com::out_param(values);
     std::string why;
     const Steps steps = split_path(path, why);
@@ -368,14 +369,15 @@ HRESULT XmlMetadataDocument::ReadAttribute(const std::string& path, const std::s
 
 HRESULT XmlMetadataDocument::SetUpdateFlag(VARIANT_BOOL updated) noexcept {
   return com::boundary("IMetadataXml.SetUpdateFlag", [&] {
-    trace("IMetadataXml.SetUpdateFlag", json::array({com::from_variant_bool(updated)}));
+    if (tracing())
+      trace("IMetadataXml.SetUpdateFlag", json::array({com::from_variant_bool(updated)}));
     update_flag_ = com::from_variant_bool(updated);
   });
 }
 
 HRESULT XmlMetadataDocument::LoadXmlText(const std::string& xml) noexcept {
   return com::boundary("IMetadataXml.LoadXmlText", [&] {
-    trace("IMetadataXml.LoadXmlText", json::array({xml}));
+    if (tracing()) trace("IMetadataXml.LoadXmlText", json::array({xml}));
     doc_ = xml::parse_text(xml);
     modified_ = true;
   });
@@ -385,8 +387,9 @@ HRESULT XmlMetadataDocument::TransformToFile(const std::string& stylesheet,
                                              const std::string& parameters, VARIANT_BOOL flag,
                                              const std::string& destination) noexcept {
   return com::boundary("IMetadataXml.TransformToFile", [&] {
-    trace("IMetadataXml.TransformToFile",
-          json::array({stylesheet, parameters, com::from_variant_bool(flag), destination}));
+    if (tracing())
+      trace("IMetadataXml.TransformToFile",
+            json::array({stylesheet, parameters, com::from_variant_bool(flag), destination}));
     if (destination.empty()) raise(E_INVALIDARG, "no destination file");
     const xml::StylesheetPtr sheet = xml::load_stylesheet(stylesheet);
     platform::write_file_atomically(destination, xml::transform(*sheet, *doc_));

@@ -23,7 +23,7 @@ enum class VarType : std::uint16_t {
   BStr = 8,
   Unknown = 13,
   Bool = 11,
-  Array = 0x2000,
+  Array = 0x200C,  // an array of variants
 };
 
 class Variant;
