@@ -1,0 +1,101 @@
+#pragma once
+// Runs the built tidewise tool on a copy of the example item, with a
+// temporary TIDEWISE_HOME, and reads what it printed and traced.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "platform/temp_home.h"
+
+namespace tw::cli {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    item_ = home_.path() / "coastal.xml";
+    fs::copy_file(fs::path(TIDEWISE_SOURCE_DIR) / "examples" / "coastal-dataset.xml", item_);
+  }
+
+  Outcome run(const std::vector<std::string>& args) const {
+    const fs::path out = home_.path() / "stdout.txt";
+    const fs::path err = home_.path() / "stderr.txt";
+    const std::string program = std::string(TIDEWISE_BIN_DIR) + "/tidewise";
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const int out_fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int err_fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(out_fd, 1);
+      ::dup2(err_fd, 2);
+      ::execv(program.c_str(), argv.data());
+      ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    Outcome result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = test::read_file(out);
+    result.err = test::read_file(err);
+    fs::remove(out);
+    fs::remove(err);
+    return result;
+  }
+
+  json run_json(const std::vector<std::string>& args) const {
+    const Outcome r = run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    try {
+      return json::parse(r.out);
+    } catch (const json::exception& e) {
+      ADD_FAILURE() << "not JSON: " << e.what() << "\n" << r.out;
+      return json();
+    }
+  }
+
+  std::vector<json> read_trace(const fs::path& file) const {
+    std::vector<json> lines;
+    std::istringstream in(test::read_file(file));
+    for (std::string line; std::getline(in, line);) lines.push_back(json::parse(line));
+    return lines;
+  }
+
+  static std::vector<json> calls_named(const std::vector<json>& trace, std::string_view call) {
+    std::vector<json> found;
+    for (const json& line : trace) {
+      if (line.at("call") == call) found.push_back(line);
+    }
+    return found;
+  }
+
+  static const json& control(const json& page, std::string_view name) {
+    for (const json& c : page.at("controls")) {
+      if (c.at("name") == name) return c;
+    }
+    static const json none;
+    ADD_FAILURE() << "no control " << name;
+    return none;
+  }
+
+  test::TempHome home_;
+  fs::path item_;
+};
+
+}  // namespace tw::cli
