@@ -13,10 +13,10 @@ com::ComPtr<com::IUnknown> create_connect() {
   return com::ComPtr<com::IUnknown>(connect->identity());
 }
 
-template <const PageSpec& Spec>
+template <const PageData& Data>
 constexpr com::ClassEntry page_class(std::string_view prog_id, std::string_view interface_name,
-                                     com::CreateFunction create = &create_page<Spec>) {
-  return {Spec.clsid, Spec.class_name, prog_id, Spec.default_iid, interface_name, create};
+                                     com::CreateFunction create = &create_page<Data>) {
+  return {Data.clsid, Data.class_name, prog_id, Data.default_iid, interface_name, create};
 }
 
 const com::ClassEntry kClasses[] = {

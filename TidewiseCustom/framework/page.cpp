@@ -53,18 +53,18 @@ class Page::Document {
   ComPtr<host::IMetadataXml> xml_;
 };
 
-Page::Page(const PageSpec& spec) : spec_(spec) {
+Page::Page(const PageData& data) : data_(data) {
   form_.add(kHeading);
-  form_.add(spec.controls);
-  for (std::string_view name : spec.change_handlers) {
+  form_.add(data.controls);
+  for (std::string_view name : data.change_handlers) {
     form_.get(name).on_change([this] { changed_ = true; });
   }
-  switch (spec.at_creation) {
+  switch (data.at_creation) {
     case TitleAtCreation::ShortTitleAndHeading:
-      set_short_title(std::string(spec.default_title));
+      set_short_title(std::string(data.default_title));
       break;
     case TitleAtCreation::ShortTitleOnly:
-      short_title_ = spec.default_title;
+      short_title_ = data.default_title;
       break;
     case TitleAtCreation::None:
       break;
@@ -73,7 +73,7 @@ Page::Page(const PageSpec& spec) : spec_(spec) {
 
 HRESULT Page::QueryInterface(const com::GUID& iid, void** out) noexcept {
   // The class's own interface has no members of its own on most pages.
-  if (out != nullptr && iid == spec_.default_iid) {
+  if (out != nullptr && iid == data_.default_iid) {
     *out = static_cast<host::IMetaDataPage*>(this);
     AddRef();
     return com::S_OK;
@@ -110,8 +110,8 @@ HRESULT Page::get_HelpContextID(std::int16_t* id) noexcept {
 HRESULT Page::get_Completed(com::VARIANT_BOOL* completed) noexcept {
   return boundary("IMetaDataPage.Completed", [&] {
     com::VARIANT_BOOL& out = out_param(completed);
-    out = com::to_variant_bool(spec_.required_text.empty() ||
-                               !form_.get(spec_.required_text).text().empty());
+    out = com::to_variant_bool(data_.required_text.empty() ||
+                               !form_.get(data_.required_text).text().empty());
   });
 }
 
@@ -139,29 +139,29 @@ HRESULT Page::GetForm(forms::Form** form) noexcept {
 
 void Page::choose_element(const std::string& unique_name) {
   for (const QualityElement& element : kQualityElements) {
-    if (unique_name.size() != element.prefix.size() + spec_.quality->suffix.size() ||
-        !unique_name.starts_with(element.prefix) || !unique_name.ends_with(spec_.quality->suffix)) {
+    if (unique_name.size() != element.prefix.size() + data_.quality->suffix.size() ||
+        !unique_name.starts_with(element.prefix) || !unique_name.ends_with(data_.quality->suffix)) {
       continue;
     }
     quality_element_ = element.element;
     short_title_ =
-        spec_.quality->title_suffix.empty()
+        data_.quality->title_suffix.empty()
             ? std::string(element.element_title)
-            : std::string(element.result_title) + std::string(spec_.quality->title_suffix);
+            : std::string(element.result_title) + std::string(data_.quality->title_suffix);
     return;
   }
   // A name outside the table keeps the element and the title this page had.
 }
 
 void Page::load(host::IMetadataValues* values, const std::string& unique_name) {
-  switch (spec_.on_load) {
+  switch (data_.on_load) {
     case TitleOnLoad::Keep:
       break;
     case TitleOnLoad::ShowShortTitle:
       set_short_title(short_title_);
       break;
     case TitleOnLoad::Fixed:
-      set_short_title(std::string(spec_.load_title));
+      set_short_title(std::string(data_.load_title));
       break;
     case TitleOnLoad::FromElement:
       choose_element(unique_name);
@@ -169,27 +169,27 @@ void Page::load(host::IMetadataValues* values, const std::string& unique_name) {
       break;
   }
   Document document(values);
-  if (spec_.xml_up_front) document.xml();
-  if (spec_.changed_before_reads) changed_ = spec_.changed_after_load;
-  for (const Field& field : spec_.fields) read(field, document);
+  if (data_.xml_up_front) document.xml();
+  if (data_.changed_before_reads) changed_ = data_.changed_after_load;
+  for (const Field& field : data_.fields) read(field, document);
   // Filling the controls raised their Change events; they do not count.
-  if (!spec_.changed_before_reads) changed_ = spec_.changed_after_load;
+  if (!data_.changed_before_reads) changed_ = data_.changed_after_load;
 }
 
 bool Page::unload(host::IMetadataValues* values, host::IMetadataSections* sections) {
-  if (spec_.unload_action != nullptr) return spec_.unload_action(*this, sections);
+  if (data_.unload_action != nullptr) return data_.unload_action(*this, sections);
   if (changed_) {
     Document document(values);
-    if (spec_.update_flag) {
+    if (data_.update_flag) {
       check(document.xml()->SetUpdateFlag(com::VARIANT_TRUE), "IMetadataXml.SetUpdateFlag");
     }
-    if (spec_.write_order.empty()) {
-      for (const Field& field : spec_.fields) write(field, document);
+    if (data_.write_order.empty()) {
+      for (const Field& field : data_.fields) write(field, document);
     } else {
-      for (std::string_view control : spec_.write_order) write(field_of(control), document);
+      for (std::string_view control : data_.write_order) write(field_of(control), document);
     }
   }
-  switch (spec_.answer) {
+  switch (data_.answer) {
     case Answer::Changed:
       return changed_;
     case Answer::True:
@@ -201,14 +201,14 @@ bool Page::unload(host::IMetadataValues* values, host::IMetadataSections* sectio
 }
 
 std::string Page::path_of(const Field& field) const {
-  if (spec_.quality == nullptr) return std::string(field.path);
+  if (data_.quality == nullptr) return std::string(field.path);
   return "dqInfo/" + quality_element_ + std::string(field.path);
 }
 
 const Field& Page::field_of(std::string_view control) const {
-  const auto found = std::find_if(spec_.fields.begin(), spec_.fields.end(),
+  const auto found = std::find_if(data_.fields.begin(), data_.fields.end(),
                                   [&](const Field& f) { return f.control == control; });
-  if (found == spec_.fields.end()) {
+  if (found == data_.fields.end()) {
     com::raise(com::E_INVALIDARG, "no field is bound to \"" + std::string(control) + "\"");
   }
   return *found;

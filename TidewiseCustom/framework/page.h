@@ -58,7 +58,7 @@ struct QualityRole {
 class Page;
 using UnloadAction = bool (*)(Page& page, host::IMetadataSections* tree);
 
-struct PageSpec {
+struct PageData {
   std::string_view class_name;
   com::GUID clsid;
   com::GUID default_iid;  // the class's own interface
@@ -86,7 +86,7 @@ inline constexpr int kBandHeight = 480;
 
 class Page : public com::Object<Page, host::IMetaDataPage, forms::IUserControl> {
  public:
-  explicit Page(const PageSpec& spec);
+  explicit Page(const PageData& data);
 
   // Also answers the class's own interface.
   com::HRESULT QueryInterface(const com::GUID& iid, void** out) noexcept override;
@@ -106,7 +106,7 @@ class Page : public com::Object<Page, host::IMetaDataPage, forms::IUserControl> 
 
   com::HRESULT GetForm(forms::Form** form) noexcept override;
 
-  const PageSpec& spec() const { return spec_; }
+  const PageData& data() const { return data_; }
   forms::Form& form() { return form_; }
   forms::Control& control(std::string_view name) { return form_.get(name); }
   bool changed() const { return changed_; }
@@ -125,7 +125,7 @@ class Page : public com::Object<Page, host::IMetaDataPage, forms::IUserControl> 
   std::string path_of(const Field& field) const;
   const Field& field_of(std::string_view control) const;
 
-  const PageSpec& spec_;
+  const PageData& data_;
   forms::Form form_;
   std::string short_title_;
   bool changed_ = false;
@@ -133,9 +133,9 @@ class Page : public com::Object<Page, host::IMetaDataPage, forms::IUserControl> 
 };
 
 // The factory function of a page class, for the library's class table.
-template <const PageSpec& Spec, class P = Page>
+template <const PageData& Data, class P = Page>
 com::ComPtr<com::IUnknown> create_page() {
-  auto page = com::make_object<P>(Spec);
+  auto page = com::make_object<P>(Data);
   return com::ComPtr<com::IUnknown>(page->identity());
 }
 

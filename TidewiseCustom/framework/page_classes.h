@@ -7,34 +7,34 @@
 namespace tw::custom {
 
 // Identification and distribution
-extern const PageSpec kMetadataPage;
-extern const PageSpec kPurposePage;
-extern const PageSpec kLineagePage;
-extern const PageSpec kExtentPage;
-extern const PageSpec kFormatPage;
-extern const PageSpec kStatusPage;
-extern const PageSpec kContactPage;
-extern const PageSpec kConstraintPage;
-extern const PageSpec kSpatialRepPage;
-extern const PageSpec kVectorRepresentationPage;
+extern const PageData kMetadataPage;
+extern const PageData kPurposePage;
+extern const PageData kLineagePage;
+extern const PageData kExtentPage;
+extern const PageData kFormatPage;
+extern const PageData kStatusPage;
+extern const PageData kContactPage;
+extern const PageData kConstraintPage;
+extern const PageData kSpatialRepPage;
+extern const PageData kVectorRepresentationPage;
 
 // Data quality
-extern const PageSpec kQualityReportPage;
-extern const PageSpec kQualityScopePage;
-extern const PageSpec kQualityExtentPage;
-extern const PageSpec kQualityElementPage;
-extern const PageSpec kQualityConformancePage;
-extern const PageSpec kQualityQuantitativePage;
+extern const PageData kQualityReportPage;
+extern const PageData kQualityScopePage;
+extern const PageData kQualityExtentPage;
+extern const PageData kQualityElementPage;
+extern const PageData kQualityConformancePage;
+extern const PageData kQualityQuantitativePage;
 
 // Reference system, representation and schema
-extern const PageSpec kReferenceSysPage;
-extern const PageSpec kGeoDescPage;
-extern const PageSpec kProjectionDescPage;
-extern const PageSpec kEllipsoidDescPage;
-extern const PageSpec kDatumDescPage;
-extern const PageSpec kGridRepresentationPage;
-extern const PageSpec kSchemaInfoPage;
-extern const PageSpec kTidewiseExtPage;
+extern const PageData kReferenceSysPage;
+extern const PageData kGeoDescPage;
+extern const PageData kProjectionDescPage;
+extern const PageData kEllipsoidDescPage;
+extern const PageData kDatumDescPage;
+extern const PageData kGridRepresentationPage;
+extern const PageData kSchemaInfoPage;
+extern const PageData kTidewiseExtPage;
 
 // The library's classes, as registration and creation walk them.
 extern const com::ModuleInfo kModule;

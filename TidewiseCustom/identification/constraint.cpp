@@ -63,8 +63,8 @@ class ConstraintPage final : public PageWith<_Constraint> {
 
 constexpr CodeList kRestrictionCodes{kRestrictions};
 
-extern const PageSpec kConstraintPage;
-constexpr PageSpec kConstraintPage{
+extern const PageData kConstraintPage;
+constexpr PageData kConstraintPage{
     .class_name = "Constraint",
     .clsid = com::guid("{049F4FF4-676C-4ED3-BF5A-B451748A358D}"),
     .default_iid = _Constraint::IID,

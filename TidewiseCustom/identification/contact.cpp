@@ -76,8 +76,8 @@ constexpr Field kFields[] = {
 
 }  // namespace
 
-extern const PageSpec kContactPage;
-constexpr PageSpec kContactPage{
+extern const PageData kContactPage;
+constexpr PageData kContactPage{
     .class_name = "Contact",
     .clsid = com::guid("{CA4D9FB4-56BB-4AC9-81CB-84EFF5129B5E}"),
     .default_iid = com::guid("{78141F8C-9101-4359-A261-B6799E10F3C3}"),

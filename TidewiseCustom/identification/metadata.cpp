@@ -70,8 +70,8 @@ constexpr std::string_view kWriteOrder[] = {
 
 }  // namespace
 
-extern const PageSpec kMetadataPage;
-constexpr PageSpec kMetadataPage{
+extern const PageData kMetadataPage;
+constexpr PageData kMetadataPage{
     .class_name = "Metadata",
     .clsid = com::guid("{C40B449A-D1EF-403C-AF78-A805C1B9834D}"),
     .default_iid = com::guid("{6E1B49A5-EE91-47A8-910C-3246902CBE35}"),

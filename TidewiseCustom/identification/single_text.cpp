@@ -39,7 +39,7 @@ struct SingleTextPage {
   };
   static constexpr Field fields[] = {{"txtInfo", Page.path, FieldKind::TaggedText}};
 
-  static constexpr PageSpec spec{
+  static constexpr PageData data{
       .class_name = Page.class_name,
       .clsid = Page.clsid,
       .default_iid = Page.default_iid,
@@ -96,10 +96,10 @@ constexpr SingleText kFormat{"Format",
 
 }  // namespace
 
-extern const PageSpec kPurposePage, kLineagePage, kExtentPage, kFormatPage;
-constexpr PageSpec kPurposePage = SingleTextPage<kPurpose>::spec;
-constexpr PageSpec kLineagePage = SingleTextPage<kLineage>::spec;
-constexpr PageSpec kExtentPage = SingleTextPage<kExtent>::spec;
-constexpr PageSpec kFormatPage = SingleTextPage<kFormat>::spec;
+extern const PageData kPurposePage, kLineagePage, kExtentPage, kFormatPage;
+constexpr PageData kPurposePage = SingleTextPage<kPurpose>::data;
+constexpr PageData kLineagePage = SingleTextPage<kLineage>::data;
+constexpr PageData kExtentPage = SingleTextPage<kExtent>::data;
+constexpr PageData kFormatPage = SingleTextPage<kFormat>::data;
 
 }  // namespace tw::custom

@@ -44,8 +44,8 @@ class SpatialRepPage final : public PageWith<_SpatialRep> {
 
 constexpr CodeList kSpatialCodes{kTypes};
 
-extern const PageSpec kSpatialRepPage;
-constexpr PageSpec kSpatialRepPage{
+extern const PageData kSpatialRepPage;
+constexpr PageData kSpatialRepPage{
     .class_name = "SpatialRep",
     .clsid = com::guid("{F7512AD1-5C3F-4752-AF99-5F324E88A50C}"),
     .default_iid = _SpatialRep::IID,

@@ -38,8 +38,8 @@ constexpr Field kFields[] = {{"cmbStatus", "dataIdInfo/idStatus", FieldKind::Tag
 
 }  // namespace
 
-extern const PageSpec kStatusPage;
-constexpr PageSpec kStatusPage{
+extern const PageData kStatusPage;
+constexpr PageData kStatusPage{
     .class_name = "Status",
     .clsid = com::guid("{C1079E4B-C5B8-41A6-9328-C4FFBF9234F6}"),
     .default_iid = com::guid("{C20D03E1-36EE-4FF0-8A9E-4A77EA0D42D0}"),

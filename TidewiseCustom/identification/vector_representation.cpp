@@ -62,8 +62,8 @@ constexpr std::string_view kChangeHandlers[] = {"cmbLevel"};
 
 }  // namespace
 
-extern const PageSpec kVectorRepresentationPage;
-constexpr PageSpec kVectorRepresentationPage{
+extern const PageData kVectorRepresentationPage;
+constexpr PageData kVectorRepresentationPage{
     .class_name = "VectorRepresentation",
     .clsid = com::guid("{D742A34C-1420-4232-9D8F-26063A1AE890}"),
     .default_iid = com::guid("{288F8A5F-B63F-413F-862E-D048D08D9AB8}"),

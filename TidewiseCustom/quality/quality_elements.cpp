@@ -102,9 +102,9 @@ constexpr QualityRole kQuantitativeRole{"Quan", ": Quantitative result"};
 
 }  // namespace
 
-extern const PageSpec kQualityElementPage, kQualityConformancePage, kQualityQuantitativePage;
+extern const PageData kQualityElementPage, kQualityConformancePage, kQualityQuantitativePage;
 
-constexpr PageSpec kQualityElementPage{
+constexpr PageData kQualityElementPage{
     .class_name = "QualityElement",
     .clsid = com::guid("{8DF3D4C5-B60B-4704-B764-9036B697DC4D}"),
     .default_iid = com::guid("{3E6483AD-1F30-4AB3-9B63-AC376ED0A2A4}"),
@@ -117,7 +117,7 @@ constexpr PageSpec kQualityElementPage{
     .quality = &kElementRole,
 };
 
-constexpr PageSpec kQualityConformancePage{
+constexpr PageData kQualityConformancePage{
     .class_name = "QualityConformance",
     .clsid = com::guid("{8C85FD6F-F460-47E5-92FF-F163A7696904}"),
     .default_iid = com::guid("{DB8A33BB-CFB7-4150-9333-EEC99C0713E7}"),
@@ -130,7 +130,7 @@ constexpr PageSpec kQualityConformancePage{
     .quality = &kConformanceRole,
 };
 
-constexpr PageSpec kQualityQuantitativePage{
+constexpr PageData kQualityQuantitativePage{
     .class_name = "QualityQuantitative",
     .clsid = com::guid("{FD0ECCDD-BF71-44DB-B239-FF54259D3871}"),
     .default_iid = com::guid("{BBDABDEC-56F5-43CE-90A0-5AD2933F3192}"),

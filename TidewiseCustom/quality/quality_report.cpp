@@ -53,8 +53,8 @@ bool ensure_quantitative_page(Page& page, host::IMetadataSections* tree) {
 
 }  // namespace
 
-extern const PageSpec kQualityReportPage;
-constexpr PageSpec kQualityReportPage{
+extern const PageData kQualityReportPage;
+constexpr PageData kQualityReportPage{
     .class_name = "QualityReport",
     .clsid = com::guid("{CC333A86-D786-49A9-A3A1-155ABB175225}"),
     .default_iid = com::guid("{3F0B265C-BCAB-4FC8-996B-7FD4600BD7A1}"),

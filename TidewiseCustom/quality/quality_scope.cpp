@@ -97,9 +97,9 @@ constexpr std::string_view kExtentWriteOrder[] = {
 
 }  // namespace
 
-extern const PageSpec kQualityScopePage, kQualityExtentPage;
+extern const PageData kQualityScopePage, kQualityExtentPage;
 
-constexpr PageSpec kQualityScopePage{
+constexpr PageData kQualityScopePage{
     .class_name = "QualityScope",
     .clsid = com::guid("{F5926A46-FDDE-4786-AF82-3626FA33D186}"),
     .default_iid = com::guid("{8D590C2A-C94A-4FC5-8FAA-66621A60F9CF}"),
@@ -113,7 +113,7 @@ constexpr PageSpec kQualityScopePage{
     .update_flag = true,
 };
 
-constexpr PageSpec kQualityExtentPage{
+constexpr PageData kQualityExtentPage{
     .class_name = "QualityExtent",
     .clsid = com::guid("{9FEA14FE-843B-40AF-A060-4F2A8DB328BD}"),
     .default_iid = com::guid("{8759EAC5-68EC-4756-B57D-2493583B02F0}"),

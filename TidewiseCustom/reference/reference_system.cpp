@@ -117,9 +117,9 @@ constexpr Field kDatumFields[] = {{"txtCode", "MdCoRefSys/datum/identCode"}};
 
 }  // namespace
 
-extern const PageSpec kReferenceSysPage, kProjectionDescPage, kEllipsoidDescPage, kDatumDescPage;
+extern const PageData kReferenceSysPage, kProjectionDescPage, kEllipsoidDescPage, kDatumDescPage;
 
-constexpr PageSpec kReferenceSysPage{
+constexpr PageData kReferenceSysPage{
     .class_name = "ReferenceSys",
     .clsid = com::guid("{9DF0CA45-06D6-429D-9010-9D866CD82634}"),
     .default_iid = com::guid("{C352F25F-A011-49DF-B708-5A076197CC46}"),
@@ -128,7 +128,7 @@ constexpr PageSpec kReferenceSysPage{
     .fields = kReferenceFields,
 };
 
-constexpr PageSpec kProjectionDescPage{
+constexpr PageData kProjectionDescPage{
     .class_name = "ProjectionDesc",
     .clsid = com::guid("{9AE305C5-C22C-4442-9E8D-5AC334ED30FD}"),
     .default_iid = com::guid("{AEDC3D65-72D7-41BF-8821-A59FADDD94B4}"),
@@ -138,7 +138,7 @@ constexpr PageSpec kProjectionDescPage{
     .answer = Answer::True,
 };
 
-constexpr PageSpec kEllipsoidDescPage{
+constexpr PageData kEllipsoidDescPage{
     .class_name = "EllipsoidDesc",
     .clsid = com::guid("{4084B8E5-F3D1-4093-B660-AF0E6938A7DD}"),
     .default_iid = com::guid("{D5C13659-8B8A-4ADB-876F-D1D6082E898C}"),
@@ -148,7 +148,7 @@ constexpr PageSpec kEllipsoidDescPage{
     .answer = Answer::True,
 };
 
-constexpr PageSpec kDatumDescPage{
+constexpr PageData kDatumDescPage{
     .class_name = "DatumDesc",
     .clsid = com::guid("{4421F2DF-59D6-4821-AAF8-FF33D07C5604}"),
     .default_iid = com::guid("{77C4F5A9-4B3A-4AFD-A517-4036895A95DA}"),

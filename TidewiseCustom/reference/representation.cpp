@@ -152,9 +152,9 @@ constexpr Field kThemeFields[] = {{"listTidTheme", "tideExt/tidTopic"}};
 
 }  // namespace
 
-extern const PageSpec kGeoDescPage, kGridRepresentationPage, kSchemaInfoPage, kTidewiseExtPage;
+extern const PageData kGeoDescPage, kGridRepresentationPage, kSchemaInfoPage, kTidewiseExtPage;
 
-constexpr PageSpec kGeoDescPage{
+constexpr PageData kGeoDescPage{
     .class_name = "GeoDesc",
     .clsid = com::guid("{80A25952-4AF3-4F2E-9FB7-5C314122E67B}"),
     .default_iid = com::guid("{29ABD711-ED90-4410-A038-AA0C7BC389DD}"),
@@ -167,7 +167,7 @@ constexpr PageSpec kGeoDescPage{
     .on_load = TitleOnLoad::ShowShortTitle,
 };
 
-constexpr PageSpec kGridRepresentationPage{
+constexpr PageData kGridRepresentationPage{
     .class_name = "GridRepresentation",
     .clsid = com::guid("{DAA07F9E-3844-4F6D-9611-6C4267730556}"),
     .default_iid = com::guid("{1D8FCD0A-069E-4CEB-B0AB-D5C763B5327C}"),
@@ -180,7 +180,7 @@ constexpr PageSpec kGridRepresentationPage{
     .update_flag = true,
 };
 
-constexpr PageSpec kSchemaInfoPage{
+constexpr PageData kSchemaInfoPage{
     .class_name = "SchemaInfo",
     .clsid = com::guid("{1DBB31D3-EF85-4E1D-8BC5-F710AC4EDEE0}"),
     .default_iid = com::guid("{842F64FD-11B8-406D-B9C0-14EA1A7616D8}"),
@@ -192,7 +192,7 @@ constexpr PageSpec kSchemaInfoPage{
     .update_flag = true,
 };
 
-constexpr PageSpec kTidewiseExtPage{
+constexpr PageData kTidewiseExtPage{
     .class_name = "TidewiseExt",
     .clsid = com::guid("{9C456B89-AD92-40CE-839B-166CD0FA98C6}"),
     .default_iid = com::guid("{58A0785B-5F58-424E-BC68-FABC245AD58F}"),

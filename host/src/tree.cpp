@@ -149,9 +149,9 @@ HRESULT MetadataBook::get_Caption(std::string* caption) noexcept {
 // ---- The tree
 
 MetadataSections::MetadataSections(std::initializer_list<BookSpec> books) {
-  for (const BookSpec& spec : books) {
+  for (const BookSpec& book : books) {
     books_.push_back(
-        com::make_object<MetadataBook>(std::string(spec.key), std::string(spec.caption)));
+        com::make_object<MetadataBook>(std::string(book.key), std::string(book.caption)));
   }
 }
 

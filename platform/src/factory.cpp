@@ -14,7 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string clsid_key(const GUID& clsid) { return "CLSID\\" + to_string(clsid); }
+std::string clsid_key(const GUID& clsid) {
+  return "CLSID\\" + to_string(clsid);
+}
 
 // Every key a class writes, so that unregistration removes exactly those.
 struct ClassKeys {
@@ -23,12 +25,17 @@ struct ClassKeys {
 ClassKeys keys_of(const ClassEntry& entry, bool in_process) {
   const std::string c = clsid_key(entry.clsid);
   const std::string p(entry.prog_id);
-  return {c,        c + (in_process ? "\\InprocServer32" : "\\LocalServer32"),
-          c + "\\ProgID", c + "\\TypeLib",
-          p,        p + "\\CLSID"};
+  return {c,
+          c + (in_process ? "\\InprocServer32" : "\\LocalServer32"),
+          c + "\\ProgID",
+          c + "\\TypeLib",
+          p,
+          p + "\\CLSID"};
 }
 
-std::string interface_key(const GUID& iid) { return "Interface\\" + to_string(iid); }
+std::string interface_key(const GUID& iid) {
+  return "Interface\\" + to_string(iid);
+}
 std::string type_library_key(const TypeLibrary& lib) {
   return "TypeLib\\" + to_string(lib.libid) + "\\" + std::string(lib.version);
 }

@@ -8,37 +8,45 @@ namespace tw::forms {
 
 std::string_view to_string(Kind kind) {
   switch (kind) {
-    case Kind::Label: return "Label";
-    case Kind::TextBox: return "TextBox";
-    case Kind::ComboBox: return "ComboBox";
-    case Kind::CheckBox: return "CheckBox";
-    case Kind::OptionButton: return "OptionButton";
-    case Kind::Frame: return "Frame";
-    case Kind::Shape: return "Shape";
+    case Kind::Label:
+      return "Label";
+    case Kind::TextBox:
+      return "TextBox";
+    case Kind::ComboBox:
+      return "ComboBox";
+    case Kind::CheckBox:
+      return "CheckBox";
+    case Kind::OptionButton:
+      return "OptionButton";
+    case Kind::Frame:
+      return "Frame";
+    case Kind::Shape:
+      return "Shape";
   }
   return "Control";
 }
 
-Control::Control(Form& form, const ControlSpec& spec)
+Control::Control(Form& form, const ControlSpec& design)
     : form_(form),
-      name_(spec.name),
-      kind_(spec.kind),
-      container_(spec.container),
-      left_(spec.left),
-      top_(spec.top),
-      width_(spec.width),
-      height_(spec.height),
-      items_(spec.items.begin(), spec.items.end()),
-      value_(spec.selected ? 1 : 0) {
-  if (spec.tab_index >= 0) tab_index_ = spec.tab_index;
+      name_(design.name),
+      kind_(design.kind),
+      container_(design.container),
+      left_(design.left),
+      top_(design.top),
+      width_(design.width),
+      height_(design.height),
+      items_(design.items.begin(), design.items.end()),
+      value_(design.selected ? 1 : 0) {
+  if (design.tab_index >= 0) tab_index_ = design.tab_index;
   if (has_text()) {
-    text_ = spec.caption;
+    text_ = design.caption;
     back_color_ = kWhite;
   } else {
-    caption_ = spec.caption;
+    caption_ = design.caption;
   }
-  switch (spec.look) {
-    case Look::Plain: break;
+  switch (design.look) {
+    case Look::Plain:
+      break;
     case Look::Heading:
       font_ = {"Arial", 12, true};
       fore_color_ = kWhite;
@@ -48,7 +56,9 @@ Control::Control(Form& form, const ControlSpec& spec)
       fore_color_ = kTeal;
       back_color_ = kTeal;
       break;
-    case Look::RequiredMark: fore_color_ = kRed; break;
+    case Look::RequiredMark:
+      fore_color_ = kRed;
+      break;
   }
 }
 
@@ -102,8 +112,8 @@ void Control::set_value(int value) {
       }
       break;
     default:
-      com::raise(com::E_INVALIDARG, "the " + std::string(to_string(kind_)) + " \"" + name_ +
-                                        "\" has no value");
+      com::raise(com::E_INVALIDARG,
+                 "the " + std::string(to_string(kind_)) + " \"" + name_ + "\" has no value");
   }
   raise(on_click_);
 }
@@ -114,24 +124,24 @@ void Control::click() {
   } else if (kind_ == Kind::OptionButton) {
     set_value(1);
   } else {
-    com::raise(com::E_INVALIDARG, "the " + std::string(to_string(kind_)) + " \"" + name_ +
-                                      "\" cannot be clicked");
+    com::raise(com::E_INVALIDARG,
+               "the " + std::string(to_string(kind_)) + " \"" + name_ + "\" cannot be clicked");
   }
 }
 
-Control& Form::add(const ControlSpec& spec) {
-  if (find(spec.name) != nullptr) {
-    com::raise(com::E_INVALIDARG, "a control named \"" + std::string(spec.name) + "\" exists");
+Control& Form::add(const ControlSpec& design) {
+  if (find(design.name) != nullptr) {
+    com::raise(com::E_INVALIDARG, "a control named \"" + std::string(design.name) + "\" exists");
   }
-  controls_.push_back(std::make_unique<Control>(*this, spec));
+  controls_.push_back(std::make_unique<Control>(*this, design));
   Control& control = *controls_.back();
   // A group shows one selected option, even when a declaration names two.
   if (control.kind() == Kind::OptionButton && control.value() == 1) control.set_value(1);
   return control;
 }
 
-void Form::add(std::span<const ControlSpec> specs) {
-  for (const ControlSpec& spec : specs) add(spec);
+void Form::add(std::span<const ControlSpec> designs) {
+  for (const ControlSpec& design : designs) add(design);
 }
 
 Control* Form::find(std::string_view name) {

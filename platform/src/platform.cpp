@@ -27,7 +27,9 @@ int MsgBox(std::string_view prompt, int buttons, std::string_view title) {
   return kAnswerOk;
 }
 
-MsgBoxHandler set_msgbox_handler(MsgBoxHandler h) { return std::exchange(handler(), std::move(h)); }
+MsgBoxHandler set_msgbox_handler(MsgBoxHandler h) {
+  return std::exchange(handler(), std::move(h));
+}
 
 std::string Environ(std::string_view name) {
   const char* value = std::getenv(std::string(name).c_str());
@@ -38,9 +40,9 @@ void write_file_atomically(const std::filesystem::path& file, std::string_view c
   namespace fs = std::filesystem;
   const auto fail = [&](std::string_view what) {
     const int error = errno;
-    com::raise(error == EACCES || error == EPERM ? com::E_ACCESSDENIED : com::E_FAIL,
-               "cannot " + std::string(what) + " \"" + file.string() + "\": " +
-                   std::strerror(error));
+    com::raise(
+        error == EACCES || error == EPERM ? com::E_ACCESSDENIED : com::E_FAIL,
+        "cannot " + std::string(what) + " \"" + file.string() + "\": " + std::strerror(error));
   };
   const fs::path directory = file.has_parent_path() ? file.parent_path() : fs::path(".");
   std::string temp = (directory / ("." + file.filename().string() + ".XXXXXX")).string();
@@ -65,7 +67,7 @@ void write_file_atomically(const std::filesystem::path& file, std::string_view c
     written += static_cast<std::size_t>(n);
   }
   // Keep the permissions of the file being replaced; new files get the usual ones.
-  struct stat old_stat{};
+  struct stat old_stat {};
   const mode_t mode = ::stat(file.c_str(), &old_stat) == 0 ? (old_stat.st_mode & 07777) : 0644;
   if (::fchmod(fd, mode) != 0) fail("set the permissions of");
   if (::fsync(fd) != 0) fail("flush");

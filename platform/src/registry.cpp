@@ -29,7 +29,9 @@ fs::path tidewise_home() {
   return home;
 }
 
-Registry Registry::open() { return open(tidewise_home() / "registry.json"); }
+Registry Registry::open() {
+  return open(tidewise_home() / "registry.json");
+}
 
 Registry Registry::open(const fs::path& file) {
   Registry registry;
@@ -68,7 +70,9 @@ std::optional<std::string> Registry::get(std::string_view key, std::string_view 
   return v->second;
 }
 
-bool Registry::has_key(std::string_view key) const { return keys_.contains(std::string(key)); }
+bool Registry::has_key(std::string_view key) const {
+  return keys_.contains(std::string(key));
+}
 
 void Registry::set(std::string_view key, std::string_view name, std::string_view value) {
   keys_[std::string(key)][std::string(name)] = std::string(value);

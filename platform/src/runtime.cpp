@@ -61,13 +61,21 @@ namespace {
 thread_local std::optional<ErrorInfo> current_error;
 }
 
-void SetErrorInfo(ErrorInfo info) { current_error = std::move(info); }
+void SetErrorInfo(ErrorInfo info) {
+  current_error = std::move(info);
+}
 
-std::optional<ErrorInfo> GetErrorInfo() { return std::exchange(current_error, std::nullopt); }
+std::optional<ErrorInfo> GetErrorInfo() {
+  return std::exchange(current_error, std::nullopt);
+}
 
-void ClearErrorInfo() { current_error.reset(); }
+void ClearErrorInfo() {
+  current_error.reset();
+}
 
-void raise(HRESULT code, std::string description) { throw Error(code, std::move(description)); }
+void raise(HRESULT code, std::string description) {
+  throw Error(code, std::move(description));
+}
 
 void check(HRESULT hr, std::string_view member) {
   if (succeeded(hr)) return;
@@ -108,10 +116,9 @@ Variant Variant::array(std::int32_t lower_bound, std::vector<Variant> elements) 
 }
 
 VarType Variant::type() const noexcept {
-  static constexpr VarType kTypes[] = {VarType::Empty, VarType::Null, VarType::I2,
-                                       VarType::I4,    VarType::R8,   VarType::Date,
-                                       VarType::Bool,  VarType::BStr, VarType::Unknown,
-                                       VarType::Array};
+  static constexpr VarType kTypes[] = {
+      VarType::Empty, VarType::Null, VarType::I2,   VarType::I4,      VarType::R8,
+      VarType::Date,  VarType::Bool, VarType::BStr, VarType::Unknown, VarType::Array};
   return kTypes[value_.index()];
 }
 
@@ -131,16 +138,26 @@ bool operator==(const Variant& a, const Variant& b) {
 
 std::string to_string(VarType type) {
   switch (type) {
-    case VarType::Empty: return "Empty";
-    case VarType::Null: return "Null";
-    case VarType::I2: return "Integer";
-    case VarType::I4: return "Long";
-    case VarType::R8: return "Double";
-    case VarType::Date: return "Date";
-    case VarType::BStr: return "String";
-    case VarType::Unknown: return "Object";
-    case VarType::Bool: return "Boolean";
-    case VarType::Array: return "Array";
+    case VarType::Empty:
+      return "Empty";
+    case VarType::Null:
+      return "Null";
+    case VarType::I2:
+      return "Integer";
+    case VarType::I4:
+      return "Long";
+    case VarType::R8:
+      return "Double";
+    case VarType::Date:
+      return "Date";
+    case VarType::BStr:
+      return "String";
+    case VarType::Unknown:
+      return "Object";
+    case VarType::Bool:
+      return "Boolean";
+    case VarType::Array:
+      return "Array";
   }
   return "Unknown";
 }

@@ -51,7 +51,7 @@ com::HRESULT code_of(const std::function<void()>& action) {
 class Forms : public testing::Test {
  protected:
   Forms() {
-    const ControlSpec specs[] = {
+    const ControlSpec designs[] = {
         {.name = "lblTitle", .kind = Kind::Label, .caption = "Title"},
         {.name = "txtTitle", .kind = Kind::TextBox, .caption = "design text", .tab_index = 0},
         {.name = "cmbLevel",
@@ -63,7 +63,7 @@ class Forms : public testing::Test {
         {.name = "frmFirst", .kind = Kind::Frame, .caption = "First"},
         {.name = "frmSecond", .kind = Kind::Frame, .caption = "Second"},
     };
-    form.add(specs);
+    form.add(designs);
   }
 
   Form form;
@@ -152,7 +152,7 @@ TEST_F(Forms, CheckBoxClickTogglesAndRaisesClick) {
 
 TEST(OptionButtons, AreExclusiveWithinTheirContainerOnly) {
   Form form;
-  const ControlSpec specs[] = {
+  const ControlSpec designs[] = {
       {.name = "frmA", .kind = Kind::Frame, .caption = "A"},
       {.name = "frmB", .kind = Kind::Frame, .caption = "B"},
       {.name = "optA1",
@@ -170,7 +170,7 @@ TEST(OptionButtons, AreExclusiveWithinTheirContainerOnly) {
       {.name = "optTop1", .kind = Kind::OptionButton, .caption = "1"},
       {.name = "optTop2", .kind = Kind::OptionButton, .caption = "2"},
   };
-  form.add(specs);
+  form.add(designs);
   const char* const options[] = {"optA1", "optA2", "optB1", "optB2", "optTop1", "optTop2"};
   const auto values = [&] {
     std::string v;
@@ -200,7 +200,7 @@ TEST(OptionButtons, AreExclusiveWithinTheirContainerOnly) {
 
 TEST(OptionButtons, OnlyOneOfAGroupIsSelectedAtCreation) {
   Form form;
-  const ControlSpec specs[] = {
+  const ControlSpec designs[] = {
       {.name = "optYes", .kind = Kind::OptionButton, .caption = "yes", .selected = true},
       {.name = "optOther",
        .kind = Kind::OptionButton,
@@ -209,7 +209,7 @@ TEST(OptionButtons, OnlyOneOfAGroupIsSelectedAtCreation) {
        .selected = true},
       {.name = "optNo", .kind = Kind::OptionButton, .caption = "no", .selected = true},
   };
-  form.add(specs);
+  form.add(designs);
   EXPECT_EQ(form.get("optYes").value(), 0);  // the later declaration wins, as a later click would
   EXPECT_EQ(form.get("optNo").value(), 1);
   EXPECT_EQ(form.get("optOther").value(), 1);
@@ -247,7 +247,7 @@ TEST(Looks, AreTheFontsAndColoursThePagesName) {
 
 TEST(Form, KeepsTheDeclaredControlsInOrder) {
   Form form;
-  const ControlSpec specs[] = {
+  const ControlSpec designs[] = {
       {.name = "lblHeading",
        .kind = Kind::Label,
        .caption = "Purpose",
@@ -270,7 +270,7 @@ TEST(Form, KeepsTheDeclaredControlsInOrder) {
        .tab_index = 1,
        .items = kLevels},
   };
-  form.add(specs);
+  form.add(designs);
   ASSERT_EQ(form.controls().size(), 3u);
   const Control& heading = *form.controls()[0];
   EXPECT_EQ(heading.name(), "lblHeading");

@@ -18,7 +18,8 @@ inline constexpr int kAnswerOk = 1;
 // written to standard error as "title: prompt".
 int MsgBox(std::string_view prompt, int buttons, std::string_view title);
 
-using MsgBoxHandler = std::function<int(std::string_view prompt, int buttons, std::string_view title)>;
+using MsgBoxHandler =
+    std::function<int(std::string_view prompt, int buttons, std::string_view title)>;
 // Returns the handler that was installed before.
 MsgBoxHandler set_msgbox_handler(MsgBoxHandler handler);
 

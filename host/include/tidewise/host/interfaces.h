@@ -89,9 +89,8 @@ struct IMetadataSections : IUnknown {
 
   virtual HRESULT GetBook(const Variant& key, IMetadataBook** book) noexcept = 0;
   // Inserts the book after the book whose key `after` holds.
-  virtual HRESULT AddBook(const std::string& caption, const std::string& key,
-                          const Variant& image, const Variant& after,
-                          IMetadataBook** book) noexcept = 0;
+  virtual HRESULT AddBook(const std::string& caption, const std::string& key, const Variant& image,
+                          const Variant& after, IMetadataBook** book) noexcept = 0;
   virtual HRESULT RemoveBook(Variant key) noexcept = 0;
   virtual HRESULT get_Count(std::int32_t* count) noexcept = 0;
   virtual HRESULT Item(std::int32_t index, IMetadataBook** book) noexcept = 0;  // from 0

@@ -71,15 +71,14 @@ class ClassFactory final : public Object<ClassFactory, IClassFactory> {
 };
 
 // What DllGetClassObject does, given the library's table.
-inline HRESULT module_get_class_object(const ModuleInfo& module, const GUID& clsid,
-                                       const GUID& iid, void** out) noexcept {
+inline HRESULT module_get_class_object(const ModuleInfo& module, const GUID& clsid, const GUID& iid,
+                                       void** out) noexcept {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   for (const ClassEntry& entry : module.classes) {
     if (entry.clsid == clsid) {
-      return boundary("DllGetClassObject", [&] {
-        return make_object<ClassFactory>(entry)->QueryInterface(iid, out);
-      });
+      return boundary("DllGetClassObject",
+                      [&] { return make_object<ClassFactory>(entry)->QueryInterface(iid, out); });
     }
   }
   return CLASS_E_CLASSNOTAVAILABLE;
@@ -118,22 +117,22 @@ ComPtr<I> create_instance(std::string_view prog_id) {
 }  // namespace tw::com
 
 // The four entry points a component library exports, walking `module_info`.
-#define TW_EXPORT_COM_MODULE(module_info)                                                   \
-  extern "C" __attribute__((visibility("default"))) ::tw::com::HRESULT DllGetClassObject(   \
-      const ::tw::com::GUID& clsid, const ::tw::com::GUID& iid, void** out) noexcept {      \
-    return ::tw::com::module_get_class_object(module_info, clsid, iid, out);                \
-  }                                                                                         \
-  extern "C" __attribute__((visibility("default"))) ::tw::com::HRESULT DllCanUnloadNow()    \
-      noexcept {                                                                            \
-    return ::tw::com::ModuleCount::count == 0 ? ::tw::com::S_OK : ::tw::com::S_FALSE;       \
-  }                                                                                         \
-  extern "C" __attribute__((visibility("default"))) ::tw::com::HRESULT DllRegisterServer()  \
-      noexcept {                                                                            \
-    return ::tw::com::module_register(                                                      \
-        module_info,                                                                        \
-        ::tw::com::module_path_of(reinterpret_cast<const void*>(&DllGetClassObject)));      \
-  }                                                                                         \
-  extern "C" __attribute__((visibility("default"))) ::tw::com::HRESULT                      \
-  DllUnregisterServer() noexcept {                                                          \
-    return ::tw::com::module_unregister(module_info);                                       \
+#define TW_EXPORT_COM_MODULE(module_info)                                                 \
+  extern "C" __attribute__((visibility("default"))) ::tw::com::HRESULT DllGetClassObject( \
+      const ::tw::com::GUID& clsid, const ::tw::com::GUID& iid, void** out) noexcept {    \
+    return ::tw::com::module_get_class_object(module_info, clsid, iid, out);              \
+  }                                                                                       \
+  extern "C" __attribute__((visibility("default"))) ::tw::com::HRESULT                    \
+  DllCanUnloadNow() noexcept {                                                            \
+    return ::tw::com::ModuleCount::count == 0 ? ::tw::com::S_OK : ::tw::com::S_FALSE;     \
+  }                                                                                       \
+  extern "C" __attribute__((visibility("default"))) ::tw::com::HRESULT                    \
+  DllRegisterServer() noexcept {                                                          \
+    return ::tw::com::module_register(                                                    \
+        module_info,                                                                      \
+        ::tw::com::module_path_of(reinterpret_cast<const void*>(&DllGetClassObject)));    \
+  }                                                                                       \
+  extern "C" __attribute__((visibility("default"))) ::tw::com::HRESULT                    \
+  DllUnregisterServer() noexcept {                                                        \
+    return ::tw::com::module_unregister(module_info);                                     \
   }

@@ -9,7 +9,9 @@ namespace tw::com {
 
 using HRESULT = std::int32_t;
 
-constexpr HRESULT make_hresult(std::uint32_t bits) { return static_cast<HRESULT>(bits); }
+constexpr HRESULT make_hresult(std::uint32_t bits) {
+  return static_cast<HRESULT>(bits);
+}
 
 inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT S_FALSE = 1;
@@ -30,8 +32,12 @@ inline constexpr HRESULT CO_E_DLLNOTFOUND = make_hresult(0x800401F8);
 inline constexpr HRESULT CO_E_ERRORINDLL = make_hresult(0x800401F9);
 inline constexpr HRESULT SELFREG_E_CLASS = make_hresult(0x80040201);
 
-constexpr bool succeeded(HRESULT hr) { return hr >= 0; }
-constexpr bool failed(HRESULT hr) { return hr < 0; }
+constexpr bool succeeded(HRESULT hr) {
+  return hr >= 0;
+}
+constexpr bool failed(HRESULT hr) {
+  return hr < 0;
+}
 
 // "0x80004005"
 std::string hresult_hex(HRESULT hr);
@@ -42,8 +48,12 @@ using VARIANT_BOOL = std::int16_t;
 inline constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 inline constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 
-constexpr VARIANT_BOOL to_variant_bool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+constexpr VARIANT_BOOL to_variant_bool(bool value) {
+  return value ? VARIANT_TRUE : VARIANT_FALSE;
+}
 // Any non-zero value counts as true, as the callers of such interfaces treat it.
-constexpr bool from_variant_bool(VARIANT_BOOL value) { return value != VARIANT_FALSE; }
+constexpr bool from_variant_bool(VARIANT_BOOL value) {
+  return value != VARIANT_FALSE;
+}
 
 }  // namespace tw::com

@@ -46,10 +46,8 @@ class ComPtr {
   ComPtr(const ComPtr& other) noexcept : p_(other.p_) { add_ref(); }
   ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
   template <class U>
-    requires std::is_convertible_v<U*, T*>
-  ComPtr(const ComPtr<U>& other) noexcept : p_(other.get()) {
-    add_ref();
-  }
+  requires std::is_convertible_v<U*, T*> ComPtr(const ComPtr<U>& other)
+  noexcept : p_(other.get()) { add_ref(); }
   ~ComPtr() { release(); }
 
   ComPtr& operator=(const ComPtr& other) noexcept {

@@ -86,15 +86,15 @@ class Variant {
     VARIANT_BOOL value;
     friend bool operator==(BoolValue, BoolValue) = default;
   };
-  using Storage = std::variant<std::monostate, NullTag, std::int16_t, std::int32_t, double,
-                               DateValue, BoolValue, std::string, ComPtr<IUnknown>,
-                               std::unique_ptr<SafeArray>>;
+  using Storage =
+      std::variant<std::monostate, NullTag, std::int16_t, std::int32_t, double, DateValue,
+                   BoolValue, std::string, ComPtr<IUnknown>, std::unique_ptr<SafeArray>>;
 
   // Never a Variant itself: a copy from a non-const Variant must reach the
   // copy constructor, not this one.
   template <class T>
-    requires(!std::is_same_v<std::remove_cvref_t<T>, Variant>)
-  explicit Variant(T&& v) : value_(std::forward<T>(v)) {}
+  requires(!std::is_same_v<std::remove_cvref_t<T>, Variant>) explicit Variant(T&& v)
+      : value_(std::forward<T>(v)) {}
 
   Storage value_;
 };

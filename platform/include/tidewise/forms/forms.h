@@ -48,7 +48,7 @@ struct ControlSpec {
   std::string_view name = {};
   Kind kind = Kind::Label;
   std::string_view caption = {};  // caption of labels, frames, check boxes and option buttons;
-                             // design text of text boxes and combo boxes
+                                  // design text of text boxes and combo boxes
   int left = 0, top = 0, width = 0, height = 0;
   int tab_index = -1;  // -1: takes no focus
   std::string_view container = {};
@@ -63,7 +63,7 @@ class Control {
  public:
   using Handler = std::function<void()>;
 
-  Control(Form& form, const ControlSpec& spec);
+  Control(Form& form, const ControlSpec& design);
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
 
@@ -136,8 +136,8 @@ class Form {
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
-  Control& add(const ControlSpec& spec);
-  void add(std::span<const ControlSpec> specs);
+  Control& add(const ControlSpec& design);
+  void add(std::span<const ControlSpec> designs);
 
   Control* find(std::string_view name);
   const Control* find(std::string_view name) const;
