@@ -33,12 +33,12 @@ constexpr std::string_view kPagePrefix = "TidewiseCustomPage.";
 class MessageBoxes {
  public:
   MessageBoxes()
-      : previous_(platform::set_msgbox_handler(
-            [](std::string_view prompt, int buttons, std::string_view title) {
-              host::trace("MsgBox", nlohmann::json::array({prompt, buttons, title}));
-              std::cerr << title << ": " << prompt << '\n';
-              return platform::kAnswerOk;
-            })) {}
+      : previous_(platform::set_msgbox_handler([](std::string_view prompt, int buttons,
+                                                  std::string_view title) {
+          host::trace("MsgBox", [&] { return nlohmann::json::array({prompt, buttons, title}); });
+          std::cerr << title << ": " << prompt << '\n';
+          return platform::kAnswerOk;
+        })) {}
   ~MessageBoxes() { platform::set_msgbox_handler(std::move(previous_)); }
   MessageBoxes(const MessageBoxes&) = delete;
   MessageBoxes& operator=(const MessageBoxes&) = delete;

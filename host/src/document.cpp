@@ -299,7 +299,7 @@ void XmlMetadataDocument::save_file(const fs::path& file) const {
 
 HRESULT XmlMetadataDocument::ReadValues(const std::string& path, Variant* values) noexcept {
   return com::boundary("IMetadataValues.ReadValues", [&] {
-    if (tracing()) trace("IMetadataValues.ReadValues", json::array({path}));
+    trace("IMetadataValues.ReadValues", [&] { return json::array({path}); });
     Variant& out = com::out_param(values);
     std::string why;
     const Steps steps = split_path(path, why);
@@ -315,7 +315,7 @@ HRESULT XmlMetadataDocument::ReadValues(const std::string& path, Variant* values
 
 HRESULT XmlMetadataDocument::WriteValue(const std::string& path, const Variant& value) noexcept {
   return com::boundary("IMetadataValues.WriteValue", [&] {
-    if (tracing()) trace("IMetadataValues.WriteValue", json::array({path, to_json(value)}));
+    trace("IMetadataValues.WriteValue", [&] { return json::array({path, to_json(value)}); });
     const Steps steps = steps_or_raise(path);
     const std::string text = value_text(value);
     bool created = false;
@@ -328,7 +328,9 @@ HRESULT XmlMetadataDocument::WriteAttribute(const std::string& path, const std::
                                             const Variant& value, std::int32_t mode) noexcept {
   return com::boundary("IMetadataXml.WriteAttribute", [&] {
     if (tracing())
-      trace("IMetadataXml.WriteAttribute", json::array({path, name, to_json(value), mode}));
+      trace("IMetadataXml.WriteAttribute", [&] {
+        return json::array({path, name, to_json(value), mode});
+      });
     // Mode 1 tags an element, mode 2 sets a code element's attribute; both
     // come down to the same change.
     if (mode != 1 && mode != 2) {
@@ -352,7 +354,7 @@ HRESULT XmlMetadataDocument::WriteAttribute(const std::string& path, const std::
 HRESULT XmlMetadataDocument::ReadAttribute(const std::string& path, const std::string& name,
                                            Variant* values) noexcept {
   return com::boundary("IMetadataXml.ReadAttribute", [&] {
-    if (tracing()) trace("IMetadataXml.ReadAttribute", json::array({path, name}));
+    trace("IMetadataXml.ReadAttribute", [&] { return json::array({path, name}); });
     Variant& out = com::out_param(values);
     std::string why;
     const Steps steps = split_path(path, why);
@@ -370,14 +372,15 @@ HRESULT XmlMetadataDocument::ReadAttribute(const std::string& path, const std::s
 HRESULT XmlMetadataDocument::SetUpdateFlag(VARIANT_BOOL updated) noexcept {
   return com::boundary("IMetadataXml.SetUpdateFlag", [&] {
     if (tracing())
-      trace("IMetadataXml.SetUpdateFlag", json::array({com::from_variant_bool(updated)}));
+      trace("IMetadataXml.SetUpdateFlag",
+            [&] { return json::array({com::from_variant_bool(updated)}); });
     update_flag_ = com::from_variant_bool(updated);
   });
 }
 
 HRESULT XmlMetadataDocument::LoadXmlText(const std::string& xml) noexcept {
   return com::boundary("IMetadataXml.LoadXmlText", [&] {
-    if (tracing()) trace("IMetadataXml.LoadXmlText", json::array({xml}));
+    trace("IMetadataXml.LoadXmlText", [&] { return json::array({xml}); });
     doc_ = xml::parse_text(xml);
     modified_ = true;
   });
@@ -388,8 +391,9 @@ HRESULT XmlMetadataDocument::TransformToFile(const std::string& stylesheet,
                                              const std::string& destination) noexcept {
   return com::boundary("IMetadataXml.TransformToFile", [&] {
     if (tracing())
-      trace("IMetadataXml.TransformToFile",
-            json::array({stylesheet, parameters, com::from_variant_bool(flag), destination}));
+      trace("IMetadataXml.TransformToFile", [&] {
+        return json::array({stylesheet, parameters, com::from_variant_bool(flag), destination});
+      });
     if (destination.empty()) raise(E_INVALIDARG, "no destination file");
     const xml::StylesheetPtr sheet = xml::load_stylesheet(stylesheet);
     platform::write_file_atomically(destination, xml::transform(*sheet, *doc_));

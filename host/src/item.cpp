@@ -16,7 +16,7 @@ ComPtr<CatalogItem> CatalogItem::open(const std::filesystem::path& file) {
 }
 
 HRESULT CatalogItem::get_Metadata(IUnknown** document) noexcept {
-  trace("IMetadataHolder.Metadata", nlohmann::json::array());
+  trace("IMetadataHolder.Metadata", [&] { return nlohmann::json::array(); });
   return com::boundary("IMetadataHolder.Metadata", [&] {
     IUnknown*& out = com::out_param(document);
     ComPtr<IMetadataValues>(document_).as<IUnknown>().copy_to(&out);
@@ -24,8 +24,9 @@ HRESULT CatalogItem::get_Metadata(IUnknown** document) noexcept {
 }
 
 HRESULT CatalogItem::put_Metadata(IMetadataValues* document) noexcept {
-  trace("IMetadataHolder.put_Metadata",
-        nlohmann::json::array({document ? nlohmann::json("<object>") : nlohmann::json()}));
+  trace("IMetadataHolder.put_Metadata", [&] {
+    return nlohmann::json::array({document ? nlohmann::json("<object>") : nlohmann::json()});
+  });
   return com::boundary("IMetadataHolder.put_Metadata", [&] {
     if (document == nullptr) com::raise(com::E_POINTER, "null document");
     const auto xml = ComPtr<IMetadataValues>(document).try_as<IMetadataXml>();

@@ -61,7 +61,7 @@ fs::path settings_path() {
 // ---- One synchronizer
 
 HRESULT Synchronizer::get_DisplayName(std::string* name) noexcept {
-  trace("ISynchronizer.DisplayName", json::array());
+  trace("ISynchronizer.DisplayName", [&] { return json::array(); });
   return com::boundary("ISynchronizer.DisplayName", [&] { com::out_param(name) = name_; });
 }
 
@@ -95,13 +95,13 @@ std::size_t SynchronizerList::checked_index(std::int32_t index) const {
 }
 
 HRESULT SynchronizerList::get_Count(std::int32_t* count) noexcept {
-  trace("ISynchronizerList.Count", json::array());
+  trace("ISynchronizerList.Count", [&] { return json::array(); });
   return com::boundary("ISynchronizerList.Count",
                        [&] { com::out_param(count) = static_cast<std::int32_t>(enabled_.size()); });
 }
 
 HRESULT SynchronizerList::Item(std::int32_t index, ISynchronizer** synchronizer) noexcept {
-  trace("ISynchronizerList.Item", json::array({index}));
+  trace("ISynchronizerList.Item", [&] { return json::array({index}); });
   return com::boundary("ISynchronizerList.Item", [&] {
     ISynchronizer*& out = com::out_param(synchronizer);
     const std::size_t i = checked_index(index);
@@ -110,7 +110,7 @@ HRESULT SynchronizerList::Item(std::int32_t index, ISynchronizer** synchronizer)
 }
 
 HRESULT SynchronizerList::IsEnabled(std::int32_t index, VARIANT_BOOL* enabled) noexcept {
-  trace("ISynchronizerList.IsEnabled", json::array({index}));
+  trace("ISynchronizerList.IsEnabled", [&] { return json::array({index}); });
   return com::boundary("ISynchronizerList.IsEnabled", [&] {
     VARIANT_BOOL& out = com::out_param(enabled);
     out = com::to_variant_bool(enabled_[checked_index(index)]);
@@ -118,7 +118,9 @@ HRESULT SynchronizerList::IsEnabled(std::int32_t index, VARIANT_BOOL* enabled) n
 }
 
 HRESULT SynchronizerList::SetEnabled(std::int32_t index, VARIANT_BOOL enabled) noexcept {
-  trace("ISynchronizerList.SetEnabled", json::array({index, com::from_variant_bool(enabled)}));
+  trace("ISynchronizerList.SetEnabled", [&] {
+    return json::array({index, com::from_variant_bool(enabled)});
+  });
   return com::boundary("ISynchronizerList.SetEnabled", [&] {
     const std::size_t i = checked_index(index);
     const bool on = com::from_variant_bool(enabled);

@@ -17,7 +17,7 @@ bool tracing() {
   return static_cast<bool>(sink());
 }
 
-void trace(std::string_view call, nlohmann::json args) {
+void record(std::string_view call, nlohmann::json args) {
   if (const TraceSink& s = sink()) s({{"call", call}, {"args", std::move(args)}});
 }
 

@@ -49,7 +49,7 @@ class EntryEnumerator final : public com::Object<EntryEnumerator, com::IEnumVARI
       : entries_(std::move(entries)), position_(position) {}
 
   HRESULT Next(std::uint32_t count, Variant* items, std::uint32_t* fetched) noexcept override {
-    trace("IEnumVARIANT.Next", nlohmann::json::array({count}));
+    trace("IEnumVARIANT.Next", [&] { return nlohmann::json::array({count}); });
     return com::boundary("IEnumVARIANT.Next", [&] {
       if (fetched != nullptr) *fetched = 0;
       if (count > 0 && items == nullptr) raise(com::E_POINTER, "null item array");
@@ -66,7 +66,7 @@ class EntryEnumerator final : public com::Object<EntryEnumerator, com::IEnumVARI
   }
 
   HRESULT Skip(std::uint32_t count) noexcept override {
-    trace("IEnumVARIANT.Skip", nlohmann::json::array({count}));
+    trace("IEnumVARIANT.Skip", [&] { return nlohmann::json::array({count}); });
     return com::boundary("IEnumVARIANT.Skip", [&] {
       const std::size_t left = entries_->size() - position_;
       const std::size_t skipped = std::min<std::size_t>(count, left);
@@ -76,13 +76,13 @@ class EntryEnumerator final : public com::Object<EntryEnumerator, com::IEnumVARI
   }
 
   HRESULT Reset() noexcept override {
-    trace("IEnumVARIANT.Reset", nlohmann::json::array());
+    trace("IEnumVARIANT.Reset", [&] { return nlohmann::json::array(); });
     position_ = 0;
     return com::S_OK;
   }
 
   HRESULT Clone(com::IEnumVARIANT** copy) noexcept override {
-    trace("IEnumVARIANT.Clone", nlohmann::json::array());
+    trace("IEnumVARIANT.Clone", [&] { return nlohmann::json::array(); });
     return com::boundary("IEnumVARIANT.Clone", [&] {
       com::IEnumVARIANT*& out = com::out_param(copy);
       out = com::make_object<EntryEnumerator>(entries_, position_).detach();
@@ -99,13 +99,13 @@ class EntryEnumerator final : public com::Object<EntryEnumerator, com::IEnumVARI
 // ---- Page entries
 
 HRESULT MetadataPageEntry::get_UniqueName(std::string* name) noexcept {
-  trace("IMetadataPageEntry.UniqueName", nlohmann::json::array());
+  trace("IMetadataPageEntry.UniqueName", [&] { return nlohmann::json::array(); });
   return com::boundary("IMetadataPageEntry.UniqueName",
                        [&] { com::out_param(name) = unique_name_; });
 }
 
 HRESULT MetadataPageEntry::get_ProgID(std::string* prog_id) noexcept {
-  trace("IMetadataPageEntry.ProgID", nlohmann::json::array());
+  trace("IMetadataPageEntry.ProgID", [&] { return nlohmann::json::array(); });
   return com::boundary("IMetadataPageEntry.ProgID", [&] { com::out_param(prog_id) = prog_id_; });
 }
 
@@ -114,8 +114,9 @@ HRESULT MetadataPageEntry::get_ProgID(std::string* prog_id) noexcept {
 HRESULT MetadataBook::AddPage(const std::string& prog_id, const std::string& unique_name,
                               const Variant& before, const Variant& image,
                               IMetadataPageEntry** entry) noexcept {
-  trace("IMetadataBook.AddPage",
-        nlohmann::json::array({prog_id, unique_name, to_json(before), to_json(image)}));
+  trace("IMetadataBook.AddPage", [&] {
+    return nlohmann::json::array({prog_id, unique_name, to_json(before), to_json(image)});
+  });
   return com::boundary("IMetadataBook.AddPage", [&] {
     IMetadataPageEntry*& out = com::out_param(entry);
     require_registered(prog_id);
@@ -127,7 +128,7 @@ HRESULT MetadataBook::AddPage(const std::string& prog_id, const std::string& uni
 }
 
 HRESULT MetadataBook::get__NewEnum(IUnknown** enumerator) noexcept {
-  trace("IMetadataBook._NewEnum", nlohmann::json::array());
+  trace("IMetadataBook._NewEnum", [&] { return nlohmann::json::array(); });
   return com::boundary("IMetadataBook._NewEnum", [&] {
     IUnknown*& out = com::out_param(enumerator);
     auto walker = com::make_object<EntryEnumerator>(std::make_shared<const Entries>(entries_), 0);
@@ -137,12 +138,12 @@ HRESULT MetadataBook::get__NewEnum(IUnknown** enumerator) noexcept {
 }
 
 HRESULT MetadataBook::get_Key(std::string* key) noexcept {
-  trace("IMetadataBook.Key", nlohmann::json::array());
+  trace("IMetadataBook.Key", [&] { return nlohmann::json::array(); });
   return com::boundary("IMetadataBook.Key", [&] { com::out_param(key) = key_; });
 }
 
 HRESULT MetadataBook::get_Caption(std::string* caption) noexcept {
-  trace("IMetadataBook.Caption", nlohmann::json::array());
+  trace("IMetadataBook.Caption", [&] { return nlohmann::json::array(); });
   return com::boundary("IMetadataBook.Caption", [&] { com::out_param(caption) = caption_; });
 }
 
@@ -161,7 +162,7 @@ std::vector<ComPtr<MetadataBook>>::iterator MetadataSections::find_book(std::str
 }
 
 HRESULT MetadataSections::GetBook(const Variant& key, IMetadataBook** book) noexcept {
-  trace("IMetadataSections.GetBook", nlohmann::json::array({to_json(key)}));
+  trace("IMetadataSections.GetBook", [&] { return nlohmann::json::array({to_json(key)}); });
   return com::boundary("IMetadataSections.GetBook", [&] {
     IMetadataBook*& out = com::out_param(book);
     const std::string& wanted = key_text(key, "the key");
@@ -174,8 +175,9 @@ HRESULT MetadataSections::GetBook(const Variant& key, IMetadataBook** book) noex
 HRESULT MetadataSections::AddBook(const std::string& caption, const std::string& key,
                                   const Variant& image, const Variant& after,
                                   IMetadataBook** book) noexcept {
-  trace("IMetadataSections.AddBook",
-        nlohmann::json::array({caption, key, to_json(image), to_json(after)}));
+  trace("IMetadataSections.AddBook", [&] {
+    return nlohmann::json::array({caption, key, to_json(image), to_json(after)});
+  });
   return com::boundary("IMetadataSections.AddBook", [&] {
     IMetadataBook*& out = com::out_param(book);
     if (find_book(key) != books_.end()) {
@@ -197,7 +199,7 @@ HRESULT MetadataSections::AddBook(const std::string& caption, const std::string&
 }
 
 HRESULT MetadataSections::RemoveBook(Variant key) noexcept {
-  trace("IMetadataSections.RemoveBook", nlohmann::json::array({to_json(key)}));
+  trace("IMetadataSections.RemoveBook", [&] { return nlohmann::json::array({to_json(key)}); });
   return com::boundary("IMetadataSections.RemoveBook", [&] {
     const std::string& wanted = key_text(key, "the key");
     const auto found = find_book(wanted);
@@ -207,13 +209,13 @@ HRESULT MetadataSections::RemoveBook(Variant key) noexcept {
 }
 
 HRESULT MetadataSections::get_Count(std::int32_t* count) noexcept {
-  trace("IMetadataSections.Count", nlohmann::json::array());
+  trace("IMetadataSections.Count", [&] { return nlohmann::json::array(); });
   return com::boundary("IMetadataSections.Count",
                        [&] { com::out_param(count) = static_cast<std::int32_t>(books_.size()); });
 }
 
 HRESULT MetadataSections::Item(std::int32_t index, IMetadataBook** book) noexcept {
-  trace("IMetadataSections.Item", nlohmann::json::array({index}));
+  trace("IMetadataSections.Item", [&] { return nlohmann::json::array({index}); });
   return com::boundary("IMetadataSections.Item", [&] {
     IMetadataBook*& out = com::out_param(book);
     if (index < 0 || static_cast<std::size_t>(index) >= books_.size()) {

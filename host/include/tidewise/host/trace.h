@@ -17,7 +17,18 @@ using TraceSink = std::function<void(const nlohmann::json& line)>;
 // Returns the sink that was installed before.
 TraceSink set_trace_sink(TraceSink sink);
 bool tracing();
-void trace(std::string_view call, nlohmann::json args);
+
+// Records a call; the arguments are built only while somebody traces. A
+// trace that cannot be recorded never fails the call it describes.
+void record(std::string_view call, nlohmann::json args);
+template <class MakeArgs>
+void trace(std::string_view call, MakeArgs&& make_args) noexcept {
+  if (!tracing()) return;
+  try {
+    record(call, std::forward<MakeArgs>(make_args)());
+  } catch (...) {
+  }
+}
 
 // Strings as strings, numbers as numbers, booleans as booleans, Empty and
 // Null as null, arrays as arrays, objects as "<object>".
