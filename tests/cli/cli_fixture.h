@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "platform/temp_home.h"
+#include "support/files.h"
 
 namespace tw::cli {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "host/temp_folder.h"
+#include "support/files.h"
 #include "tidewise/com/error.h"
 #include "tidewise/host/trace.h"
 
@@ -80,7 +80,7 @@ class DocumentTest : public ::testing::Test {
   }
   void load(std::string_view text) { document->load_text(text); }
 
-  test::TempFolder folder;
+  test::TempHome folder;
   ComPtr<XmlMetadataDocument> document = com::make_object<XmlMetadataDocument>();
   std::vector<json> traced;
 
@@ -661,7 +661,7 @@ TEST_F(DocumentTest, FailingTransformLeavesAnOldDestinationIntact) {
                                    com::VARIANT_FALSE, ""),
             E_INVALIDARG);
   // Nothing half-written is left behind.
-  EXPECT_EQ(folder.names(),
+  EXPECT_EQ(test::names_in(folder.path()),
             (std::vector<std::string>{"broken.xslt", "out.xml", "plain.xslt", "stop.xslt"}));
 }
 

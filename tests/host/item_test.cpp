@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/temp_home.h"
+#include "support/files.h"
 #include "tidewise/com/registry.h"
 #include "tidewise/host/classes.h"
 #include "tidewise/host/synchronizers.h"

@@ -8,7 +8,7 @@
 
 #include <set>
 
-#include "platform/temp_home.h"
+#include "support/files.h"
 #include "tidewise/host/trace.h"
 
 namespace tw::host {

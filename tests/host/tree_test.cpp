@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/temp_home.h"
+#include "support/files.h"
 #include "tidewise/com/registry.h"
 #include "tidewise/host/trace.h"
 

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "host/temp_folder.h"
+#include "support/files.h"
 #include "tidewise/com/error.h"
 #include "tidewise/xml/xml.h"
 
@@ -43,7 +43,7 @@ class XmlServicesTest : public ::testing::Test {
     return transform(*load_stylesheet(sheet), *parse_text(source));
   }
 
-  test::TempFolder folder;
+  test::TempHome folder;
 };
 
 TEST_F(XmlServicesTest, StylesheetsMayNotWriteFilesOrUseTheNetwork) {

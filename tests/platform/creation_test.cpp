@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "platform/temp_home.h"
+#include "support/files.h"
 #include "support/test_component.h"
 #include "tidewise/com/factory.h"
 #include "tidewise/com/registry.h"

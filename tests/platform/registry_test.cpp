@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/limits.h"
-#include "platform/temp_home.h"
+#include "support/files.h"
 #include "tidewise/com/error.h"
 
 namespace tw::com {

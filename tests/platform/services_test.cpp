@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/limits.h"
-#include "platform/temp_home.h"
+#include "support/files.h"
 #include "tidewise/com/error.h"
 #include "tidewise/platform.h"
 

@@ -1,7 +1,9 @@
 #pragma once
-// A temporary folder for one test, which is also its TIDEWISE_HOME; removed
-// afterwards and the previous TIDEWISE_HOME restored.
+// Files for tests: a temporary TIDEWISE_HOME (created empty, removed
+// afterwards, the previous value of the variable restored), reading and
+// writing whole files, and the test data folder.
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -16,54 +18,55 @@
 
 namespace tw::test {
 
-class TempFolder {
+class TempHome {
  public:
-  TempFolder() {
+  TempHome() {
     std::string pattern =
-        (std::filesystem::temp_directory_path() / "tidewise-host-XXXXXX").string();
+        (std::filesystem::temp_directory_path() / "tidewise-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
-    if (const char* old = std::getenv("TIDEWISE_HOME")) previous_home_ = old;
+    if (const char* old = std::getenv("TIDEWISE_HOME")) previous_ = old;
     ::setenv("TIDEWISE_HOME", path_.c_str(), 1);
   }
-  ~TempFolder() {
-    if (previous_home_) {
-      ::setenv("TIDEWISE_HOME", previous_home_->c_str(), 1);
+  ~TempHome() {
+    if (previous_) {
+      ::setenv("TIDEWISE_HOME", previous_->c_str(), 1);
     } else {
       ::unsetenv("TIDEWISE_HOME");
     }
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
   }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
+  TempHome(const TempHome&) = delete;
+  TempHome& operator=(const TempHome&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path registry_file() const { return path_ / "registry.json"; }
   std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
-
-  std::vector<std::string> names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
 
  private:
   std::filesystem::path path_;
-  std::optional<std::string> previous_home_;
+  std::optional<std::string> previous_;
 };
 
 inline std::string read_file(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + file.string());
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline void write_file(const std::filesystem::path& file, std::string_view content) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out << content;
+}
+
+// The names in a folder, to see that nothing was left behind.
+inline std::vector<std::string> names_in(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 inline std::filesystem::path document_data(std::string_view name) {
