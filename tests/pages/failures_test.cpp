@@ -9,9 +9,30 @@
 namespace tw::testing {
 namespace {
 
-constexpr const char* kPages[] = {
-    "Metadata", "Purpose", "Lineage",    "Extent",     "Format",
-    "Status",   "Contact", "Constraint", "SpatialRep", "VectorRepresentation"};
+// Every page that reads or writes the document.
+constexpr const char* kPages[] = {"Metadata",
+                                  "Purpose",
+                                  "Lineage",
+                                  "Extent",
+                                  "Format",
+                                  "Status",
+                                  "Contact",
+                                  "Constraint",
+                                  "SpatialRep",
+                                  "VectorRepresentation",
+                                  "QualityScope",
+                                  "QualityExtent",
+                                  "QualityElement",
+                                  "QualityConformance",
+                                  "QualityQuantitative",
+                                  "ReferenceSys",
+                                  "GeoDesc",
+                                  "ProjectionDesc",
+                                  "EllipsoidDesc",
+                                  "DatumDesc",
+                                  "GridRepresentation",
+                                  "SchemaInfo",
+                                  "TidewiseExt"};
 
 // Loads the page from a document holding a value everywhere it looks, edits
 // every box, and unloads it. Returns the failing member's status.
@@ -26,7 +47,7 @@ Outcome drive(PageRun& run) {
   for (const char* path : {"mdChar2", "dataIdInfo/idPurp", "dataIdInfo/idStatus"}) {
     run.document->values[path] = {Variant::str("original")};
   }
-  outcome.load = run.load();
+  outcome.load = run.load("DQTopConsisEle");
   if (com::failed(outcome.load)) return outcome;
   for (const auto& control : run.form().controls()) {
     if (control->has_text()) control->type("edited " + control->name());
@@ -36,9 +57,9 @@ Outcome drive(PageRun& run) {
   return outcome;
 }
 
-class EveryIdentificationPage : public ::testing::TestWithParam<const char*> {};
+class EveryDocumentPage : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(EveryIdentificationPage, StopsAtAFailingCallWithItsCode) {
+TEST_P(EveryDocumentPage, StopsAtAFailingCallWithItsCode) {
   std::vector<std::string> clean_calls;
   {
     PageRun clean(GetParam());
@@ -82,13 +103,13 @@ TEST_P(EveryIdentificationPage, StopsAtAFailingCallWithItsCode) {
   }
 }
 
-TEST_P(EveryIdentificationPage, RefusesToWorkWithoutADocument) {
+TEST_P(EveryDocumentPage, RefusesToWorkWithoutADocument) {
   PageRun run(GetParam());
   EXPECT_EQ(run.page->LoadPage(nullptr, nullptr, ""), com::E_POINTER);
   EXPECT_NE(last_error().find("IMetaDataPage.LoadPage"), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, EveryIdentificationPage, ::testing::ValuesIn(kPages),
+INSTANTIATE_TEST_SUITE_P(Pages, EveryDocumentPage, ::testing::ValuesIn(kPages),
                          [](const auto& info) { return std::string(info.param); });
 
 TEST(CodePages, FailWhereTheDocumentHasNoXmlSide) {
