@@ -1,6 +1,8 @@
 // The library's classes: registration, unregistration and creation all walk
 // this one table.
 
+#include <string>
+
 #include "framework/connect.h"
 #include "framework/page_classes.h"
 #include "tidewise/com/factory.h"
@@ -13,45 +15,42 @@ com::ComPtr<com::IUnknown> create_connect() {
   return com::ComPtr<com::IUnknown>(connect->identity());
 }
 
+// A page class's programmatic identifier and interface name follow from its
+// class name; each instantiation keeps its own copies of them.
 template <const PageData& Data>
-constexpr com::ClassEntry page_class(std::string_view prog_id, std::string_view interface_name,
-                                     com::CreateFunction create = &create_page<Data>) {
+com::ClassEntry page_class(com::CreateFunction create = &create_page<Data>) {
+  static const std::string prog_id = std::string(kProgIdPrefix) + std::string(Data.class_name);
+  static const std::string interface_name = "_" + std::string(Data.class_name);
   return {Data.clsid, Data.class_name, prog_id, Data.default_iid, interface_name, create};
 }
 
 const com::ClassEntry kClasses[] = {
     {CLSID_Connect, "Connect", "TidewiseCustomPage.Connect", _Connect::IID, "_Connect",
      &create_connect},
-    page_class<kMetadataPage>("TidewiseCustomPage.Metadata", "_Metadata"),
-    page_class<kQualityConformancePage>("TidewiseCustomPage.QualityConformance",
-                                        "_QualityConformance"),
-    page_class<kQualityScopePage>("TidewiseCustomPage.QualityScope", "_QualityScope"),
-    page_class<kQualityExtentPage>("TidewiseCustomPage.QualityExtent", "_QualityExtent"),
-    page_class<kQualityReportPage>("TidewiseCustomPage.QualityReport", "_QualityReport"),
-    page_class<kQualityElementPage>("TidewiseCustomPage.QualityElement", "_QualityElement"),
-    page_class<kQualityQuantitativePage>("TidewiseCustomPage.QualityQuantitative",
-                                         "_QualityQuantitative"),
-    page_class<kPurposePage>("TidewiseCustomPage.Purpose", "_Purpose"),
-    page_class<kStatusPage>("TidewiseCustomPage.Status", "_Status"),
-    page_class<kLineagePage>("TidewiseCustomPage.Lineage", "_Lineage"),
-    page_class<kContactPage>("TidewiseCustomPage.Contact", "_Contact"),
-    page_class<kConstraintPage>("TidewiseCustomPage.Constraint", "_Constraint",
-                                &create_constraint_page),
-    page_class<kSpatialRepPage>("TidewiseCustomPage.SpatialRep", "_SpatialRep",
-                                &create_spatial_rep_page),
-    page_class<kExtentPage>("TidewiseCustomPage.Extent", "_Extent"),
-    page_class<kFormatPage>("TidewiseCustomPage.Format", "_Format"),
-    page_class<kVectorRepresentationPage>("TidewiseCustomPage.VectorRepresentation",
-                                          "_VectorRepresentation"),
-    page_class<kProjectionDescPage>("TidewiseCustomPage.ProjectionDesc", "_ProjectionDesc"),
-    page_class<kEllipsoidDescPage>("TidewiseCustomPage.EllipsoidDesc", "_EllipsoidDesc"),
-    page_class<kDatumDescPage>("TidewiseCustomPage.DatumDesc", "_DatumDesc"),
-    page_class<kGridRepresentationPage>("TidewiseCustomPage.GridRepresentation",
-                                        "_GridRepresentation"),
-    page_class<kSchemaInfoPage>("TidewiseCustomPage.SchemaInfo", "_SchemaInfo"),
-    page_class<kTidewiseExtPage>("TidewiseCustomPage.TidewiseExt", "_TidewiseExt"),
-    page_class<kReferenceSysPage>("TidewiseCustomPage.ReferenceSys", "_ReferenceSys"),
-    page_class<kGeoDescPage>("TidewiseCustomPage.GeoDesc", "_GeoDesc"),
+    page_class<kMetadataPage>(),
+    page_class<kQualityConformancePage>(),
+    page_class<kQualityScopePage>(),
+    page_class<kQualityExtentPage>(),
+    page_class<kQualityReportPage>(),
+    page_class<kQualityElementPage>(),
+    page_class<kQualityQuantitativePage>(),
+    page_class<kPurposePage>(),
+    page_class<kStatusPage>(),
+    page_class<kLineagePage>(),
+    page_class<kContactPage>(),
+    page_class<kConstraintPage>(&create_constraint_page),
+    page_class<kSpatialRepPage>(&create_spatial_rep_page),
+    page_class<kExtentPage>(),
+    page_class<kFormatPage>(),
+    page_class<kVectorRepresentationPage>(),
+    page_class<kProjectionDescPage>(),
+    page_class<kEllipsoidDescPage>(),
+    page_class<kDatumDescPage>(),
+    page_class<kGridRepresentationPage>(),
+    page_class<kSchemaInfoPage>(),
+    page_class<kTidewiseExtPage>(),
+    page_class<kReferenceSysPage>(),
+    page_class<kGeoDescPage>(),
 };
 
 }  // namespace

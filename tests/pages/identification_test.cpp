@@ -10,12 +10,6 @@ namespace {
 using namespace calls;
 using Calls = std::vector<std::string>;
 
-com::VARIANT_BOOL unload(PageRun& run) {
-  com::VARIANT_BOOL result = 7;
-  EXPECT_EQ(run.unload(&result), com::S_OK) << last_error();
-  return result;
-}
-
 std::vector<std::string> texts(PageRun& run, std::initializer_list<const char*> controls) {
   std::vector<std::string> result;
   for (const char* name : controls) result.push_back(run.control(name).text());
@@ -40,7 +34,7 @@ TEST(MetadataPage, ReadsInItsOrderAndWritesTheParentBeforeTheLevel) {
                         "txtMetaVersion", "txtDate"}),
             (std::vector<std::string>{"utf8", "dataset", "parent-42", "Survey", "ISO 19115", "2003",
                                       "2026-03-01"}));
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.take_calls(),
             (Calls{kUpdateFlag, write("mdChar2", "utf8"), write("mdParentID", "parent-42"),
                    write("mdHrLv2", "dataset"), write("mdHrLvName", "Survey"),
@@ -54,7 +48,7 @@ TEST(MetadataPage, AnEmptyDocumentShowsEmptyBoxesNotTheDesignText) {
   ASSERT_EQ(run.load(), com::S_OK);
   EXPECT_EQ(run.control("cmbChar").text(), "");
   run.take_calls();
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   const Calls written = run.take_calls();
   ASSERT_EQ(written.size(), 8u);
   EXPECT_EQ(written[1], write("mdChar2", ""));
@@ -68,7 +62,7 @@ TEST(MetadataPage, StoresTypedTextVerbatimAndIntegersAsText) {
   run.control("cmbChar").type("utf-8");
   run.control("cmbLevel").pick("tile");
   run.control("txtDate").type("March 2026");
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.document->text("mdChar2"), "utf-8");
   EXPECT_EQ(run.document->text("mdHrLv2"), "tile");
   EXPECT_EQ(run.document->text("mdDateSt"), "March 2026");
@@ -96,7 +90,7 @@ TEST(StatusPage, ADocumentWithoutAStatusShowsAnEmptyBoxAndWritesItTagged) {
   EXPECT_EQ(run.take_calls(), Calls{read("dataIdInfo/idStatus")});
   EXPECT_EQ(run.control("cmbStatus").text(), "");
   EXPECT_TRUE(run.completed());
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.take_calls(),
             (Calls{write("dataIdInfo/idStatus", ""), tag("dataIdInfo/idStatus")}));
 }
@@ -106,16 +100,16 @@ TEST(StatusPage, KeepsAValueOutsideTheListAndStoresAPickedItem) {
   run.document->values["dataIdInfo/idStatus"] = {Variant::str("OnGoing")};
   ASSERT_EQ(run.load(), com::S_OK);
   EXPECT_EQ(run.control("cmbStatus").text(), "OnGoing");
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.document->text("dataIdInfo/idStatus"), "OnGoing");
   run.control("cmbStatus").pick("underDevelopment");
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.document->text("dataIdInfo/idStatus"), "underDevelopment");
 }
 
 TEST(StatusPage, NeverLoadedWritesNothing) {
   PageRun run("Status");
-  EXPECT_EQ(unload(run), com::VARIANT_FALSE);
+  EXPECT_EQ(run.leave(), com::VARIANT_FALSE);
   EXPECT_TRUE(run.take_calls().empty());
 }
 
@@ -151,7 +145,7 @@ TEST(ContactPage, ReadsAndWritesTwelveValuesInRowOrderEvenUnedited) {
   EXPECT_EQ(run.take_calls(), reads);
   EXPECT_EQ(run.control("cmbRole").text(), "007");
   EXPECT_EQ(run.control("txtEmail").text(), "value of txtEmail");
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.take_calls(), writes);
 }
 
@@ -160,7 +154,7 @@ TEST(ContactPage, StoresATypedRoleExactly) {
   EXPECT_EQ(run.control("cmbRole").text(), "");
   ASSERT_EQ(run.load(), com::S_OK);
   run.control("cmbRole").type("harbour master");
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.document->text("dataIdInfo/idPoC/role"), "harbour master");
   EXPECT_EQ(run.document->text("dataIdInfo/idPoC/rpIndName"), "");
 }
@@ -197,7 +191,7 @@ TEST(ConstraintPage, ReadsTheTextThenBothCodesAndWritesAllThree) {
   EXPECT_EQ(run.take_calls(), (Calls{read(kLimit), read_code(kAccess), read_code(kUse)}));
   EXPECT_EQ(texts(run, {"txtLimitation", "cmbAccess", "cmbUse"}),
             (std::vector<std::string>{"Not for navigation", "otherRestrictions", "license"}));
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.take_calls(), (Calls{write(kLimit, "Not for navigation"),
                                      write_code(kAccess, "008"), write_code(kUse, "005")}));
 }
@@ -208,7 +202,7 @@ TEST(ConstraintPage, AnEmptyDocumentShowsCopyrightAndStoresTheFirstCode) {
   EXPECT_EQ(texts(run, {"txtLimitation", "cmbAccess", "cmbUse"}),
             (std::vector<std::string>{"", "copyright", "copyright"}));
   run.take_calls();
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.take_calls(),
             (Calls{write(kLimit, ""), write_code(kAccess, "001"), write_code(kUse, "001")}));
 }
@@ -237,7 +231,7 @@ TEST_P(CodeListPages, TranslateBothWays) {
   } else {
     run.control(c.control).type(c.stored);
   }
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.document->attribute(c.path, "value"), c.written);
 }
 
@@ -292,7 +286,7 @@ TEST(SpatialRepPage, ReadsAndWritesOnlyTheCode) {
   ASSERT_EQ(run.load(), com::S_OK);
   EXPECT_EQ(run.take_calls(), Calls{read_code(kSpatial)});
   run.control("cmbSpatial").pick("grid");
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.take_calls(), Calls{write_code(kSpatial, "002")});
   EXPECT_TRUE(run.tree->books.empty()) << "the page touched the tree";
 }
@@ -310,7 +304,7 @@ TEST(VectorRepresentationPage, SetsTheFlagThenWritesAllThreeAndAnswersTrue) {
                    read("VectSpatRep/geometObjs/geoObjCnt")}));
   EXPECT_EQ(texts(run, {"cmbLevel", "txtName", "txtNumber"}),
             (std::vector<std::string>{"planarGraph", "Curves", "many"}));
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.take_calls(), (Calls{kUpdateFlag, write("VectSpatRep/topLvl", "planarGraph"),
                                      write("VectSpatRep/geometObjs/geoObjTyp", "Curves"),
                                      write("VectSpatRep/geometObjs/geoObjCnt", "many")}));
@@ -318,7 +312,7 @@ TEST(VectorRepresentationPage, SetsTheFlagThenWritesAllThreeAndAnswersTrue) {
 
 TEST(VectorRepresentationPage, AnswersTrueEvenWhenNeverLoaded) {
   PageRun run("VectorRepresentation");
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_TRUE(run.take_calls().empty());
 }
 

@@ -13,23 +13,17 @@ using Calls = std::vector<std::string>;
 const std::string kScopeCode = "dqInfo/dqScope/scpLvl/ScopeCd";
 const std::string kDataSet = "dqInfo/dqScope/scpLvlDesc/datasetSet";
 
-com::VARIANT_BOOL unload(PageRun& run) {
-  com::VARIANT_BOOL result = 7;
-  EXPECT_EQ(run.unload(&result), com::S_OK) << last_error();
-  return result;
-}
-
 TEST(QualityScopePage, WritesNothingUnlessEditedThenBothValues) {
   PageRun run("QualityScope");
   run.document->attributes[{kScopeCode, "value"}] = Variant::str("005");
   ASSERT_EQ(run.load(), com::S_OK);
   EXPECT_EQ(run.take_calls(), (Calls{read_code(kScopeCode), read(kDataSet)}));
   EXPECT_EQ(run.control("cmbLevel").text(), "dataset");
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_TRUE(run.take_calls().empty());
 
   run.control("txtDataSet").type("Shoreline 2026");
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.take_calls(),
             (Calls{kUpdateFlag, write_code(kScopeCode, "005"), write(kDataSet, "Shoreline 2026")}));
 }
@@ -42,13 +36,13 @@ TEST(QualityScopePage, TranslatesLevelsThroughTheScopeList) {
     ASSERT_EQ(run.load(), com::S_OK);
     EXPECT_EQ(run.control("cmbLevel").text(), "attribute");
     run.control("cmbLevel").type(label);
-    unload(run);
+    run.leave();
     EXPECT_EQ(run.document->attribute(kScopeCode, "value"), code) << label;
   }
   PageRun typed("QualityScope");
   ASSERT_EQ(typed.load(), com::S_OK);
   typed.control("cmbLevel").type("Dataset");
-  unload(typed);
+  typed.leave();
   EXPECT_EQ(typed.document->attribute(kScopeCode, "value"), "001");
 }
 
@@ -57,7 +51,7 @@ TEST(QualityScopePage, APickRaisesNoChangeAndSoWritesNothing) {
   ASSERT_EQ(run.load(), com::S_OK);
   run.take_calls();
   run.control("cmbLevel").pick("series");
-  EXPECT_EQ(unload(run), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_TRUE(run.take_calls().empty());
 }
 
@@ -137,7 +131,7 @@ TEST(FlagPages, OnlyExactlyTrueSelectsTheFirstOption) {
       const bool yes = std::string(stored) == "true";
       EXPECT_EQ(run.control(c.selected).value(), yes ? 1 : 0) << c.page << " " << stored;
       EXPECT_EQ(run.control(c.unselected).value(), yes ? 0 : 1) << c.page << " " << stored;
-      unload(run);
+      run.leave();
       EXPECT_EQ(run.document->text(c.path), yes ? "true" : "false") << c.page << " " << stored;
     }
   }
@@ -147,7 +141,7 @@ TEST(FlagPages, ChoosingAnOptionIsWritten) {
   PageRun run("QualityConformance");
   ASSERT_EQ(run.load("DQDomConsisConf"), com::S_OK);
   run.control("optTrue").click();
-  EXPECT_EQ(unload(run), com::VARIANT_FALSE);
+  EXPECT_EQ(run.leave(), com::VARIANT_FALSE);
   EXPECT_EQ(run.document->text("dqInfo/DQDomConsis/ConResult/conPass"), "true");
 }
 

@@ -31,12 +31,6 @@ class SingleTextPage : public ::testing::TestWithParam<SingleText> {
  protected:
   PageRun run{GetParam().page};
   std::string path = GetParam().path;
-
-  com::VARIANT_BOOL unload() {
-    com::VARIANT_BOOL result = 7;
-    EXPECT_EQ(run.unload(&result), com::S_OK) << last_error();
-    return result;
-  }
 };
 
 TEST_P(SingleTextPage, ShowsItsCaptionAndMark) {
@@ -55,7 +49,7 @@ TEST_P(SingleTextPage, LoadingAndLeavingWithoutAnEditWritesNothing) {
   ASSERT_EQ(run.load(), com::S_OK);
   EXPECT_EQ(run.take_calls(), std::vector<std::string>{read(path)});
   EXPECT_EQ(run.control("txtInfo").text(), "Loaded text");
-  EXPECT_EQ(unload(), com::VARIANT_FALSE);
+  EXPECT_EQ(run.leave(), com::VARIANT_FALSE);
   EXPECT_TRUE(run.take_calls().empty());
 }
 
@@ -69,7 +63,7 @@ TEST_P(SingleTextPage, WritesTheTypedTextThenTagsTheElement) {
   ASSERT_EQ(run.load(), com::S_OK);
   run.take_calls();
   run.control("txtInfo").type("Monitor shoreline erosion");
-  EXPECT_EQ(unload(), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.take_calls(),
             (std::vector<std::string>{write(path, "Monitor shoreline erosion"), tag(path)}));
   EXPECT_EQ(run.document->text(path), "Monitor shoreline erosion");
@@ -81,7 +75,7 @@ TEST_P(SingleTextPage, RetypingTheLoadedTextStillCounts) {
   ASSERT_EQ(run.load(), com::S_OK);
   run.take_calls();
   run.control("txtInfo").type("Same");
-  EXPECT_EQ(unload(), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.take_calls(), (std::vector<std::string>{write(path, "Same"), tag(path)}));
 }
 
@@ -91,7 +85,7 @@ TEST_P(SingleTextPage, EmptyingTheBoxStoresEmptyText) {
   run.take_calls();
   run.control("txtInfo").type("");
   EXPECT_EQ(run.completed(), !GetParam().needs_text);
-  EXPECT_EQ(unload(), com::VARIANT_TRUE);
+  EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
   EXPECT_EQ(run.take_calls(), (std::vector<std::string>{write(path, ""), tag(path)}));
 }
 

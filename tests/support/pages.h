@@ -43,6 +43,12 @@ struct PageRun {
   HRESULT unload(com::VARIANT_BOOL* result) {
     return page->UnloadPage(document.get(), tree.get(), result);
   }
+  // Unloads expecting success; returns the page's answer.
+  com::VARIANT_BOOL leave() {
+    com::VARIANT_BOOL result = 7;
+    EXPECT_EQ(unload(&result), com::S_OK) << last_error();
+    return result;
+  }
   // The calls recorded since the last take.
   std::vector<std::string> take_calls() { return std::exchange(recorder->calls, {}); }
   bool completed() {
