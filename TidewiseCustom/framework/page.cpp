@@ -59,6 +59,9 @@ Page::Page(const PageData& data) : data_(data) {
   for (std::string_view name : data.change_handlers) {
     form_.get(name).on_change([this] { changed_ = true; });
   }
+  for (std::string_view name : data.pick_handlers) {
+    form_.get(name).on_click([this] { changed_ = true; });
+  }
   switch (data.at_creation) {
     case TitleAtCreation::ShortTitleAndHeading:
       set_short_title(std::string(data.default_title));
@@ -139,10 +142,12 @@ HRESULT Page::GetForm(forms::Form** form) noexcept {
 
 void Page::choose_element(const std::string& unique_name) {
   for (const QualityElement& element : kQualityElements) {
-    if (unique_name.size() != element.prefix.size() + data_.quality->suffix.size() ||
-        !unique_name.starts_with(element.prefix) || !unique_name.ends_with(data_.quality->suffix)) {
-      continue;
-    }
+    // The entry of the element's own book, or the bare element name under
+    // which the quality report adds a page.
+    const bool own_entry =
+        unique_name.size() == element.prefix.size() + data_.quality->suffix.size() &&
+        unique_name.starts_with(element.prefix) && unique_name.ends_with(data_.quality->suffix);
+    if (!own_entry && unique_name != element.element) continue;
     quality_element_ = element.element;
     short_title_ =
         data_.quality->title_suffix.empty()
@@ -167,6 +172,12 @@ void Page::load(host::IMetadataValues* values, const std::string& unique_name) {
       choose_element(unique_name);
       set_short_title(short_title_);
       break;
+  }
+  // A quality page that has never been given an element has no paths: it
+  // neither reads nor writes, rather than address "dqInfo//...".
+  if (data_.quality != nullptr && quality_element_.empty()) {
+    changed_ = false;
+    return;
   }
   Document document(values);
   if (data_.xml_up_front) document.xml();

@@ -68,6 +68,8 @@ struct PageData {
   std::span<const Field> fields = {};                      // in load order
   std::span<const std::string_view> write_order = {};      // control names; empty: load order
   std::span<const std::string_view> change_handlers = {};  // controls whose Change sets `changed`
+  // Combo boxes where picking from the list (Click) is an edit like typing.
+  std::span<const std::string_view> pick_handlers = {};
   bool changed_after_load = true;
   bool changed_before_reads = false;
   bool xml_up_front = false;            // LoadPage takes the document's IMetadataXml before reading

@@ -36,6 +36,8 @@ constexpr Field kScopeFields[] = {
 };
 
 constexpr std::string_view kScopeHandlers[] = {"cmbLevel", "txtDataSet"};
+// A level picked from the list is the user's choice as much as a typed one.
+constexpr std::string_view kScopePickHandlers[] = {"cmbLevel"};
 
 constexpr forms::ControlSpec kExtentControls[] = {
     {"lblDesc", Kind::Label, "Description", 240, 660, 1200, 255},
@@ -107,6 +109,7 @@ constexpr PageData kQualityScopePage{
     .controls = kScopeControls,
     .fields = kScopeFields,
     .change_handlers = kScopeHandlers,
+    .pick_handlers = kScopePickHandlers,
     .changed_after_load = false,
     .xml_up_front = true,
     .answer = Answer::True,

@@ -20,8 +20,8 @@ constexpr int kLeftLabel = 120, kLeftBox = 2760, kRightLabel = 4680, kRightBox =
 constexpr int kLabelWidth = 2520, kBoxWidth = 1680;
 
 constexpr forms::ControlSpec kProjectionControls[] = {
-    {"lblIntro", Kind::Label, "Identity of the projection used", 240, 660, 3840, 255},
-    {"lblLevel", Kind::Label, "Code of the projection", 4200, 660, 1800, 255},
+    {"lblIntro", Kind::Label, "Identity of the projection used", 240, 600, 3840, 255},
+    {"lblLevel", Kind::Label, "Code of the projection", 4200, 600, 1800, 255},
     {"txtCode", Kind::TextBox, "", 6120, 600, 3000, 315, 1},
     {"frmDesc", Kind::Frame, "Parameters that describe the projection", 240, 1080, 9120, 3900},
     {"lblDataSet", Kind::Label, "Zone - Unique identifier for 100,000 metre grid zone", kLeftLabel,

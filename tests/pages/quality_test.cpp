@@ -46,13 +46,15 @@ TEST(QualityScopePage, TranslatesLevelsThroughTheScopeList) {
   EXPECT_EQ(typed.document->attribute(kScopeCode, "value"), "001");
 }
 
-TEST(QualityScopePage, APickRaisesNoChangeAndSoWritesNothing) {
+TEST(QualityScopePage, APickedLevelIsAnEditLikeATypedOne) {
   PageRun run("QualityScope");
+  run.document->values[kDataSet] = {Variant::str("Survey 2023")};
   ASSERT_EQ(run.load(), com::S_OK);
   run.take_calls();
   run.control("cmbLevel").pick("series");
   EXPECT_EQ(run.leave(), com::VARIANT_TRUE);
-  EXPECT_TRUE(run.take_calls().empty());
+  EXPECT_EQ(run.take_calls(),
+            (Calls{kUpdateFlag, write_code(kScopeCode, "006"), write(kDataSet, "Survey 2023")}));
 }
 
 // ---- one class per role, fifteen elements each
@@ -63,29 +65,97 @@ struct Role {
   const char* first_path;  // the sub-path the page reads first
 };
 
+const Role kRoles[] = {{"QualityElement", "Ele", "/measName"},
+                       {"QualityConformance", "Conf", "/ConResult/conExpl"},
+                       {"QualityQuantitative", "Quan", "/QuanResult/quanValType"}};
+
+// The entry of the element's own book ("DQCompCommEle") and the bare element
+// name ("DQCompleteComm", as the quality report adds "DQQuanAttAcc") both
+// choose the element, with the same title.
 TEST(QualityPages, ChooseTheirElementAndTitleFromTheUniqueName) {
-  const Role roles[] = {{"QualityElement", "Ele", "/measName"},
-                        {"QualityConformance", "Conf", "/ConResult/conExpl"},
-                        {"QualityQuantitative", "Quan", "/QuanResult/quanValType"}};
-  for (const Role& role : roles) {
+  for (const Role& role : kRoles) {
     for (const custom::QualityElement& element : custom::kQualityElements) {
-      const std::string unique = std::string(element.prefix) + role.suffix;
-      PageRun run(role.page);
-      ASSERT_EQ(run.load(unique), com::S_OK) << unique;
-      EXPECT_EQ(run.take_calls().front(),
-                read("dqInfo/" + std::string(element.element) + role.first_path))
-          << unique;
-      std::string title;
-      run.page->get_ShortTitle(&title);
-      const std::string expected =
-          std::string(role.suffix) == "Ele" ? std::string(element.element_title)
-          : std::string(role.suffix) == "Conf"
-              ? std::string(element.result_title) + ": Conformance result"
-              : std::string(element.result_title) + ": Quantitative result";
-      EXPECT_EQ(title, expected);
-      EXPECT_EQ(run.control("lblHeading").caption(), expected);
+      for (const std::string& unique :
+           {std::string(element.prefix) + role.suffix, std::string(element.element)}) {
+        PageRun run(role.page);
+        ASSERT_EQ(run.load(unique), com::S_OK) << unique;
+        EXPECT_EQ(run.take_calls().front(),
+                  read("dqInfo/" + std::string(element.element) + role.first_path))
+            << role.page << " " << unique;
+        std::string title;
+        run.page->get_ShortTitle(&title);
+        const std::string expected =
+            std::string(role.suffix) == "Ele" ? std::string(element.element_title)
+            : std::string(role.suffix) == "Conf"
+                ? std::string(element.result_title) + ": Conformance result"
+                : std::string(element.result_title) + ": Quantitative result";
+        EXPECT_EQ(title, expected) << role.page << " " << unique;
+        EXPECT_EQ(run.control("lblHeading").caption(), expected);
+        run.leave();
+        for (const std::string& call : run.take_calls()) {
+          if (call == kUpdateFlag) continue;
+          EXPECT_NE(call.find("dqInfo/" + std::string(element.element) + "/"), std::string::npos)
+              << role.page << " " << unique << " wrote " << call;
+        }
+      }
     }
   }
+}
+
+// A fresh page given a name outside the table has no element, hence no paths:
+// it reads and writes nothing, and answers as its class always does.
+TEST(QualityPages, AFreshPageOutsideTheTableNeitherReadsNorWrites) {
+  struct Case {
+    const char* page;
+    const char* text_box;
+    com::VARIANT_BOOL answer;
+  };
+  const Case cases[] = {{"QualityElement", "txtName", com::VARIANT_TRUE},
+                        {"QualityConformance", "txtExplanation", com::VARIANT_FALSE},
+                        {"QualityQuantitative", "txtType", com::VARIANT_FALSE}};
+  for (const Case& c : cases) {
+    for (const char* unique : {"DQQuanAttAccele", "DQCompComm", "Purpose", ""}) {
+      PageRun run(c.page);
+      ASSERT_EQ(run.load(unique), com::S_OK) << c.page << " " << unique;
+      for (const auto& control : run.form().controls()) {
+        if (control->has_text()) {
+          EXPECT_EQ(control->text(), "") << control->name();
+        }
+        if (control->has_value()) {
+          EXPECT_EQ(control->value(), 0) << control->name();
+        }
+      }
+      run.control(c.text_box).type("typed");
+      EXPECT_EQ(run.leave(), c.answer) << c.page << " " << unique;
+      EXPECT_EQ(run.take_calls(), Calls{}) << c.page << " " << unique;
+    }
+  }
+}
+
+// The page the quality report adds under "DQQuanAttAcc" edits that element.
+TEST(QualityReportPage, ThePageItAddsOpensAndSaves) {
+  PageRun report("QualityReport");
+  report.tree->add_editor_books();
+  report.tree->books.push_back(
+      com::make_object<FakeBook>(report.recorder, "QualityBook", "Quality"));
+  report.control("chkQuanAttAcc").click();
+  com::VARIANT_BOOL answer = 0;
+  ASSERT_EQ(report.page->UnloadPage(nullptr, report.tree.get(), &answer), com::S_OK);
+  const FakeEntry& added = *report.tree->book("QualityBook")->entries.at(0).get();
+  ASSERT_TRUE(added.prog_id.starts_with("TidewiseCustomPage."));
+
+  PageRun page(added.prog_id.substr(std::string("TidewiseCustomPage.").size()));
+  ASSERT_EQ(page.load(added.unique_name), com::S_OK) << last_error();
+  page.take_calls();
+  page.control("txtName").type("RMSE");
+  EXPECT_EQ(page.leave(), com::VARIANT_TRUE);
+  const Calls calls = page.take_calls();
+  ASSERT_EQ(calls.size(), 9u);
+  EXPECT_EQ(calls[0], kUpdateFlag);
+  EXPECT_EQ(calls[1], write("dqInfo/DQQuanAttAcc/measName", "RMSE"));
+  std::string title;
+  page.page->get_ShortTitle(&title);
+  EXPECT_EQ(title, "Thematic Accuracy: Quantitative attribute accuracy");
 }
 
 TEST(QualityPages, TheCommissionElementIsStoredUnderItsLongName) {

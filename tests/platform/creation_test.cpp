@@ -2,8 +2,11 @@
 // through the registry, with the library loaded from its registered path.
 
 #include <dlfcn.h>
+#include <elf.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -138,15 +141,64 @@ class Creation : public testing::Test {
   TempHome home_;
 };
 
-TEST_F(Creation, TheLibraryExportsItsFourEntryPointsAndNothingOfTheRuntime) {
-  const Library library(component_path());
-  ASSERT_TRUE(library);
-  for (const char* name :
-       {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"}) {
-    EXPECT_NE(library.entry<void*>(name), nullptr) << name;
+// The symbols a library file itself exports (defined, global or weak, visible),
+// read from its dynamic symbol table: what dlsym would find in the library
+// alone, not in the libraries it depends on.
+std::vector<std::string> exported_symbols(const fs::path& library) {
+  const std::string image = test::read_file(library);
+  const auto at = [&](std::size_t offset, std::size_t size) {
+    if (offset > image.size() || size > image.size() - offset) {
+      throw std::runtime_error(library.string() + " is not a whole ELF file");
+    }
+    return image.data() + offset;
+  };
+  Elf64_Ehdr header;
+  std::memcpy(&header, at(0, sizeof header), sizeof header);
+  if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != ELFCLASS64) {
+    throw std::runtime_error(library.string() + " is not a 64-bit ELF file");
   }
-  // Its objects and counts are its own, not shared with the process.
-  EXPECT_EQ(library.entry<void*>("_ZN2tw3com11ModuleCount5countE"), nullptr);
+  const auto section = [&](std::size_t index) {
+    Elf64_Shdr s;
+    std::memcpy(&s, at(header.e_shoff + index * header.e_shentsize, sizeof s), sizeof s);
+    return s;
+  };
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < header.e_shnum; ++i) {
+    const Elf64_Shdr symbols = section(i);
+    if (symbols.sh_type != SHT_DYNSYM) continue;
+    const Elf64_Shdr strings = section(symbols.sh_link);
+    for (std::size_t offset = 0; offset + sizeof(Elf64_Sym) <= symbols.sh_size;
+         offset += sizeof(Elf64_Sym)) {
+      Elf64_Sym symbol;
+      std::memcpy(&symbol, at(symbols.sh_offset + offset, sizeof symbol), sizeof symbol);
+      const unsigned binding = ELF64_ST_BIND(symbol.st_info);
+      const bool visible = ELF64_ST_VISIBILITY(symbol.st_other) == STV_DEFAULT ||
+                           ELF64_ST_VISIBILITY(symbol.st_other) == STV_PROTECTED;
+      if (symbol.st_shndx == SHN_UNDEF || !visible ||
+          (binding != STB_GLOBAL && binding != STB_WEAK && binding != STB_GNU_UNIQUE)) {
+        continue;
+      }
+      names.emplace_back(at(strings.sh_offset + symbol.st_name, 1));
+    }
+  }
+  return names;
+}
+
+TEST_F(Creation, ComponentLibrariesExportTheirFourEntryPointsAndNothingOfTheRuntime) {
+  const fs::path bin(TIDEWISE_BIN_DIR);
+  for (const fs::path& library : {component_path(), bin / "TidewiseCustomPage.so",
+                                  bin / "Importer.so", bin / "Exporter.so"}) {
+    const std::vector<std::string> names = exported_symbols(library);
+    for (const char* entry :
+         {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"}) {
+      EXPECT_EQ(std::count(names.begin(), names.end(), entry), 1) << library << ": " << entry;
+    }
+    // Its objects and counts are its own: nothing of namespace tw is shared
+    // with the process (a mangled name of ours holds "N2tw").
+    for (const std::string& name : names) {
+      EXPECT_EQ(name.find("N2tw"), std::string::npos) << library << " exports " << name;
+    }
+  }
 }
 
 TEST_F(Creation, RegisterWritesClassProgIdInterfaceAndTypeLibrary) {

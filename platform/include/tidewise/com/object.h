@@ -10,9 +10,10 @@
 
 namespace tw::com {
 
-// Live objects and server locks of one library, for DllCanUnloadNow. Each
-// component library has its own copy (symbols are hidden per library).
-struct ModuleCount {
+// Live objects and server locks of one library, for DllCanUnloadNow. Hidden
+// whatever the library's visibility setting, so that every library and
+// executable has its own copy instead of one shared through the loader.
+struct __attribute__((visibility("hidden"))) ModuleCount {
   static inline std::atomic<long> count{0};
 };
 
