@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
-# Sets up, builds under AddressSanitizer and UndefinedBehaviorSanitizer, and
-# runs every test.
+# Sets up, then builds and runs every test twice: under AddressSanitizer and
+# UndefinedBehaviorSanitizer (Debug), and as a user builds it (RelWithDebInfo,
+# with the benchmarks compiled but not run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+jobs="$(nproc)"
+
 scripts/setup.sh build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTIDEWISE_SANITIZE=ON
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-ctest --test-dir build-sanitize --output-on-failure -j"$(nproc)"
+(
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+)
+
+scripts/setup.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDEWISE_BENCH=ON
+ctest --test-dir build --output-on-failure -j"$jobs"
