@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "tidewise/com/error.h"
+#include "tidewise/com/factory.h"
 #include "tidewise/com/registry.h"
 #include "tidewise/host/classes.h"
 #include "tool.h"
@@ -60,12 +61,7 @@ using EntryPoint = com::HRESULT (*)() noexcept;
 // Loads the library and calls one of its registration entry points. The
 // library stays loaded: its classes are created from it later in the run.
 void call_entry_point(const fs::path& library, const char* name) {
-  void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    const char* why = ::dlerror();
-    throw com::Error(com::CO_E_DLLNOTFOUND,
-                     "cannot load \"" + library.string() + "\": " + (why ? why : "unknown error"));
-  }
+  void* handle = com::load_library(library);
   auto entry = reinterpret_cast<EntryPoint>(::dlsym(handle, name));
   if (entry == nullptr) {
     throw com::Error(com::CO_E_ERRORINDLL,
@@ -128,16 +124,16 @@ void unregister_all(bool verbose) {
 }
 
 void ensure_registered() {
-  const com::Registry registry = com::Registry::open();
+  const std::shared_ptr<const com::Registry> registry = com::Registry::current();
   for (const Component& component : kComponents) {
     // A library that is not there is not registered; creating its classes
     // then fails and says so.
     const auto library = find_component(component.file);
-    if (library && !registered_at(registry, component.prog_id, "InprocServer32", *library)) {
+    if (library && !registered_at(*registry, component.prog_id, "InprocServer32", *library)) {
       call_entry_point(*library, "DllRegisterServer");
     }
   }
-  if (!registered_at(registry, kHostProgId, "LocalServer32", executable_path())) {
+  if (!registered_at(*registry, kHostProgId, "LocalServer32", executable_path())) {
     host::register_host_classes(executable_path());
   }
 }

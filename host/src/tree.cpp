@@ -23,17 +23,17 @@ const std::string& key_text(const Variant& key, std::string_view what) {
 }
 
 // A book may only hold pages the host can create later; a page that cannot
-// be created would only fail when the user opens it. One reading of the
-// registry answers both questions: the start-up adds dozens of pages.
+// be created would only fail when the user opens it. The start-up adds
+// dozens of pages; the registry is read once for all of them.
 void require_registered(const std::string& prog_id) {
-  const com::Registry registry = com::Registry::open();
-  const auto text = registry.get(prog_id + "\\CLSID");
+  const std::shared_ptr<const com::Registry> registry = com::Registry::current();
+  const auto text = registry->get(prog_id + "\\CLSID");
   const auto clsid = text ? com::parse_guid(*text) : std::nullopt;
   if (!clsid) {
     raise(com::CO_E_CLASSSTRING, "\"" + prog_id + "\" is not a registered programmatic identifier");
   }
   const std::string key = "CLSID\\" + com::to_string(*clsid);
-  if (!registry.has_key(key + "\\InprocServer32") && !registry.has_key(key + "\\LocalServer32")) {
+  if (!registry->has_key(key + "\\InprocServer32") && !registry->has_key(key + "\\LocalServer32")) {
     raise(com::REGDB_E_CLASSNOTREG,
           "the class " + com::to_string(*clsid) + " of \"" + prog_id + "\" is not registered");
   }

@@ -120,10 +120,10 @@ ClassObjects& class_objects() {
 using GetClassObjectFn = HRESULT (*)(const GUID&, const GUID&, void**) noexcept;
 
 ComPtr<IClassFactory> factory_from_library(const GUID& clsid) {
-  const Registry registry = Registry::open();
-  const auto path = registry.get(clsid_key(clsid) + "\\InprocServer32");
+  const std::shared_ptr<const Registry> registry = Registry::current();
+  const auto path = registry->get(clsid_key(clsid) + "\\InprocServer32");
   if (!path) {
-    if (registry.has_key(clsid_key(clsid) + "\\LocalServer32")) {
+    if (registry->has_key(clsid_key(clsid) + "\\LocalServer32")) {
       raise(CLASS_E_CLASSNOTAVAILABLE,
             "the class " + to_string(clsid) + " is served by a program that is not running");
     }
@@ -133,13 +133,11 @@ ComPtr<IClassFactory> factory_from_library(const GUID& clsid) {
   void* library = nullptr;
   {
     std::lock_guard lock(objects.mutex);
-    void*& slot = objects.libraries[*path];
-    if (slot == nullptr) slot = dlopen(path->c_str(), RTLD_NOW | RTLD_LOCAL);
-    library = slot;
+    const auto loaded = objects.libraries.find(*path);
+    library = loaded != objects.libraries.end() ? loaded->second : nullptr;
     if (library == nullptr) {
-      objects.libraries.erase(*path);
-      const char* why = dlerror();
-      raise(CO_E_DLLNOTFOUND, "cannot load \"" + *path + "\": " + (why ? why : "unknown error"));
+      library = load_library(*path);
+      objects.libraries.emplace(*path, library);
     }
   }
   auto get_class_object = reinterpret_cast<GetClassObjectFn>(dlsym(library, "DllGetClassObject"));
@@ -171,7 +169,7 @@ void revoke_class_objects() {
 HRESULT CLSIDFromProgID(std::string_view prog_id, GUID* clsid) noexcept {
   return boundary("CLSIDFromProgID", [&] {
     GUID& out = out_param(clsid);
-    const auto text = Registry::open().get(std::string(prog_id) + "\\CLSID");
+    const auto text = Registry::current()->get(std::string(prog_id) + "\\CLSID");
     const auto parsed = text ? parse_guid(*text) : std::nullopt;
     if (!parsed) raise(CO_E_CLASSSTRING, "\"" + std::string(prog_id) + "\" is not registered");
     out = *parsed;

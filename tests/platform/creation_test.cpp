@@ -365,6 +365,51 @@ TEST_F(Creation, FailuresOfCoCreateInstanceHaveTheirOwnCodes) {
   EXPECT_EQ(CoCreateInstance(kWidgetClsid, ITestWidget::IID, nullptr), E_POINTER);
 }
 
+// A library file cut short used to bring the process down with SIGBUS inside
+// dlopen; now it fails to load, naming the file, as anything not a library.
+TEST_F(Creation, ALibraryFileThatIsNotWholeFailsToLoad) {
+  const std::string library = test::read_file(component_path());
+  ASSERT_GT(library.size(), 8192u);
+  const struct {
+    std::string content;
+    std::string message;
+  } cases[] = {
+      {library.substr(0, library.size() / 2), "the file is cut short: its headers describe"},
+      {library.substr(0, library.size() - 100), "the file is cut short"},
+      {library.substr(0, 200), "the file is cut short"},
+      {library.substr(0, 40), "it is not a shared library (no ELF header)"},
+      {"", "it is not a shared library (no ELF header)"},
+      {"#!/bin/sh\necho not a library\n", "it is not a shared library (no ELF header)"},
+  };
+  EXPECT_EQ(call("DllRegisterServer"), S_OK);
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    const fs::path file = home_.path() / ("cut-" + std::to_string(n++) + ".so");
+    test::write_file(file, c.content);
+    try {
+      (void)load_library(file);
+      ADD_FAILURE() << "loaded";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.code(), CO_E_DLLNOTFOUND);
+      EXPECT_EQ(
+          std::string(e.what()).rfind("cannot load \"" + file.string() + "\": " + c.message, 0), 0u)
+          << e.what();
+    }
+    set_server(kWidgetClsid, "InprocServer32", file.string());
+    ComPtr<ITestWidget> widget;
+    EXPECT_EQ(CoCreateInstance(kWidgetClsid, ITestWidget::IID, widget.put_void()),
+              CO_E_DLLNOTFOUND);
+    EXPECT_FALSE(Library::loaded(file));
+  }
+  // The whole file loads.
+  const fs::path whole = home_.path() / "whole.so";
+  test::write_file(whole, library);
+  set_server(kWidgetClsid, "InprocServer32", whole.string());
+  ComPtr<ITestWidget> widget;
+  EXPECT_EQ(CoCreateInstance(kWidgetClsid, ITestWidget::IID, widget.put_void()), S_OK);
+}
+
 TEST_F(Creation, CreationByProgIdLoadsTheLibraryOnFirstUse) {
   const fs::path copy = fresh_copy_serving_widget();
   EXPECT_FALSE(Library::loaded(copy));

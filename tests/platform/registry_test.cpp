@@ -7,8 +7,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/limits.h"
 #include "support/files.h"
@@ -73,6 +75,49 @@ TEST(Registry, KeysValuesAndTreesSurviveASaveAndReopen) {
   for (const char* gone : {"A", "A\\B", "A\\B\\C"}) EXPECT_FALSE(registry.has_key(gone)) << gone;
   EXPECT_EQ(registry.get("AB"), "a sibling whose name begins like A");
   EXPECT_TRUE(registry.has_key("Z"));
+}
+
+// The reading is shared while the file stays the same, and a change to the
+// file, by this process or another, is seen at the next look.
+TEST(Registry, OneReadingIsSharedUntilTheFileChanges) {
+  TempHome home;
+  Registry registry = Registry::open();
+  registry.set("A", "", "1");
+  registry.save();
+  // A reading made within the clock tick of the last change is not kept:
+  // another change in the same tick would leave the file's times as they are.
+  const auto a_tick_later = [] { std::this_thread::sleep_for(std::chrono::milliseconds(30)); };
+  a_tick_later();
+  const auto first = Registry::current();
+  EXPECT_EQ(first->get("A"), "1");
+  EXPECT_EQ(Registry::current(), first);
+
+  registry.set("A", "", "2");  // this process
+  registry.save();
+  EXPECT_EQ(Registry::current()->get("A"), "2");
+
+  // Another process: in place with the same size, in the same tick or a
+  // later one; then replaced by a rename.
+  const auto second = Registry::current();
+  std::string text = read_file(home.registry_file());
+  text.replace(text.find("\"2\""), 3, "\"3\"");
+  write_file(home.registry_file(), text);
+  EXPECT_EQ(Registry::current()->get("A"), "3");
+  a_tick_later();
+  const auto third = Registry::current();
+  EXPECT_EQ(Registry::current(), third);
+  text.replace(text.find("\"3\""), 3, "\"5\"");
+  write_file(home.registry_file(), text);
+  EXPECT_EQ(Registry::current()->get("A"), "5");
+  write_file(home / "other.json", "{\"A\": {\"\": \"4\"}}\n");
+  fs::rename(home / "other.json", home.registry_file());
+  EXPECT_EQ(Registry::current()->get("A"), "4");
+  EXPECT_EQ(second->get("A"), "2");  // a reading already taken stays as it was
+
+  write_file(home.registry_file(), "damaged");
+  EXPECT_THROW((void)Registry::current(), Error);
+  fs::remove(home.registry_file());
+  EXPECT_TRUE(Registry::current()->keys().empty());
 }
 
 TEST(Registry, HomeIsTidewiseHomeElseTheDataFolder) {

@@ -89,6 +89,12 @@ HRESULT module_register(const ModuleInfo& module, const std::filesystem::path& s
                         bool in_process = true) noexcept;
 HRESULT module_unregister(const ModuleInfo& module) noexcept;
 
+// Loads a component library (dlopen, RTLD_NOW | RTLD_LOCAL) once its file is
+// checked to be a whole ELF shared object: a file cut short would otherwise
+// bring the process down inside dlopen. Throws Error (CO_E_DLLNOTFOUND)
+// naming the file and what is wrong with it.
+void* load_library(const std::filesystem::path& file);
+
 // The file that holds the code at `address`.
 std::filesystem::path module_path_of(const void* address);
 

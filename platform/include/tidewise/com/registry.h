@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,9 +19,15 @@ class Registry {
  public:
   using Values = std::map<std::string, std::string>;  // "" is the key's default value
 
-  // Reads the registry of tidewise_home() (empty when the file does not exist).
+  // The registry of tidewise_home() (empty when the file does not exist), as
+  // a copy to change and save.
   static Registry open();
   static Registry open(const std::filesystem::path& file);
+  // The same for reading only: the file is read once and the reading shared
+  // for as long as the file stays the same (inode, size, times). A save from
+  // this process or a change by another is seen at the next call.
+  static std::shared_ptr<const Registry> current();
+  static std::shared_ptr<const Registry> current(const std::filesystem::path& file);
 
   std::optional<std::string> get(std::string_view key, std::string_view name = "") const;
   bool has_key(std::string_view key) const;
