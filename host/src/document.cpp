@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "tidewise/com/error.h"
@@ -20,6 +21,8 @@ using com::E_INVALIDARG;
 using com::raise;
 using com::VarType;
 using nlohmann::json;
+
+using Steps = XmlMetadataDocument::Steps;
 
 namespace {
 
@@ -51,8 +54,6 @@ std::string shown(std::string_view name) {
 }
 
 // ---- Paths
-
-using Steps = std::vector<std::string_view>;
 
 // The element names of a path, or the reason it is not a path (then empty).
 Steps split_path(std::string_view path, std::string& why) {
@@ -86,24 +87,94 @@ Steps steps_or_raise(std::string_view path) {
   return steps;
 }
 
-// A step names an element written without a prefix, in no namespace or in
-// the default one: what the name alone says in the file.
-bool matches(const xmlNode* node, std::string_view step) {
-  return node->type == XML_ELEMENT_NODE && (node->ns == nullptr || node->ns->prefix == nullptr) &&
-         view(node->name) == step;
+// The host's elements are in no namespace. Elements in one, named with a
+// prefix or under a default namespace declaration alike, belong to another
+// vocabulary: kept as written, reached by no path. Reads and writes thus
+// agree on what a path names, and a written element is found again after a
+// save and a load.
+bool is_host_element(const xmlNode* node) {
+  return node->type == XML_ELEMENT_NODE && node->ns == nullptr;
 }
+
+bool matches(const xmlNode* node, std::string_view step) {
+  return is_host_element(node) && view(node->name) == step;
+}
+
+// Below this many children a walk is as quick as an index.
+constexpr int kIndexFrom = 16;
+
+}  // namespace
+
+// The host's children of an element by name, for elements with many
+// children, built at the first path that passes through the element: without
+// it every step walks all siblings, so that one read under a root of 100,000
+// elements compares 100,000 names, and each element created under a parent
+// compares all those created before. It holds element pointers only, so it
+// stays right while texts and attributes change (set_own_text touches no
+// element); elements are only ever added, at the end of their parent
+// (reach_or_create), which adds them here too; a new document starts a new
+// index.
+struct XmlMetadataDocument::ChildIndex {
+  using Named = std::unordered_map<std::string_view, std::vector<xmlNode*>>;
+  std::unordered_map<const xmlNode*, Named> parents;
+
+  // The index of `parent`, or nothing when it has few children.
+  Named* of(xmlNode* parent) {
+    if (const auto found = parents.find(parent); found != parents.end()) return &found->second;
+    int count = 0;
+    for (const xmlNode* child = parent->children; child != nullptr && count < kIndexFrom;
+         child = child->next) {
+      ++count;
+    }
+    if (count < kIndexFrom) return nullptr;
+    Named& named = parents[parent];
+    for (xmlNode* child = parent->children; child != nullptr; child = child->next) {
+      if (is_host_element(child)) named[view(child->name)].push_back(child);
+    }
+    return &named;
+  }
+
+  // Calls `found` with each child that `step` names, in document order.
+  template <class Found>
+  void children(xmlNode* parent, std::string_view step, Found&& found) {
+    if (Named* named = of(parent)) {
+      if (const auto it = named->find(step); it != named->end()) {
+        for (xmlNode* child : it->second) found(child);
+      }
+      return;
+    }
+    for (xmlNode* child = parent->children; child != nullptr; child = child->next) {
+      if (matches(child, step)) found(child);
+    }
+  }
+
+  xmlNode* first_child(xmlNode* parent, std::string_view step) {
+    if (Named* named = of(parent)) {
+      const auto it = named->find(step);
+      return it == named->end() || it->second.empty() ? nullptr : it->second.front();
+    }
+    xmlNode* child = parent->children;
+    while (child != nullptr && !matches(child, step)) child = child->next;
+    return child;
+  }
+
+  // `child` was appended to `parent`.
+  void appended(xmlNode* parent, xmlNode* child) {
+    if (const auto found = parents.find(parent); found != parents.end()) {
+      found->second[view(child->name)].push_back(child);
+    }
+  }
+};
 
 // Every element the path reaches, in document order: the children of
 // elements in document order are themselves in document order.
-std::vector<xmlNode*> reach_all(xmlNode* root, const Steps& steps) {
-  std::vector<xmlNode*> current{root};
+std::vector<xmlNode*> XmlMetadataDocument::reach_all(const Steps& steps) {
+  std::vector<xmlNode*> current{xmlDocGetRootElement(doc_.get())};
   std::vector<xmlNode*> next;
   for (const std::string_view step : steps) {
     next.clear();
     for (xmlNode* parent : current) {
-      for (xmlNode* child = parent->children; child != nullptr; child = child->next) {
-        if (matches(child, step)) next.push_back(child);
-      }
+      index_->children(parent, step, [&](xmlNode* child) { next.push_back(child); });
     }
     current.swap(next);
     if (current.empty()) break;
@@ -112,23 +183,26 @@ std::vector<xmlNode*> reach_all(xmlNode* root, const Steps& steps) {
 }
 
 // Follows the first match at each step and appends what is missing.
-xmlNode* reach_or_create(xmlDoc* doc, const Steps& steps, bool& created) {
-  xmlNode* node = xmlDocGetRootElement(doc);
+xmlNode* XmlMetadataDocument::reach_or_create(const Steps& steps) {
+  xmlNode* node = xmlDocGetRootElement(doc_.get());
   for (const std::string_view step : steps) {
-    xmlNode* child = node->children;
-    while (child != nullptr && !matches(child, step)) child = child->next;
+    xmlNode* child = index_->first_child(node, step);
     if (child == nullptr) {
-      // In the default namespace of its parent, as the same text in the file would be.
-      xmlNs* ns = xmlSearchNs(doc, node, nullptr);
-      if (ns != nullptr && (ns->href == nullptr || *ns->href == '\0')) ns = nullptr;
-      child = xmlNewDocNode(doc, ns, x(std::string(step).c_str()), nullptr);
-      if (child == nullptr || xmlAddChild(node, child) == nullptr) throw std::bad_alloc();
-      created = true;
+      // In no namespace, as its parent is: the host's own element.
+      child = xmlNewDocNode(doc_.get(), nullptr, x(std::string(step).c_str()), nullptr);
+      if (child == nullptr) throw std::bad_alloc();
+      if (xmlAddChild(node, child) == nullptr) {
+        xmlFreeNode(child);
+        throw std::bad_alloc();
+      }
+      index_->appended(node, child);
     }
     node = child;
   }
   return node;
 }
+
+namespace {
 
 // ---- Texts
 
@@ -266,12 +340,37 @@ std::string value_text(const com::Variant& value) {
   return text;
 }
 
+// An item is the host's metadata: its root element is "metadata" in no
+// namespace (see is_host_element). Anything else, an ISO 19139 document say,
+// is refused rather than edited as a metadata item it is not.
+xml::DocPtr checked_item(xml::DocPtr doc, std::string_view label) {
+  const xmlNode* root = xmlDocGetRootElement(doc.get());
+  if (root->ns == nullptr && view(root->name) == kRootName) return doc;
+  std::string name(view(root->name));
+  if (root->ns != nullptr && root->ns->prefix != nullptr) {
+    name = std::string(view(root->ns->prefix)) + ":" + name;
+  }
+  std::string what = "the root element is \"" + shown(name) + "\"";
+  if (root->ns != nullptr) what += " in the namespace \"" + shown(view(root->ns->href)) + "\"";
+  raise(E_INVALIDARG, std::string(label) + ": " + what +
+                          "; an item's root element is \"metadata\" in no namespace");
+}
+
 }  // namespace
 
-XmlMetadataDocument::XmlMetadataDocument() : doc_(xml::new_document(kRootName)) {}
+XmlMetadataDocument::XmlMetadataDocument()
+    : doc_(xml::new_document(kRootName)), index_(std::make_unique<ChildIndex>()) {}
+
+XmlMetadataDocument::~XmlMetadataDocument() = default;
+
+void XmlMetadataDocument::set_document(xml::DocPtr doc) {
+  auto index = std::make_unique<ChildIndex>();
+  doc_ = std::move(doc);
+  index_ = std::move(index);
+}
 
 void XmlMetadataDocument::replace(xml::DocPtr doc) {
-  doc_ = std::move(doc);
+  set_document(std::move(doc));
   modified_ = false;
   update_flag_ = false;
 }
@@ -282,11 +381,11 @@ void XmlMetadataDocument::load_file(const fs::path& file) {
     replace(xml::new_document(kRootName));
     return;
   }
-  replace(xml::parse_file(file));
+  replace(checked_item(xml::parse_file(file), "\"" + file.string() + "\""));
 }
 
 void XmlMetadataDocument::load_text(std::string_view xml) {
-  replace(xml::parse_text(xml));
+  replace(checked_item(xml::parse_text(xml), "XML text"));
 }
 
 std::string XmlMetadataDocument::xml() const {
@@ -304,7 +403,7 @@ HRESULT XmlMetadataDocument::ReadValues(const std::string& path, Variant* values
     std::string why;
     const Steps steps = split_path(path, why);
     if (steps.empty()) return;
-    const std::vector<xmlNode*> found = reach_all(xmlDocGetRootElement(doc_.get()), steps);
+    const std::vector<xmlNode*> found = reach_all(steps);
     if (found.empty()) return;
     std::vector<Variant> texts;
     texts.reserve(found.size());
@@ -318,8 +417,7 @@ HRESULT XmlMetadataDocument::WriteValue(const std::string& path, const Variant& 
     trace("IMetadataValues.WriteValue", [&] { return json::array({path, to_json(value)}); });
     const Steps steps = steps_or_raise(path);
     const std::string text = value_text(value);
-    bool created = false;
-    set_own_text(reach_or_create(doc_.get(), steps, created), text);
+    set_own_text(reach_or_create(steps), text);
     modified_ = true;
   });
 }
@@ -339,8 +437,7 @@ HRESULT XmlMetadataDocument::WriteAttribute(const std::string& path, const std::
     const Steps steps = steps_or_raise(path);
     check_attribute_name(name);
     const std::string text = value_text(value);
-    bool created = false;
-    xmlNode* element = reach_or_create(doc_.get(), steps, created);
+    xmlNode* element = reach_or_create(steps);
     const xmlAttr* old = find_attribute(element, name);
     if (old == nullptr || attribute_text(old) != text) {
       if (xmlSetNsProp(element, nullptr, x(name.c_str()), x(text.c_str())) == nullptr) {
@@ -360,7 +457,7 @@ HRESULT XmlMetadataDocument::ReadAttribute(const std::string& path, const std::s
     const Steps steps = split_path(path, why);
     if (steps.empty() || !xml::is_ncname(name)) return;
     std::vector<Variant> texts;
-    for (const xmlNode* node : reach_all(xmlDocGetRootElement(doc_.get()), steps)) {
+    for (const xmlNode* node : reach_all(steps)) {
       if (const xmlAttr* attribute = find_attribute(node, name)) {
         texts.push_back(Variant::str(attribute_text(attribute)));
       }
@@ -381,7 +478,7 @@ HRESULT XmlMetadataDocument::SetUpdateFlag(VARIANT_BOOL updated) noexcept {
 HRESULT XmlMetadataDocument::LoadXmlText(const std::string& xml) noexcept {
   return com::boundary("IMetadataXml.LoadXmlText", [&] {
     trace("IMetadataXml.LoadXmlText", [&] { return json::array({xml}); });
-    doc_ = xml::parse_text(xml);
+    set_document(checked_item(xml::parse_text(xml), "XML text"));
     modified_ = true;
   });
 }

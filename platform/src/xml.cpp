@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdarg>
@@ -156,38 +157,47 @@ class ErrorSink {
   void* old_xslt_context_;
 };
 
-// ---- Files
+// ---- Sources
 
-std::string read_file(const fs::path& file) {
-  const auto fail = [&](int error) {
-    raise(error == EACCES || error == EPERM ? E_ACCESSDENIED : E_FAIL,
-          "cannot read " + quoted(file) + ": " + std::strerror(error));
-  };
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) fail(errno);
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) fail(errno);
-  if (S_ISDIR(info.st_mode)) fail(EISDIR);
+// Where the parser's bytes come from: a file, read as the parser goes (no
+// copy of it is held besides the parser's own window), or a text in memory.
+// Both are handed over in chunks: between two, the work already done on the
+// element being read is checked (see ParseState::within_bounds).
+struct Source {
+  int fd = -1;
+  std::string_view text;  // when there is no file
+  std::size_t handed = 0;
+  int error = 0;  // errno of a failed read
+  bool too_large = false;
+  xmlParserCtxt* ctxt = nullptr;
+};
 
-  std::string content;
-  std::array<char, 65536> buffer;
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail(errno);
-    }
-    if (n == 0) break;
-    content.append(buffer.data(), static_cast<std::size_t>(n));
-    if (content.size() > kMaxDocumentBytes) {
-      raise(E_INVALIDARG, quoted(file) + " is larger than 64 MiB");
-    }
+struct FileCloser {
+  int fd;
+  ~FileCloser() {
+    if (fd >= 0) ::close(fd);
   }
-  return content;
+};
+
+[[noreturn]] void cannot_read(const fs::path& file, int error) {
+  raise(error == EACCES || error == EPERM ? E_ACCESSDENIED : E_FAIL,
+        "cannot read " + quoted(file) + ": " + std::strerror(error));
+}
+
+// Opens a file to parse; one over the size cap is refused before any of it
+// is read.
+int open_source(const fs::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) cannot_read(file, errno);
+  FileCloser closer{fd};
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) cannot_read(file, errno);
+  if (S_ISDIR(info.st_mode)) cannot_read(file, EISDIR);
+  if (S_ISREG(info.st_mode) && static_cast<std::size_t>(info.st_size) > kMaxDocumentBytes) {
+    raise(E_INVALIDARG, quoted(file) + " is larger than 64 MiB");
+  }
+  closer.fd = -1;
+  return fd;
 }
 
 // ---- Parsing
@@ -204,7 +214,8 @@ struct ParseState {
     return *static_cast<ParseState*>(static_cast<xmlParserCtxt*>(ctx)->_private);
   }
 
-  void refuse(void* ctx, const char* why) noexcept {
+  // Notes the first reason to refuse the document, and lets the parser go on.
+  void record(void* ctx, const char* why) noexcept {
     auto* ctxt = static_cast<xmlParserCtxt*>(ctx);
     if (refusal.empty()) {
       try {
@@ -213,9 +224,67 @@ struct ParseState {
       }
       refusal_line = ctxt->input ? ctxt->input->line : 0;
     }
-    xmlStopParser(ctxt);
   }
+  // Notes it and stops the parser; only from a SAX callback, as stopping
+  // resets the input under whatever is reading it.
+  void refuse(void* ctx, const char* why) noexcept {
+    record(ctx, why);
+    xmlStopParser(static_cast<xmlParserCtxt*>(ctx));
+  }
+
+  // libxml2 2.9 compares a start tag's attributes pair by pair once the whole
+  // tag is read, and does the same with its namespace declarations: an
+  // element with 200,000 attributes takes minutes before any callback could
+  // refuse it. Its attribute table grows with the longest tag read so far
+  // (to 10n + 20 entries when the (n+1)th attribute arrives) and its
+  // namespace table holds the declarations in scope; the parser asks for
+  // more input at least every few kilobytes, and gets none once either says
+  // that a limit was passed: it then ends the tag with what it holds. A tag
+  // that ends within one chunk is counted exactly in on_start_element.
+  bool within_bounds(xmlParserCtxt* ctxt) noexcept {
+    if (ctxt->maxatts >= 10 * kMaxAttributes + 20) {
+      record(ctxt, kTooManyAttributes);
+    } else if (ctxt->nsNr > 2 * kMaxAttributes) {
+      record(ctxt, kTooManyNamespaces);
+    }
+    return refusal.empty();
+  }
+
+  static constexpr const char* kTooManyAttributes =
+      "an element has more than 256 attributes, more than any metadata needs";
+  static constexpr const char* kTooManyNamespaces =
+      "more than 256 namespaces are declared, more than any metadata needs";
 };
+
+// Called by the parser in the middle of its work: a failure is returned as
+// an error of the input, never by stopping the parser from here.
+int read_source(void* context, char* buffer, int length) noexcept {
+  Source& source = *static_cast<Source*>(context);
+  if (!ParseState::of(source.ctxt).within_bounds(source.ctxt)) return -1;
+  if (length <= 0) return 0;
+  std::size_t n = 0;
+  if (source.fd < 0) {
+    n = std::min(static_cast<std::size_t>(length), source.text.size() - source.handed);
+    std::memcpy(buffer, source.text.data() + source.handed, n);
+  } else {
+    ssize_t got;
+    do {
+      got = ::read(source.fd, buffer, static_cast<std::size_t>(length));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+      source.error = errno;
+      return -1;
+    }
+    n = static_cast<std::size_t>(got);
+  }
+  source.handed += n;
+  // A file may grow after its size was checked, and a device has none.
+  if (source.handed > kMaxDocumentBytes) {
+    source.too_large = true;
+    return -1;
+  }
+  return static_cast<int>(n);
+}
 
 void on_start_element(void* ctx, const xmlChar* localname, const xmlChar* prefix,
                       const xmlChar* uri, int nb_namespaces, const xmlChar** namespaces,
@@ -223,6 +292,16 @@ void on_start_element(void* ctx, const xmlChar* localname, const xmlChar* prefix
   ParseState& state = ParseState::of(ctx);
   if (++state.depth > kMaxDepth) {
     state.refuse(ctx, "elements are nested more than 256 levels deep");
+    return;
+  }
+  // Checked before the element is built: libxml2 appends each attribute by
+  // walking the ones before it.
+  if (nb_attributes > kMaxAttributes) {
+    state.refuse(ctx, ParseState::kTooManyAttributes);
+    return;
+  }
+  if (nb_namespaces > kMaxAttributes) {
+    state.refuse(ctx, ParseState::kTooManyNamespaces);
     return;
   }
   // The start tag has been read up to its closing "/>" or ">".
@@ -262,6 +341,24 @@ void on_unparsed_entity_decl(void* ctx, const xmlChar*, const xmlChar*, const xm
                              "the DOCTYPE declares an entity; entity declarations are refused");
 }
 
+// Under an external DTD, which is never loaded, a reference to an entity
+// nobody declared is only a warning to libxml2, and the reference would read
+// as nothing: "A&xxe;B" as "AB". No entity is ever declared (see above), so
+// every such reference is refused.
+void on_reference(void* ctx, const xmlChar* name) noexcept {
+  ParseState& state = ParseState::of(ctx);
+  if (state.refusal.empty()) {
+    try {
+      const std::string why = "the entity \"" + std::string(c(name)) +
+                              "\" is not declared; references to entities are refused";
+      state.record(ctx, why.c_str());
+      return;
+    } catch (...) {
+    }
+  }
+  state.record(ctx, "a reference to an undeclared entity is refused");
+}
+
 struct ParserDeleter {
   void operator()(xmlParserCtxt* ctxt) const noexcept {
     if (ctxt->myDoc != nullptr) xmlFreeDoc(std::exchange(ctxt->myDoc, nullptr));
@@ -272,9 +369,8 @@ struct ParserDeleter {
 // `label` names the source in messages: "\"items.xml\"" or "XML text".
 // `dict`, when given, is the dictionary the document's names must share
 // (stylesheet documents).
-DocPtr parse_bytes(std::string_view bytes, const std::string& label, const char* url, xmlDict* dict,
-                   bool keep_tag_form) {
-  if (bytes.size() > kMaxDocumentBytes) raise(E_INVALIDARG, label + " is larger than 64 MiB");
+DocPtr parse_source(Source& source, const std::string& label, const char* url, xmlDict* dict,
+                    bool keep_tag_form) {
   ErrorSink sink;
   std::unique_ptr<xmlParserCtxt, ParserDeleter> ctxt(xmlNewParserCtxt());
   if (!ctxt) throw std::bad_alloc();
@@ -286,15 +382,17 @@ DocPtr parse_bytes(std::string_view bytes, const std::string& label, const char*
   ParseState state;
   state.keep_tag_form = keep_tag_form;
   ctxt->_private = &state;
+  source.ctxt = ctxt.get();
   ctxt->sax->startElementNs = on_start_element;
   ctxt->sax->endElementNs = on_end_element;
   ctxt->sax->entityDecl = on_entity_decl;
   ctxt->sax->unparsedEntityDecl = on_unparsed_entity_decl;
+  ctxt->sax->reference = on_reference;
   // Never XML_PARSE_NOENT, DTDLOAD, DTDATTR or HUGE; blanks stay as written.
   xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_BIG_LINES);
 
-  xmlParserInputBuffer* buffer = xmlParserInputBufferCreateMem(
-      bytes.data(), static_cast<int>(bytes.size()), XML_CHAR_ENCODING_NONE);
+  xmlParserInputBuffer* buffer =
+      xmlParserInputBufferCreateIO(read_source, nullptr, &source, XML_CHAR_ENCODING_NONE);
   if (buffer == nullptr) throw std::bad_alloc();
   xmlParserInput* input = xmlNewIOInputStream(ctxt.get(), buffer, XML_CHAR_ENCODING_NONE);
   if (input == nullptr) {
@@ -311,13 +409,41 @@ DocPtr parse_bytes(std::string_view bytes, const std::string& label, const char*
     raise(E_INVALIDARG,
           line > 0 ? label + " line " + std::to_string(line) + ": " + why : label + ": " + why);
   };
+  if (source.error != 0) {
+    raise(source.error == EACCES || source.error == EPERM ? E_ACCESSDENIED : E_FAIL,
+          "cannot read " + label + ": " + std::strerror(source.error));
+  }
+  if (source.too_large) raise(E_INVALIDARG, label + " is larger than 64 MiB");
   if (!state.refusal.empty()) fail(state.refusal_line, state.refusal);
+  // libxml2 stops at a NUL character wherever it stands; after the root
+  // element it takes it for the end of the input and reports nothing, and
+  // what follows would be lost at the next save. XML cannot hold the
+  // character anywhere, in any encoding.
+  const xmlParserInput* at = ctxt->input;
+  if (at != nullptr && at->cur != nullptr && at->cur < at->end && *at->cur == '\0') {
+    fail(at->line, "the document holds a NUL character, which XML cannot hold");
+  }
   if (!doc || !ctxt->wellFormed || !ctxt->nsWellFormed) {
     if (const ErrorSink::Entry* e = sink.first_error()) fail(e->line, e->message);
     fail(0, "not well-formed XML");
   }
   if (xmlDocGetRootElement(doc.get()) == nullptr) fail(0, "the document has no root element");
   return doc;
+}
+
+DocPtr parse_bytes(std::string_view bytes, const std::string& label, const char* url, xmlDict* dict,
+                   bool keep_tag_form) {
+  if (bytes.size() > kMaxDocumentBytes) raise(E_INVALIDARG, label + " is larger than 64 MiB");
+  Source source;
+  source.text = bytes;
+  return parse_source(source, label, url, dict, keep_tag_form);
+}
+
+DocPtr parse_file_as(const fs::path& file, const char* url, xmlDict* dict, bool keep_tag_form) {
+  Source source;
+  source.fd = open_source(file);
+  const FileCloser closer{source.fd};
+  return parse_source(source, quoted(file), url, dict, keep_tag_form);
 }
 
 // ---- XSLT
@@ -410,8 +536,7 @@ xmlDocPtr load_for_xslt(const xmlChar* uri, xmlDictPtr dict, int, void* ctxt,
       }
       return nullptr;
     }
-    const std::string bytes = read_file(*file);
-    return parse_bytes(bytes, quoted(*file), c(uri), dict, false).release();
+    return parse_file_as(*file, c(uri), dict, false).release();
   } catch (const std::exception& e) {
     // A document that cannot be read, or is refused, ends the transformation:
     // going on would give output that silently lacks its content.
@@ -473,8 +598,7 @@ DocPtr parse_text(std::string_view text) {
 
 DocPtr parse_file(const fs::path& file) {
   ensure_initialized();
-  const std::string bytes = read_file(file);
-  return parse_bytes(bytes, quoted(file), file.c_str(), nullptr, true);
+  return parse_file_as(file, file.c_str(), nullptr, true);
 }
 
 DocPtr new_document(std::string_view root_name) {
@@ -524,8 +648,7 @@ std::string serialize(const xmlDoc& doc) {
 
 StylesheetPtr load_stylesheet(const fs::path& file) {
   ensure_initialized();
-  const std::string bytes = read_file(file);
-  DocPtr doc = parse_bytes(bytes, quoted(file), file.c_str(), nullptr, false);
+  DocPtr doc = parse_file_as(file, file.c_str(), nullptr, false);
   ErrorSink sink;
   // On success the stylesheet owns the document; on failure it stays ours.
   StylesheetPtr sheet(xsltParseStylesheetDoc(doc.get()));

@@ -221,9 +221,8 @@ TEST_F(DocumentTest, ReadingFindsEveryMatchInDocumentOrder) {
       {"dataIdInfo/idCitation/resEd", texts({""})},
       {"dataIdInfo/idPoC/role/RoleCd", texts({"", ""})},
       {"dataIdInfo/dataExt/geoEle/GeoBndBox/northBL", texts({"48.41"})},
-      // Elements in the default namespace are named without a prefix too.
-      {"tideExt/tidTopic", texts({"harbour"})},
-      // Prefixed elements are not reached by their local name.
+      // Elements in a namespace are another vocabulary's, prefixed or not.
+      {"tideExt/tidTopic", Variant()},
       {"vendorData/thumbnail", Variant()},
       {"vendorData/state", Variant()},
       {"nothing", Variant()},
@@ -306,15 +305,107 @@ TEST_F(DocumentTest, WritingTheSameTextKeepsTheBytesButCountsAsWritten) {
   EXPECT_TRUE(document->modified());
 }
 
-TEST_F(DocumentTest, CreatedElementsJoinTheirParentsDefaultNamespace) {
-  load("<metadata><tideExt xmlns=\"urn:tidewise:ext\"><tidTopic>a</tidTopic></tideExt></metadata>");
-  write("tideExt/tidTheme", "b");
+// An element in a namespace is not the host's, whether it is named with a
+// prefix or under a default namespace: reads pass it by, a write creates the
+// host's own element beside it, and what was written is read again after a
+// save and a load.
+TEST_F(DocumentTest, ElementsInANamespaceAreNotTheHostsForReadsOrWrites) {
+  const struct {
+    std::string foreign;
+  } cases[] = {
+      {"<tideExt xmlns=\"urn:tidewise:ext\"><tidTopic>a</tidTopic></tideExt>"},
+      {"<t:tideExt xmlns:t=\"urn:tidewise:ext\"><t:tidTopic>a</t:tidTopic></t:tideExt>"},
+      {"<t:tideExt xmlns:t=\"urn:tidewise:ext\"><tidTopic>a</tidTopic></t:tideExt>"},
+      {"<x xmlns=\"urn:x\"><tideExt xmlns=\"\"><tidTopic>a</tidTopic></tideExt></x>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.foreign);
+    load("<metadata>" + c.foreign + "</metadata>");
+    EXPECT_TRUE(read("tideExt/tidTopic").is_empty());
+    write("tideExt/tidTopic", "b");
+    const std::string saved = document->xml();
+    EXPECT_EQ(saved, "<metadata>" + c.foreign + "<tideExt><tidTopic>b</tidTopic></tideExt>" +
+                         "</metadata>\n");
+    load(saved);
+    EXPECT_EQ(read("tideExt/tidTopic"), texts({"b"}));
+  }
+}
+
+// An item's root is the host's "metadata" in no namespace, whether it comes
+// from a file, a text or LoadXmlText.
+TEST_F(DocumentTest, AnItemWithAnotherRootIsRefused) {
+  const struct {
+    std::string text;
+    std::string message;
+  } cases[] = {
+      {"<MD_Metadata/>", "the root element is \"MD_Metadata\""},
+      {"<metadata xmlns=\"urn:x\"/>",
+       "the root element is \"metadata\" in the namespace \"urn:x\""},
+      {"<md:metadata xmlns:md=\"urn:x\"/>",
+       "the root element is \"md:metadata\" in the namespace \"urn:x\""},
+  };
+  load("<metadata><keep>1</keep></metadata>");
+  const std::string before = document->xml();
+  const std::string rule = "; an item's root element is \"metadata\" in no namespace";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const Outcome out = outcome([&] { return xml()->LoadXmlText(c.text); });
+    EXPECT_EQ(out.hr, E_INVALIDARG);
+    EXPECT_EQ(out.description, "IMetadataXml.LoadXmlText: XML text: " + c.message + rule);
+    test::write_file(folder / "item.xml", c.text);
+    try {
+      document->load_file(folder / "item.xml");
+      ADD_FAILURE() << "loaded";
+    } catch (const com::Error& e) {
+      EXPECT_EQ(e.code(), E_INVALIDARG);
+      EXPECT_EQ(std::string(e.what()),
+                "\"" + (folder / "item.xml").string() + "\": " + c.message + rule);
+    }
+    EXPECT_THROW(load(c.text), com::Error);
+    EXPECT_EQ(document->xml(), before);
+  }
+  EXPECT_FALSE(document->modified());
+  load("<metadata xmlns:v=\"urn:v\"><v:a/></metadata>");  // foreign content is fine
+}
+
+// The index of children by name: reads in document order and writes to the
+// first match, however many siblings, interleaved with creations and loads.
+TEST_F(DocumentTest, ManySiblingsReadAndWriteAsFewDo) {
+  std::string source = "<metadata>";
+  for (int i = 0; i < 500; ++i) {
+    source += "<n>" + std::to_string(i) + "</n><v:n xmlns:v=\"urn:v\">x</v:n>";
+    if (i % 100 == 0) source += "<list><item>" + std::to_string(i) + "</item></list>";
+  }
+  load(source + "</metadata>");
+  const Variant all_n = read("n");
+  ASSERT_EQ(all_n.as_array()->elements.size(), 500u);
+  EXPECT_EQ(*all_n.as_array()->elements[499].as_string(), "499");
+  EXPECT_EQ(read("list/item"), texts({"0", "100", "200", "300", "400"}));
+
+  // Created after an index exists for the root, then found first and in order.
+  write("n", "first");
+  write("fresh/a", "1");
+  write("list/item", "changed");
+  write("fresh/a", "2");
+  for (int i = 0; i < 40; ++i) write("fresh/b" + std::to_string(i), std::to_string(i));
+  write("fresh/b39", "again");
+  EXPECT_EQ(read("fresh/a"), texts({"2"}));
+  EXPECT_EQ(read("fresh/b0"), texts({"0"}));
+  EXPECT_EQ(read("fresh/b39"), texts({"again"}));
+  EXPECT_EQ(read("list/item"), texts({"changed", "100", "200", "300", "400"}));
+  EXPECT_EQ(*read("n").as_array()->elements[0].as_string(), "first");
+  ASSERT_EQ(xml()->WriteAttribute("fresh", "ns", Variant::str("u"), 1), S_OK);
+  EXPECT_EQ(read_attribute("fresh", "ns"), texts({"u"}));
+
+  // What a save and a load give is what the index gave.
   const std::string saved = document->xml();
-  EXPECT_EQ(saved,
-            "<metadata><tideExt xmlns=\"urn:tidewise:ext\"><tidTopic>a</tidTopic>"
-            "<tidTheme>b</tidTheme></tideExt></metadata>\n");
   load(saved);
-  EXPECT_EQ(read("tideExt/tidTheme"), texts({"b"}));
+  EXPECT_EQ(read("fresh/b39"), texts({"again"}));
+  EXPECT_EQ(read("list/item"), texts({"changed", "100", "200", "300", "400"}));
+  // A new content drops the old index.
+  ASSERT_EQ(xml()->LoadXmlText("<metadata><n>only</n></metadata>"), S_OK);
+  EXPECT_EQ(read("n"), texts({"only"}));
+  EXPECT_TRUE(read("fresh/a").is_empty());
 }
 
 TEST_F(DocumentTest, ValuesAreWrittenAsText) {
@@ -533,11 +624,12 @@ TEST_F(DocumentTest, LoadXmlTextReplacesTheContent) {
 // Untrusted text: what is malformed or dangerous fails with a message that
 // names the line, and the document stays as it was.
 TEST_F(DocumentTest, LoadXmlTextRefusesBadInputAndKeepsTheDocument) {
+  // 255 levels below the root: 256 in all.
   const std::string deep_ok = [] {
     std::string text;
-    for (int i = 0; i < 256; ++i) text += "<d>";
-    for (int i = 0; i < 256; ++i) text += "</d>";
-    return text;
+    for (int i = 0; i < 255; ++i) text += "<d>";
+    for (int i = 0; i < 255; ++i) text += "</d>";
+    return "<metadata>" + text + "</metadata>";
   }();
   const struct {
     std::string text;
@@ -562,6 +654,9 @@ TEST_F(DocumentTest, LoadXmlTextRefusesBadInputAndKeepsTheDocument) {
        "line 1: the DOCTYPE declares an entity"},
       {"<metadata>" + deep_ok + "</metadata>",
        "line 1: elements are nested more than 256 levels deep"},
+      {std::string("<metadata/>\0<!-- lost -->", 26), "line 1: the document holds a NUL character"},
+      {"<!DOCTYPE metadata SYSTEM \"m.dtd\"><metadata><a>A&xxe;B</a></metadata>",
+       "line 1: the entity \"xxe\" is not declared"},
       {std::string(xml::kMaxDocumentBytes + 1, ' '), "is larger than 64 MiB"},
   };
   load("<metadata><keep>1</keep></metadata>");

@@ -166,6 +166,76 @@ TEST_F(XmlServicesTest, ParseErrorsNameTheSourceAndLine) {
             "cannot read \"" + (folder / "none.xml").string() + "\": No such file or directory");
 }
 
+// What libxml2 2.9 lets through, or takes minutes over, is refused with a
+// reason and a line, from a text and from a file alike.
+TEST_F(XmlServicesTest, HostileInputIsRefusedWithItsReason) {
+  const auto element_with = [](int attributes, std::string_view attribute = "a") {
+    std::string tag = "<m>\n<e";
+    for (int i = 0; i < attributes; ++i) {
+      tag += " " + std::string(attribute) + std::to_string(i) + "='1'";
+    }
+    return tag + "/></m>";
+  };
+  std::string utf16_nul = "\xFF\xFE";
+  for (const char ch : std::string("<m>a</m>\n")) {
+    utf16_nul += ch;
+    utf16_nul += '\0';
+  }
+  utf16_nul += std::string("\0\0<\0", 4);
+  const struct {
+    std::string source;
+    std::string message;  // empty: accepted
+  } cases[] = {
+      // A NUL after the root element used to end the input without a word.
+      {std::string("<m><a>x</a></m>\0<!-- lost -->", 29),
+       "line 1: the document holds a NUL character"},
+      {std::string("<m/>\n\0", 6), "line 2: the document holds a NUL character"},
+      {std::string("<m>\n<a>x\0y</a></m>", 18), "line 2: the document holds a NUL character"},
+      {std::string("<m a='\0'/>", 10), "line 1: the document holds a NUL character"},
+      {utf16_nul, "line 2: the document holds a NUL character"},
+      // Attributes: a bound that keeps the duplicate check of libxml2 from
+      // growing with the square of their number.
+      {element_with(256), ""},
+      {element_with(257), "line 2: an element has more than 256 attributes"},
+      {element_with(5000), "line 2: an element has more than 256 attributes"},
+      {element_with(300, "xmlns:p"), "line 2: more than 256 namespaces are declared"},
+      // An undeclared entity under an external DTD that is never loaded.
+      {"<!DOCTYPE m SYSTEM \"m.dtd\">\n<m>A&xxe;B</m>",
+       "line 2: the entity \"xxe\" is not declared; references to entities are refused"},
+      {"<!DOCTYPE m SYSTEM \"m.dtd\">\n<m a=\"A&xxe;B\"/>",
+       "line 2: the entity \"xxe\" is not declared"},
+      {"<!DOCTYPE m SYSTEM \"m.dtd\">\n<m>A&amp;&#66;</m>", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message.empty() ? c.source.substr(0, 60) : c.message);
+    const fs::path file = folder / "source.xml";
+    test::write_file(file, c.source);
+    const auto from_text = failure([&] { parse_text(c.source); });
+    const auto from_file = failure([&] { parse_file(file); });
+    if (c.message.empty()) {
+      EXPECT_EQ(from_text.first, com::S_OK) << from_text.second;
+      EXPECT_EQ(from_file.first, com::S_OK) << from_file.second;
+      continue;
+    }
+    EXPECT_EQ(from_text.first, com::E_INVALIDARG);
+    EXPECT_EQ(from_text.second.rfind("XML text " + c.message, 0), 0u) << from_text.second;
+    EXPECT_EQ(from_file.first, com::E_INVALIDARG);
+    EXPECT_EQ(from_file.second.rfind("\"" + file.string() + "\" " + c.message, 0), 0u)
+        << from_file.second;
+  }
+}
+
+// A file over the size cap is refused before it is read: a sparse file of
+// 65 MiB costs nothing to make and would cost its size to read.
+TEST_F(XmlServicesTest, AFileOverTheCapIsRefusedUnread) {
+  const fs::path file = folder / "huge.xml";
+  test::write_file(file, "<m/>");
+  fs::resize_file(file, kMaxDocumentBytes + 1);
+  const auto [code, message] = failure([&] { parse_file(file); });
+  EXPECT_EQ(code, com::E_INVALIDARG);
+  EXPECT_EQ(message, "\"" + file.string() + "\" is larger than 64 MiB");
+}
+
 // Nothing reaches standard error, and the handlers in place before are
 // restored afterwards.
 TEST_F(XmlServicesTest, ErrorsAreCollectedNotPrinted) {

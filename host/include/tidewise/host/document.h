@@ -5,12 +5,17 @@
 //
 // Paths are slash-separated element names below the root element
 // ("dataIdInfo/idPurp"). Reading follows every matching child at each step;
-// writing follows the first and creates what is missing. Whatever the pages do
-// not know is kept as it was written.
+// writing follows the first and creates what is missing. A step names an
+// element in no namespace: elements in a namespace, prefixed or under a
+// default namespace, are another vocabulary's and no path reaches them. The
+// root element must be "metadata" in no namespace; other documents are
+// refused. Whatever the pages do not know is kept as it was written.
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tidewise/com/object.h"
 #include "tidewise/host/interfaces.h"
@@ -23,11 +28,13 @@ class XmlMetadataDocument final
  public:
   // An empty document: the root element "metadata" alone.
   XmlMetadataDocument();
+  ~XmlMetadataDocument() override;
 
   // A missing file gives an empty document. Throws com::Error on a file that
   // cannot be read or parsed; the document then stays as it was.
   void load_file(const std::filesystem::path& file);
-  // Throws com::Error (E_INVALIDARG); the document then stays as it was.
+  // Throws com::Error (E_INVALIDARG), also for a root element other than
+  // "metadata" in no namespace; the document then stays as it was.
   void load_text(std::string_view xml);
   // The document as text, in the encoding its XML declaration names.
   std::string xml() const;
@@ -55,10 +62,18 @@ class XmlMetadataDocument final
   HRESULT TransformToFile(const std::string& stylesheet, const std::string& parameters,
                           VARIANT_BOOL flag, const std::string& destination) noexcept override;
 
+  using Steps = std::vector<std::string_view>;
+
  private:
+  struct ChildIndex;
+
+  void set_document(xml::DocPtr doc);
   void replace(xml::DocPtr doc);
+  std::vector<xmlNode*> reach_all(const Steps& steps);
+  xmlNode* reach_or_create(const Steps& steps);
 
   xml::DocPtr doc_;
+  std::unique_ptr<ChildIndex> index_;
   bool modified_ = false;
   bool update_flag_ = false;
 };

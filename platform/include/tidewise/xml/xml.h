@@ -4,8 +4,10 @@
 //
 // Everything read from outside is untrusted: no external entities, no DTD
 // loading, no network, and a document whose DOCTYPE declares entities is
-// refused outright. Size and nesting depth are bounded. Failures are thrown as
-// com::Error naming the file (or "XML text") and the line.
+// refused outright, and so is a reference to an entity that is not declared.
+// Size, nesting depth and attributes per element are bounded; a NUL character
+// anywhere is refused. Failures are thrown as com::Error naming the file (or
+// "XML text") and the line.
 
 #include <libxml/tree.h>
 #include <libxslt/xsltInternals.h>
@@ -30,15 +32,19 @@ using StylesheetPtr = std::unique_ptr<xsltStylesheet, StylesheetDeleter>;
 
 inline constexpr std::size_t kMaxDocumentBytes = std::size_t{64} << 20;
 inline constexpr int kMaxDepth = 256;  // element levels, the root being level 1
+// Attributes of one element, and namespace declarations in scope; past them
+// a document is refused, so that the parser's work stays linear in the size.
+inline constexpr int kMaxAttributes = 256;
 
 // Parses a document that has a root element. Whitespace, comments, processing
 // instructions and CDATA sections are kept as written, and an element written
 // with a start and an end tag keeps that form when serialized.
 // Malformed or refused input: E_INVALIDARG.
 DocPtr parse_text(std::string_view text);
-// As parse_text; a file that cannot be read is E_FAIL, or E_ACCESSDENIED when
-// permission is lacking. The document's URL is the file's path, so relative
-// references resolve beside it.
+// As parse_text, reading the file as it parses; a file over the size cap is
+// refused before it is read. A file that cannot be read is E_FAIL, or
+// E_ACCESSDENIED when permission is lacking. The document's URL is the file's
+// path, so relative references resolve beside it.
 DocPtr parse_file(const std::filesystem::path& file);
 
 // A new document holding only an empty root element, serialized with an XML
