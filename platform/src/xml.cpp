@@ -165,7 +165,8 @@ class ErrorSink {
 // element being read is checked (see ParseState::within_bounds).
 struct Source {
   int fd = -1;
-  std::string_view text;  // when there is no file
+  std::string_view text;     // when there is no file, else what was read and not yet handed
+  std::vector<char> buffer;  // a file is read in larger pieces than the parser asks for
   std::size_t handed = 0;
   int error = 0;  // errno of a failed read
   bool too_large = false;
@@ -262,21 +263,21 @@ int read_source(void* context, char* buffer, int length) noexcept {
   Source& source = *static_cast<Source*>(context);
   if (!ParseState::of(source.ctxt).within_bounds(source.ctxt)) return -1;
   if (length <= 0) return 0;
-  std::size_t n = 0;
-  if (source.fd < 0) {
-    n = std::min(static_cast<std::size_t>(length), source.text.size() - source.handed);
-    std::memcpy(buffer, source.text.data() + source.handed, n);
-  } else {
+  if (source.text.empty() && source.fd >= 0) {
+    source.buffer.resize(std::size_t{1} << 16);
     ssize_t got;
     do {
-      got = ::read(source.fd, buffer, static_cast<std::size_t>(length));
+      got = ::read(source.fd, source.buffer.data(), source.buffer.size());
     } while (got < 0 && errno == EINTR);
     if (got < 0) {
       source.error = errno;
       return -1;
     }
-    n = static_cast<std::size_t>(got);
+    source.text = std::string_view(source.buffer.data(), static_cast<std::size_t>(got));
   }
+  const std::size_t n = std::min(static_cast<std::size_t>(length), source.text.size());
+  std::memcpy(buffer, source.text.data(), n);
+  source.text.remove_prefix(n);
   source.handed += n;
   // A file may grow after its size was checked, and a device has none.
   if (source.handed > kMaxDocumentBytes) {
