@@ -1,9 +1,15 @@
 // Reading and writing a value of the example item through the document's
 // interface, against the baseline of one XPath evaluation of the same path
-// on the same libxml2 tree.
+// on the same libxml2 tree; the same read on the large item named by
+// TIDEWISE_BENCH_ITEM, whose root has many more children; and elements
+// created one after another under one parent, whose cost per element is to
+// stay flat as their number grows.
 
 #include <benchmark/benchmark.h>
 #include <libxml/xpath.h>
+
+#include <cstdlib>
+#include <string>
 
 #include "tidewise/host/document.h"
 
@@ -15,9 +21,9 @@ using tw::com::Variant;
 const char* kItem = TIDEWISE_SOURCE_DIR "/examples/coastal-dataset.xml";
 const std::string kPath = "dataIdInfo/idPoC/rpCntInfo/cntAddress/city";
 
-ComPtr<tw::host::XmlMetadataDocument> load_item() {
+ComPtr<tw::host::XmlMetadataDocument> load_item(const char* item = kItem) {
   auto document = tw::com::make_object<tw::host::XmlMetadataDocument>();
-  document->load_file(kItem);
+  document->load_file(item);
   return document;
 }
 
@@ -53,5 +59,50 @@ void BaselineXPathEvaluation(benchmark::State& state) {
   xmlFreeDoc(doc);
 }
 BENCHMARK(BaselineXPathEvaluation);
+
+void ReadPurposeOfTheExample(benchmark::State& state) {
+  const auto document = load_item();
+  for (auto _ : state) {
+    Variant values;
+    document->ReadValues("dataIdInfo/idPurp", &values);
+    benchmark::DoNotOptimize(values);
+  }
+}
+BENCHMARK(ReadPurposeOfTheExample);
+
+void ReadPurposeOfTheLargeItem(benchmark::State& state) {
+  const char* large = std::getenv("TIDEWISE_BENCH_ITEM");
+  if (large == nullptr) {
+    state.SkipWithError("TIDEWISE_BENCH_ITEM names no item");
+    return;
+  }
+  const auto document = load_item(large);
+  for (auto _ : state) {
+    Variant values;
+    document->ReadValues("dataIdInfo/idPurp", &values);
+    benchmark::DoNotOptimize(values);
+  }
+}
+BENCHMARK(ReadPurposeOfTheLargeItem);
+
+// Each element is new, so each write looks for it among all created before.
+void CreateSiblings(benchmark::State& state) {
+  const Variant value = Variant::str("v");
+  std::vector<std::string> paths;
+  for (int i = 0; i < state.range(0); ++i) paths.push_back("rec" + std::to_string(i) + "/v");
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto document = tw::com::make_object<tw::host::XmlMetadataDocument>();
+    state.ResumeTiming();
+    for (const std::string& path : paths) document->WriteValue(path, value);
+    benchmark::DoNotOptimize(document);
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(CreateSiblings)
+    ->RangeMultiplier(2)
+    ->Range(1000, 8000)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
