@@ -376,6 +376,7 @@ TEST_F(Creation, ALibraryFileThatIsNotWholeFailsToLoad) {
   } cases[] = {
       {library.substr(0, library.size() / 2), "the file is cut short: its headers describe"},
       {library.substr(0, library.size() - 100), "the file is cut short"},
+      {library.substr(0, 4096), "the file is cut short"},  // inside the first segment
       {library.substr(0, 200), "the file is cut short"},
       {library.substr(0, 40), "it is not a shared library (no ELF header)"},
       {"", "it is not a shared library (no ELF header)"},
