@@ -158,10 +158,16 @@ struct XmlMetadataDocument::ChildIndex {
     return child;
   }
 
-  // `child` was appended to `parent`.
+  // `child` was appended to `parent`. Should the index not take it, it is
+  // dropped, to be built again from the children as they are.
   void appended(xmlNode* parent, xmlNode* child) {
     if (const auto found = parents.find(parent); found != parents.end()) {
-      found->second[view(child->name)].push_back(child);
+      try {
+        found->second[view(child->name)].push_back(child);
+      } catch (...) {
+        parents.erase(found);
+        throw;
+      }
     }
   }
 };
