@@ -69,14 +69,14 @@ int main(int argc, char** argv) {
   const int runs = std::atoi(argv[1]);
   std::vector<Command> commands;
   for (int i = 2; i < argc; ++i) {
-    const std::string spec = argv[i];
-    const auto equals = spec.find('=');
+    const std::string argument = argv[i];
+    const auto equals = argument.find('=');
     if (equals == std::string::npos) {
       std::fprintf(stderr, "process_bench: expected LABEL=COMMAND, got %s\n", argv[i]);
       return 2;
     }
-    Command command{spec.substr(0, equals), {}, {}, {}, {}};
-    std::istringstream words(spec.substr(equals + 1));
+    Command command{argument.substr(0, equals), {}, {}, {}, {}};
+    std::istringstream words(argument.substr(equals + 1));
     for (std::string word; words >> word;) command.argv.push_back(word);
     commands.push_back(std::move(command));
   }
