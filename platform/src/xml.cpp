@@ -66,6 +66,7 @@ class ErrorSink {
     int level;  // xmlErrorLevel
     int line;   // 0 when unknown
     std::string message;
+    int code = 0;  // xmlParserErrors, when known
   };
 
   ErrorSink() noexcept
@@ -87,11 +88,14 @@ class ErrorSink {
   ErrorSink(const ErrorSink&) = delete;
   ErrorSink& operator=(const ErrorSink&) = delete;
 
-  // The error that made a parse fail: the first fatal one, else the first error.
+  // The error that made a parse fail: the first that stopped the parser, else
+  // the first error. Besides fatal errors, libxml2 stops at its size limits
+  // (a text over 10,000,000 bytes), which it reports as errors of running out
+  // of memory and follows with a fatal error about what it could not read.
   const Entry* first_error() const noexcept {
     const Entry* error = nullptr;
     for (const Entry& e : entries_) {
-      if (e.level >= XML_ERR_FATAL) return &e;
+      if (e.level >= XML_ERR_FATAL || e.code == XML_ERR_NO_MEMORY) return &e;
       if (e.level >= XML_ERR_ERROR && error == nullptr) error = &e;
     }
     return error;
@@ -123,14 +127,14 @@ class ErrorSink {
 
   static void on_structured(void* self, xmlErrorPtr error) noexcept {
     if (error == nullptr || error->level < XML_ERR_ERROR) return;
-    static_cast<ErrorSink*>(self)->add(error->level, error->line,
-                                       error->message ? error->message : "unknown error");
+    static_cast<ErrorSink*>(self)->add(
+        error->level, error->line, error->message ? error->message : "unknown error", error->code);
   }
 
-  void add(int level, int line, std::string_view message) noexcept {
+  void add(int level, int line, std::string_view message, int code = 0) noexcept {
     if (entries_.size() >= kMaxEntries) return;
     try {
-      entries_.push_back({level, line, trimmed(std::string(message))});
+      entries_.push_back({level, line, trimmed(std::string(message)), code});
     } catch (...) {  // a lost message must not become a crash inside libxml2
     }
   }
@@ -425,7 +429,12 @@ DocPtr parse_source(Source& source, const std::string& label, const char* url, x
     fail(at->line, "the document holds a NUL character, which XML cannot hold");
   }
   if (!doc || !ctxt->wellFormed || !ctxt->nsWellFormed) {
-    if (const ErrorSink::Entry* e = sink.first_error()) fail(e->line, e->message);
+    if (const ErrorSink::Entry* e = sink.first_error()) {
+      if (e->message.find("huge text node") != std::string::npos) {
+        fail(e->line, "a text is longer than 10,000,000 bytes, the most a text may hold");
+      }
+      fail(e->line, e->message);
+    }
     fail(0, "not well-formed XML");
   }
   if (xmlDocGetRootElement(doc.get()) == nullptr) fail(0, "the document has no root element");

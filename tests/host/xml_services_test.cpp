@@ -205,6 +205,10 @@ TEST_F(XmlServicesTest, HostileInputIsRefusedWithItsReason) {
       {"<!DOCTYPE m SYSTEM \"m.dtd\">\n<m a=\"A&xxe;B\"/>",
        "line 2: the entity \"xxe\" is not declared"},
       {"<!DOCTYPE m SYSTEM \"m.dtd\">\n<m>A&amp;&#66;</m>", ""},
+      // libxml2's own bound on one text, named as such.
+      {"<m>\n" + std::string(10'000'001, 'x') + "</m>",
+       "line 2: a text is longer than 10,000,000 bytes"},
+      {"<m>\n" + std::string(9'999'000, 'x') + "</m>", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message.empty() ? c.source.substr(0, 60) : c.message);
