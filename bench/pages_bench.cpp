@@ -42,10 +42,13 @@ void must(com::HRESULT hr, const char* what) {
 
 // The library's classes, registered in a scratch folder and served from
 // this executable, as the tool would create them from the library.
+std::string scratch_home;  // removed when the benchmarks end
+
 void serve_the_library() {
   static const bool done = [] {
     std::string home = (fs::temp_directory_path() / "tidewise-bench-XXXXXX").string();
     if (::mkdtemp(home.data()) == nullptr) std::abort();
+    scratch_home = home;
     ::setenv("TIDEWISE_HOME", home.c_str(), 1);
     must(com::module_register(custom::kModule, home + "/TidewiseCustomPage.so"),
          "DllRegisterServer");
@@ -244,5 +247,9 @@ int main(int argc, char** argv) {
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  if (!scratch_home.empty()) {
+    std::error_code ec;
+    fs::remove_all(scratch_home, ec);
+  }
   return 0;
 }
