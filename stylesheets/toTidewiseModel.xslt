@@ -244,6 +244,47 @@
     <map:p host="denFlatRat" iso="denominatorOfFlatteningRatio"/>
   </map:class>
 
+  <!-- Properties of ISO types other than text, by class, in ISO's order: a
+       text that is not a valid value of the type makes the class ours and
+       travels verbatim; a required property the item lacks is nil. -->
+  <map:typed class="MD_Metadata">
+    <map:p host="mdDateSt" iso="dateStamp" type="Date" required="yes"/>
+  </map:typed>
+  <map:typed class="CI_Date">
+    <map:p host="refDate" iso="date" type="Date" required="yes"/>
+  </map:typed>
+  <map:typed class="EX_GeographicBoundingBox">
+    <map:p host="exTypeCode" iso="extentTypeCode" type="Boolean"/>
+    <map:p host="westBL" iso="westBoundLongitude" type="Decimal" required="yes"/>
+    <map:p host="eastBL" iso="eastBoundLongitude" type="Decimal" required="yes"/>
+    <map:p host="southBL" iso="southBoundLatitude" type="Decimal" required="yes"/>
+    <map:p host="northBL" iso="northBoundLatitude" type="Decimal" required="yes"/>
+  </map:typed>
+  <map:typed class="EX_GeographicDescription">
+    <map:p host="exTypeCode" iso="extentTypeCode" type="Boolean"/>
+  </map:typed>
+  <map:typed class="EX_VerticalExtent">
+    <map:p host="vertMinVal" iso="minimumValue" type="Real" required="yes"/>
+    <map:p host="vertMaxVal" iso="maximumValue" type="Real" required="yes"/>
+  </map:typed>
+  <map:typed class="MD_GridSpatialRepresentation">
+    <map:p host="numDims" iso="numberOfDimensions" type="Integer" required="yes"/>
+    <map:p host="tranParaAv" iso="transformationParameterAvailability" type="Boolean" required="yes"/>
+  </map:typed>
+  <map:typed class="MD_Dimension">
+    <map:p host="dimSize" iso="dimensionSize" type="Integer" required="yes"/>
+    <map:p host="dimResol" iso="resolution" type="Measure"/>
+  </map:typed>
+  <map:typed class="MD_GeometricObjects">
+    <map:p host="geoObjCnt" iso="geometricObjectCount" type="Integer"/>
+  </map:typed>
+  <map:typed class="DQ_Element">
+    <map:p host="measDateTm" iso="dateTime" type="DateTime"/>
+  </map:typed>
+  <map:typed class="DQ_ConformanceResult">
+    <map:p host="conPass" iso="pass" type="Boolean" required="yes"/>
+  </map:typed>
+
   <!-- The namespace of a class: ours when it carries anything ISO cannot. -->
   <map:prefix>gmd</map:prefix>
   <map:prefix>tw</map:prefix>
@@ -270,9 +311,9 @@
     <xsl:variable name="parts" select="exsl:node-set($body)/*"/>
     <xsl:variable name="extended" select="boolean(exsl:node-set($body)//tw:*)"/>
     <xsl:variable name="date-odd">
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="mdDateSt"/>
-        <xsl:with-param name="type" select="'Date'"/>
+      <xsl:call-template name="odd-properties">
+        <xsl:with-param name="class" select="'MD_Metadata'"/>
+        <xsl:with-param name="host" select="."/>
       </xsl:call-template>
     </xsl:variable>
     <xsl:variable name="root">
@@ -306,10 +347,9 @@
         </gmd:metadataExtensionInfo>
       </xsl:if>
       <xsl:copy-of select="$parts[self::gmd:identificationInfo or preceding-sibling::gmd:identificationInfo]"/>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'dateStamp'"/>
-        <xsl:with-param name="n" select="mdDateSt"/>
-        <xsl:with-param name="type" select="'Date'"/>
+      <xsl:call-template name="verbatim-properties">
+        <xsl:with-param name="class" select="'MD_Metadata'"/>
+        <xsl:with-param name="host" select="."/>
       </xsl:call-template>
     </xsl:element>
   </xsl:template>
@@ -347,11 +387,10 @@
       <xsl:with-param name="party" select="mdContact"/>
       <xsl:with-param name="required" select="true()"/>
     </xsl:call-template>
-    <xsl:call-template name="typed">
+    <xsl:call-template name="typed-property">
+      <xsl:with-param name="class" select="'MD_Metadata'"/>
       <xsl:with-param name="name" select="'dateStamp'"/>
-      <xsl:with-param name="n" select="mdDateSt"/>
-      <xsl:with-param name="type" select="'Date'"/>
-      <xsl:with-param name="required" select="true()"/>
+      <xsl:with-param name="host" select="."/>
     </xsl:call-template>
     <xsl:call-template name="str">
       <xsl:with-param name="name" select="'metadataStandardName'"/>
@@ -607,17 +646,16 @@
   <xsl:template name="CI_Date">
     <xsl:param name="date"/>
     <xsl:variable name="odd">
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$date/refDate"/>
-        <xsl:with-param name="type" select="'Date'"/>
+      <xsl:call-template name="odd-properties">
+        <xsl:with-param name="class" select="'CI_Date'"/>
+        <xsl:with-param name="host" select="$date"/>
       </xsl:call-template>
     </xsl:variable>
     <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:CI_Date">
-      <xsl:call-template name="typed">
+      <xsl:call-template name="typed-property">
+        <xsl:with-param name="class" select="'CI_Date'"/>
         <xsl:with-param name="name" select="'date'"/>
-        <xsl:with-param name="n" select="$date/refDate"/>
-        <xsl:with-param name="type" select="'Date'"/>
-        <xsl:with-param name="required" select="true()"/>
+        <xsl:with-param name="host" select="$date"/>
       </xsl:call-template>
       <xsl:call-template name="code">
         <xsl:with-param name="name" select="'dateType'"/>
@@ -626,10 +664,9 @@
         <xsl:with-param name="by" select="'code'"/>
         <xsl:with-param name="required" select="true()"/>
       </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'date'"/>
-        <xsl:with-param name="n" select="$date/refDate"/>
-        <xsl:with-param name="type" select="'Date'"/>
+      <xsl:call-template name="verbatim-properties">
+        <xsl:with-param name="class" select="'CI_Date'"/>
+        <xsl:with-param name="host" select="$date"/>
       </xsl:call-template>
     </xsl:element>
   </xsl:template>
@@ -883,25 +920,9 @@
   <xsl:template name="EX_GeographicBoundingBox">
     <xsl:param name="box"/>
     <xsl:variable name="odd">
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$box/exTypeCode"/>
-        <xsl:with-param name="type" select="'Boolean'"/>
-      </xsl:call-template>
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$box/westBL"/>
-        <xsl:with-param name="type" select="'Decimal'"/>
-      </xsl:call-template>
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$box/eastBL"/>
-        <xsl:with-param name="type" select="'Decimal'"/>
-      </xsl:call-template>
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$box/southBL"/>
-        <xsl:with-param name="type" select="'Decimal'"/>
-      </xsl:call-template>
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$box/northBL"/>
-        <xsl:with-param name="type" select="'Decimal'"/>
+      <xsl:call-template name="odd-properties">
+        <xsl:with-param name="class" select="'EX_GeographicBoundingBox'"/>
+        <xsl:with-param name="host" select="$box"/>
       </xsl:call-template>
       <xsl:call-template name="text">
         <xsl:with-param name="n" select="$box/altiBoundLongitude"/>
@@ -911,34 +932,9 @@
       </xsl:call-template>
     </xsl:variable>
     <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:EX_GeographicBoundingBox">
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'extentTypeCode'"/>
-        <xsl:with-param name="n" select="$box/exTypeCode"/>
-        <xsl:with-param name="type" select="'Boolean'"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'westBoundLongitude'"/>
-        <xsl:with-param name="n" select="$box/westBL"/>
-        <xsl:with-param name="type" select="'Decimal'"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'eastBoundLongitude'"/>
-        <xsl:with-param name="n" select="$box/eastBL"/>
-        <xsl:with-param name="type" select="'Decimal'"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'southBoundLatitude'"/>
-        <xsl:with-param name="n" select="$box/southBL"/>
-        <xsl:with-param name="type" select="'Decimal'"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'northBoundLatitude'"/>
-        <xsl:with-param name="n" select="$box/northBL"/>
-        <xsl:with-param name="type" select="'Decimal'"/>
-        <xsl:with-param name="required" select="true()"/>
+      <xsl:call-template name="typed-properties">
+        <xsl:with-param name="class" select="'EX_GeographicBoundingBox'"/>
+        <xsl:with-param name="host" select="$box"/>
       </xsl:call-template>
       <xsl:call-template name="extension-text">
         <xsl:with-param name="name" select="'altitudeBoundLongitude'"/>
@@ -948,30 +944,9 @@
         <xsl:with-param name="name" select="'altitudeBoundLatitude'"/>
         <xsl:with-param name="n" select="$box/altiBoundLatitude"/>
       </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'extentTypeCode'"/>
-        <xsl:with-param name="n" select="$box/exTypeCode"/>
-        <xsl:with-param name="type" select="'Boolean'"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'westBoundLongitude'"/>
-        <xsl:with-param name="n" select="$box/westBL"/>
-        <xsl:with-param name="type" select="'Decimal'"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'eastBoundLongitude'"/>
-        <xsl:with-param name="n" select="$box/eastBL"/>
-        <xsl:with-param name="type" select="'Decimal'"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'southBoundLatitude'"/>
-        <xsl:with-param name="n" select="$box/southBL"/>
-        <xsl:with-param name="type" select="'Decimal'"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'northBoundLatitude'"/>
-        <xsl:with-param name="n" select="$box/northBL"/>
-        <xsl:with-param name="type" select="'Decimal'"/>
+      <xsl:call-template name="verbatim-properties">
+        <xsl:with-param name="class" select="'EX_GeographicBoundingBox'"/>
+        <xsl:with-param name="host" select="$box"/>
       </xsl:call-template>
     </xsl:element>
   </xsl:template>
@@ -979,16 +954,16 @@
   <xsl:template name="EX_GeographicDescription">
     <xsl:param name="geodesc"/>
     <xsl:variable name="odd">
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$geodesc/exTypeCode"/>
-        <xsl:with-param name="type" select="'Boolean'"/>
+      <xsl:call-template name="odd-properties">
+        <xsl:with-param name="class" select="'EX_GeographicDescription'"/>
+        <xsl:with-param name="host" select="$geodesc"/>
       </xsl:call-template>
     </xsl:variable>
     <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:EX_GeographicDescription">
-      <xsl:call-template name="typed">
+      <xsl:call-template name="typed-property">
+        <xsl:with-param name="class" select="'EX_GeographicDescription'"/>
         <xsl:with-param name="name" select="'extentTypeCode'"/>
-        <xsl:with-param name="n" select="$geodesc/exTypeCode"/>
-        <xsl:with-param name="type" select="'Boolean'"/>
+        <xsl:with-param name="host" select="$geodesc"/>
       </xsl:call-template>
       <xsl:choose>
         <xsl:when test="$geodesc/geoId">
@@ -1000,10 +975,9 @@
         </xsl:when>
         <xsl:otherwise><gmd:geographicIdentifier gco:nilReason="missing"/></xsl:otherwise>
       </xsl:choose>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'extentTypeCode'"/>
-        <xsl:with-param name="n" select="$geodesc/exTypeCode"/>
-        <xsl:with-param name="type" select="'Boolean'"/>
+      <xsl:call-template name="verbatim-properties">
+        <xsl:with-param name="class" select="'EX_GeographicDescription'"/>
+        <xsl:with-param name="host" select="$geodesc"/>
       </xsl:call-template>
     </xsl:element>
   </xsl:template>
@@ -1103,13 +1077,9 @@
   <xsl:template name="EX_VerticalExtent">
     <xsl:param name="vertical"/>
     <xsl:variable name="odd">
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$vertical/vertMinVal"/>
-        <xsl:with-param name="type" select="'Real'"/>
-      </xsl:call-template>
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$vertical/vertMaxVal"/>
-        <xsl:with-param name="type" select="'Real'"/>
+      <xsl:call-template name="odd-properties">
+        <xsl:with-param name="class" select="'EX_VerticalExtent'"/>
+        <xsl:with-param name="host" select="$vertical"/>
       </xsl:call-template>
       <xsl:call-template name="text">
         <xsl:with-param name="n" select="$vertical/vertUoM"/>
@@ -1121,17 +1091,9 @@
       </xsl:call-template>
     </xsl:variable>
     <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:EX_VerticalExtent">
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'minimumValue'"/>
-        <xsl:with-param name="n" select="$vertical/vertMinVal"/>
-        <xsl:with-param name="type" select="'Real'"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'maximumValue'"/>
-        <xsl:with-param name="n" select="$vertical/vertMaxVal"/>
-        <xsl:with-param name="type" select="'Real'"/>
-        <xsl:with-param name="required" select="true()"/>
+      <xsl:call-template name="typed-properties">
+        <xsl:with-param name="class" select="'EX_VerticalExtent'"/>
+        <xsl:with-param name="host" select="$vertical"/>
       </xsl:call-template>
       <xsl:choose>
         <xsl:when test="string($crs)">
@@ -1143,15 +1105,9 @@
         <xsl:with-param name="name" select="'unitOfMeasure'"/>
         <xsl:with-param name="n" select="$vertical/vertUoM"/>
       </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'minimumValue'"/>
-        <xsl:with-param name="n" select="$vertical/vertMinVal"/>
-        <xsl:with-param name="type" select="'Real'"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'maximumValue'"/>
-        <xsl:with-param name="n" select="$vertical/vertMaxVal"/>
-        <xsl:with-param name="type" select="'Real'"/>
+      <xsl:call-template name="verbatim-properties">
+        <xsl:with-param name="class" select="'EX_VerticalExtent'"/>
+        <xsl:with-param name="host" select="$vertical"/>
       </xsl:call-template>
     </xsl:element>
   </xsl:template>
@@ -1251,21 +1207,16 @@
   <xsl:template name="MD_GridSpatialRepresentation">
     <xsl:param name="grid"/>
     <xsl:variable name="odd">
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$grid/numDims"/>
-        <xsl:with-param name="type" select="'Integer'"/>
-      </xsl:call-template>
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$grid/tranParaAv"/>
-        <xsl:with-param name="type" select="'Boolean'"/>
+      <xsl:call-template name="odd-properties">
+        <xsl:with-param name="class" select="'MD_GridSpatialRepresentation'"/>
+        <xsl:with-param name="host" select="$grid"/>
       </xsl:call-template>
     </xsl:variable>
     <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:MD_GridSpatialRepresentation">
-      <xsl:call-template name="typed">
+      <xsl:call-template name="typed-property">
+        <xsl:with-param name="class" select="'MD_GridSpatialRepresentation'"/>
         <xsl:with-param name="name" select="'numberOfDimensions'"/>
-        <xsl:with-param name="n" select="$grid/numDims"/>
-        <xsl:with-param name="type" select="'Integer'"/>
-        <xsl:with-param name="required" select="true()"/>
+        <xsl:with-param name="host" select="$grid"/>
       </xsl:call-template>
       <xsl:for-each select="$grid/axDimProps">
         <gmd:axisDimensionProperties>
@@ -1280,21 +1231,14 @@
         <xsl:with-param name="n" select="$grid/cellGeo"/>
         <xsl:with-param name="required" select="true()"/>
       </xsl:call-template>
-      <xsl:call-template name="typed">
+      <xsl:call-template name="typed-property">
+        <xsl:with-param name="class" select="'MD_GridSpatialRepresentation'"/>
         <xsl:with-param name="name" select="'transformationParameterAvailability'"/>
-        <xsl:with-param name="n" select="$grid/tranParaAv"/>
-        <xsl:with-param name="type" select="'Boolean'"/>
-        <xsl:with-param name="required" select="true()"/>
+        <xsl:with-param name="host" select="$grid"/>
       </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'numberOfDimensions'"/>
-        <xsl:with-param name="n" select="$grid/numDims"/>
-        <xsl:with-param name="type" select="'Integer'"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'transformationParameterAvailability'"/>
-        <xsl:with-param name="n" select="$grid/tranParaAv"/>
-        <xsl:with-param name="type" select="'Boolean'"/>
+      <xsl:call-template name="verbatim-properties">
+        <xsl:with-param name="class" select="'MD_GridSpatialRepresentation'"/>
+        <xsl:with-param name="host" select="$grid"/>
       </xsl:call-template>
     </xsl:element>
   </xsl:template>
@@ -1302,13 +1246,9 @@
   <xsl:template name="MD_Dimension">
     <xsl:param name="dimension"/>
     <xsl:variable name="odd">
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$dimension/dimSize"/>
-        <xsl:with-param name="type" select="'Integer'"/>
-      </xsl:call-template>
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$dimension/dimResol"/>
-        <xsl:with-param name="type" select="'Measure'"/>
+      <xsl:call-template name="odd-properties">
+        <xsl:with-param name="class" select="'MD_Dimension'"/>
+        <xsl:with-param name="host" select="$dimension"/>
       </xsl:call-template>
     </xsl:variable>
     <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:MD_Dimension">
@@ -1318,26 +1258,19 @@
         <xsl:with-param name="n" select="$dimension/dimName"/>
         <xsl:with-param name="required" select="true()"/>
       </xsl:call-template>
-      <xsl:call-template name="typed">
+      <xsl:call-template name="typed-property">
+        <xsl:with-param name="class" select="'MD_Dimension'"/>
         <xsl:with-param name="name" select="'dimensionSize'"/>
-        <xsl:with-param name="n" select="$dimension/dimSize"/>
-        <xsl:with-param name="type" select="'Integer'"/>
-        <xsl:with-param name="required" select="true()"/>
+        <xsl:with-param name="host" select="$dimension"/>
       </xsl:call-template>
-      <xsl:call-template name="typed">
+      <xsl:call-template name="typed-property">
+        <xsl:with-param name="class" select="'MD_Dimension'"/>
         <xsl:with-param name="name" select="'resolution'"/>
-        <xsl:with-param name="n" select="$dimension/dimResol"/>
-        <xsl:with-param name="type" select="'Measure'"/>
+        <xsl:with-param name="host" select="$dimension"/>
       </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'dimensionSize'"/>
-        <xsl:with-param name="n" select="$dimension/dimSize"/>
-        <xsl:with-param name="type" select="'Integer'"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'resolution'"/>
-        <xsl:with-param name="n" select="$dimension/dimResol"/>
-        <xsl:with-param name="type" select="'Measure'"/>
+      <xsl:call-template name="verbatim-properties">
+        <xsl:with-param name="class" select="'MD_Dimension'"/>
+        <xsl:with-param name="host" select="$dimension"/>
       </xsl:call-template>
     </xsl:element>
   </xsl:template>
@@ -1352,9 +1285,9 @@
       </xsl:call-template>
       <xsl:for-each select="$vector/geometObjs">
         <xsl:variable name="odd">
-          <xsl:call-template name="odd">
-            <xsl:with-param name="n" select="geoObjCnt"/>
-            <xsl:with-param name="type" select="'Integer'"/>
+          <xsl:call-template name="odd-properties">
+            <xsl:with-param name="class" select="'MD_GeometricObjects'"/>
+            <xsl:with-param name="host" select="."/>
           </xsl:call-template>
         </xsl:variable>
         <gmd:geometricObjects>
@@ -1365,15 +1298,14 @@
               <xsl:with-param name="n" select="geoObjTyp"/>
               <xsl:with-param name="required" select="true()"/>
             </xsl:call-template>
-            <xsl:call-template name="typed">
+            <xsl:call-template name="typed-property">
+              <xsl:with-param name="class" select="'MD_GeometricObjects'"/>
               <xsl:with-param name="name" select="'geometricObjectCount'"/>
-              <xsl:with-param name="n" select="geoObjCnt"/>
-              <xsl:with-param name="type" select="'Integer'"/>
+              <xsl:with-param name="host" select="."/>
             </xsl:call-template>
-            <xsl:call-template name="verbatim">
-              <xsl:with-param name="name" select="'geometricObjectCount'"/>
-              <xsl:with-param name="n" select="geoObjCnt"/>
-              <xsl:with-param name="type" select="'Integer'"/>
+            <xsl:call-template name="verbatim-properties">
+              <xsl:with-param name="class" select="'MD_GeometricObjects'"/>
+              <xsl:with-param name="host" select="."/>
             </xsl:call-template>
           </xsl:element>
         </gmd:geometricObjects>
@@ -1554,9 +1486,9 @@
     <xsl:param name="element"/>
     <xsl:param name="class"/>
     <xsl:variable name="odd">
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$element/measDateTm"/>
-        <xsl:with-param name="type" select="'DateTime'"/>
+      <xsl:call-template name="odd-properties">
+        <xsl:with-param name="class" select="'DQ_Element'"/>
+        <xsl:with-param name="host" select="$element"/>
       </xsl:call-template>
     </xsl:variable>
     <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:{$class}">
@@ -1591,10 +1523,10 @@
           </xsl:call-template>
         </gmd:evaluationProcedure>
       </xsl:if>
-      <xsl:call-template name="typed">
+      <xsl:call-template name="typed-property">
+        <xsl:with-param name="class" select="'DQ_Element'"/>
         <xsl:with-param name="name" select="'dateTime'"/>
-        <xsl:with-param name="n" select="$element/measDateTm"/>
-        <xsl:with-param name="type" select="'DateTime'"/>
+        <xsl:with-param name="host" select="$element"/>
       </xsl:call-template>
       <xsl:if test="$element/ConResult">
         <gmd:result>
@@ -1614,10 +1546,9 @@
       <xsl:if test="not($element/ConResult or $element/QuanResult)">
         <gmd:result gco:nilReason="missing"/>
       </xsl:if>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'dateTime'"/>
-        <xsl:with-param name="n" select="$element/measDateTm"/>
-        <xsl:with-param name="type" select="'DateTime'"/>
+      <xsl:call-template name="verbatim-properties">
+        <xsl:with-param name="class" select="'DQ_Element'"/>
+        <xsl:with-param name="host" select="$element"/>
       </xsl:call-template>
     </xsl:element>
   </xsl:template>
@@ -1625,9 +1556,9 @@
   <xsl:template name="DQ_ConformanceResult">
     <xsl:param name="result"/>
     <xsl:variable name="odd">
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$result/conPass"/>
-        <xsl:with-param name="type" select="'Boolean'"/>
+      <xsl:call-template name="odd-properties">
+        <xsl:with-param name="class" select="'DQ_ConformanceResult'"/>
+        <xsl:with-param name="host" select="$result"/>
       </xsl:call-template>
     </xsl:variable>
     <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:DQ_ConformanceResult">
@@ -1646,16 +1577,14 @@
         <xsl:with-param name="n" select="$result/conExpl"/>
         <xsl:with-param name="required" select="true()"/>
       </xsl:call-template>
-      <xsl:call-template name="typed">
+      <xsl:call-template name="typed-property">
+        <xsl:with-param name="class" select="'DQ_ConformanceResult'"/>
         <xsl:with-param name="name" select="'pass'"/>
-        <xsl:with-param name="n" select="$result/conPass"/>
-        <xsl:with-param name="type" select="'Boolean'"/>
-        <xsl:with-param name="required" select="true()"/>
+        <xsl:with-param name="host" select="$result"/>
       </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'pass'"/>
-        <xsl:with-param name="n" select="$result/conPass"/>
-        <xsl:with-param name="type" select="'Boolean'"/>
+      <xsl:call-template name="verbatim-properties">
+        <xsl:with-param name="class" select="'DQ_ConformanceResult'"/>
+        <xsl:with-param name="host" select="$result"/>
       </xsl:call-template>
     </xsl:element>
   </xsl:template>
@@ -1865,6 +1794,60 @@
         </xsl:element>
       </xsl:when>
     </xsl:choose>
+  </xsl:template>
+
+  <!-- A typed property of $class as its table describes it. -->
+  <xsl:template name="typed-property">
+    <xsl:param name="class"/>
+    <xsl:param name="name"/>
+    <xsl:param name="host"/>
+    <xsl:for-each select="$maps/map:typed[@class = $class]/map:p[@iso = $name]">
+      <xsl:call-template name="typed">
+        <xsl:with-param name="name" select="$name"/>
+        <xsl:with-param name="n" select="$host/*[local-name() = current()/@host]"/>
+        <xsl:with-param name="type" select="@type"/>
+        <xsl:with-param name="required" select="@required = 'yes'"/>
+      </xsl:call-template>
+    </xsl:for-each>
+  </xsl:template>
+
+  <!-- All typed properties of $class, in the table's order. -->
+  <xsl:template name="typed-properties">
+    <xsl:param name="class"/>
+    <xsl:param name="host"/>
+    <xsl:for-each select="$maps/map:typed[@class = $class]/map:p">
+      <xsl:call-template name="typed-property">
+        <xsl:with-param name="class" select="$class"/>
+        <xsl:with-param name="name" select="@iso"/>
+        <xsl:with-param name="host" select="$host"/>
+      </xsl:call-template>
+    </xsl:for-each>
+  </xsl:template>
+
+  <!-- "x" for each typed property of $class (its table) whose first host
+       element below $host holds text that is not a valid value of its type. -->
+  <xsl:template name="odd-properties">
+    <xsl:param name="class"/>
+    <xsl:param name="host"/>
+    <xsl:for-each select="$maps/map:typed[@class = $class]/map:p">
+      <xsl:call-template name="odd">
+        <xsl:with-param name="n" select="$host/*[local-name() = current()/@host]"/>
+        <xsl:with-param name="type" select="@type"/>
+      </xsl:call-template>
+    </xsl:for-each>
+  </xsl:template>
+
+  <!-- The verbatim texts of those properties, closing the extended class. -->
+  <xsl:template name="verbatim-properties">
+    <xsl:param name="class"/>
+    <xsl:param name="host"/>
+    <xsl:for-each select="$maps/map:typed[@class = $class]/map:p">
+      <xsl:call-template name="verbatim">
+        <xsl:with-param name="name" select="@iso"/>
+        <xsl:with-param name="n" select="$host/*[local-name() = current()/@host]"/>
+        <xsl:with-param name="type" select="@type"/>
+      </xsl:call-template>
+    </xsl:for-each>
   </xsl:template>
 
   <!-- "x" when the first of $n holds text that is not a valid $type. -->
