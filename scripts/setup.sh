@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config libxml2-dev libxslt1-dev
           nlohmann-json3-dev libcli11-dev libcpp-httplib-dev libgtest-dev libgmock-dev
-          libbenchmark-dev)
+          libbenchmark-dev xsltproc libxml2-utils python3-owslib python3-lxml)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
