@@ -301,6 +301,9 @@
        =================================================================== -->
 
   <xsl:template match="/">
+    <xsl:if test="not(metadata)">
+      <xsl:message terminate="yes">not the host's metadata: the root element is not "metadata"</xsl:message>
+    </xsl:if>
     <xsl:apply-templates select="metadata"/>
   </xsl:template>
 

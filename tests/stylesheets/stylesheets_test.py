@@ -246,6 +246,11 @@ class RoundTrip(unittest.TestCase):
         self.assertEqual(page_value(back, "dataIdInfo/idPoC/rpIndName", "text"), "Second")
         self.assertEqual(page_value(back, "dataIdInfo/idPoC/rpOrgName", "text"), "First")
 
+    def test_export_refuses_what_is_not_the_hosts_metadata(self):
+        with self.assertRaises(AssertionError) as refused:
+            export(EXAMPLE_RECORD)
+        self.assertIn('the root element is not "metadata"', str(refused.exception))
+
     def test_import_gives_a_host_document(self):
         for label, item in ITEMS.items():
             with self.subTest(item=label):
