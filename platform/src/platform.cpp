@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +35,12 @@ MsgBoxHandler set_msgbox_handler(MsgBoxHandler h) {
 std::string Environ(std::string_view name) {
   const char* value = std::getenv(std::string(name).c_str());
   return value ? value : "";
+}
+
+std::filesystem::path file_path(std::string_view path) {
+  std::string native(path);
+  std::replace(native.begin(), native.end(), '\\', '/');
+  return native;
 }
 
 void write_file_atomically(const std::filesystem::path& file, std::string_view content) {

@@ -524,6 +524,30 @@ std::optional<fs::path> local_path(const xmlChar* uri) {
   return fs::path(parsed->path);
 }
 
+// The folder of the stylesheet that heads `style`'s chain of imports and
+// includes: what a stylesheet may read lies there. Nothing for a stylesheet
+// that was not read from a file.
+std::optional<fs::path> stylesheet_folder(const xsltStylesheet* style) {
+  while (style != nullptr && style->parent != nullptr) style = style->parent;
+  if (style == nullptr || style->doc == nullptr || style->doc->URL == nullptr) return std::nullopt;
+  const std::optional<fs::path> file = local_path(style->doc->URL);
+  if (!file) return std::nullopt;
+  std::error_code ec;
+  fs::path folder = fs::weakly_canonical(fs::absolute(*file, ec).parent_path(), ec);
+  if (ec) return std::nullopt;
+  return folder;
+}
+
+// Whether `file`, with its links followed, lies in `folder` or below.
+bool lies_in(const fs::path& folder, const fs::path& file) {
+  std::error_code ec;
+  const fs::path resolved = fs::weakly_canonical(fs::absolute(file, ec), ec);
+  if (ec) return false;
+  const auto [end, _] =
+      std::mismatch(folder.begin(), folder.end(), resolved.begin(), resolved.end());
+  return end == folder.end();
+}
+
 // Loads what a stylesheet imports, includes or reads with document(). The
 // library's own loader parses with entity substitution and DTD loading; this
 // one applies our rules.
@@ -543,6 +567,20 @@ xmlDocPtr load_for_xslt(const xmlChar* uri, xmlDictPtr dict, int, void* ctxt,
       } else {
         xsltTransformError(nullptr, nullptr, nullptr,
                            "refused to read \"%s\": only local files can be read\n", c(uri));
+      }
+      return nullptr;
+    }
+    const auto* style =
+        transform != nullptr ? transform->style : static_cast<const xsltStylesheet*>(ctxt);
+    // A stylesheet loaded by name (XSLT_LOAD_START) is what the caller asked for.
+    const std::optional<fs::path> folder = stylesheet_folder(style);
+    if (type != XSLT_LOAD_START && (!folder || !lies_in(*folder, *file))) {
+      if (transform != nullptr) {
+        refuse("read, from outside its folder,", transform, file->c_str());
+      } else {
+        xsltTransformError(nullptr, nullptr, nullptr,
+                           "refused to read \"%s\": it lies outside the stylesheet's folder\n",
+                           file->c_str());
       }
       return nullptr;
     }
@@ -611,6 +649,11 @@ DocPtr parse_file(const fs::path& file) {
   return parse_file_as(file, file.c_str(), nullptr, true);
 }
 
+DocPtr parse_file_to_read(const fs::path& file) {
+  ensure_initialized();
+  return parse_file_as(file, file.c_str(), nullptr, false);
+}
+
 DocPtr new_document(std::string_view root_name) {
   ensure_initialized();
   if (!is_ncname(root_name)) {
@@ -658,7 +701,15 @@ std::string serialize(const xmlDoc& doc) {
 
 StylesheetPtr load_stylesheet(const fs::path& file) {
   ensure_initialized();
-  DocPtr doc = parse_file_as(file, file.c_str(), nullptr, false);
+  return compile_stylesheet(parse_file_as(file, file.c_str(), nullptr, false));
+}
+
+StylesheetPtr compile_stylesheet(DocPtr doc) {
+  ensure_initialized();
+  if (!doc) raise(E_INVALIDARG, "no stylesheet document");
+  const std::optional<fs::path> named =
+      doc && doc->URL ? local_path(doc->URL) : std::optional<fs::path>();
+  const fs::path file = named.value_or("(unnamed)");
   ErrorSink sink;
   // On success the stylesheet owns the document; on failure it stays ours.
   StylesheetPtr sheet(xsltParseStylesheetDoc(doc.get()));

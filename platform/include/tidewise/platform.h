@@ -26,6 +26,10 @@ MsgBoxHandler set_msgbox_handler(MsgBoxHandler handler);
 // A variable that is not set reads as empty text.
 std::string Environ(std::string_view name);
 
+// The file a path names. The platform's file access takes "\\" as a folder
+// separator as well as "/": components build paths as "folder\\file.xslt".
+std::filesystem::path file_path(std::string_view path);
+
 // Writes the whole file or nothing: the old file stays intact on failure.
 // Throws tw::com::Error (E_FAIL or E_ACCESSDENIED) naming the file.
 void write_file_atomically(const std::filesystem::path& file, std::string_view content);

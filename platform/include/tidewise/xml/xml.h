@@ -47,6 +47,10 @@ DocPtr parse_text(std::string_view text);
 // path, so relative references resolve beside it.
 DocPtr parse_file(const std::filesystem::path& file);
 
+// As parse_file, for a document that is read or transformed but never
+// written back: the form in which empty elements were written is not kept.
+DocPtr parse_file_to_read(const std::filesystem::path& file);
+
 // A new document holding only an empty root element, serialized with an XML
 // declaration naming UTF-8.
 DocPtr new_document(std::string_view root_name);
@@ -60,12 +64,17 @@ std::string serialize(const xmlDoc& doc);
 // Malformed stylesheet: E_INVALIDARG; unreadable file: E_FAIL/E_ACCESSDENIED.
 StylesheetPtr load_stylesheet(const std::filesystem::path& file);
 
+// Compiles a parsed document as a stylesheet and takes it over. Errors as
+// load_stylesheet, naming the document's file.
+StylesheetPtr compile_stylesheet(DocPtr doc);
+
 // Applies the stylesheet to a copy of the document (a stylesheet may strip
 // whitespace from its input, and the caller's document must not change) and
 // returns the output as the stylesheet's xsl:output describes it.
-// The stylesheet may read local files but may not write files, create
-// directories or use the network: trying to is E_ACCESSDENIED. Any other
-// failure of the transformation is E_FAIL.
+// The stylesheet may read local files in its own folder (and below) but no
+// others, and may not write files, create directories or use the network:
+// trying to is E_ACCESSDENIED. Any other failure of the transformation is
+// E_FAIL.
 std::string transform(const xsltStylesheet& sheet, const xmlDoc& doc);
 
 // True when `name` can be an XML element or attribute name without a prefix.
