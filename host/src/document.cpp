@@ -375,10 +375,27 @@ void XmlMetadataDocument::set_document(xml::DocPtr doc) {
   index_ = std::move(index);
 }
 
+com::ComPtr<XmlMetadataDocument> XmlMetadataDocument::copy() const {
+  auto copy = com::make_object<XmlMetadataDocument>();
+  copy->doc_ = doc_;
+  return copy;
+}
+
 void XmlMetadataDocument::replace(xml::DocPtr doc) {
   set_document(std::move(doc));
   modified_ = false;
   update_flag_ = false;
+}
+
+xmlDoc* XmlMetadataDocument::writable() {
+  // Documents are apartment objects: no other thread holds a share.
+  if (doc_.use_count() > 1) {
+    xml::DocPtr own(xmlCopyDoc(doc_.get(), 1));
+    if (!own) throw std::bad_alloc();
+    // The index points into the shared content.
+    set_document(std::move(own));
+  }
+  return doc_.get();
 }
 
 void XmlMetadataDocument::load_file(const fs::path& file) {
@@ -423,6 +440,7 @@ HRESULT XmlMetadataDocument::WriteValue(const std::string& path, const Variant& 
     trace("IMetadataValues.WriteValue", [&] { return json::array({path, to_json(value)}); });
     const Steps steps = steps_or_raise(path);
     const std::string text = value_text(value);
+    writable();
     set_own_text(reach_or_create(steps), text);
     modified_ = true;
   });
@@ -443,6 +461,7 @@ HRESULT XmlMetadataDocument::WriteAttribute(const std::string& path, const std::
     const Steps steps = steps_or_raise(path);
     check_attribute_name(name);
     const std::string text = value_text(value);
+    writable();
     xmlNode* element = reach_or_create(steps);
     const xmlAttr* old = find_attribute(element, name);
     if (old == nullptr || attribute_text(old) != text) {
@@ -498,8 +517,9 @@ HRESULT XmlMetadataDocument::TransformToFile(const std::string& stylesheet,
         return json::array({stylesheet, parameters, com::from_variant_bool(flag), destination});
       });
     if (destination.empty()) raise(E_INVALIDARG, "no destination file");
-    const xml::StylesheetPtr sheet = xml::load_stylesheet(stylesheet);
-    platform::write_file_atomically(destination, xml::transform(*sheet, *doc_));
+    const xml::StylesheetPtr sheet = xml::load_stylesheet(platform::file_path(stylesheet));
+    platform::write_file_atomically(platform::file_path(destination),
+                                    xml::transform(*sheet, *doc_));
   });
 }
 

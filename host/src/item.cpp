@@ -37,9 +37,7 @@ HRESULT CatalogItem::put_Metadata(IMetadataValues* document) noexcept {
     if (ours == nullptr) {
       com::raise(com::E_INVALIDARG, "the document is not one of the host's metadata documents");
     }
-    auto copy = com::make_object<XmlMetadataDocument>();
-    copy->load_text(ours->xml());
-    document_ = std::move(copy);
+    document_ = ours->copy();
     replaced_ = true;
   });
 }

@@ -30,6 +30,11 @@ class XmlMetadataDocument final
   XmlMetadataDocument();
   ~XmlMetadataDocument() override;
 
+  // A document with the same content. The two share it until either is
+  // written to, so that a copy costs nothing until then; neither's writes
+  // ever reach the other.
+  com::ComPtr<XmlMetadataDocument> copy() const;
+
   // A missing file gives an empty document. Throws com::Error on a file that
   // cannot be read or parsed; the document then stays as it was.
   void load_file(const std::filesystem::path& file);
@@ -58,7 +63,8 @@ class XmlMetadataDocument final
                         Variant* values) noexcept override;
   HRESULT SetUpdateFlag(VARIANT_BOOL updated) noexcept override;
   HRESULT LoadXmlText(const std::string& xml) noexcept override;
-  // `parameters` and `flag` are accepted and have no effect.
+  // `parameters` and `flag` are accepted and have no effect. Both paths may
+  // use "\\" as a folder separator.
   HRESULT TransformToFile(const std::string& stylesheet, const std::string& parameters,
                           VARIANT_BOOL flag, const std::string& destination) noexcept override;
 
@@ -71,8 +77,11 @@ class XmlMetadataDocument final
   void replace(xml::DocPtr doc);
   std::vector<xmlNode*> reach_all(const Steps& steps);
   xmlNode* reach_or_create(const Steps& steps);
+  // The document for writing: a content still shared with a copy is copied
+  // first.
+  xmlDoc* writable();
 
-  xml::DocPtr doc_;
+  std::shared_ptr<xmlDoc> doc_;
   std::unique_ptr<ChildIndex> index_;
   bool modified_ = false;
   bool update_flag_ = false;

@@ -20,8 +20,8 @@ class CatalogItem final : public com::Object<CatalogItem, IMetadataHolder> {
   // Records as "IMetadataHolder.Metadata".
   HRESULT get_Metadata(IUnknown** document) noexcept override;
   // Records as "IMetadataHolder.put_Metadata". Takes a copy of the
-  // document's content: later changes the caller makes to its own document
-  // do not reach the item.
+  // document's content (shared until either side writes, not serialized):
+  // later changes the caller makes to its own document do not reach the item.
   HRESULT put_Metadata(IMetadataValues* document) noexcept override;
 
   const std::filesystem::path& path() const { return path_; }
