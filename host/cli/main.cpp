@@ -98,6 +98,33 @@ int run(int argc, char** argv) {
   }
   edit_options.add_to(*edit);
 
+  ConvertOptions convert;
+  std::string stylesheets, from, to;
+  CLI::App* import = app.add_subcommand(
+      "import", "import a file in the project's model into an item, through its stylesheet");
+  CLI::App* export_ = app.add_subcommand(
+      "export", "export an item to a file in the project's model, through its stylesheet");
+  for (CLI::App* command : {import, export_}) {
+    const bool importing = command == import;
+    command
+        ->add_option(importing ? "SOURCE" : "ITEM", from,
+                     importing ? "the file to import (with --batch: a folder of them)"
+                               : "the item's metadata file (with --batch: a folder of items)")
+        ->required();
+    command
+        ->add_option(importing ? "ITEM" : "DESTINATION", to,
+                     importing ? "the item's metadata file (with --batch: a folder of items)"
+                               : "the file to write (with --batch: a folder)")
+        ->required();
+    command->add_flag("--batch", convert.batch, "convert every .xml file of the folder FROM");
+    command
+        ->add_option("--stylesheets", stylesheets,
+                     "the stylesheet folder, instead of TIDEWISE_STYLESHEETS")
+        ->type_name("DIR");
+    command->add_option("--trace", trace_file, "record the calls on host objects to FILE")
+        ->type_name("FILE");
+  }
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -119,6 +146,13 @@ int run(int argc, char** argv) {
   } else if (edit->parsed()) {
     options.edits = edit_options.in_order(*edit);
     run_edit(options);
+  } else if (import->parsed() || export_->parsed()) {
+    CLI::App* command = import->parsed() ? import : export_;
+    convert.trace_file = options.trace_file;
+    if (command->count("--stylesheets") > 0) convert.stylesheets = stylesheets;
+    convert.from = from;
+    convert.to = to;
+    return import->parsed() ? run_import(convert) : run_export(convert);
   }
   return 0;
 }

@@ -1,4 +1,5 @@
-// Registration of the three component libraries and of the host's classes.
+// Registration of the three component libraries, the platform's XML DOM
+// library and the host's classes.
 // The tool links no component: it loads each library and lets it write its
 // own registry entries.
 
@@ -26,6 +27,8 @@ constexpr Component kComponents[] = {
     {"TidewiseCustomPage.so", "TidewiseCustomPage.Connect"},
     {"Importer.so", "Importer.SampleImporter"},
     {"Exporter.so", "Exporter.SampleExporter"},
+    // The platform's XML DOM document, which the importer creates.
+    {"TidewiseXml.so", "TidewiseXml.DOMDocument"},
 };
 constexpr std::string_view kHostProgId = "TidewiseHost.XmlMetadataDocument";
 

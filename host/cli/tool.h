@@ -3,6 +3,8 @@
 // commands, and the view of a page.
 
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <stdexcept>
@@ -10,9 +12,13 @@
 #include <string_view>
 #include <vector>
 
+#include "tidewise/com/factory.h"
 #include "tidewise/com/hresult.h"
 #include "tidewise/forms/forms.h"
+#include "tidewise/host/classes.h"
 #include "tidewise/host/interfaces.h"
+#include "tidewise/host/trace.h"
+#include "tidewise/platform.h"
 
 namespace tw::cli {
 
@@ -49,6 +55,89 @@ void unregister_all(bool verbose);
 // other than the libraries beside this tool.
 void ensure_registered();
 
+// ---- What every command that runs a component shares
+
+// Message boxes are shown on standard error, as the tool has no windows,
+// and recorded in the trace like a call on the host.
+class MessageBoxes {
+ public:
+  MessageBoxes()
+      : previous_(platform::set_msgbox_handler([](std::string_view prompt, int buttons,
+                                                  std::string_view title) {
+          host::trace("MsgBox", [&] { return nlohmann::json::array({prompt, buttons, title}); });
+          std::cerr << title << ": " << prompt << '\n';
+          return platform::kAnswerOk;
+        })) {}
+  ~MessageBoxes() { platform::set_msgbox_handler(std::move(previous_)); }
+  MessageBoxes(const MessageBoxes&) = delete;
+  MessageBoxes& operator=(const MessageBoxes&) = delete;
+
+ private:
+  platform::MsgBoxHandler previous_;
+};
+
+// The trace file, open from the start so that a bad path fails before any
+// work; recording starts with start().
+class TraceFile {
+ public:
+  explicit TraceFile(const std::optional<std::filesystem::path>& file) {
+    if (!file) return;
+    out_.open(*file, std::ios::out | std::ios::trunc);
+    if (!out_)
+      throw com::Error(com::E_FAIL, "cannot write the trace file \"" + file->string() + "\"");
+  }
+  ~TraceFile() { stop(); }
+  TraceFile(const TraceFile&) = delete;
+  TraceFile& operator=(const TraceFile&) = delete;
+
+  void start() {
+    if (!out_.is_open() || started_) return;
+    // "call" first, as readers of the trace expect it.
+    host::set_trace_sink([this](const nlohmann::json& line) {
+      out_ << nlohmann::ordered_json{{"call", line.at("call")}, {"args", line.at("args")}}.dump()
+           << '\n';
+    });
+    started_ = true;
+  }
+  void stop() {
+    if (!started_) return;
+    host::set_trace_sink(nullptr);
+    started_ = false;
+    out_.flush();
+  }
+
+ private:
+  std::ofstream out_;
+  bool started_ = false;
+};
+
+// What every command that runs a component needs first.
+class Session {
+ public:
+  Session() {
+    ensure_registered();
+    host::serve_host_classes();
+  }
+  ~Session() { com::revoke_class_objects(); }
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+ private:
+  MessageBoxes boxes_;
+};
+
+// Creates a component's class through the registry, as the host does.
+template <com::Interface I>
+com::ComPtr<I> create(std::string_view prog_id) {
+  com::GUID clsid;
+  call(com::CLSIDFromProgID(prog_id, &clsid), "CLSIDFromProgID");
+  com::ComPtr<com::IUnknown> object;
+  call(com::CoCreateInstance(clsid, com::IUnknown::IID, object.put_void()), "CoCreateInstance");
+  com::ComPtr<I> wanted;
+  call(object->QueryInterface(I::IID, wanted.put_void()), "IUnknown.QueryInterface");
+  return wanted;
+}
+
 // ---- Commands
 
 struct Edit {
@@ -70,6 +159,18 @@ struct Options {
 void run_tree(const Options& options);
 void run_show(const Options& options);
 void run_edit(const Options& options);
+
+// import and export: one file, or with --batch every .xml file of a folder.
+struct ConvertOptions {
+  bool batch = false;
+  std::optional<std::filesystem::path> trace_file;
+  std::optional<std::string> stylesheets;  // the folder, instead of TIDEWISE_STYLESHEETS
+  std::filesystem::path from;              // SOURCE, ITEM, SOURCE_DIR or ITEM_DIR
+  std::filesystem::path to;                // ITEM, DESTINATION, ITEM_DIR or DEST_DIR
+};
+// Return the exit status: 1 when a file of a batch failed.
+int run_import(const ConvertOptions& options);
+int run_export(const ConvertOptions& options);
 
 // ---- The page as the tool shows it
 

@@ -1,0 +1,296 @@
+// import and export: the importer and exporter components driven as the host
+// drives them, on one file or on every .xml file of a folder.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <thread>
+
+#include "tidewise/host/item.h"
+#include "tool.h"
+
+extern char** environ;
+
+namespace tw::cli {
+
+namespace fs = std::filesystem;
+using com::HRESULT;
+
+namespace {
+
+constexpr std::string_view kImporter = "Importer.SampleImporter";
+constexpr std::string_view kExporter = "Exporter.SampleExporter";
+
+enum class Direction { Import, Export };
+
+std::string_view command_name(Direction direction) {
+  return direction == Direction::Import ? "import" : "export";
+}
+
+std::string quoted(const fs::path& path) {
+  return "\"" + path.string() + "\"";
+}
+
+bool same_file(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  return fs::equivalent(a, b, ec);
+}
+
+// The components read the folder from the environment, as the host's would.
+void use_stylesheets(const ConvertOptions& options) {
+  if (options.stylesheets) ::setenv("TIDEWISE_STYLESHEETS", options.stylesheets->c_str(), 1);
+}
+
+void import_file(const fs::path& source, const fs::path& item_file, TraceFile& trace) {
+  // Importing a file into itself would replace the file being read.
+  if (same_file(source, item_file)) {
+    throw UsageError("the item " + quoted(item_file) + " is the file to import");
+  }
+  const auto item = host::CatalogItem::open(item_file);
+  const auto importer = create<host::IMetadataImport>(kImporter);
+  trace.start();
+  const HRESULT hr = importer->Import(source.string(), item->identity());
+  trace.stop();
+  call(hr, "IMetadataImport.Import");
+  // Nothing changed (the stylesheet folder was not set): nothing is written,
+  // and an item that did not exist is not created.
+  if (item->modified()) item->save();
+}
+
+void export_file(const fs::path& item_file, const fs::path& destination, TraceFile& trace) {
+  // An item that does not exist would export as an empty document.
+  std::error_code ec;
+  if (!fs::is_regular_file(item_file, ec)) {
+    throw com::Error(com::E_FAIL, "the item " + quoted(item_file) + " does not exist");
+  }
+  if (same_file(item_file, destination)) {
+    throw UsageError("the destination " + quoted(destination) + " is the item itself");
+  }
+  const auto item = host::CatalogItem::open(item_file);
+  const auto exporter = create<host::IMetadataExport>(kExporter);
+  trace.start();
+  const HRESULT hr = exporter->Export(item->identity(), destination.string());
+  trace.stop();
+  call(hr, "IMetadataExport.Export");
+}
+
+// ---- Folders
+
+// The .xml files of a folder, by name.
+std::vector<std::string> xml_files(const fs::path& folder) {
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) {
+    throw com::Error(com::E_FAIL, "the folder " + quoted(folder) + " does not exist");
+  }
+  std::vector<std::string> names;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->path().extension() == ".xml" && it->is_regular_file(ec)) {
+      names.push_back(it->path().filename().string());
+    }
+  }
+  if (ec) throw com::Error(com::E_FAIL, "cannot list " + quoted(folder) + ": " + ec.message());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// One file converted by a child process: the tool run on that one file. The
+// components are apartment-threaded and libxml2/libxslt keep process-wide
+// state, so the work is shared between processes, not threads.
+struct Child {
+  pid_t pid = -1;
+  int output = -1;  // the child's standard output and error
+  std::size_t index = 0;
+  std::string text;
+};
+
+Child spawn_child(const std::vector<std::string>& args, std::size_t index) {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) {
+    throw com::Error(com::E_FAIL, std::string("cannot create a pipe: ") + std::strerror(errno));
+  }
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  ::posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+  ::posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  Child child;
+  child.index = index;
+  const int error = ::posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), environ);
+  ::posix_spawn_file_actions_destroy(&actions);
+  ::close(fds[1]);
+  if (error != 0) {
+    ::close(fds[0]);
+    throw com::Error(com::E_FAIL, "cannot start " + args[0] + ": " + std::strerror(error));
+  }
+  child.output = fds[0];
+  return child;
+}
+
+// Reads what is there; false at the end of the child's output.
+bool read_some(Child& child) {
+  char buffer[4096];
+  const ssize_t n = ::read(child.output, buffer, sizeof buffer);
+  if (n < 0) return errno == EINTR || errno == EAGAIN;
+  if (n == 0) return false;
+  // A child says little; a runaway one is cut short rather than held.
+  if (child.text.size() < 65536) child.text.append(buffer, static_cast<std::size_t>(n));
+  return true;
+}
+
+int wait_for(pid_t pid) {
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string trimmed(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+// The child's message without the tool's own prefix, on one line.
+std::string reason(const std::string& output, int status) {
+  std::string text = trimmed(output);
+  if (text.starts_with("tidewise: ")) text.erase(0, 10);
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  return text.empty() ? "exit status " + std::to_string(status) : text;
+}
+
+// A bar on standard error, drawn only on a terminal.
+class Progress {
+ public:
+  Progress(std::size_t total, std::string_view verb)
+      : total_(total), verb_(verb), shown_(::isatty(STDERR_FILENO) == 1) {}
+  ~Progress() { clear(); }
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+
+  void advance() {
+    ++done_;
+    draw();
+  }
+  // A line of its own, with the bar redrawn below it.
+  void say(const std::string& line) {
+    clear();
+    std::cerr << line << '\n';
+    draw();
+  }
+
+ private:
+  void draw() {
+    if (!shown_) return;
+    constexpr std::size_t kWidth = 30;
+    const std::size_t filled = total_ == 0 ? kWidth : done_ * kWidth / total_;
+    std::cerr << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, '.') << "] "
+              << done_ << '/' << total_ << ' ' << verb_ << std::flush;
+    drawn_ = true;
+  }
+  void clear() {
+    if (!drawn_) return;
+    std::cerr << "\r\033[K" << std::flush;
+    drawn_ = false;
+  }
+
+  std::size_t total_;
+  std::size_t done_ = 0;
+  std::string verb_;
+  bool shown_;
+  bool drawn_ = false;
+};
+
+int run_batch(Direction direction, const ConvertOptions& options) {
+  if (options.trace_file) throw UsageError("--trace: a batch cannot be traced");
+  if (same_file(options.from, options.to)) {
+    throw UsageError("the folders " + quoted(options.from) + " and " + quoted(options.to) +
+                     " are the same");
+  }
+  const std::vector<std::string> names = xml_files(options.from);
+  std::error_code ec;
+  fs::create_directories(options.to, ec);
+  if (ec)
+    throw com::Error(com::E_FAIL, "cannot create " + quoted(options.to) + ": " + ec.message());
+  {
+    // Registered once here, so that the children find everything in place.
+    Session session;
+  }
+
+  const std::string program = executable_path().string();
+  const std::size_t workers =
+      std::max<std::size_t>(1, std::min<std::size_t>(std::thread::hardware_concurrency(), 8));
+  Progress progress(names.size(), direction == Direction::Import ? "imported" : "exported");
+  std::vector<Child> running;
+  std::set<std::string> notes;  // what succeeding children said (the components' messages)
+  std::size_t next = 0, failed = 0;
+  while (next < names.size() || !running.empty()) {
+    while (running.size() < workers && next < names.size()) {
+      const std::string& name = names[next];
+      running.push_back(spawn_child({program, std::string(command_name(direction)),
+                                     (options.from / name).string(), (options.to / name).string()},
+                                    next));
+      ++next;
+    }
+    std::vector<pollfd> polls;
+    for (const Child& child : running) polls.push_back({child.output, POLLIN, 0});
+    if (::poll(polls.data(), polls.size(), -1) < 0 && errno != EINTR) {
+      throw com::Error(com::E_FAIL, std::string("cannot wait: ") + std::strerror(errno));
+    }
+    for (std::size_t i = polls.size(); i-- > 0;) {
+      if (polls[i].revents == 0) continue;
+      Child& child = running[i];
+      if (read_some(child)) continue;
+      ::close(child.output);
+      const int status = wait_for(child.pid);
+      if (status == 0) {
+        if (std::string text = trimmed(child.text); !text.empty() && notes.insert(text).second) {
+          progress.say(text);
+        }
+      } else {
+        ++failed;
+        progress.say("tidewise: " + names[child.index] + ": " + reason(child.text, status));
+      }
+      progress.advance();
+      running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  }
+  if (failed == 0) return 0;
+  progress.say("tidewise: " + std::to_string(failed) + " of " + std::to_string(names.size()) +
+               " files could not be " + (direction == Direction::Import ? "imported" : "exported"));
+  return 1;
+}
+
+int run(Direction direction, const ConvertOptions& options) {
+  use_stylesheets(options);
+  if (options.batch) return run_batch(direction, options);
+  TraceFile trace(options.trace_file);
+  Session session;
+  if (direction == Direction::Import) {
+    import_file(options.from, options.to, trace);
+  } else {
+    export_file(options.from, options.to, trace);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int run_import(const ConvertOptions& options) {
+  return run(Direction::Import, options);
+}
+
+int run_export(const ConvertOptions& options) {
+  return run(Direction::Export, options);
+}
+
+}  // namespace tw::cli
