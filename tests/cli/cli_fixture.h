@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 
 #include "support/files.h"
@@ -31,9 +33,13 @@ class CliTest : public ::testing::Test {
   }
 
   Outcome run(const std::vector<std::string>& args) const {
+    return run_program(std::string(TIDEWISE_BIN_DIR) + "/tidewise", args);
+  }
+
+  // Runs any program with the environment of env_ applied.
+  Outcome run_program(const std::string& program, const std::vector<std::string>& args) const {
     const fs::path out = home_.path() / "stdout.txt";
     const fs::path err = home_.path() / "stderr.txt";
-    const std::string program = std::string(TIDEWISE_BIN_DIR) + "/tidewise";
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -45,6 +51,7 @@ class CliTest : public ::testing::Test {
       const int err_fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       ::dup2(out_fd, 1);
       ::dup2(err_fd, 2);
+      apply_environment();
       ::execv(program.c_str(), argv.data());
       ::_exit(127);
     }
@@ -94,8 +101,22 @@ class CliTest : public ::testing::Test {
     return none;
   }
 
+  // In a child, before it runs its program.
+  void apply_environment() const {
+    for (const auto& [name, value] : env_) {
+      if (value) {
+        ::setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        ::unsetenv(name.c_str());
+      }
+    }
+  }
+
   test::TempHome home_;
   fs::path item_;
+  // Set, or cleared where nothing is given, in the programs run. The
+  // stylesheet folder is cleared unless a test sets it.
+  std::map<std::string, std::optional<std::string>> env_{{"TIDEWISE_STYLESHEETS", std::nullopt}};
 };
 
 }  // namespace tw::cli

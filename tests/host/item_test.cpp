@@ -118,6 +118,22 @@ TEST_F(ItemTest, PutMetadataTakesACopyOfAHostDocument) {
             "Imported");
 }
 
+TEST_F(ItemTest, AfterPutMetadataNeitherSidesWritesReachTheOther) {
+  const auto item = CatalogItem::open(file());
+  const auto imported = com::make_object<XmlMetadataDocument>();
+  imported->load_text("<metadata><dataIdInfo><idPurp>Imported</idPurp></dataIdInfo></metadata>");
+  ASSERT_EQ(item->put_Metadata(imported.get()), com::S_OK);
+
+  // The item writes first this time, then the importer.
+  ASSERT_EQ(item->document()->WriteAttribute("dataIdInfo/idPurp", "ns", Variant::str("item"), 1),
+            com::S_OK);
+  ASSERT_EQ(imported->WriteValue("dataIdInfo/idPurp", Variant::str("Importer's")), com::S_OK);
+  EXPECT_EQ(read_value(*item->document()->identity(), "dataIdInfo/idPurp"), "Imported");
+  EXPECT_EQ(imported->xml().find("ns=\"item\""), std::string::npos);
+  EXPECT_NE(item->document()->xml().find("<idPurp ns=\"item\">Imported</idPurp>"),
+            std::string::npos);
+}
+
 TEST_F(ItemTest, PutMetadataRefusesWhatTheHostCannotKeep) {
   test::write_file(file(), kSurvey);
   const auto item = CatalogItem::open(file());

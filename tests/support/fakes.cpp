@@ -139,8 +139,9 @@ HRESULT FakeDocument::SetUpdateFlag(com::VARIANT_BOOL updated) noexcept {
                 [&] { update_flag = com::from_variant_bool(updated); });
 }
 
-HRESULT FakeDocument::LoadXmlText(const std::string&) noexcept {
-  return member(recorder(), "IMetadataXml.LoadXmlText(...)", [] {});
+HRESULT FakeDocument::LoadXmlText(const std::string& xml) noexcept {
+  return member(recorder(), "IMetadataXml.LoadXmlText(" + quoted(xml) + ")",
+                [&] { loaded_xml = xml; });
 }
 
 HRESULT FakeDocument::TransformToFile(const std::string& stylesheet, const std::string& parameters,
@@ -150,6 +151,83 @@ HRESULT FakeDocument::TransformToFile(const std::string& stylesheet, const std::
                 "IMetadataXml.TransformToFile(" + quoted(stylesheet) + ", " + quoted(parameters) +
                     ", " + (flag ? "True" : "False") + ", " + quoted(destination) + ")",
                 [] {});
+}
+
+// ---- import and export
+
+HRESULT FakeHolder::get_Metadata(IUnknown** document) noexcept {
+  return member(recorder(), "IMetadataHolder.Metadata()",
+                [&] { metadata.copy_to(&out_param(document)); });
+}
+
+HRESULT FakeHolder::put_Metadata(host::IMetadataValues* document) noexcept {
+  const auto* fake = dynamic_cast<FakeDocument*>(document);
+  return member(recorder(),
+                std::string("IMetadataHolder.put_Metadata(") +
+                    (fake       ? "document"
+                     : document ? "Object"
+                                : "Nothing") +
+                    ")",
+                [&] { received = ComPtr<host::IMetadataValues>(document); });
+}
+
+HRESULT FakeDomDocument::QueryInterface(const com::GUID& iid, void** out) noexcept {
+  if (out != nullptr && (iid == xml::IXMLDOMDocument::IID || iid == xml::IXMLDOMNode::IID)) {
+    *out = static_cast<xml::IXMLDOMDocument2*>(this);
+    AddRef();
+    return com::S_OK;
+  }
+  return Object::QueryInterface(iid, out);
+}
+
+namespace {
+std::string flag(com::VARIANT_BOOL value) {
+  return value ? "True" : "False";
+}
+}  // namespace
+
+HRESULT FakeDomDocument::get_async(com::VARIANT_BOOL* value) noexcept {
+  return member(recorder(), "IXMLDOMDocument.async() " + name, [&] { out_param(value) = 0; });
+}
+HRESULT FakeDomDocument::put_async(com::VARIANT_BOOL value) noexcept {
+  return member(recorder(), "IXMLDOMDocument.async(" + flag(value) + ") " + name, [] {});
+}
+HRESULT FakeDomDocument::get_validateOnParse(com::VARIANT_BOOL* value) noexcept {
+  return member(recorder(), "IXMLDOMDocument.validateOnParse() " + name,
+                [&] { out_param(value) = 0; });
+}
+HRESULT FakeDomDocument::put_validateOnParse(com::VARIANT_BOOL value) noexcept {
+  return member(recorder(), "IXMLDOMDocument.validateOnParse(" + flag(value) + ") " + name, [] {});
+}
+HRESULT FakeDomDocument::get_resolveExternals(com::VARIANT_BOOL* value) noexcept {
+  return member(recorder(), "IXMLDOMDocument.resolveExternals() " + name,
+                [&] { out_param(value) = 0; });
+}
+HRESULT FakeDomDocument::put_resolveExternals(com::VARIANT_BOOL value) noexcept {
+  return member(recorder(), "IXMLDOMDocument.resolveExternals(" + flag(value) + ") " + name, [] {});
+}
+
+HRESULT FakeDomDocument::load(const Variant& source, com::VARIANT_BOOL* success) noexcept {
+  return member(
+      recorder(), "IXMLDOMDocument.load(" + describe(source) + ") " + name, [&]() -> HRESULT {
+        com::VARIANT_BOOL& loaded = out_param(success);
+        const std::string path = source.as_string() ? *source.as_string() : "";
+        if (unloadable.contains(path)) {
+          com::SetErrorInfo(
+              {"IXMLDOMDocument.load", "IXMLDOMDocument.load: \"" + path + "\" line 1: not XML"});
+          return com::S_FALSE;
+        }
+        loaded = com::VARIANT_TRUE;
+        return com::S_OK;
+      });
+}
+
+HRESULT FakeDomDocument::transformNode(xml::IXMLDOMNode* stylesheet, std::string* out) noexcept {
+  const auto* sheet = dynamic_cast<FakeDomDocument*>(stylesheet);
+  return member(
+      recorder(),
+      "IXMLDOMNode.transformNode(" + (sheet ? sheet->name : std::string("?")) + ") " + name,
+      [&] { out_param(out) = output; });
 }
 
 // ---- tree

@@ -13,6 +13,7 @@
 #include "tidewise/com/factory.h"
 #include "tidewise/com/object.h"
 #include "tidewise/host/interfaces.h"
+#include "tidewise/xml/dom.h"
 
 namespace tw::testing {
 
@@ -63,6 +64,7 @@ class FakeDocument final
   std::map<std::pair<std::string, std::string>, Variant> attributes;  // (path, name) -> value
   std::map<std::string, Variant> raw_results;  // path -> a result returned as is (odd shapes)
   bool update_flag = false;
+  std::optional<std::string> loaded_xml;  // what LoadXmlText was given
 
   // The text stored at a path, or nothing.
   std::optional<std::string> text(const std::string& path) const;
@@ -82,6 +84,42 @@ class FakeDocument final
 
  private:
   bool offers_xml_;
+};
+
+// The item's metadata holder: what Metadata gives, and what put_Metadata
+// was handed.
+class FakeHolder final : public com::Object<FakeHolder, host::IMetadataHolder>, public Counted {
+ public:
+  explicit FakeHolder(std::shared_ptr<Recorder> recorder) : Counted(std::move(recorder)) {}
+
+  ComPtr<com::IUnknown> metadata;          // what Metadata gives
+  ComPtr<host::IMetadataValues> received;  // what put_Metadata was handed
+
+  HRESULT get_Metadata(com::IUnknown** document) noexcept override;
+  HRESULT put_Metadata(host::IMetadataValues* document) noexcept override;
+};
+
+// The platform's XML DOM document. Fakes are numbered as they are created
+// ("#1", "#2"), so that a call names the document it was made on.
+class FakeDomDocument final : public com::Object<FakeDomDocument, xml::IXMLDOMDocument2>,
+                              public Counted {
+ public:
+  FakeDomDocument(std::shared_ptr<Recorder> recorder, std::string name)
+      : Counted(std::move(recorder)), name(std::move(name)) {}
+
+  std::string name;
+  std::map<std::string, bool> unloadable;  // path -> load reports no success
+  std::string output = "<metadata/>";      // what transformNode returns
+
+  HRESULT QueryInterface(const com::GUID& iid, void** out) noexcept override;
+  HRESULT get_async(com::VARIANT_BOOL* value) noexcept override;
+  HRESULT put_async(com::VARIANT_BOOL value) noexcept override;
+  HRESULT get_validateOnParse(com::VARIANT_BOOL* value) noexcept override;
+  HRESULT put_validateOnParse(com::VARIANT_BOOL value) noexcept override;
+  HRESULT get_resolveExternals(com::VARIANT_BOOL* value) noexcept override;
+  HRESULT put_resolveExternals(com::VARIANT_BOOL value) noexcept override;
+  HRESULT load(const Variant& source, com::VARIANT_BOOL* success) noexcept override;
+  HRESULT transformNode(xml::IXMLDOMNode* stylesheet, std::string* output) noexcept override;
 };
 
 class FakeEntry final : public com::Object<FakeEntry, host::IMetadataPageEntry>, public Counted {

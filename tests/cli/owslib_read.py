@@ -1,0 +1,22 @@
+"""Reads an exported record with OWSLib, as catalogue software would, and
+prints what it found as JSON."""
+import json
+import sys
+import warnings
+
+from owslib.etree import etree
+from owslib.iso import MD_Metadata
+
+warnings.simplefilter("ignore")
+record = MD_Metadata(etree.parse(sys.argv[1]).getroot())
+identification = record.identificationinfo[0]
+print(json.dumps({
+    "identifier": record.identifier,
+    "datestamp": record.datestamp,
+    "title": identification.title,
+    "abstract": identification.abstract,
+    "purpose": identification.purpose,
+    # Keywords are texts in older OWSLib releases and objects in newer ones.
+    "keywords": [getattr(k, "name", k) for group in identification.keywords2
+                 for k in group.keywords],
+}))
