@@ -8,6 +8,7 @@
 #include <libxml/uri.h>
 #include <libxml/xmlsave.h>
 #include <libxslt/documents.h>
+#include <libxslt/imports.h>
 #include <libxslt/security.h>
 #include <libxslt/transform.h>
 #include <libxslt/xsltutils.h>
@@ -628,6 +629,14 @@ struct XmlFree {
   void operator()(void* p) const noexcept { xmlFree(p); }
 };
 
+// Whether the stylesheet or one it imports has xsl:strip-space.
+bool strips_whitespace(const xsltStylesheet& sheet) {
+  for (auto* s = const_cast<xsltStylesheet*>(&sheet); s != nullptr; s = xsltNextImport(s)) {
+    if (s->stripSpaces != nullptr || s->stripAll != 0) return true;
+  }
+  return false;
+}
+
 int append_output(void* context, const char* data, int length) noexcept {
   try {
     static_cast<std::string*>(context)->append(data, static_cast<std::size_t>(length));
@@ -731,20 +740,26 @@ std::string transform(const xsltStylesheet& sheet, const xmlDoc& doc) {
   const std::optional<fs::path> file =
       sheet.doc && sheet.doc->URL ? local_path(sheet.doc->URL) : std::nullopt;
   const std::string name = "stylesheet " + (file ? quoted(*file) : std::string("(unnamed)"));
-  DocPtr input(xmlCopyDoc(const_cast<xmlDoc*>(&doc), 1));
-  if (!input) throw std::bad_alloc();
+  // Stripping whitespace is the one change a transformation makes to its
+  // input; only a stylesheet that strips needs a copy to work on.
+  DocPtr copy;
+  if (strips_whitespace(sheet)) {
+    copy.reset(xmlCopyDoc(const_cast<xmlDoc*>(&doc), 1));
+    if (!copy) throw std::bad_alloc();
+  }
+  xmlDoc* input = copy ? copy.get() : const_cast<xmlDoc*>(&doc);
 
   ErrorSink sink;
   SecurityPrefsPtr prefs = make_security_prefs();
   std::unique_ptr<xsltTransformContext, TransformContextDeleter> ctxt(
-      xsltNewTransformContext(style, input.get()));
+      xsltNewTransformContext(style, input));
   if (!ctxt) raise(E_FAIL, name + ": cannot start the transformation: " + sink.text());
   TransformState state;
   ctxt->_private = &state;
   if (xsltSetCtxtSecurityPrefs(prefs.get(), ctxt.get()) != 0) throw std::bad_alloc();
   xsltSetTransformErrorFunc(ctxt.get(), &sink, &ErrorSink::on_generic);
 
-  DocPtr result(xsltApplyStylesheetUser(style, input.get(), nullptr, nullptr, nullptr, ctxt.get()));
+  DocPtr result(xsltApplyStylesheetUser(style, input, nullptr, nullptr, nullptr, ctxt.get()));
   if (!state.refusal.empty()) raise(E_ACCESSDENIED, name + ": " + state.refusal);
   if (!state.failure.empty()) raise(E_FAIL, name + ": " + state.failure);
   if (!result || ctxt->state != XSLT_STATE_OK) {

@@ -318,3 +318,41 @@ TEST_F(XmlServicesTest, NamesWithoutPrefix) {
 
 }  // namespace
 }  // namespace tw::xml
+
+namespace tw::xml {
+namespace {
+
+// Only a stylesheet that strips whitespace works on a copy; whether it strips
+// itself or through an import, the document given stays as it was.
+TEST_F(XmlServicesTest, TransformingLeavesTheDocumentAsItWas) {
+  test::write_file(folder / "strip.xslt",
+                   kStylesheetStart + "<xsl:strip-space elements=\"*\"/>" + kStylesheetEnd);
+  const std::string copy_text =
+      "<xsl:output method=\"xml\" omit-xml-declaration=\"yes\"/>"
+      "<xsl:template match=\"/\"><xsl:copy-of select=\".\"/></xsl:template>";
+  const std::string source =
+      "<survey>\n  <site>Kestrel Bay</site>\n  <site>Harbour</site>\n</survey>";
+  const struct {
+    const char* what;
+    std::string body;
+    std::string output;
+  } cases[] = {
+      {"keeps whitespace", copy_text, source},
+      {"strips", "<xsl:strip-space elements=\"*\"/>" + copy_text,
+       "<survey><site>Kestrel Bay</site><site>Harbour</site></survey>"},
+      {"strips through an import", "<xsl:import href=\"strip.xslt\"/>" + copy_text,
+       "<survey><site>Kestrel Bay</site><site>Harbour</site></survey>"},
+  };
+  for (const auto& c : cases) {
+    const fs::path sheet = folder / "sheet.xslt";
+    test::write_file(sheet, kStylesheetStart + c.body + kStylesheetEnd);
+    const DocPtr doc = parse_text(source);
+    const std::string before = serialize(*doc);
+    EXPECT_EQ(transform(*load_stylesheet(sheet), *doc), c.output + "\n") << c.what;
+    EXPECT_EQ(serialize(*doc), before) << c.what;
+    EXPECT_EQ(transform(*load_stylesheet(sheet), *doc), c.output + "\n") << c.what << ", again";
+  }
+}
+
+}  // namespace
+}  // namespace tw::xml

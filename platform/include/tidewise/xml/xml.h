@@ -68,8 +68,8 @@ StylesheetPtr load_stylesheet(const std::filesystem::path& file);
 // load_stylesheet, naming the document's file.
 StylesheetPtr compile_stylesheet(DocPtr doc);
 
-// Applies the stylesheet to a copy of the document (a stylesheet may strip
-// whitespace from its input, and the caller's document must not change) and
+// Applies the stylesheet to the document, or to a copy of it when the
+// stylesheet strips whitespace (the caller's document must not change), and
 // returns the output as the stylesheet's xsl:output describes it.
 // The stylesheet may read local files in its own folder (and below) but no
 // others, and may not write files, create directories or use the network:
