@@ -34,13 +34,15 @@ echo "stylesheets: $sheets"
 ls -l "$records"/record-*.xml | awk '{print "  " $5 " bytes  " $9}'
 
 echo
-echo "== In-process (median of 5), ratio to the direct work =="
-"$build/bin/convert_bench" "$records" "$sheets" --benchmark_repetitions=5 \
+echo "== In-process (median of 9, repetitions interleaved at random), ratio to the direct work =="
+"$build/bin/convert_bench" "$records" "$sheets" --benchmark_repetitions=9 \
+  --benchmark_enable_random_interleaving=true \
   --benchmark_report_aggregates_only=true --benchmark_format=json >"$records/bench.json"
 python3 - "$records/bench.json" <<'PY'
 import json, sys
 rows = json.load(open(sys.argv[1]))["benchmarks"]
-median = {r["run_name"]: r["real_time"] for r in rows if r.get("aggregate_name") == "median"}
+median = {r["run_name"].removesuffix("/real_time"): r["real_time"]
+          for r in rows if r.get("aggregate_name") == "median"}
 sizes = {"0": "50 KB", "1": "1 MB", "2": "20 MB"}
 print(f"{'size':>6}  {'Import ms':>10} {'direct ms':>10} {'ratio':>6}   {'Export ms':>10} {'direct ms':>10} {'ratio':>6}")
 for arg, label in sizes.items():
