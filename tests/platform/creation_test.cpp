@@ -186,8 +186,9 @@ std::vector<std::string> exported_symbols(const fs::path& library) {
 
 TEST_F(Creation, ComponentLibrariesExportTheirFourEntryPointsAndNothingOfTheRuntime) {
   const fs::path bin(TIDEWISE_BIN_DIR);
-  for (const fs::path& library : {component_path(), bin / "TidewiseCustomPage.so",
-                                  bin / "Importer.so", bin / "Exporter.so"}) {
+  for (const fs::path& library :
+       {component_path(), bin / "TidewiseCustomPage.so", bin / "Importer.so", bin / "Exporter.so",
+        bin / "TidewiseXml.so"}) {
     const std::vector<std::string> names = exported_symbols(library);
     for (const char* entry :
          {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"}) {
