@@ -103,6 +103,34 @@ TEST_F(ConvertCli, ARecordImportedAndExportedAgainKeepsItsValuesAndSchema) {
                             "keywords": ["estuary", "turbidity", "sediment & silt"]})"));
 }
 
+// The project's own stylesheets, on the example record: what catalogue
+// software reads of the export is what it read of the record imported.
+TEST_F(ConvertCli, TheProjectsStylesheetsRoundTripTheExampleRecord) {
+  const fs::path sheets = fs::path(TIDEWISE_SOURCE_DIR) / "stylesheets";
+  const fs::path record = fs::path(TIDEWISE_SOURCE_DIR) / "examples/coastal-dataset-iso19139.xml";
+  if (!fs::exists(sheets / "toVelmarModel.xslt") || !fs::exists(record)) {
+    GTEST_SKIP() << "the project's stylesheets or the example record are not in this tree";
+  }
+  env_["TIDEWISE_STYLESHEETS"] = sheets.string();
+  const fs::path item = home_.path() / "coastal-imported.xml";
+  const fs::path exported = home_.path() / "coastal-exported.xml";
+  const Outcome imported = run({"import", record.string(), item.string()});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  EXPECT_EQ(page_text(item, "Purpose", "txtInfo"),
+            "Monitor cliff-top retreat and beach lowering to support the shoreline management "
+            "plan review.");
+  const Outcome out = run({"export", item.string(), exported.string()});
+  ASSERT_EQ(out.status, 0) << out.err;
+
+  const std::string reader = (fs::path(TIDEWISE_SOURCE_DIR) / "tests/cli/owslib_read.py").string();
+  const Outcome before = run_program("/usr/bin/python3", {reader, record.string()});
+  const Outcome after = run_program("/usr/bin/python3", {reader, exported.string()});
+  ASSERT_EQ(before.status, 0) << before.err;
+  ASSERT_EQ(after.status, 0) << after.err;
+  EXPECT_EQ(json::parse(after.out), json::parse(before.out));
+  EXPECT_EQ(json::parse(after.out).at("identifier"), "tw-coast-erosion-2023-0417");
+}
+
 TEST_F(ConvertCli, TheStylesheetsOptionComesBeforeTheEnvironmentAndMayEndInASeparator) {
   env_["TIDEWISE_STYLESHEETS"] = (home_.path() / "nowhere").string();
   const fs::path item = home_.path() / "new-item.xml";
