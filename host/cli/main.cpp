@@ -125,6 +125,24 @@ int run(int argc, char** argv) {
         ->type_name("FILE");
   }
 
+  CLI::App* serve = app.add_subcommand("serve", "start the browser editor on a catalog");
+  ServeOptions serve_options;
+  std::string catalog;
+  int dialog_seconds = 120;
+  serve->add_option("PATH", catalog, "a folder of item files, or one item file")->required();
+  serve->add_option("--port", serve_options.port, "the port on 127.0.0.1 (0: any free one)")
+      ->type_name("N");
+  serve
+      ->add_option("--stylesheets", stylesheets,
+                   "the import and export stylesheets' folder (else TIDEWISE_STYLESHEETS, "
+                   "else the bundled ones)")
+      ->type_name("DIR");
+  serve
+      ->add_option("--dialog-timeout", dialog_seconds,
+                   "seconds a message box waits for an answer before taking its default")
+      ->type_name("SECONDS")
+      ->check(CLI::Range(1, 86400));
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -153,6 +171,11 @@ int run(int argc, char** argv) {
     convert.from = from;
     convert.to = to;
     return import->parsed() ? run_import(convert) : run_export(convert);
+  } else if (serve->parsed()) {
+    serve_options.catalog = catalog;
+    if (!stylesheets.empty()) serve_options.stylesheets = stylesheets;
+    serve_options.dialog_timeout = std::chrono::seconds(dialog_seconds);
+    run_serve(serve_options);
   }
   return 0;
 }

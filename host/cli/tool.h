@@ -2,6 +2,7 @@
 // The pieces of the tidewise tool: registration of the components, the
 // commands, and the view of a page.
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -156,9 +157,17 @@ struct Options {
   std::vector<Edit> edits;  // in the order given on the command line
 };
 
+struct ServeOptions {
+  std::filesystem::path catalog;  // a folder of items or one item file
+  int port = 0;
+  std::optional<std::filesystem::path> stylesheets;
+  std::chrono::milliseconds dialog_timeout = std::chrono::minutes(2);
+};
+
 void run_tree(const Options& options);
 void run_show(const Options& options);
 void run_edit(const Options& options);
+void run_serve(const ServeOptions& options);
 
 // import and export: one file, or with --batch every .xml file of a folder.
 struct ConvertOptions {

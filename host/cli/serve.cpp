@@ -1,0 +1,75 @@
+// tidewise serve: the browser editor on a catalog, until Ctrl-C.
+
+#include <signal.h>
+#include <stdlib.h>
+
+#include <iostream>
+
+#include "server.h"
+#include "tool.h"
+
+namespace tw::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The editor's files lie in share/tidewise beside bin/, in the build tree and
+// once installed.
+fs::path shared_folder(std::string_view name) {
+  return (executable_path().parent_path() / ".." / "share" / "tidewise" / name).lexically_normal();
+}
+
+// --stylesheets, else TIDEWISE_STYLESHEETS, else the bundled stylesheets: the
+// importer and exporter read the variable.
+void choose_stylesheets(const std::optional<fs::path>& given) {
+  std::error_code ec;
+  if (given) {
+    if (!fs::is_directory(*given, ec)) {
+      throw UsageError("--stylesheets: \"" + given->string() + "\" is not a folder");
+    }
+    ::setenv("TIDEWISE_STYLESHEETS", fs::absolute(*given).lexically_normal().c_str(), 1);
+    return;
+  }
+  if (const char* set = std::getenv("TIDEWISE_STYLESHEETS"); set != nullptr && *set != '\0') return;
+  const fs::path bundled = shared_folder("stylesheets");
+  if (fs::is_directory(bundled, ec)) ::setenv("TIDEWISE_STYLESHEETS", bundled.c_str(), 1);
+}
+
+}  // namespace
+
+void run_serve(const ServeOptions& options) {
+  std::error_code ec;
+  if (!fs::exists(options.catalog, ec)) {
+    throw UsageError("\"" + options.catalog.string() + "\" does not exist");
+  }
+  if (options.port < 0 || options.port > 65535) throw UsageError("--port: not a port number");
+  choose_stylesheets(options.stylesheets);
+  ensure_registered();
+  host::ComponentHost components;
+
+  // Ctrl-C and SIGTERM are taken by this thread alone, after the server's
+  // threads (which inherit the mask) were started.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+
+  server::ServerOptions server_options;
+  server_options.catalog = options.catalog;
+  server_options.port = options.port;
+  server_options.web = shared_folder("web");
+  server_options.dialog_timeout = options.dialog_timeout;
+  server::EditorServer server(std::move(server_options));
+  server.start();
+  std::cout << "Tidewise editor on " << fs::absolute(options.catalog).lexically_normal().string()
+            << "\nOpen " << server.address() << "\nPress Ctrl-C to stop.\n"
+            << std::flush;
+  int signal = 0;
+  sigwait(&stop_signals, &signal);
+  server.stop();
+  std::cout << "Stopped.\n";
+}
+
+}  // namespace tw::cli

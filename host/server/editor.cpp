@@ -1,0 +1,809 @@
+#include "editor.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+
+#include "tidewise/com/error.h"
+#include "tidewise/platform.h"
+
+namespace tw::server {
+
+namespace fs = std::filesystem;
+using com::ComPtr;
+using host::EditingSession;
+using host::MemberFailure;
+
+namespace {
+
+// Pages that no book lists but that the editor offers beside a book.
+struct OfferedPage {
+  std::string_view unique_name;
+  std::string_view page_class;
+  std::string_view before_book;
+};
+constexpr OfferedPage kOfferedPages[] = {
+    {"QualityReport", "QualityReport", "QualityBook"},
+};
+
+constexpr std::size_t kMaxRecordBytes = 32u << 20;
+constexpr int kMaxFolderDepth = 8;
+constexpr std::size_t kMaxItems = 5000;
+
+const OfferedPage* offered(std::string_view unique_name) {
+  for (const OfferedPage& page : kOfferedPages) {
+    if (page.unique_name == unique_name) return &page;
+  }
+  return nullptr;
+}
+
+const std::string& text_field(const Json& request, const char* name) {
+  const auto found = request.find(name);
+  if (found == request.end() || !found->is_string()) {
+    throw ApiError(400, std::string("the request needs \"") + name + "\" as a text");
+  }
+  return found->get_ref<const std::string&>();
+}
+
+bool flag_field(const Json& request, const char* name) {
+  const auto found = request.find(name);
+  if (found == request.end() || found->is_null()) return false;
+  if (!found->is_boolean()) {
+    throw ApiError(400, std::string("\"") + name + "\" must be true or false");
+  }
+  return found->get<bool>();
+}
+
+std::string hex64(std::uint64_t value) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text(16, '0');
+  for (int i = 15; i >= 0; --i, value >>= 4)
+    text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+  return text;
+}
+
+std::uint64_t fnv1a(std::string_view text, std::uint64_t hash = 14695981039346656037ull) {
+  for (const char c : text) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+std::string read_all(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string iso_time(fs::file_time_type time) {
+  const auto system = std::chrono::file_clock::to_sys(time);
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(
+      std::chrono::time_point_cast<std::chrono::system_clock::duration>(system));
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+Json failure_json(const MemberFailure& failure) {
+  return {{"interface", failure.interface_name()},
+          {"member", failure.member()},
+          {"code", com::hresult_hex(failure.code())},
+          {"text", failure.description()}};
+}
+
+Json color(forms::Color c) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02x%02x%02x", c.red, c.green, c.blue);
+  return text;
+}
+
+std::string title_of(host::XmlMetadataDocument& document) {
+  com::Variant values;
+  if (com::failed(document.ReadValues("dataIdInfo/idCitation/resTitle", &values))) {
+    com::ClearErrorInfo();
+    return {};
+  }
+  if (const auto* array = values.as_array(); array && !array->elements.empty()) {
+    if (const std::string* text = array->elements.front().as_string()) return *text;
+  }
+  return {};
+}
+
+// Writes a file that must not exist yet: the whole file or nothing, and
+// never over a file that appeared meanwhile.
+void create_new_file(const fs::path& file, std::string_view content) {
+  const fs::path temp =
+      file.parent_path() / ("." + file.filename().string() + ".new-" + std::to_string(::getpid()));
+  platform::write_file_atomically(temp, content);
+  const int linked = ::link(temp.c_str(), file.c_str());
+  const int error = errno;
+  ::unlink(temp.c_str());
+  if (linked != 0) {
+    if (error == EEXIST) throw ApiError(409, "\"" + file.filename().string() + "\" exists already");
+    throw ApiError(500,
+                   "cannot create \"" + file.filename().string() + "\": " + std::strerror(error));
+  }
+}
+
+bool inside(const fs::path& folder, const fs::path& path) {
+  const auto [end, _] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+  return end == folder.end();
+}
+
+}  // namespace
+
+// ---- The catalog folder
+
+Catalog::Catalog(const fs::path& path) {
+  std::error_code ec;
+  const fs::path canonical = fs::canonical(path, ec);
+  if (ec) throw ApiError(400, "\"" + path.string() + "\" cannot be opened: " + ec.message());
+  if (fs::is_directory(canonical, ec)) {
+    folder_ = canonical;
+  } else if (fs::is_regular_file(canonical, ec)) {
+    folder_ = canonical.parent_path();
+    single_ = canonical.filename().string();
+  } else {
+    throw ApiError(400, "\"" + path.string() + "\" is neither a folder nor an item file");
+  }
+}
+
+fs::path Catalog::resolve(const std::string& relative, bool must_exist) const {
+  const auto refuse = [&](const std::string& why) -> fs::path {
+    throw ApiError(400, "item path \"" + relative + "\" " + why);
+  };
+  if (relative.empty()) return refuse("is empty");
+  if (relative.size() > 1024) return refuse("is too long");
+  if (relative.find('\0') != std::string::npos || relative.find('\\') != std::string::npos) {
+    return refuse("holds a character item paths do not use");
+  }
+  const fs::path path(relative);
+  if (path.is_absolute()) return refuse("is absolute; item paths are relative to the catalog");
+  int depth = 0;
+  for (const fs::path& step : path) {
+    const std::string name = step.string();
+    if (name.empty() || name == "." || name == "..") return refuse("has a \".\" or \"..\" step");
+    if (name.front() == '.') return refuse("names a hidden file or folder");
+    if (++depth > kMaxFolderDepth) return refuse("is nested too deeply");
+  }
+  if (path.extension() != ".xml") return refuse("does not end in \".xml\"");
+  if (single_ && relative != *single_) {
+    throw ApiError(404, "this editor serves the one item \"" + *single_ + "\"");
+  }
+
+  const fs::path joined = folder_ / path;
+  std::error_code ec;
+  const fs::file_status link_status = fs::symlink_status(joined, ec);
+  if (fs::exists(link_status)) {
+    const fs::path real = fs::canonical(joined, ec);
+    if (ec || !inside(folder_, real)) return refuse("leads outside the catalog");
+    if (!fs::is_regular_file(real, ec)) return refuse("is not a file");
+    return joined;
+  }
+  if (fs::is_symlink(link_status)) return refuse("leads outside the catalog");
+  if (must_exist) throw ApiError(404, "there is no item \"" + relative + "\"");
+  // A new item: its folder must exist and lie inside.
+  const fs::path parent = fs::canonical(joined.parent_path(), ec);
+  if (ec || !inside(folder_, parent)) return refuse("names a folder that is not in the catalog");
+  return joined;
+}
+
+std::vector<std::string> Catalog::items() const {
+  std::vector<std::string> items;
+  if (single_) {
+    items.push_back(*single_);
+    return items;
+  }
+  std::error_code ec;
+  fs::recursive_directory_iterator it(folder_, fs::directory_options::skip_permission_denied, ec);
+  for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    const fs::path& path = it->path();
+    const std::string name = path.filename().string();
+    if (name.empty() || name.front() == '.') {
+      if (it->is_directory(ec)) it.disable_recursion_pending();
+      continue;
+    }
+    if (it->is_directory(ec)) {
+      if (it.depth() + 1 >= kMaxFolderDepth) it.disable_recursion_pending();
+      continue;
+    }
+    if (path.extension() != ".xml") continue;
+    const std::string relative = path.lexically_relative(folder_).string();
+    try {
+      resolve(relative, true);
+    } catch (const ApiError&) {
+      continue;  // a link that leads outside is no item of this catalog
+    }
+    items.push_back(relative);
+    if (items.size() >= kMaxItems) break;
+  }
+  std::sort(items.begin(), items.end());
+  return items;
+}
+
+// ---- Sessions
+
+struct Editor::Session {
+  std::string path;  // relative to the catalog
+  fs::path file;
+  std::unique_ptr<EditingSession> editing;
+  std::string saved_xml;  // the document as last read or saved
+  std::uint64_t version = 0;
+  bool page_edited = false;  // the open page holds edits it has not written
+  // What the tree's pages answered, for the document they were probed on.
+  std::uint64_t probed_key = 0;
+  std::vector<host::EntryState> probed;
+  std::vector<host::EntryState> probed_offered;
+};
+
+struct Editor::Listed {
+  fs::file_time_type time;
+  std::uintmax_t size = 0;
+  Json info;
+};
+
+Editor::Editor(const fs::path& catalog, fs::path scratch)
+    : catalog_(catalog), scratch_(std::move(scratch)) {}
+
+Editor::~Editor() {
+  sessions_.clear();
+  probe_tree_.reset();
+}
+
+host::MetadataSections& Editor::probe_tree() {
+  if (!probe_tree_) {
+    const auto document = com::make_object<host::XmlMetadataDocument>();
+    probe_tree_ = host::load_tree(ComPtr<host::IMetadataValues>(document).get()).tree;
+  }
+  return *probe_tree_.get();
+}
+
+void Editor::changed(Session& session) {
+  session.version = ++versions_;
+}
+
+bool Editor::dirty(Session& session) const {
+  return session.page_edited || session.editing->document().xml() != session.saved_xml;
+}
+
+Editor::Session& Editor::session_for(const Json& request, bool open_if_needed) {
+  const std::string& relative = text_field(request, "item");
+  const fs::path file = catalog_.resolve(relative, !sessions_.contains(relative));
+  if (const auto found = sessions_.find(relative); found != sessions_.end()) {
+    return *found->second;
+  }
+  if (!open_if_needed) {
+    throw ApiError(409, "\"" + relative + "\" is not open for editing (it was closed)",
+                   {{"closed", true}});
+  }
+  auto session = std::make_unique<Session>();
+  session->path = relative;
+  session->file = file;
+  try {
+    session->editing = std::make_unique<EditingSession>(file);
+  } catch (const MemberFailure& failure) {
+    throw ApiError(500, failure.what(), {{"failure", failure_json(failure)}});
+  } catch (const com::Error& error) {
+    throw ApiError(422, "\"" + relative + "\" cannot be opened: " + error.what());
+  }
+  session->saved_xml = session->editing->document().xml();
+  changed(*session);
+  return *sessions_.emplace(relative, std::move(session)).first->second;
+}
+
+void Editor::check_version(const Json& request, Session& session) {
+  const auto found = request.find("version");
+  if (found == request.end() || found->is_null()) return;
+  if (!found->is_number_unsigned()) throw ApiError(400, "\"version\" must be a whole number");
+  if (found->get<std::uint64_t>() != session.version) {
+    throw ApiError(409,
+                   "\"" + session.path +
+                       "\" was changed in another tab or window; this one now shows it as it is",
+                   {{"state", state(session, true)}});
+  }
+}
+
+template <class Body>
+Json Editor::with_failures(Session& session, Body&& body) {
+  try {
+    return body();
+  } catch (const MemberFailure& failure) {
+    changed(session);
+    throw ApiError(500, failure.what(),
+                   {{"failure", failure_json(failure)}, {"state", state(session, true)}});
+  }
+}
+
+Json Editor::page_json(const host::OpenPage& page) const {
+  Json json = page.json();
+  Json& controls = json["controls"];
+  std::size_t i = 0;
+  for (const auto& control : page.form().controls()) {
+    const forms::Font& font = control->font();
+    controls[i++]["look"] = {{"font", font.name},
+                             {"points", font.points},
+                             {"bold", font.bold},
+                             {"color", color(control->fore_color())},
+                             {"background", color(control->back_color())}};
+  }
+  return json;
+}
+
+Json Editor::tree_json(Session& session) {
+  EditingSession& editing = *session.editing;
+  const std::string xml = editing.document().xml();
+  std::uint64_t key = fnv1a(xml);
+  std::size_t entries = 0;
+  for (const auto& book : editing.tree().books()) {
+    key = fnv1a(book->key(), key);
+    for (const auto& entry : book->entries()) {
+      key = fnv1a(entry->unique_name(), key);
+      ++entries;
+    }
+  }
+  if (key != session.probed_key || session.probed.size() != entries) {
+    session.probed = host::probe_entries(editing.document(), editing.tree());
+    session.probed_offered.clear();
+    for (const OfferedPage& page : kOfferedPages) {
+      session.probed_offered.push_back(editing.probe(
+          page.unique_name, std::string(host::kPagePrefix) + std::string(page.page_class)));
+    }
+    session.probed_key = key;
+  }
+  const auto live = editing.page_state();
+  const auto entry_json = [&](const host::EntryState& probed) {
+    const host::EntryState& state =
+        live && live->unique_name == probed.unique_name && live->prog_id == probed.prog_id ? *live
+                                                                                           : probed;
+    Json entry = {{"uniqueName", state.unique_name},
+                  {"progId", state.prog_id},
+                  {"title", state.title},
+                  {"completed", state.completed}};
+    if (state.failure) entry["failure"] = *state.failure;
+    return entry;
+  };
+
+  Json books = Json::array();
+  std::size_t next = 0;
+  std::vector<bool> placed(std::size(kOfferedPages), false);
+  const auto place_offered = [&](std::size_t i) {
+    books.push_back({{"key", nullptr},
+                     {"caption", session.probed_offered[i].title},
+                     {"offered", true},
+                     {"entries", Json::array({entry_json(session.probed_offered[i])})}});
+    placed[i] = true;
+  };
+  for (const auto& book : editing.tree().books()) {
+    for (std::size_t i = 0; i < std::size(kOfferedPages); ++i) {
+      if (!placed[i] && kOfferedPages[i].before_book == book->key()) place_offered(i);
+    }
+    Json pages = Json::array();
+    for (std::size_t n = 0; n < book->entries().size(); ++n) {
+      pages.push_back(entry_json(session.probed[next++]));
+    }
+    books.push_back({{"key", book->key()}, {"caption", book->caption()}, {"entries", pages}});
+  }
+  for (std::size_t i = 0; i < std::size(kOfferedPages); ++i) {
+    if (!placed[i]) place_offered(i);
+  }
+  return books;
+}
+
+Json Editor::state(Session& session, bool with_tree) {
+  EditingSession& editing = *session.editing;
+  Json state = {{"item", session.path},
+                {"version", session.version},
+                {"dirty", dirty(session)},
+                {"treeResult", editing.tree_result()}};
+  std::error_code ec;
+  const auto time = fs::last_write_time(session.file, ec);
+  state["savedAt"] = ec ? Json() : Json(iso_time(time));
+  if (with_tree) state["books"] = tree_json(session);
+  const host::OpenPage* page = editing.page();
+  state["page"] = page ? page_json(*page) : Json();
+  return state;
+}
+
+void Editor::open_page_named(Session& session, const std::string& unique_name) {
+  EditingSession& editing = *session.editing;
+  std::optional<std::string> page_class;
+  if (editing.tree().find_page(unique_name) == nullptr) {
+    if (const OfferedPage* page = offered(unique_name)) page_class = std::string(page->page_class);
+  }
+  session.page_edited = false;
+  editing.open(unique_name, page_class);
+}
+
+fs::path Editor::scratch_file(const std::string& file_name) {
+  std::string safe;
+  for (const char c : fs::path(file_name).filename().string()) {
+    safe +=
+        std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_' ? c : '_';
+  }
+  if (safe.empty() || safe.front() == '.') safe = "record" + safe;
+  return scratch_ / (std::to_string(++scratch_files_) + "-" + safe);
+}
+
+Json Editor::review_json(Session& session) {
+  const auto differences = session.editing->review();
+  Json changes = Json::array();
+  for (const host::Difference& d : differences) {
+    changes.push_back({{"change", host::to_string(d.change)},
+                       {"path", d.path},
+                       {"before", d.before ? Json(*d.before) : Json()},
+                       {"after", d.after ? Json(*d.after) : Json()}});
+  }
+  std::error_code ec;
+  const std::string on_disk = fs::exists(session.file, ec) ? read_all(session.file) : "";
+  const std::uint64_t digest =
+      fnv1a(session.editing->document().xml(), fnv1a(on_disk + std::string(1, '\0')));
+  return {{"changes", changes}, {"digest", hex64(digest)}};
+}
+
+// ---- Requests
+
+Json Editor::catalog(const Json&) {
+  Json items = Json::array();
+  for (const std::string& relative : catalog_.items()) {
+    const fs::path file = catalog_.folder() / relative;
+    std::error_code ec;
+    const auto time = fs::last_write_time(file, ec);
+    const auto size = fs::file_size(file, ec);
+    Json info = {{"path", relative},
+                 {"fileName", fs::path(relative).filename().string()},
+                 {"savedAt", iso_time(time)}};
+    if (const auto found = sessions_.find(relative); found != sessions_.end()) {
+      Session& session = *found->second;
+      tree_json(session);
+      int not_completed = 0;
+      for (const auto& state : session.probed) not_completed += state.completed ? 0 : 1;
+      info["title"] = title_of(session.editing->document());
+      info["notCompleted"] = not_completed;
+      info["open"] = true;
+      info["dirty"] = dirty(session);
+    } else {
+      Listed& listed = listed_[relative];
+      if (listed.info.is_null() || listed.time != time || listed.size != size) {
+        listed = {time, size, Json::object()};
+        try {
+          const auto document = com::make_object<host::XmlMetadataDocument>();
+          document->load_file(file);
+          listed.info["title"] = title_of(*document.get());
+          int not_completed = 0;
+          for (const auto& state : host::probe_entries(*document.get(), probe_tree())) {
+            not_completed += state.completed ? 0 : 1;
+          }
+          listed.info["notCompleted"] = not_completed;
+        } catch (const MemberFailure&) {
+          listed.info = Json();
+          throw;
+        } catch (const std::exception& e) {
+          listed.info["title"] = "";
+          listed.info["notCompleted"] = nullptr;
+          listed.info["error"] = e.what();
+        }
+      }
+      info.update(listed.info);
+      info["open"] = false;
+      info["dirty"] = false;
+    }
+    items.push_back(std::move(info));
+  }
+  return {{"folder", catalog_.folder().string()},
+          {"canCreate", !catalog_.single_item()},
+          {"items", items}};
+}
+
+Json Editor::create_item(const Json& request) {
+  if (catalog_.single_item())
+    throw ApiError(400, "this editor serves one item; open a folder to create items");
+  const std::string& name = text_field(request, "name");
+  const fs::path file = catalog_.resolve(name, false);
+  create_new_file(file, host::XmlMetadataDocument().xml());
+  Json answer = catalog(request);
+  answer["created"] = name;
+  return answer;
+}
+
+Json Editor::import_item(const Json& request) {
+  if (catalog_.single_item())
+    throw ApiError(400, "this editor serves one item; open a folder to import records");
+  const std::string& name = text_field(request, "name");
+  const std::string& content = text_field(request, "content");
+  if (content.size() > kMaxRecordBytes) throw ApiError(400, "the record is larger than 32 MiB");
+  const fs::path file = catalog_.resolve(name, false);
+  const fs::path source = scratch_file(text_field(request, "fileName"));
+  platform::write_file_atomically(source, content);
+  struct Remove {
+    fs::path file;
+    ~Remove() {
+      std::error_code ec;
+      fs::remove(file, ec);
+    }
+  } remove{source};
+
+  const auto item = com::make_object<host::CatalogItem>(file);
+  const auto importer = host::create<host::IMetadataImport>("Importer.SampleImporter");
+  try {
+    host::call(importer->Import(source.string(), item->identity()), "IMetadataImport.Import");
+  } catch (const MemberFailure& failure) {
+    throw ApiError(500, failure.what(), {{"failure", failure_json(failure)}});
+  }
+  Json answer;
+  if (item->modified()) {
+    create_new_file(file, item->document()->xml());
+    answer = catalog(request);
+    answer["created"] = name;
+  } else {
+    answer = catalog(request);
+    answer["created"] = nullptr;
+    answer["message"] = "The importer gave the new item no metadata; no file was created.";
+  }
+  return answer;
+}
+
+Json Editor::open_item(const Json& request) {
+  Session& session = session_for(request, true);
+  return state(session, true);
+}
+
+Json Editor::item_state(const Json& request) {
+  Session& session = session_for(request, false);
+  return state(session, true);
+}
+
+Json Editor::open_page(const Json& request) {
+  Session& session = session_for(request, true);
+  check_version(request, session);
+  const std::string& unique_name = text_field(request, "page");
+  EditingSession& editing = *session.editing;
+  if (editing.page() && editing.page()->unique_name() == unique_name) return state(session, true);
+  return with_failures(session, [&] {
+    if (editing.page()) {
+      if (!editing.leave().query_unload) {
+        throw ApiError(409, "the page \"" + editing.page()->unique_name() + "\" cannot be left now",
+                       {{"state", state(session, true)}});
+      }
+      session.page_edited = false;
+    }
+    changed(session);
+    open_page_named(session, unique_name);
+    return state(session, true);
+  });
+}
+
+Json Editor::edit(const Json& request) {
+  Session& session = session_for(request, true);
+  check_version(request, session);
+  const std::string& unique_name = text_field(request, "page");
+  std::vector<host::Edit> edits;
+  const auto add = [&](const Json& edit) {
+    if (!edit.is_object()) throw ApiError(400, "an edit is an object {kind, control, value}");
+    const auto kind = host::edit_kind(text_field(edit, "kind"));
+    if (!kind) {
+      throw ApiError(400, "the edit kind \"" + text_field(edit, "kind") +
+                              "\" is none of type, pick, check, uncheck, choose");
+    }
+    host::Edit e{*kind, text_field(edit, "control"), {}};
+    if (*kind == host::Edit::Kind::Type || *kind == host::Edit::Kind::Pick) {
+      e.value = text_field(edit, "value");
+    }
+    edits.push_back(std::move(e));
+  };
+  if (const auto one = request.find("edit"); one != request.end()) add(*one);
+  if (const auto many = request.find("edits"); many != request.end()) {
+    if (!many->is_array()) throw ApiError(400, "\"edits\" must be a list");
+    for (const Json& edit : *many) add(edit);
+  }
+  if (edits.empty()) throw ApiError(400, "the request names no edit");
+
+  EditingSession& editing = *session.editing;
+  bool switched = false;
+  with_failures(session, [&] {
+    if (!editing.page() || editing.page()->unique_name() != unique_name) {
+      if (editing.page() && !editing.leave().query_unload) {
+        throw ApiError(409, "the page \"" + editing.page()->unique_name() + "\" cannot be left now",
+                       {{"state", state(session, true)}});
+      }
+      changed(session);
+      open_page_named(session, unique_name);
+      switched = true;
+    }
+    return Json();
+  });
+  try {
+    editing.edit(edits);
+  } catch (const host::InvalidEdit& e) {
+    throw ApiError(400, std::string(host::to_string(e.kind())) + ": " + e.what());
+  }
+  session.page_edited = true;
+  changed(session);
+  return state(session, switched);
+}
+
+Json Editor::review(const Json& request) {
+  Session& session = session_for(request, false);
+  check_version(request, session);
+  return with_failures(session, [&] {
+    if (!session.editing->flush().query_unload) {
+      throw ApiError(409, "the open page cannot be left now, so its edits cannot be reviewed");
+    }
+    session.page_edited = false;
+    changed(session);
+    Json answer = state(session, true);
+    answer["review"] = review_json(session);
+    return answer;
+  });
+}
+
+Json Editor::save(const Json& request) {
+  Session& session = session_for(request, false);
+  check_version(request, session);
+  return with_failures(session, [&] {
+    if (!session.editing->flush().query_unload) {
+      throw ApiError(409, "the open page cannot be left now, so the item cannot be saved");
+    }
+    session.page_edited = false;
+    changed(session);
+    Json review = review_json(session);
+    if (const auto reviewed = request.find("reviewed");
+        reviewed != request.end() && !reviewed->is_null() && *reviewed != review["digest"]) {
+      throw ApiError(409, "the changes are not the ones you reviewed; review them again",
+                     {{"state", state(session, true)}, {"review", review}});
+    }
+    try {
+      session.editing->save();
+    } catch (const com::Error& error) {
+      throw ApiError(500, std::string("the item was not saved: ") + error.what(),
+                     {{"state", state(session, true)}});
+    }
+    session.saved_xml = session.editing->document().xml();
+    changed(session);
+    Json answer = state(session, true);
+    answer["saved"] = true;
+    answer["changes"] = review["changes"].size();
+    return answer;
+  });
+}
+
+Json Editor::revert(const Json& request) {
+  Session& session = session_for(request, false);
+  check_version(request, session);
+  const host::OpenPage* page = session.editing->page();
+  const std::optional<std::string> reopen =
+      page ? std::optional(page->unique_name()) : std::nullopt;
+  // The open page's edits are dropped, not written: it is not unloaded.
+  session.editing.reset();
+  try {
+    session.editing = std::make_unique<EditingSession>(session.file);
+  } catch (const MemberFailure& failure) {
+    sessions_.erase(session.path);
+    throw ApiError(500, failure.what(), {{"failure", failure_json(failure)}, {"closed", true}});
+  } catch (const com::Error& error) {
+    const std::string path = session.path;
+    sessions_.erase(path);
+    throw ApiError(422, "\"" + path + "\" cannot be read again: " + error.what(),
+                   {{"closed", true}});
+  }
+  session.saved_xml = session.editing->document().xml();
+  session.page_edited = false;
+  changed(session);
+  if (reopen) {
+    return with_failures(session, [&] {
+      try {
+        open_page_named(session, *reopen);
+      } catch (const host::InvalidRequest&) {
+        // The page was one the reverted tree no longer holds.
+      }
+      return state(session, true);
+    });
+  }
+  return state(session, true);
+}
+
+Json Editor::close_item(const Json& request) {
+  const std::string& relative = text_field(request, "item");
+  catalog_.resolve(relative, false);
+  const auto found = sessions_.find(relative);
+  if (found == sessions_.end()) return {{"closed", true}};
+  Session& session = *found->second;
+  check_version(request, session);
+  if (!flag_field(request, "discard")) {
+    with_failures(session, [&] {
+      if (!session.editing->leave().query_unload) {
+        throw ApiError(409, "the open page cannot be left now", {{"state", state(session, true)}});
+      }
+      session.page_edited = false;
+      changed(session);
+      return Json();
+    });
+    if (dirty(session)) {
+      throw ApiError(409, "\"" + relative + "\" has unsaved changes: save them or discard them",
+                     {{"state", state(session, true)}, {"dirty", true}});
+    }
+  }
+  sessions_.erase(found);
+  return {{"closed", true}};
+}
+
+Json Editor::import_into(const Json& request) {
+  Session& session = session_for(request, true);
+  check_version(request, session);
+  const std::string& content = text_field(request, "content");
+  if (content.size() > kMaxRecordBytes) throw ApiError(400, "the record is larger than 32 MiB");
+  const fs::path source = scratch_file(text_field(request, "fileName"));
+  platform::write_file_atomically(source, content);
+  struct Remove {
+    fs::path file;
+    ~Remove() {
+      std::error_code ec;
+      fs::remove(file, ec);
+    }
+  } remove{source};
+
+  EditingSession& editing = *session.editing;
+  return with_failures(session, [&] {
+    if (editing.page()) {
+      if (!editing.leave().query_unload) {
+        throw ApiError(409, "the open page cannot be left now, so nothing can be imported");
+      }
+      session.page_edited = false;
+    }
+    changed(session);
+    const std::string before = editing.document().xml();
+    const auto importer = host::create<host::IMetadataImport>("Importer.SampleImporter");
+    editing.guarded([&] {
+      host::call(importer->Import(source.string(), editing.item().identity()),
+                 "IMetadataImport.Import");
+    });
+    editing.reload();
+    Json answer = state(session, true);
+    answer["imported"] = editing.document().xml() != before;
+    return answer;
+  });
+}
+
+Json Editor::export_item(const Json& request) {
+  Session& session = session_for(request, true);
+  check_version(request, session);
+  EditingSession& editing = *session.editing;
+  return with_failures(session, [&] {
+    if (!editing.flush().query_unload) {
+      throw ApiError(409, "the open page cannot be left now, so its edits cannot be exported");
+    }
+    session.page_edited = false;
+    changed(session);
+    const fs::path destination = scratch_file("export.xml");
+    const auto exporter = host::create<host::IMetadataExport>("Exporter.SampleExporter");
+    struct Remove {
+      fs::path file;
+      ~Remove() {
+        std::error_code ec;
+        fs::remove(file, ec);
+      }
+    } remove{destination};
+    host::call(exporter->Export(editing.item().identity(), destination.string()),
+               "IMetadataExport.Export");
+    Json answer = state(session, true);
+    std::error_code ec;
+    if (fs::exists(destination, ec)) {
+      answer["export"] = {{"fileName", fs::path(session.path).stem().string() + "-export.xml"},
+                          {"content", read_all(destination)}};
+    } else {
+      answer["export"] = nullptr;
+      answer["message"] = "The exporter wrote no file.";
+    }
+    return answer;
+  });
+}
+
+}  // namespace tw::server

@@ -1,0 +1,117 @@
+#pragma once
+// What the browser editor does with a catalog: the items of the folder, and
+// the items open for editing, each an editing session shared by every tab
+// that shows it. Every member runs on the apartment's thread.
+//
+// Each change to an item's session gives it a new version. A request that
+// names the version it was made on is refused (409) when the item has moved
+// on since, and the answer carries the item as it now is: a tab never
+// overwrites what another tab did without seeing it first.
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tidewise/host/session.h"
+
+namespace tw::server {
+
+using Json = nlohmann::ordered_json;
+
+// A request the editor refuses or cannot carry out: the HTTP status, a
+// message for the person, and what else the answer carries.
+class ApiError : public std::runtime_error {
+ public:
+  ApiError(int status, const std::string& message, Json extra = Json::object())
+      : std::runtime_error(message), status_(status), extra_(std::move(extra)) {}
+  int status() const { return status_; }
+  const Json& extra() const { return extra_; }
+
+ private:
+  int status_;
+  Json extra_;
+};
+
+// The folder of items, or one item file, that the editor serves. Item paths
+// in requests are relative to the folder and never leave it.
+class Catalog {
+ public:
+  // Throws ApiError when the path is neither a folder nor an item file.
+  explicit Catalog(const std::filesystem::path& path);
+
+  const std::filesystem::path& folder() const { return folder_; }
+  // One item file alone: no items can be created.
+  bool single_item() const { return single_.has_value(); }
+
+  // The item file a request names: relative, without "." or ".." steps or
+  // hidden names, ending in ".xml", and inside the folder once symbolic
+  // links are followed. Throws ApiError 400 for a path that breaks these
+  // rules and 404 for an item that is not there when `must_exist`.
+  std::filesystem::path resolve(const std::string& relative, bool must_exist) const;
+  // The item files, as relative paths in order.
+  std::vector<std::string> items() const;
+
+ private:
+  std::filesystem::path folder_;  // canonical
+  std::optional<std::string> single_;
+};
+
+class Editor {
+ public:
+  // `scratch` is a private folder for the files import and export exchange.
+  Editor(const std::filesystem::path& catalog, std::filesystem::path scratch);
+  ~Editor();
+  Editor(const Editor&) = delete;
+  Editor& operator=(const Editor&) = delete;
+
+  // The requests; each takes the request's JSON body and returns the answer.
+  Json catalog(const Json& request);
+  Json create_item(const Json& request);  // {name}
+  Json import_item(const Json& request);  // {name, fileName, content}: a new item from a record
+  Json open_item(const Json& request);    // {item}
+  Json item_state(const Json& request);   // {item}
+  Json open_page(const Json& request);    // {item, version?, page}
+  Json edit(const Json& request);         // {item, version?, page, edit | edits}
+  Json review(const Json& request);       // {item, version?}
+  Json save(const Json& request);         // {item, version?, reviewed?}
+  Json revert(const Json& request);       // {item, version?}
+  Json close_item(const Json& request);   // {item, version?, discard?}
+  Json import_into(const Json& request);  // {item, version?, fileName, content}
+  Json export_item(const Json& request);  // {item, version?}
+
+  const Catalog& catalog_folder() const { return catalog_; }
+
+ private:
+  struct Session;
+
+  Session& session_for(const Json& request, bool open_if_needed);
+  void check_version(const Json& request, Session& session);
+  Json state(Session& session, bool with_tree);
+  Json tree_json(Session& session);
+  Json page_json(const host::OpenPage& page) const;
+  void changed(Session& session);
+  bool dirty(Session& session) const;
+  template <class Body>
+  Json with_failures(Session& session, Body&& body);
+  void open_page_named(Session& session, const std::string& unique_name);
+  std::filesystem::path scratch_file(const std::string& file_name);
+  host::MetadataSections& probe_tree();
+  Json review_json(Session& session);
+
+  Catalog catalog_;
+  std::filesystem::path scratch_;
+  std::uint64_t versions_ = 0;
+  std::uint64_t scratch_files_ = 0;
+  std::map<std::string, std::unique_ptr<Session>> sessions_;
+  com::ComPtr<host::MetadataSections> probe_tree_;
+  struct Listed;
+  std::map<std::string, Listed> listed_;  // what closed items showed, by path
+};
+
+}  // namespace tw::server

@@ -1,0 +1,388 @@
+#include "server.h"
+
+#include <httplib.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+#include "tidewise/com/error.h"
+#include "tidewise/host/session.h"
+
+namespace tw::server {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kJson = "application/json; charset=utf-8";
+constexpr std::size_t kMaxBody = 48u << 20;
+
+constexpr const char* kContentSecurityPolicy =
+    "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self' data:; "
+    "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
+
+std::string random_token() {
+  std::random_device device;
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string token;
+  for (int i = 0; i < 8; ++i) {
+    std::uint32_t word = device();
+    for (int j = 0; j < 8; ++j, word >>= 4) token += kDigits[word & 0xF];
+  }
+  return token;
+}
+
+// Compares in time that does not depend on where the texts first differ.
+bool same_secret(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  unsigned char difference = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    difference |= static_cast<unsigned char>(a[i] ^ b[i]);
+  }
+  return difference == 0;
+}
+
+std::string cookie_value(const httplib::Request& request, std::string_view name) {
+  const std::string header = request.get_header_value("Cookie");
+  std::size_t start = 0;
+  while (start < header.size()) {
+    std::size_t end = header.find(';', start);
+    if (end == std::string::npos) end = header.size();
+    std::string_view pair(header.data() + start, end - start);
+    while (!pair.empty() && pair.front() == ' ') pair.remove_prefix(1);
+    const auto equals = pair.find('=');
+    if (equals != std::string_view::npos && pair.substr(0, equals) == name) {
+      return std::string(pair.substr(equals + 1));
+    }
+    start = end + 1;
+  }
+  return {};
+}
+
+std::string content_type_of(const fs::path& file) {
+  const std::string extension = file.extension().string();
+  if (extension == ".html") return "text/html; charset=utf-8";
+  if (extension == ".js") return "text/javascript; charset=utf-8";
+  if (extension == ".css") return "text/css; charset=utf-8";
+  if (extension == ".svg") return "image/svg+xml";
+  if (extension == ".png") return "image/png";
+  return {};
+}
+
+void send_json(httplib::Response& response, int status, const Json& body) {
+  response.status = status;
+  response.set_content(body.dump(-1, ' ', false, Json::error_handler_t::replace), kJson);
+}
+
+void refuse(httplib::Response& response, int status, const std::string& message) {
+  send_json(response, status, {{"error", message}});
+}
+
+// The editor's requests by name.
+using Member = Json (Editor::*)(const Json&);
+const std::map<std::string, Member, std::less<>>& members() {
+  static const std::map<std::string, Member, std::less<>> table = {
+      {"catalog", &Editor::catalog},
+      {"create-item", &Editor::create_item},
+      {"import-item", &Editor::import_item},
+      {"open-item", &Editor::open_item},
+      {"item", &Editor::item_state},
+      {"open-page", &Editor::open_page},
+      {"edit", &Editor::edit},
+      {"review", &Editor::review},
+      {"save", &Editor::save},
+      {"revert", &Editor::revert},
+      {"close-item", &Editor::close_item},
+      {"import", &Editor::import_into},
+      {"export", &Editor::export_item},
+  };
+  return table;
+}
+
+// What the browser gets for an outcome of the apartment.
+void send_outcome(httplib::Response& response, Outcome outcome) {
+  Json body;
+  int status = 200;
+  switch (outcome.state) {
+    case Outcome::State::Asking:
+      body = {{"dialog", outcome.dialog->json()}};
+      break;
+    case Outcome::State::Busy:
+      status = 409;
+      body = {{"error", "a message box is waiting for an answer"},
+              {"dialog", outcome.dialog->json()},
+              {"busy", true}};
+      break;
+    case Outcome::State::Done:
+      if (!outcome.error) {
+        body = std::move(outcome.result);
+        break;
+      }
+      try {
+        std::rethrow_exception(outcome.error);
+      } catch (const ApiError& e) {
+        status = e.status();
+        body = e.extra();
+        body["error"] = e.what();
+      } catch (const host::InvalidRequest& e) {
+        status = 400;
+        body = {{"error", e.what()}};
+      } catch (const host::MemberFailure& e) {
+        status = 500;
+        body = {{"error", e.what()},
+                {"failure",
+                 {{"interface", e.interface_name()},
+                  {"member", e.member()},
+                  {"code", com::hresult_hex(e.code())},
+                  {"text", e.description()}}}};
+      } catch (const com::Error& e) {
+        status = 500;
+        body = {{"error", std::string(e.what()) + " (" + com::hresult_hex(e.code()) + ")"}};
+      } catch (const std::exception& e) {
+        status = 500;
+        body = {{"error", e.what()}};
+      }
+      break;
+  }
+  if (!body.is_object()) body = {{"result", body}};
+  if (!outcome.notes.empty()) body["notes"] = outcome.notes;
+  send_json(response, status, body);
+}
+
+}  // namespace
+
+EditorServer::EditorServer(ServerOptions options)
+    : options_(std::move(options)), token_(options_.token.value_or(random_token())) {
+  std::string pattern = (fs::temp_directory_path() / "tidewise-serve-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("cannot create a scratch folder in " +
+                             fs::temp_directory_path().string());
+  }
+  scratch_ = pattern;
+
+  // Only the files found now are ever served: no request path reaches the disk.
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(options_.web, ec)) {
+    const std::string type = content_type_of(entry.path());
+    if (type.empty() || !entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    web_["/" + entry.path().filename().string()] = {
+        {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}, type};
+  }
+  if (ec || !web_.contains("/index.html")) {
+    fs::remove_all(scratch_, ec);
+    throw std::runtime_error("the editor's web files are not in \"" + options_.web.string() + "\"");
+  }
+
+  apartment_ = std::make_unique<Apartment>(options_.dialog_timeout);
+  const Outcome made = apartment_->run([this] {
+    editor_ = std::make_unique<Editor>(options_.catalog, scratch_);
+    return Json();
+  });
+  if (made.error) {
+    apartment_.reset();
+    fs::remove_all(scratch_, ec);
+    std::rethrow_exception(made.error);
+  }
+
+  http_ = std::make_unique<httplib::Server>();
+  const int threads = options_.threads;
+  http_->new_task_queue = [threads] {
+    return new httplib::ThreadPool(static_cast<std::size_t>(threads));
+  };
+  http_->set_payload_max_length(kMaxBody);
+  http_->set_default_headers({
+      {"Content-Security-Policy", kContentSecurityPolicy},
+      {"X-Content-Type-Options", "nosniff"},
+      {"X-Frame-Options", "DENY"},
+      {"Referrer-Policy", "no-referrer"},
+      {"Cross-Origin-Opener-Policy", "same-origin"},
+      {"Cross-Origin-Resource-Policy", "same-origin"},
+      {"Cache-Control", "no-store"},
+  });
+  http_->set_pre_routing_handler(
+      [this](const httplib::Request& request, httplib::Response& response) {
+        return admit(request, response) ? httplib::Server::HandlerResponse::Unhandled
+                                        : httplib::Server::HandlerResponse::Handled;
+      });
+  http_->Get(R"(/[^/]*)", [this](const httplib::Request& request, httplib::Response& response) {
+    serve_file(request, response);
+  });
+  http_->Post(R"(/api/([a-z-]+))",
+              [this](const httplib::Request& request, httplib::Response& response) {
+                answer_api(request.matches[1], request, response);
+              });
+  const auto not_allowed = [](const httplib::Request&, httplib::Response& response) {
+    refuse(response, 405, "the editor answers GET for its files and POST for its requests");
+  };
+  http_->Put(".*", not_allowed);
+  http_->Delete(".*", not_allowed);
+  http_->Patch(".*", not_allowed);
+  http_->Options(".*", not_allowed);
+  http_->set_error_handler([](const httplib::Request&, httplib::Response& response) {
+    if (response.body.empty()) refuse(response, response.status, "nothing is here");
+  });
+  http_->set_exception_handler(
+      [](const httplib::Request&, httplib::Response& response, std::exception_ptr error) {
+        std::string what = "unexpected failure";
+        try {
+          std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+          what = e.what();
+        } catch (...) {
+        }
+        refuse(response, 500, what);
+      });
+
+  port_ = options_.port == 0
+              ? http_->bind_to_any_port("127.0.0.1")
+              : (http_->bind_to_port("127.0.0.1", options_.port) ? options_.port : -1);
+  if (port_ <= 0) {
+    const int wanted = options_.port;
+    stop();
+    throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(wanted));
+  }
+}
+
+EditorServer::~EditorServer() {
+  stop();
+}
+
+std::string EditorServer::address() const {
+  return "http://127.0.0.1:" + std::to_string(port_) + "/?token=" + token_;
+}
+
+void EditorServer::start() {
+  // The socket is bound and listening already: connections wait in its
+  // backlog until the thread accepts them.
+  listener_ = std::thread([this] { http_->listen_after_bind(); });
+}
+
+void EditorServer::stop() {
+  if (stopped_) return;
+  stopped_ = true;
+  // Boxes still open get their default answer, so no request waits on them;
+  // the editor's objects are released on the thread that made them.
+  if (apartment_) {
+    apartment_->stop([this] {
+      editor_.reset();
+      return Json();
+    });
+  }
+  if (http_) http_->stop();
+  if (listener_.joinable()) listener_.join();
+  apartment_.reset();
+  std::error_code ec;
+  fs::remove_all(scratch_, ec);
+}
+
+bool EditorServer::admit(const httplib::Request& request, httplib::Response& response) const {
+  const std::string port = std::to_string(port_);
+  const std::string host = request.get_header_value("Host");
+  if (host != "127.0.0.1:" + port && host != "localhost:" + port) {
+    refuse(response, 403, "this editor answers only to 127.0.0.1:" + port);
+    return false;
+  }
+  if (request.has_header("Origin")) {
+    const std::string origin = request.get_header_value("Origin");
+    if (origin != "http://127.0.0.1:" + port && origin != "http://localhost:" + port) {
+      refuse(response, 403, "requests from other sites are refused");
+      return false;
+    }
+  }
+  if (request.has_header("Sec-Fetch-Site")) {
+    const std::string site = request.get_header_value("Sec-Fetch-Site");
+    if (site != "same-origin" && site != "none") {
+      refuse(response, 403, "requests from other sites are refused");
+      return false;
+    }
+  }
+  const bool token_ok = same_secret(request.get_header_value("X-Tidewise-Token"), token_) ||
+                        same_secret(cookie_value(request, "tidewise-" + port), token_) ||
+                        (request.method == "GET" && request.path == "/" &&
+                         same_secret(request.get_param_value("token"), token_));
+  if (!token_ok) {
+    refuse(response, 403,
+           "this request does not carry the editor's token: open the address that "
+           "\"tidewise serve\" printed");
+    return false;
+  }
+  return true;
+}
+
+void EditorServer::serve_file(const httplib::Request& request, httplib::Response& response) const {
+  if (request.path == "/" && request.has_param("token")) {
+    // The token moves from the address into a cookie that scripts cannot
+    // read and other sites cannot send, and leaves the address bar.
+    response.set_header("Set-Cookie", "tidewise-" + std::to_string(port_) + "=" + token_ +
+                                          "; HttpOnly; SameSite=Strict; Path=/");
+    response.set_redirect("/", 303);
+    return;
+  }
+  const auto found = web_.find(request.path == "/" ? "/index.html" : request.path);
+  if (found == web_.end()) {
+    refuse(response, 404, "no file \"" + request.path + "\"");
+    return;
+  }
+  response.set_content(found->second.content, found->second.type.c_str());
+}
+
+void EditorServer::answer_api(const std::string& name, const httplib::Request& request,
+                              httplib::Response& response) {
+  const std::string type = request.get_header_value("Content-Type");
+  if (type.rfind("application/json", 0) != 0) {
+    refuse(response, 400, "requests carry a JSON body (Content-Type: application/json)");
+    return;
+  }
+  Json body;
+  try {
+    body = Json::parse(request.body);
+  } catch (const Json::exception& e) {
+    refuse(response, 400, std::string("the body is not JSON: ") + e.what());
+    return;
+  }
+  if (!body.is_object()) {
+    refuse(response, 400, "the body must be a JSON object");
+    return;
+  }
+
+  if (name == "answer") {
+    const auto number = [&](const char* field) -> std::optional<std::int64_t> {
+      const auto found = body.find(field);
+      if (found == body.end() || !found->is_number_integer()) return std::nullopt;
+      return found->get<std::int64_t>();
+    };
+    const auto call = number("call"), dialog = number("dialog"), answer = number("answer");
+    if (!call || !dialog || !answer) {
+      refuse(response, 400, "an answer names its \"call\", \"dialog\" and \"answer\" as numbers");
+      return;
+    }
+    try {
+      send_outcome(response, apartment_->answer(static_cast<std::uint64_t>(*call),
+                                                static_cast<std::uint64_t>(*dialog),
+                                                static_cast<int>(*answer)));
+    } catch (const std::out_of_range& e) {
+      refuse(response, 404, e.what());
+    }
+    return;
+  }
+  if (name == "pending") {
+    const auto dialog = apartment_->pending();
+    send_json(response, 200, {{"dialog", dialog ? dialog->json() : Json()}});
+    return;
+  }
+  const auto found = members().find(name);
+  if (found == members().end()) {
+    refuse(response, 404, "the editor has no request \"" + name + "\"");
+    return;
+  }
+  const Member member = found->second;
+  send_outcome(response, apartment_->run([this, member, body = std::move(body)] {
+    return (editor_.get()->*member)(body);
+  }));
+}
+
+}  // namespace tw::server

@@ -1,0 +1,422 @@
+#include "tidewise/host/session.h"
+
+#include <algorithm>
+#include <iomanip>
+#include <sstream>
+
+#include "tidewise/com/error.h"
+#include "tidewise/host/classes.h"
+
+namespace tw::host {
+
+namespace fs = std::filesystem;
+using com::ComPtr;
+using com::VARIANT_BOOL;
+using forms::Control;
+using forms::Kind;
+
+// ---- Failures
+
+MemberFailure::MemberFailure(std::string member, com::HRESULT code, std::string description)
+    : std::runtime_error(member + " failed (" + com::hresult_hex(code) + ")" +
+                         (description.empty() ? "" : ": " + description)),
+      member_(std::move(member)),
+      code_(code),
+      description_(std::move(description)) {}
+
+std::string MemberFailure::interface_name() const {
+  const auto dot = member_.find('.');
+  return dot == std::string::npos ? std::string() : member_.substr(0, dot);
+}
+
+void call(com::HRESULT hr, std::string_view member) {
+  if (com::succeeded(hr)) return;
+  const auto info = com::GetErrorInfo();
+  throw MemberFailure(std::string(member), hr, info ? info->description : "");
+}
+
+// ---- Edits
+
+namespace {
+
+constexpr std::pair<Edit::Kind, std::string_view> kEditNames[] = {
+    {Edit::Kind::Type, "type"},       {Edit::Kind::Pick, "pick"},     {Edit::Kind::Check, "check"},
+    {Edit::Kind::Uncheck, "uncheck"}, {Edit::Kind::Choose, "choose"},
+};
+
+bool has_caption(Kind kind) {
+  return kind == Kind::Label || kind == Kind::Frame || kind == Kind::CheckBox ||
+         kind == Kind::OptionButton;
+}
+
+std::string in_quotes(std::string_view text) {
+  std::ostringstream out;
+  out << std::quoted(text);
+  return out.str();
+}
+
+[[noreturn]] void refuse(const Edit& edit, const Control& control, std::string_view why) {
+  throw InvalidEdit(edit.kind, in_quotes(control.name()) + " is a " +
+                                   std::string(forms::to_string(control.kind())) +
+                                   std::string(why));
+}
+
+}  // namespace
+
+std::string_view to_string(Edit::Kind kind) {
+  for (const auto& [k, name] : kEditNames) {
+    if (k == kind) return name;
+  }
+  return "edit";
+}
+
+std::optional<Edit::Kind> edit_kind(std::string_view name) {
+  for (const auto& [kind, n] : kEditNames) {
+    if (n == name) return kind;
+  }
+  return std::nullopt;
+}
+
+void validate_edits(const forms::Form& form, std::span<const Edit> edits) {
+  for (const Edit& edit : edits) {
+    const Control* control = form.find(edit.control);
+    if (control == nullptr) {
+      throw InvalidEdit(edit.kind, "the page has no control " + in_quotes(edit.control));
+    }
+    switch (edit.kind) {
+      case Edit::Kind::Type:
+        if (!control->has_text()) refuse(edit, *control, ", which takes no typing");
+        break;
+      case Edit::Kind::Pick: {
+        if (control->kind() != Kind::ComboBox) refuse(edit, *control, ", which has no list");
+        const auto& items = control->items();
+        if (std::find(items.begin(), items.end(), edit.value) == items.end()) {
+          throw InvalidEdit(edit.kind, in_quotes(edit.value) + " is not an item of the list of " +
+                                           in_quotes(edit.control));
+        }
+        break;
+      }
+      case Edit::Kind::Check:
+      case Edit::Kind::Uncheck:
+        if (control->kind() != Kind::CheckBox) refuse(edit, *control, ", not a check box");
+        break;
+      case Edit::Kind::Choose:
+        if (control->kind() != Kind::OptionButton) refuse(edit, *control, ", not an option button");
+        break;
+    }
+  }
+}
+
+void apply_edit(forms::Form& form, const Edit& edit) {
+  Control& control = form.get(edit.control);
+  switch (edit.kind) {
+    case Edit::Kind::Type:
+      control.type(edit.value);
+      break;
+    case Edit::Kind::Pick:
+      control.pick(edit.value);
+      break;
+    case Edit::Kind::Check:
+    case Edit::Kind::Uncheck: {
+      // A user clicks until the box shows what they want: a greyed box
+      // (value 2) takes one click to check and two to clear.
+      const int wanted = edit.kind == Edit::Kind::Check ? 1 : 0;
+      for (int clicks = 0; control.value() != wanted && clicks < 2; ++clicks) control.click();
+      break;
+    }
+    case Edit::Kind::Choose:
+      control.click();
+      break;
+  }
+}
+
+// ---- The page as the host shows it
+
+Json controls_json(const forms::Form& form) {
+  Json controls = Json::array();
+  for (const auto& c : form.controls()) {
+    Json control = {{"name", c->name()}, {"kind", forms::to_string(c->kind())}};
+    if (has_caption(c->kind())) control["caption"] = c->caption();
+    if (c->has_text()) control["text"] = c->text();
+    if (c->kind() == Kind::ComboBox) control["items"] = c->items();
+    if (c->kind() == Kind::CheckBox) control["value"] = c->value();
+    if (c->kind() == Kind::OptionButton) control["value"] = c->value() != 0;
+    control["left"] = c->left();
+    control["top"] = c->top();
+    control["width"] = c->width();
+    control["height"] = c->height();
+    if (c->tab_index()) control["tabIndex"] = *c->tab_index();
+    if (!c->container().empty()) control["container"] = c->container();
+    controls.push_back(std::move(control));
+  }
+  return controls;
+}
+
+std::string controls_text(const forms::Form& form) {
+  std::ostringstream out;
+  for (const auto& c : form.controls()) {
+    out << "  " << std::left << std::setw(22) << c->name() << std::setw(13)
+        << forms::to_string(c->kind());
+    if (has_caption(c->kind())) out << ' ' << in_quotes(c->caption());
+    if (c->has_text()) out << " text " << in_quotes(c->text());
+    if (c->kind() == Kind::CheckBox) out << (c->value() == 1 ? " [x]" : " [ ]");
+    if (c->kind() == Kind::OptionButton) out << (c->value() != 0 ? " (o)" : " ( )");
+    if (c->tab_index()) out << " tab " << *c->tab_index();
+    if (!c->container().empty()) out << " in " << c->container();
+    out << '\n';
+    if (c->kind() == Kind::ComboBox && !c->items().empty()) {
+      out << "  " << std::string(22, ' ') << "items:";
+      for (const std::string& item : c->items()) out << ' ' << in_quotes(item);
+      out << '\n';
+    }
+  }
+  return out.str();
+}
+
+// ---- Components
+
+ComponentHost::ComponentHost() {
+  serve_host_classes();
+}
+
+ComponentHost::~ComponentHost() {
+  com::revoke_class_objects();
+}
+
+LoadedTree load_tree(com::IUnknown* document, Recording* recording) {
+  LoadedTree loaded{make_default_tree()};
+  const auto connect = create<ICustomPages>(kConnectProgId);
+  if (recording) recording->start();
+  VARIANT_BOOL result = com::VARIANT_FALSE;
+  const com::HRESULT hr = connect->LoadCustomPages(loaded.tree.get(), document, &result);
+  if (recording) recording->stop();
+  call(hr, "ICustomPages.LoadCustomPages");
+  loaded.result = com::from_variant_bool(result);
+  return loaded;
+}
+
+// ---- An open page
+
+OpenPage::OpenPage(std::string unique_name, std::string prog_id)
+    : unique_name_(std::move(unique_name)), prog_id_(std::move(prog_id)) {
+  com::GUID clsid;
+  call(com::CLSIDFromProgID(prog_id_, &clsid), "CLSIDFromProgID");
+  ComPtr<com::IUnknown> object;
+  call(com::CoCreateInstance(clsid, com::IUnknown::IID, object.put_void()), "CoCreateInstance");
+  call(object->QueryInterface(IMetaDataPage::IID, page_.put_void()), "IUnknown.QueryInterface");
+  ComPtr<forms::IUserControl> control;
+  call(object->QueryInterface(forms::IUserControl::IID, control.put_void()),
+       "IUnknown.QueryInterface");
+  call(control->GetForm(&form_), "IUserControl.GetForm");
+  if (form_ == nullptr) throw com::Error(com::E_POINTER, "IUserControl.GetForm gave no form");
+}
+
+void OpenPage::load(IMetadataValues* document, IMetadataSections* tree) {
+  call(page_->LoadPage(document, tree, unique_name_), "IMetaDataPage.LoadPage");
+}
+
+Leave OpenPage::leave(IMetadataValues* document, IMetadataSections* tree) {
+  Leave leave;
+  VARIANT_BOOL may_leave = com::VARIANT_FALSE;
+  call(page_->QueryUnload(document, tree, &may_leave), "IMetaDataPage.QueryUnload");
+  leave.query_unload = com::from_variant_bool(may_leave);
+  if (leave.query_unload) {
+    VARIANT_BOOL unloaded = com::VARIANT_FALSE;
+    call(page_->UnloadPage(document, tree, &unloaded), "IMetaDataPage.UnloadPage");
+    leave.unload_page = com::from_variant_bool(unloaded);
+  }
+  return leave;
+}
+
+std::string OpenPage::short_title() const {
+  std::string title;
+  call(page_->get_ShortTitle(&title), "IMetaDataPage.ShortTitle");
+  return title;
+}
+
+std::string OpenPage::title() const {
+  std::string title;
+  call(page_->get_Title(&title), "IMetaDataPage.Title");
+  return title;
+}
+
+bool OpenPage::completed() const {
+  VARIANT_BOOL completed = com::VARIANT_FALSE;
+  call(page_->get_Completed(&completed), "IMetaDataPage.Completed");
+  return com::from_variant_bool(completed);
+}
+
+Json OpenPage::json() const {
+  const std::string short_title_text = short_title();
+  const std::string title_text = title();
+  const bool is_completed = completed();
+  std::int16_t help = 0;
+  call(page_->get_HelpContextID(&help), "IMetaDataPage.HelpContextID");
+  return {{"uniqueName", unique_name_},       {"progId", prog_id_},
+          {"shortTitle", short_title_text},   {"title", title_text},
+          {"completed", is_completed},        {"helpContextId", help},
+          {"controls", controls_json(*form_)}};
+}
+
+std::string OpenPage::text() const {
+  const Json page = json();
+  const auto yes_no = [](bool value) { return std::string(value ? "True" : "False"); };
+  std::string text = unique_name_ + " (" + prog_id_ + ")\n";
+  text += "short title: " + page["shortTitle"].get<std::string>() + "\n";
+  text += "title: " + page["title"].get<std::string>() + "\n";
+  text += "completed: " + yes_no(page["completed"].get<bool>()) + "\n";
+  text += "help context: " + std::to_string(page["helpContextId"].get<int>()) + "\n";
+  text += "controls:\n" + controls_text(*form_);
+  return text;
+}
+
+// ---- The editing session
+
+EditingSession::EditingSession(const fs::path& item, Recording* recording)
+    : item_(CatalogItem::open(item)) {
+  LoadedTree loaded = load_tree(ComPtr<IMetadataValues>(item_->document()).get(), recording);
+  tree_ = std::move(loaded.tree);
+  tree_result_ = loaded.result;
+}
+
+// The page goes before the tree and the item it was loaded from.
+EditingSession::~EditingSession() {
+  page_.reset();
+}
+
+std::string EditingSession::prog_id_for(std::string_view unique_name,
+                                        const std::optional<std::string>& page_class) const {
+  if (page_class) {
+    const std::string prog_id = std::string(kPagePrefix) + *page_class;
+    com::GUID clsid;
+    if (com::failed(com::CLSIDFromProgID(prog_id, &clsid))) {
+      com::ClearErrorInfo();
+      throw InvalidRequest("no page class \"" + *page_class + "\" is registered");
+    }
+    return prog_id;
+  }
+  const MetadataPageEntry* entry = tree_->find_page(unique_name);
+  if (entry == nullptr) {
+    throw InvalidRequest("no page has the unique name \"" + std::string(unique_name) + "\"");
+  }
+  return entry->prog_id();
+}
+
+OpenPage& EditingSession::open(std::string_view unique_name,
+                               const std::optional<std::string>& page_class, Recording* recording) {
+  const std::string prog_id = prog_id_for(unique_name, page_class);
+  page_.reset();
+  if (recording) recording->start();
+  auto page = std::make_unique<OpenPage>(std::string(unique_name), prog_id);
+  guarded([&] { page->load(ComPtr<IMetadataValues>(item_->document()).get(), tree_.get()); });
+  page_ = std::move(page);
+  return *page_;
+}
+
+Leave EditingSession::leave() {
+  if (!page_) return {true, true};
+  return guarded(
+      [&] { return page_->leave(ComPtr<IMetadataValues>(item_->document()).get(), tree_.get()); });
+}
+
+Leave EditingSession::flush() {
+  const Leave left = leave();
+  if (page_ && left.query_unload) {
+    guarded([&] { page_->load(ComPtr<IMetadataValues>(item_->document()).get(), tree_.get()); });
+  }
+  return left;
+}
+
+void EditingSession::reload() {
+  if (!page_) return;
+  guarded([&] { page_->load(ComPtr<IMetadataValues>(item_->document()).get(), tree_.get()); });
+}
+
+void EditingSession::edit(std::span<const Edit> edits) {
+  if (!page_) throw InvalidRequest("no page is open");
+  validate_edits(page_->form(), edits);
+  for (const Edit& edit : edits) apply_edit(page_->form(), edit);
+}
+
+void EditingSession::save() {
+  item_->save();
+  restored_modified_ = false;
+}
+
+std::vector<Difference> EditingSession::review() const {
+  std::string on_disk;
+  std::error_code ec;
+  if (fs::exists(item_->path(), ec)) {
+    XmlMetadataDocument saved;
+    saved.load_file(item_->path());
+    on_disk = saved.xml();
+  } else {
+    on_disk = XmlMetadataDocument().xml();
+  }
+  return differences(on_disk, document().xml());
+}
+
+void EditingSession::restore(const std::string& xml, bool was_modified) {
+  document().load_text(xml);
+  restored_modified_ = was_modified;
+}
+
+EntryState probe_entry(XmlMetadataDocument& document, MetadataSections& tree,
+                       std::string_view unique_name, std::string_view prog_id) {
+  EntryState state{std::string(unique_name), std::string(prog_id), std::string(unique_name), true,
+                   std::nullopt};
+  try {
+    OpenPage page(state.unique_name, state.prog_id);
+    page.load(&document, &tree);
+    std::string title = page.short_title();
+    if (title.empty()) title = page.title();
+    if (!title.empty()) state.title = std::move(title);
+    state.completed = page.completed();
+  } catch (const std::exception& e) {
+    state.failure = e.what();
+  }
+  return state;
+}
+
+namespace {
+
+// A copy, so that whatever a page does on loading stays away from the item.
+ComPtr<XmlMetadataDocument> copy_of(const XmlMetadataDocument& document) {
+  auto copy = com::make_object<XmlMetadataDocument>();
+  copy->load_text(document.xml());
+  return copy;
+}
+
+}  // namespace
+
+std::vector<EntryState> probe_entries(const XmlMetadataDocument& document, MetadataSections& tree) {
+  const auto copy = copy_of(document);
+  std::vector<EntryState> states;
+  for (const auto& book : tree.books()) {
+    for (const auto& entry : book->entries()) {
+      states.push_back(probe_entry(*copy.get(), tree, entry->unique_name(), entry->prog_id()));
+    }
+  }
+  return states;
+}
+
+EntryState EditingSession::probe(std::string_view unique_name, std::string_view prog_id) const {
+  return probe_entry(*copy_of(document()).get(), *tree_.get(), unique_name, prog_id);
+}
+
+std::optional<EntryState> EditingSession::page_state() const {
+  if (!page_) return std::nullopt;
+  EntryState state{page_->unique_name(), page_->prog_id(), page_->unique_name(), true,
+                   std::nullopt};
+  try {
+    std::string title = page_->short_title();
+    if (title.empty()) title = page_->title();
+    if (!title.empty()) state.title = std::move(title);
+    state.completed = page_->completed();
+  } catch (const std::exception& e) {
+    state.failure = e.what();
+  }
+  return state;
+}
+
+}  // namespace tw::host
