@@ -1,0 +1,508 @@
+// The browser editor: the catalog, and one item at a time with its tree of
+// pages and the open page. Every request of an item goes out after the one
+// before it has come back, so the item's version always follows.
+
+import { call, RequestError, setDialogHandlers } from './api.js';
+import { askText, choose, element, messageBox, reviewChanges } from './dialogs.js';
+import { PageView } from './page.js';
+
+const $ = (id) => document.getElementById(id);
+const TYPING_PAUSE_MS = 300;
+
+const ui = {
+  catalog: null,
+  item: null,  // {path, version, dirty, books, page}
+  queue: Promise.resolve(),
+  typing: null,  // {control, text, timer}: typed, not yet sent
+  openBooks: new Map(),
+};
+
+// ---- Status and notes
+
+function status(text) {
+  $('status').textContent = text;
+}
+
+function toast(text, kind = 'note') {
+  const node = element('div', { class: `toast ${kind}`, role: kind === 'error' ? 'alert' : 'status', text });
+  $('toasts').append(node);
+  setTimeout(() => node.remove(), kind === 'error' ? 12000 : 6000);
+}
+
+setDialogHandlers(messageBox, (notes) => notes.forEach((note) => toast(note, 'warning')));
+
+function showFailure(failure, message) {
+  const box = $('failure');
+  if (!failure && !message) {
+    box.hidden = true;
+    box.replaceChildren();
+    return;
+  }
+  box.hidden = false;
+  if (failure) {
+    box.replaceChildren(
+      element('strong', { text: `${failure.member} failed` }),
+      element('dl', {},
+        element('dt', { text: 'Interface' }), element('dd', { text: failure.interface }),
+        element('dt', { text: 'Member' }), element('dd', { text: failure.member }),
+        element('dt', { text: 'Code' }), element('dd', { text: failure.code }),
+        element('dt', { text: 'Error' }), element('dd', { text: failure.text || '(no error text)' })),
+      element('p', { text: 'The item keeps what it had before this step; nothing was saved.' }));
+  } else {
+    box.replaceChildren(element('strong', { text: message }));
+  }
+}
+
+// Runs `work` after every request of the item before it.
+function enqueue(work) {
+  const run = ui.queue.then(work, work);
+  ui.queue = run.catch(() => {});
+  return run;
+}
+
+// What a refused or failed request tells, and the item as it now is.
+function handleError(error) {
+  if (!(error instanceof RequestError)) {
+    toast(String(error), 'error');
+    return;
+  }
+  const body = error.body;
+  if (body.state) applyState(body.state, { full: true });
+  if (body.failure) {
+    showFailure(body.failure);
+  } else if (error.status === 409 && body.state) {
+    toast(error.message, 'warning');
+  } else {
+    toast(error.message, 'error');
+  }
+  if (body.closed && ui.item) {
+    ui.item = null;
+    showCatalog();
+  }
+}
+
+// ---- Catalog
+
+function formatTime(iso) {
+  if (!iso) return '';
+  const date = new Date(iso);
+  return date.toLocaleString(undefined, { dateStyle: 'medium', timeStyle: 'short' });
+}
+
+function renderCatalog() {
+  const catalog = ui.catalog;
+  if (!catalog) return;
+  $('catalog-folder').textContent = catalog.folder;
+  $('new-item').hidden = !catalog.canCreate;
+  $('import-record').hidden = !catalog.canCreate;
+  const filter = $('filter').value.trim().toLowerCase();
+  const body = $('items').querySelector('tbody');
+  body.replaceChildren();
+  let shown = 0;
+  for (const item of catalog.items) {
+    const text = `${item.title || ''} ${item.path}`.toLowerCase();
+    if (filter && !text.includes(filter)) continue;
+    shown++;
+    const open = element('a', { href: `#item=${encodeURIComponent(item.path)}`, class: 'item-link', text: item.title || item.fileName });
+    const state = element('td', { class: 'state' });
+    if (item.dirty) state.append(element('span', { class: 'badge', text: 'Unsaved changes' }));
+    else if (item.open) state.append(element('span', { class: 'badge quiet', text: 'Open' }));
+    if (item.error) state.append(element('span', { class: 'badge error', text: 'Unreadable', title: item.error }));
+    const count = item.notCompleted === null || item.notCompleted === undefined ? '–' : String(item.notCompleted);
+    const row = element('tr', { 'data-path': item.path },
+      element('td', { class: 'title' }, open),
+      element('td', { class: 'file', text: item.path }),
+      element('td', { class: 'time', text: formatTime(item.savedAt) }),
+      element('td', { class: `number${item.notCompleted ? ' attention' : ''}`, text: count }),
+      state);
+    body.append(row);
+  }
+  $('items-empty').hidden = shown > 0;
+}
+
+async function loadCatalog() {
+  status('Reading the catalog…');
+  try {
+    ui.catalog = await call('catalog');
+    renderCatalog();
+    status('');
+  } catch (error) {
+    handleError(error);
+    status('');
+  }
+}
+
+function showCatalog() {
+  $('catalog-view').hidden = false;
+  $('item-view').hidden = true;
+  $('crumb-item').hidden = true;
+  document.title = 'Tidewise editor';
+  if (location.hash.startsWith('#item=')) history.replaceState(null, '', '#');
+  loadCatalog();
+}
+
+async function newItem() {
+  const name = await askText('New item', 'File name of the new item', 'new-item.xml');
+  if (!name) return;
+  const path = name.endsWith('.xml') ? name : `${name}.xml`;
+  try {
+    ui.catalog = await call('create-item', { name: path });
+    renderCatalog();
+    location.hash = `#item=${encodeURIComponent(path)}`;
+  } catch (error) {
+    handleError(error);
+  }
+}
+
+async function importRecord(file) {
+  const suggested = file.name.replace(/\.xml$/i, '') + '.xml';
+  const name = await askText('Import an ISO 19139 record', 'File name of the new item', suggested);
+  if (!name) return;
+  const path = name.endsWith('.xml') ? name : `${name}.xml`;
+  status(`Importing ${file.name}…`);
+  try {
+    const answer = await call('import-item', { name: path, fileName: file.name, content: await file.text() });
+    ui.catalog = answer;
+    renderCatalog();
+    if (answer.created) toast(`Imported ${file.name} as ${answer.created}.`);
+    else if (answer.message) toast(answer.message, 'warning');
+  } catch (error) {
+    handleError(error);
+  }
+  status('');
+}
+
+// ---- Item
+
+const page = new PageView($('page'), {
+  type: (control, text) => typed(control, text),
+  flush: () => flushTyping(),
+  pick: (control, item) => act({ kind: 'pick', control, value: item }),
+  check: (control, on) => act({ kind: on ? 'check' : 'uncheck', control }),
+  choose: (control) => act({ kind: 'choose', control }),
+});
+
+function renderTree() {
+  const tree = $('tree');
+  const item = ui.item;
+  tree.replaceChildren();
+  if (!item || !item.books) return;
+  const openName = item.page ? item.page.uniqueName : null;
+  const entryButton = (entry) => {
+    const button = element('button', { type: 'button', class: 'entry', 'data-unique': entry.uniqueName },
+      element('span', { class: 'entry-title', text: entry.title }));
+    if (entry.failure) {
+      button.append(element('span', { class: 'mark failed', title: entry.failure, text: '⚠' }));
+    } else if (!entry.completed) {
+      button.append(element('span', { class: 'mark', title: 'This page is not completed', 'aria-label': 'not completed', text: '●' }));
+    }
+    if (entry.uniqueName === openName) button.setAttribute('aria-current', 'page');
+    button.addEventListener('click', () => openPage(entry.uniqueName));
+    return button;
+  };
+  for (const book of item.books) {
+    if (book.offered) {
+      const wrap = element('div', { class: 'offered' });
+      for (const entry of book.entries) wrap.append(entryButton(entry));
+      tree.append(wrap);
+      continue;
+    }
+    const details = element('details', { 'data-book': book.key });
+    const isOpen = ui.openBooks.has(book.key)
+      ? ui.openBooks.get(book.key)
+      : book.entries.some((e) => e.uniqueName === openName) || book === item.books[0];
+    details.open = isOpen;
+    details.addEventListener('toggle', () => ui.openBooks.set(book.key, details.open));
+    const summary = element('summary', {}, element('span', { text: book.caption }));
+    if (book.entries.some((e) => !e.completed)) summary.append(element('span', { class: 'mark', title: 'A page of this book is not completed', text: '●' }));
+    const list = element('ul');
+    for (const entry of book.entries) list.append(element('li', {}, entryButton(entry)));
+    details.append(summary, list);
+    tree.append(details);
+  }
+}
+
+function renderDirty() {
+  const dirty = !!(ui.item && (ui.item.dirty || ui.typing));
+  $('dirty-badge').hidden = !dirty;
+  const name = ui.item ? ui.item.path : '';
+  document.title = `${dirty ? '• ' : ''}${name} – Tidewise editor`;
+}
+
+// Takes the item's state from an answer. Without books the tree stays; only
+// the open page's mark follows it.
+function applyState(state, { full = false } = {}) {
+  if (!state || !state.item) return;
+  if (ui.item && ui.item.path !== state.item) return;
+  const previousPage = ui.item && ui.item.page ? ui.item.page.uniqueName : null;
+  ui.item = { ...(ui.item || {}), ...state };
+  if (state.books) {
+    renderTree();
+  } else if (state.page && ui.item.books) {
+    for (const book of ui.item.books) {
+      for (const entry of book.entries) {
+        if (entry.uniqueName === state.page.uniqueName) entry.completed = state.page.completed;
+      }
+    }
+    renderTree();
+  }
+  const samePage = state.page && previousPage === state.page.uniqueName;
+  if (full || !samePage) page.show(state.page);
+  else page.update(state.page);
+  if (!state.page) {
+    $('page').replaceChildren(element('p', { class: 'no-page', text: 'Choose a page in the tree.' }));
+  }
+  renderDirty();
+}
+
+function versioned(extra = {}) {
+  return { item: ui.item.path, version: ui.item.version, ...extra };
+}
+
+function typed(control, text) {
+  if (ui.typing && ui.typing.control !== control) flushTyping();
+  if (ui.typing) clearTimeout(ui.typing.timer);
+  ui.typing = { control, text, timer: setTimeout(() => flushTyping(), TYPING_PAUSE_MS) };
+  renderDirty();
+}
+
+// Sends what was typed and not yet sent: one Change with the whole text.
+function flushTyping() {
+  const typing = ui.typing;
+  if (!typing) return ui.queue;
+  clearTimeout(typing.timer);
+  ui.typing = null;
+  return act({ kind: 'type', control: typing.control, value: typing.text });
+}
+
+function act(edit) {
+  if (edit.kind !== 'type' && ui.typing) flushTyping();
+  const pageName = ui.item && ui.item.page ? ui.item.page.uniqueName : null;
+  return enqueue(async () => {
+    if (!ui.item || !pageName) return;
+    try {
+      const state = await call('edit', versioned({ page: pageName, edit }));
+      showFailure(null);
+      applyState(state);
+    } catch (error) {
+      handleError(error);
+    }
+  });
+}
+
+async function openItem(path, pageName) {
+  $('catalog-view').hidden = true;
+  $('item-view').hidden = false;
+  $('crumb-item').hidden = false;
+  $('crumb-item').textContent = path;
+  $('item-heading').textContent = path;
+  showFailure(null);
+  ui.item = { path, version: null, books: null, page: null };
+  ui.openBooks = new Map();
+  page.clear();
+  $('tree').replaceChildren(element('p', { class: 'loading', text: 'Loading the pages…' }));
+  status(`Opening ${path}…`);
+  await enqueue(async () => {
+    try {
+      const state = await call('open-item', { item: path });
+      applyState(state, { full: true });
+      const first = pageName || (state.page ? null : state.books?.find((b) => !b.offered)?.entries[0]?.uniqueName);
+      if (first) await openPageNow(first);
+    } catch (error) {
+      handleError(error);
+      if (!ui.item || ui.item.version === null) {
+        ui.item = null;
+        showCatalog();
+      }
+    }
+  });
+  status('');
+}
+
+async function openPageNow(uniqueName) {
+  if (!ui.item) return;
+  try {
+    status('Opening the page…');
+    const state = await call('open-page', versioned({ page: uniqueName }));
+    showFailure(null);
+    applyState(state, { full: true });
+    const focus = $('page').querySelector('input, textarea');
+    if (focus) focus.focus({ preventScroll: true });
+  } catch (error) {
+    handleError(error);
+  } finally {
+    status('');
+  }
+}
+
+function openPage(uniqueName) {
+  flushTyping();
+  return enqueue(() => openPageNow(uniqueName));
+}
+
+async function review(canSave) {
+  flushTyping();
+  return enqueue(async () => {
+    if (!ui.item) return;
+    try {
+      const answer = await call('review', versioned());
+      applyState(answer, { full: true });
+      const confirmed = await reviewChanges(answer.review, canSave);
+      if (!confirmed) return;
+      const saved = await call('save', versioned({ reviewed: answer.review.digest }));
+      showFailure(null);
+      applyState(saved, { full: true });
+      toast(`Saved ${ui.item.path}.`);
+    } catch (error) {
+      handleError(error);
+    }
+  });
+}
+
+function revert() {
+  flushTyping();
+  return enqueue(async () => {
+    if (!ui.item) return;
+    if (ui.item.dirty) {
+      const sure = await choose('Revert', `Drop every unsaved change of ${ui.item.path} and read it again from its file?`,
+        [{ label: 'Revert', value: true, primary: true }, { label: 'Cancel', value: false }], false);
+      if (!sure) return;
+    }
+    try {
+      applyState(await call('revert', versioned()), { full: true });
+      showFailure(null);
+      toast('Reverted to the saved file.');
+    } catch (error) {
+      handleError(error);
+    }
+  });
+}
+
+function importInto(file) {
+  flushTyping();
+  return enqueue(async () => {
+    if (!ui.item) return;
+    status(`Importing ${file.name}…`);
+    try {
+      const answer = await call('import', versioned({ fileName: file.name, content: await file.text() }));
+      showFailure(null);
+      applyState(answer, { full: true });
+      if (answer.imported) toast(`Imported ${file.name}. Review the changes before saving.`);
+      else toast('The import changed nothing.', 'warning');
+    } catch (error) {
+      handleError(error);
+    } finally {
+      status('');
+    }
+  });
+}
+
+function exportItem() {
+  flushTyping();
+  return enqueue(async () => {
+    if (!ui.item) return;
+    try {
+      const answer = await call('export', versioned());
+      applyState(answer, { full: true });
+      if (!answer.export) {
+        toast(answer.message || 'Nothing was exported.', 'warning');
+        return;
+      }
+      const blob = new Blob([answer.export.content], { type: 'application/xml' });
+      const url = URL.createObjectURL(blob);
+      const link = element('a', { href: url, download: answer.export.fileName });
+      document.body.append(link);
+      link.click();
+      link.remove();
+      setTimeout(() => URL.revokeObjectURL(url), 10000);
+      toast(`Exported as ${answer.export.fileName}.`);
+    } catch (error) {
+      handleError(error);
+    }
+  });
+}
+
+async function closeItem() {
+  flushTyping();
+  await enqueue(async () => {
+    if (!ui.item) return;
+    let discard = false;
+    if (ui.item.dirty) {
+      const choice = await choose('Unsaved changes', `${ui.item.path} has changes that are not saved.`,
+        [{ label: 'Review and save…', value: 'save', primary: true }, { label: 'Discard them', value: 'discard' }, { label: 'Cancel', value: 'cancel' }],
+        'cancel');
+      if (choice === 'cancel') return;
+      if (choice === 'save') {
+        setTimeout(() => review(true), 0);
+        return;
+      }
+      discard = true;
+    }
+    try {
+      await call('close-item', versioned({ discard }));
+      ui.item = null;
+      showCatalog();
+    } catch (error) {
+      handleError(error);
+    }
+  });
+}
+
+// ---- Wiring
+
+function route() {
+  const match = /^#item=([^&]*)(?:&page=(.*))?$/.exec(location.hash);
+  if (match) {
+    const path = decodeURIComponent(match[1]);
+    if (!ui.item || ui.item.path !== path) openItem(path, match[2] ? decodeURIComponent(match[2]) : null);
+  } else if (ui.item) {
+    closeItem();
+  } else {
+    showCatalog();
+  }
+}
+
+function pickFile(input, then) {
+  input.value = '';
+  input.onchange = () => {
+    if (input.files && input.files[0]) then(input.files[0]);
+  };
+  input.click();
+}
+
+$('filter').addEventListener('input', renderCatalog);
+$('new-item').addEventListener('click', newItem);
+$('import-record').addEventListener('click', () => pickFile($('import-record-file'), importRecord));
+$('review').addEventListener('click', () => review(false));
+$('save').addEventListener('click', () => review(true));
+$('revert').addEventListener('click', revert);
+$('import').addEventListener('click', () => pickFile($('import-file'), importInto));
+$('export').addEventListener('click', exportItem);
+$('close').addEventListener('click', () => {
+  if (location.hash.startsWith('#item=')) history.pushState(null, '', '#');
+  closeItem();
+});
+$('crumb-catalog').addEventListener('click', (event) => {
+  event.preventDefault();
+  if (ui.item) closeItem();
+  else showCatalog();
+});
+$('home-link').addEventListener('click', (event) => {
+  event.preventDefault();
+  $('crumb-catalog').click();
+});
+window.addEventListener('hashchange', route);
+window.addEventListener('beforeunload', (event) => {
+  if (ui.item && (ui.item.dirty || ui.typing)) {
+    event.preventDefault();
+    event.returnValue = '';
+  }
+});
+document.addEventListener('keydown', (event) => {
+  if ((event.ctrlKey || event.metaKey) && event.key === 's' && ui.item) {
+    event.preventDefault();
+    review(true);
+  }
+});
+
+route();

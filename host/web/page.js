@@ -1,0 +1,301 @@
+// Draws a page from its controls as the page defines them: positions and
+// sizes in twips (15 to a pixel), relative to the control's container; the
+// heading band and captions with their own looks; keyboard focus in the
+// page's tab order. What the user does comes back as the acts the page
+// knows: typing (Change), picking from a list (Click), ticking and choosing.
+
+import { element } from './dialogs.js';
+
+const TWIPS_PER_PIXEL = 15;
+const ONE_LINE_TWIPS = 315;
+const FACE = '#d4d0c8';
+
+const px = (twips) => `${Math.round(twips / TWIPS_PER_PIXEL)}px`;
+
+function family(name) {
+  if (/arial/i.test(name)) return 'Arial, "Liberation Sans", "DejaVu Sans", sans-serif';
+  return 'Tahoma, Verdana, "DejaVu Sans", sans-serif';
+}
+
+function applyLook(node, look, { background = false } = {}) {
+  if (!look) return;
+  node.style.fontFamily = family(look.font);
+  node.style.fontSize = `${look.points}pt`;
+  node.style.fontWeight = look.bold ? 'bold' : 'normal';
+  node.style.color = look.color;
+  if (background && look.background && look.background !== FACE) node.style.backgroundColor = look.background;
+}
+
+// Positions relative to the page, adding up the containers' offsets.
+function absolutePositions(controls) {
+  const byName = new Map(controls.map((c) => [c.name, c]));
+  const cache = new Map();
+  const position = (control, depth = 0) => {
+    if (cache.has(control.name)) return cache.get(control.name);
+    let left = control.left;
+    let top = control.top;
+    const container = control.container && byName.get(control.container);
+    if (container && depth < 16) {
+      const outer = position(container, depth + 1);
+      left += outer.left;
+      top += outer.top;
+    }
+    const result = { left, top };
+    cache.set(control.name, result);
+    return result;
+  };
+  return new Map(controls.map((c) => [c.name, position(c)]));
+}
+
+function place(node, control, at) {
+  node.style.left = px(at.left);
+  node.style.top = px(at.top);
+  node.style.width = px(control.width);
+  node.style.height = px(control.height);
+}
+
+export class PageView {
+  // `acts`: {type(control, text), flush(), pick(control, item), check(control, on), choose(control)}
+  constructor(root, acts) {
+    this.root = root;
+    this.acts = acts;
+    this.inputs = new Map();  // control name -> element holding its value
+    this.openList = null;
+  }
+
+  clear() {
+    this.closeList();
+    this.root.replaceChildren();
+    this.inputs.clear();
+    this.uniqueName = null;
+  }
+
+  show(page) {
+    this.clear();
+    if (!page) return;
+    this.uniqueName = page.uniqueName;
+    const at = absolutePositions(page.controls);
+    let width = 0;
+    let height = 0;
+    for (const c of page.controls) {
+      const p = at.get(c.name);
+      width = Math.max(width, p.left + c.width);
+      height = Math.max(height, p.top + c.height);
+    }
+    this.root.style.width = px(width);
+    this.root.style.height = px(height + 240);
+    this.root.dataset.page = page.uniqueName;
+    this.root.setAttribute('aria-label', page.title || page.shortTitle || page.uniqueName);
+
+    // Background first (bands, frames, captions), then what takes focus, in
+    // the page's tab order: the order of the document is the order of Tab.
+    const passive = page.controls.filter((c) => c.tabIndex === undefined && !this.focusable(c));
+    const active = page.controls
+      .filter((c) => !passive.includes(c))
+      .map((c, i) => ({ c, i }))
+      .sort((a, b) => (a.c.tabIndex ?? 1e9) - (b.c.tabIndex ?? 1e9) || a.i - b.i)
+      .map(({ c }) => c);
+    for (const control of passive) this.root.append(this.draw(control, at.get(control.name), page));
+    for (const control of active) this.root.append(this.draw(control, at.get(control.name), page));
+  }
+
+  focusable(control) {
+    return ['TextBox', 'ComboBox', 'CheckBox', 'OptionButton'].includes(control.kind);
+  }
+
+  draw(control, at, page) {
+    const make = {
+      Shape: () => this.shape(control),
+      Frame: () => this.frame(control),
+      Label: () => this.label(control),
+      TextBox: () => this.textBox(control),
+      ComboBox: () => this.comboBox(control),
+      CheckBox: () => this.checkBox(control),
+      OptionButton: () => this.optionButton(control, page),
+    }[control.kind];
+    const node = make ? make() : element('div');
+    node.classList.add('control', `kind-${control.kind}`);
+    node.dataset.control = control.name;
+    place(node, control, at);
+    return node;
+  }
+
+  shape(control) {
+    const node = element('div', { 'aria-hidden': 'true' });
+    if (control.look) node.style.backgroundColor = control.look.background;
+    return node;
+  }
+
+  frame(control) {
+    const node = element('div', { role: 'group', 'aria-label': control.caption });
+    const caption = element('span', { class: 'frame-caption', text: control.caption });
+    applyLook(caption, control.look);
+    node.append(caption);
+    return node;
+  }
+
+  label(control) {
+    const node = element('div', { text: control.caption });
+    applyLook(node, control.look, { background: true });
+    if (control.name === 'lblHeading') node.setAttribute('role', 'heading');
+    return node;
+  }
+
+  // Text typed is sent as one Change per pause; leaving the box sends what
+  // is left at once.
+  textBox(control) {
+    const multiLine = control.height > ONE_LINE_TWIPS;
+    const input = multiLine ? element('textarea') : element('input', { type: 'text' });
+    input.value = control.text ?? '';
+    input.setAttribute('aria-label', control.name);
+    input.setAttribute('spellcheck', 'false');
+    applyLook(input, control.look);
+    input.addEventListener('input', () => this.acts.type(control.name, input.value));
+    input.addEventListener('blur', () => this.acts.flush());
+    this.inputs.set(control.name, input);
+    return input;
+  }
+
+  comboBox(control) {
+    const box = element('div', { class: 'combo' });
+    const input = element('input', {
+      type: 'text',
+      role: 'combobox',
+      'aria-label': control.name,
+      'aria-expanded': 'false',
+      'aria-autocomplete': 'none',
+      spellcheck: 'false',
+    });
+    input.value = control.text ?? '';
+    applyLook(input, control.look);
+    const button = element('button', { type: 'button', class: 'combo-button', tabindex: '-1', 'aria-label': `Open the list of ${control.name}`, text: '▾' });
+    input.addEventListener('input', () => this.acts.type(control.name, input.value));
+    input.addEventListener('blur', () => this.acts.flush());
+    input.addEventListener('keydown', (event) => {
+      if ((event.altKey && event.key === 'ArrowDown') || event.key === 'F4') {
+        event.preventDefault();
+        this.showList(control, box, input, true);
+      }
+    });
+    button.addEventListener('mousedown', (event) => event.preventDefault());
+    button.addEventListener('click', () => {
+      if (this.openList && this.openList.name === control.name) this.closeList();
+      else this.showList(control, box, input, false);
+    });
+    box.append(input, button);
+    this.inputs.set(control.name, input);
+    return box;
+  }
+
+  // The list of a combo box: picking an item is a Click, not typing.
+  showList(control, box, input, byKeyboard) {
+    this.closeList();
+    this.acts.flush();
+    const list = element('ul', { class: 'combo-list', role: 'listbox', 'aria-label': control.name, tabindex: '-1' });
+    const items = control.items || [];
+    items.forEach((item, i) => {
+      const option = element('li', { role: 'option', id: `opt-${control.name}-${i}`, tabindex: '-1', text: item === '' ? '\u00a0' : item });
+      option.dataset.item = item;
+      if (item === input.value) option.setAttribute('aria-selected', 'true');
+      option.addEventListener('mousedown', (event) => event.preventDefault());
+      option.addEventListener('click', () => {
+        this.closeList();
+        input.value = item;
+        input.focus();
+        this.acts.pick(control.name, item);
+      });
+      list.append(option);
+    });
+    list.addEventListener('keydown', (event) => {
+      const options = [...list.children];
+      const current = options.indexOf(document.activeElement);
+      if (event.key === 'ArrowDown' || event.key === 'ArrowUp') {
+        event.preventDefault();
+        const next = Math.max(0, Math.min(options.length - 1, current + (event.key === 'ArrowDown' ? 1 : -1)));
+        options[next]?.focus();
+      } else if (event.key === 'Enter' || event.key === ' ') {
+        event.preventDefault();
+        document.activeElement?.click();
+      } else if (event.key === 'Escape' || event.key === 'Tab') {
+        event.preventDefault();
+        this.closeList();
+        input.focus();
+      }
+    });
+    list.style.left = box.style.left;
+    list.style.top = `${parseInt(box.style.top, 10) + parseInt(box.style.height, 10)}px`;
+    list.style.minWidth = box.style.width;
+    this.root.append(list);
+    input.setAttribute('aria-expanded', 'true');
+    this.openList = { name: control.name, list, input };
+    const selected = list.querySelector('[aria-selected="true"]') || list.firstElementChild;
+    if (byKeyboard && selected) selected.focus();
+    else selected?.scrollIntoView({ block: 'nearest' });
+    this.outside = (event) => {
+      if (!box.contains(event.target) && !list.contains(event.target)) this.closeList();
+    };
+    document.addEventListener('mousedown', this.outside, true);
+  }
+
+  closeList() {
+    if (!this.openList) return;
+    this.openList.list.remove();
+    this.openList.input.setAttribute('aria-expanded', 'false');
+    this.openList = null;
+    document.removeEventListener('mousedown', this.outside, true);
+  }
+
+  checkBox(control) {
+    const label = element('label', { class: 'check' });
+    const input = element('input', { type: 'checkbox' });
+    input.checked = control.value === 1;
+    input.indeterminate = control.value === 2;
+    input.dataset.name = control.name;
+    const caption = element('span', { text: control.caption });
+    applyLook(label, control.look);
+    input.addEventListener('change', () => this.acts.check(control.name, input.checked));
+    label.append(input, caption);
+    this.inputs.set(control.name, input);
+    return label;
+  }
+
+  optionButton(control, page) {
+    const label = element('label', { class: 'option' });
+    const input = element('input', { type: 'radio', name: `group-${page.uniqueName}-${control.container || 'page'}` });
+    input.checked = control.value === true;
+    input.dataset.name = control.name;
+    const caption = element('span', { text: control.caption });
+    applyLook(label, control.look);
+    input.addEventListener('change', () => {
+      if (input.checked) this.acts.choose(control.name);
+    });
+    label.append(input, caption);
+    this.inputs.set(control.name, input);
+    return label;
+  }
+
+  // Shows what the page now holds without drawing it again; the box being
+  // typed in keeps what the user sees.
+  update(page, { keepFocused = true } = {}) {
+    if (!page || page.uniqueName !== this.uniqueName) {
+      this.show(page);
+      return;
+    }
+    for (const control of page.controls) {
+      const input = this.inputs.get(control.name);
+      if (!input) continue;
+      if (keepFocused && input === document.activeElement && (control.kind === 'TextBox' || control.kind === 'ComboBox')) continue;
+      if (control.kind === 'CheckBox') {
+        input.checked = control.value === 1;
+        input.indeterminate = control.value === 2;
+      } else if (control.kind === 'OptionButton') {
+        input.checked = control.value === true;
+      } else if ('text' in control && input.value !== control.text) {
+        input.value = control.text;
+      }
+    }
+    const heading = this.root.querySelector('[data-control="lblHeading"]');
+    const caption = page.controls.find((c) => c.name === 'lblHeading');
+    if (heading && caption) heading.textContent = caption.caption;
+  }
+}
