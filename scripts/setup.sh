@@ -6,7 +6,9 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config libxml2-dev libxslt1-dev
           nlohmann-json3-dev libcli11-dev libcpp-httplib-dev libgtest-dev libgmock-dev
-          libbenchmark-dev xsltproc libxml2-utils python3-owslib python3-lxml)
+          libbenchmark-dev xsltproc libxml2-utils python3-owslib python3-lxml chromium)
+# The browser tests' runner; the machine may have its own Node.js already.
+command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -17,6 +19,13 @@ if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+# playwright-core for the browser tests, at the version the lock file pins.
+browser_tests=tests/browser
+if [ ! -d "$browser_tests/node_modules/playwright-core" ] ||
+   [ "$browser_tests/package-lock.json" -nt "$browser_tests/node_modules/.package-lock.json" ]; then
+  (cd "$browser_tests" && npm ci --no-audit --no-fund --loglevel=error)
 fi
 
 build="${1:-build}"

@@ -1,0 +1,290 @@
+// The browser editor in real Chromium: tidewise serve on a copy of the
+// example catalog with a fresh TIDEWISE_HOME, driven as a person would, with
+// a screenshot of every step kept in the build folder.
+//
+//   node --test tests/browser/editor.test.mjs
+//   environment: TIDEWISE_BIN (the tidewise tool), TIDEWISE_ARTIFACTS (screenshots),
+//                CHROMIUM (default /usr/bin/chromium)
+
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { chromium } from 'playwright-core';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const source = path.resolve(here, '..', '..');
+const tool = process.env.TIDEWISE_BIN || path.join(source, 'build', 'bin', 'tidewise');
+const artifacts = process.env.TIDEWISE_ARTIFACTS || path.join(source, 'build', 'test-artifacts', 'browser');
+const ITEM = 'coastal-dataset.xml';
+
+let home, catalog, server, address, port, token, context, page;
+let shot = 0;
+
+async function screenshot(name) {
+  shot += 1;
+  await page.screenshot({ path: path.join(artifacts, `${String(shot).padStart(2, '0')}-${name}.png`), fullPage: true });
+}
+
+function startServer() {
+  return new Promise((resolve, reject) => {
+    const child = spawn(tool, ['serve', catalog, '--port', '0', '--dialog-timeout', '90'], {
+      env: { ...process.env, TIDEWISE_HOME: home },
+      stdio: ['ignore', 'pipe', 'pipe'],
+    });
+    let out = '';
+    let err = '';
+    const timer = setTimeout(() => reject(new Error(`tidewise serve printed no address: ${out}${err}`)), 30000);
+    child.stdout.on('data', (chunk) => {
+      out += chunk;
+      const found = /Open (http:\/\/127\.0\.0\.1:(\d+)\/\?token=([0-9a-f]+))/.exec(out);
+      if (found) {
+        clearTimeout(timer);
+        resolve({ child, address: found[1], port: Number(found[2]), token: found[3] });
+      }
+    });
+    child.stderr.on('data', (chunk) => { err += chunk; });
+    child.on('exit', (code) => {
+      clearTimeout(timer);
+      reject(new Error(`tidewise serve ended (${code}): ${out}${err}`));
+    });
+  });
+}
+
+// A raw request, with whatever Host and headers the test chooses.
+function raw(method, pathName, headers, body) {
+  return new Promise((resolve, reject) => {
+    const request = http.request({ host: '127.0.0.1', port, method, path: pathName, headers }, (response) => {
+      let text = '';
+      response.on('data', (chunk) => { text += chunk; });
+      response.on('end', () => resolve({ status: response.statusCode, headers: response.headers, text }));
+    });
+    request.on('error', reject);
+    if (body) request.write(body);
+    request.end();
+  });
+}
+
+const itemFile = () => fs.readFileSync(path.join(catalog, ITEM), 'utf8');
+
+before(async () => {
+  fs.mkdirSync(artifacts, { recursive: true });
+  for (const old of fs.readdirSync(artifacts)) if (old.endsWith('.png')) fs.rmSync(path.join(artifacts, old));
+  home = fs.mkdtempSync(path.join(os.tmpdir(), 'tidewise-browser-home-'));
+  catalog = fs.mkdtempSync(path.join(os.tmpdir(), 'tidewise-browser-catalog-'));
+  fs.copyFileSync(path.join(source, 'examples', ITEM), path.join(catalog, ITEM));
+  ({ child: server, address, port, token } = await startServer());
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tidewise-browser-profile-'));
+  context = await chromium.launchPersistentContext(profile, {
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    acceptDownloads: true,
+    viewport: { width: 1360, height: 900 },
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+  page = context.pages()[0] || await context.newPage();
+  page.setDefaultTimeout(30000);
+  page.on('pageerror', (error) => { throw error; });
+});
+
+after(async () => {
+  if (context) await context.close();
+  if (server) {
+    server.kill('SIGINT');
+    await new Promise((resolve) => server.once('exit', resolve));
+  }
+  for (const folder of [home, catalog]) if (folder) fs.rmSync(folder, { recursive: true, force: true });
+});
+
+test('requests without the token or with a foreign Host are refused and change nothing', async () => {
+  const before = itemFile();
+  const json = JSON.stringify({ item: ITEM });
+  const local = `127.0.0.1:${port}`;
+  const cases = [
+    { name: 'no token', method: 'POST', path: '/api/open-item', headers: { Host: local, 'Content-Type': 'application/json' }, body: json },
+    { name: 'wrong token', method: 'POST', path: '/api/open-item', headers: { Host: local, 'Content-Type': 'application/json', 'X-Tidewise-Token': '0'.repeat(64) }, body: json },
+    { name: 'foreign Host', method: 'POST', path: '/api/open-item', headers: { Host: `evil.example:${port}`, 'Content-Type': 'application/json', 'X-Tidewise-Token': token }, body: json },
+    { name: 'foreign Origin', method: 'POST', path: '/api/open-item', headers: { Host: local, Origin: 'http://evil.example', 'Content-Type': 'application/json', 'X-Tidewise-Token': token }, body: json },
+    { name: 'page without token', method: 'GET', path: '/', headers: { Host: local } },
+    { name: 'page with foreign Host', method: 'GET', path: `/?token=${token}`, headers: { Host: 'attacker.example' } },
+  ];
+  for (const c of cases) {
+    const answer = await raw(c.method, c.path, c.headers, c.body);
+    assert.equal(answer.status, 403, `${c.name}: ${answer.text}`);
+    assert.equal(answer.headers['access-control-allow-origin'], undefined, c.name);
+  }
+  const admitted = await raw('GET', `/?token=${token}`, { Host: local });
+  assert.equal(admitted.status, 303);
+  assert.match(admitted.headers['set-cookie'][0], /HttpOnly; SameSite=Strict/);
+  assert.match(admitted.headers['content-security-policy'], /script-src 'self'/);
+  assert.equal(itemFile(), before);
+});
+
+test('the catalog shows the item; the first start-up asks through the components\' message boxes', async () => {
+  await page.goto(address);
+  assert.equal(new URL(page.url()).search, '', 'the token leaves the address bar');
+  // A fresh home: the registration switches off each synchronizer, telling the user.
+  const boxes = [];
+  for (let i = 0; i < 3; i++) {
+    const box = page.locator('dialog.message-box');
+    await box.waitFor();
+    boxes.push(await box.locator('.prompt').textContent());
+    if (i === 0) await screenshot('message-box');
+    await box.getByRole('button', { name: 'OK' }).click();
+    await page.waitForFunction((shown) => {
+      const next = document.querySelector('dialog.message-box');
+      return !next || next.querySelector('.prompt').textContent !== shown;
+    }, boxes[i]);
+  }
+  assert.deepEqual(boxes.map((b) => b.startsWith('Disable the Synchronizer ')), [true, true, true]);
+  const row = page.locator(`table.items tr[data-path="${ITEM}"]`);
+  await row.waitFor();
+  assert.match(await row.locator('.title').textContent(), /Shoreline position and cliff-top retreat/);
+  assert.equal((await row.locator('.number').textContent()).trim(), '0');
+  await page.fill('#filter', 'no such words');
+  assert.equal(await page.locator('table.items tbody tr').count(), 0);
+  await page.fill('#filter', 'shoreline');
+  assert.equal(await page.locator('table.items tbody tr').count(), 1);
+  await screenshot('catalog');
+});
+
+async function openEntry(uniqueName) {
+  const entry = page.locator(`#tree button.entry[data-unique="${uniqueName}"]`);
+  const book = entry.locator('xpath=ancestor::details');
+  if (await book.count() && !(await book.getAttribute('open') !== null)) await book.locator('summary').click();
+  await entry.click();
+  await page.locator(`#page[data-page="${uniqueName}"]`).waitFor();
+}
+
+async function typeInto(control, text) {
+  const input = page.locator(`#page [data-control="${control}"]`).locator('xpath=descendant-or-self::input[@type="text"] | descendant-or-self::textarea').first();
+  const sent = page.waitForResponse((r) => r.url().endsWith('/api/edit'));
+  await input.fill(text);
+  await input.press('Tab');
+  const answer = await sent;
+  assert.equal(answer.status(), 200);
+}
+
+async function pick(control, item) {
+  await page.locator(`#page [data-control="${control}"] .combo-button`).click();
+  const sent = page.waitForResponse((r) => r.url().endsWith('/api/edit'));
+  await page.locator('.combo-list li', { hasText: new RegExp(`^${item}$`) }).click();
+  const answer = await sent;
+  assert.equal(answer.status(), 200);
+  const body = await answer.json();
+  assert.equal(body.page.controls.find((c) => c.name === control).text, item);
+}
+
+test('the item opens on its tree; every entry draws its page', async () => {
+  await page.click(`a.item-link`);
+  await page.locator('#page[data-page="Purpose"]').waitFor();
+  const entries = await page.locator('#tree button.entry').evaluateAll((nodes) =>
+    nodes.map((n) => ({ unique: n.dataset.unique, title: n.querySelector('.entry-title').textContent })));
+  assert.equal(entries.length, 66, 'sixty-five entries and the quality report page');
+  for (const { unique, title } of entries) {
+    await openEntry(unique);
+    const heading = await page.locator('#page [data-control="lblHeading"]').textContent();
+    assert.ok(heading.length > 0, unique);
+    assert.ok(title.length > 0, unique);
+  }
+  // Keyboard focus follows the page's tab order.
+  await openEntry('Contact');
+  const order = await page.evaluate(() => [...document.querySelectorAll('#page input, #page textarea')].map((n) => n.closest('[data-control]').dataset.control));
+  const contact = JSON.parse(fs.readFileSync(path.join(source, 'tests/data/pages/Contact.json'), 'utf8'));
+  const expected = contact.controls.filter((c) => c.tabIndex !== undefined).sort((a, b) => a.tabIndex - b.tabIndex).map((c) => c.name);
+  assert.deepEqual(order, expected);
+});
+
+test('edits on a page of each section, by typing and by picking', async () => {
+  await openEntry('Purpose');
+  await typeInto('txtInfo', 'Track cliff-top retreat for the 2024 shoreline plan review.');
+  await page.locator('#dirty-badge').waitFor({ state: 'visible' });
+  await screenshot('identification-purpose');
+  await openEntry('Status');
+  await pick('cmbStatus', 'completed');
+  await screenshot('identification-status');
+
+  await openEntry('QualityScope');
+  await pick('cmbLevel', 'series');
+  await typeInto('txtDataSet', 'Survey seasons 2023 and 2024');
+  await screenshot('quality-scope');
+
+  await openEntry('ReferenceSys');
+  await typeInto('txtName', 'ETRS89 / UTM zone 30N (EPSG:25830)');
+  await screenshot('reference-system');
+
+  await openEntry('TidewiseExt');
+  await pick('listTidTheme', 'Shoreline');
+  // Typing into a combo box is a Change of its own, apart from picking.
+  await screenshot('extension-theme');
+});
+
+test('ticking the quality report\'s chkQuanAttAcc adds DQQuanAttAcc to the tree once the page is left', async () => {
+  await openEntry('QualityReport');
+  assert.equal(await page.locator('#tree button.entry[data-unique="DQQuanAttAcc"]').count(), 0);
+  const sent = page.waitForResponse((r) => r.url().endsWith('/api/edit'));
+  await page.locator('#page [data-control="chkQuanAttAcc"] input').check();
+  assert.equal((await sent).status(), 200);
+  await screenshot('quality-report');
+  await openEntry('QualityScope');
+  const added = page.locator('#tree details[data-book="QualityBook"] button.entry[data-unique="DQQuanAttAcc"]');
+  await added.waitFor();
+  await screenshot('quality-report-added-page');
+});
+
+test('review lists every change beside the saved value; saving writes them to the file', async () => {
+  await page.click('#review');
+  const dialog = page.locator('dialog.review');
+  await dialog.waitFor();
+  const rows = await dialog.locator('tbody tr').evaluateAll((trs) => trs.map((tr) => [...tr.children].map((td) => td.textContent)));
+  const byPath = Object.fromEntries(rows.map(([p, kind, before, now]) => [p, { kind, before, now }]));
+  assert.equal(byPath['dataIdInfo/idPurp'].now, 'Track cliff-top retreat for the 2024 shoreline plan review.');
+  assert.match(byPath['dataIdInfo/idPurp'].before, /^Monitor cliff-top retreat/);
+  assert.equal(byPath['dataIdInfo/idStatus'].before, 'onGoing');
+  assert.equal(byPath['dataIdInfo/idStatus'].now, 'completed');
+  assert.deepEqual([byPath['dqInfo/dqScope/scpLvl/ScopeCd@value'].before, byPath['dqInfo/dqScope/scpLvl/ScopeCd@value'].now], ['005', '006']);
+  assert.equal(byPath['MdCoRefSys/refSysId/identCode'].now, 'ETRS89 / UTM zone 30N (EPSG:25830)');
+  assert.equal(byPath['tideExt/tidTopic'].now, 'Shoreline');
+  await screenshot('review-changes');
+  await dialog.getByRole('button', { name: 'Close' }).click();
+  assert.match(itemFile(), /Monitor cliff-top retreat/, 'nothing is saved by reviewing');
+
+  await page.click('#save');
+  const confirm = page.locator('dialog.review');
+  await confirm.waitFor();
+  const saved = page.waitForResponse((r) => r.url().endsWith('/api/save'));
+  await confirm.locator('#confirm-save').click();
+  assert.equal((await saved).status(), 200);
+  await page.locator('#dirty-badge').waitFor({ state: 'hidden' });
+  const file = itemFile();
+  assert.match(file, /<idPurp[^>]*>Track cliff-top retreat for the 2024 shoreline plan review\.<\/idPurp>/);
+  assert.match(file, /<idStatus[^>]*>completed<\/idStatus>/);
+  assert.match(file, /<ScopeCd value="006"\/>/);
+  assert.match(file, /<tidTopic>Shoreline<\/tidTopic>/);
+  assert.match(file, /ETRS89 \/ UTM zone 30N/);
+  assert.match(file, /<surveyLog>/, 'what no page knows is kept');
+  await screenshot('saved');
+});
+
+test('two tabs on one item: the second is told the item changed and sees the first one\'s values', async () => {
+  const second = await context.newPage();
+  await second.goto(`${address.split('?')[0]}#item=${encodeURIComponent(ITEM)}`);
+  await second.locator('#page[data-page]').waitFor();
+  // The first tab edits and saves.
+  await openEntry('Purpose');
+  await typeInto('txtInfo', 'Edited in the first tab');
+  // The second tab acts on its old version and is told.
+  const refused = second.waitForResponse((r) => r.url().endsWith('/api/open-page'));
+  await second.locator('#tree button.entry[data-unique="Status"]').click();
+  assert.equal((await refused).status(), 409);
+  await second.locator('.toast', { hasText: 'changed in another tab' }).waitFor();
+  await second.locator('#tree button.entry[data-unique="Purpose"]').click();
+  await second.locator('#page[data-page="Purpose"]').waitFor();
+  assert.equal(await second.locator('#page [data-control="txtInfo"]').inputValue(), 'Edited in the first tab');
+  await second.close();
+});
