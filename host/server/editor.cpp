@@ -182,6 +182,9 @@ fs::path Catalog::resolve(const std::string& relative, bool must_exist) const {
 
   const fs::path joined = folder_ / path;
   std::error_code ec;
+  // The folder the item lies in must be inside, whether the item exists or not.
+  const fs::path parent = fs::canonical(joined.parent_path(), ec);
+  if (ec || !inside(folder_, parent)) return refuse("names a folder that is not in the catalog");
   const fs::file_status link_status = fs::symlink_status(joined, ec);
   if (fs::exists(link_status)) {
     const fs::path real = fs::canonical(joined, ec);
@@ -191,9 +194,6 @@ fs::path Catalog::resolve(const std::string& relative, bool must_exist) const {
   }
   if (fs::is_symlink(link_status)) return refuse("leads outside the catalog");
   if (must_exist) throw ApiError(404, "there is no item \"" + relative + "\"");
-  // A new item: its folder must exist and lie inside.
-  const fs::path parent = fs::canonical(joined.parent_path(), ec);
-  if (ec || !inside(folder_, parent)) return refuse("names a folder that is not in the catalog");
   return joined;
 }
 
@@ -208,11 +208,13 @@ std::vector<std::string> Catalog::items() const {
   for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     const fs::path& path = it->path();
     const std::string name = path.filename().string();
+    std::error_code kind_ec;
+    const bool directory = it->is_directory(kind_ec);
     if (name.empty() || name.front() == '.') {
-      if (it->is_directory(ec)) it.disable_recursion_pending();
+      if (directory) it.disable_recursion_pending();
       continue;
     }
-    if (it->is_directory(ec)) {
+    if (directory) {
       if (it.depth() + 1 >= kMaxFolderDepth) it.disable_recursion_pending();
       continue;
     }
@@ -413,14 +415,21 @@ Json Editor::state(Session& session, bool with_tree) {
   return state;
 }
 
-void Editor::open_page_named(Session& session, const std::string& unique_name) {
+std::optional<std::string> Editor::page_class_for(Session& session, const std::string& unique_name) {
   EditingSession& editing = *session.editing;
   std::optional<std::string> page_class;
   if (editing.tree().find_page(unique_name) == nullptr) {
     if (const OfferedPage* page = offered(unique_name)) page_class = std::string(page->page_class);
   }
+  // Throws before anything is left or opened when there is no such page.
+  editing.prog_id_for(unique_name, page_class);
+  return page_class;
+}
+
+void Editor::open_page_named(Session& session, const std::string& unique_name) {
+  const std::optional<std::string> page_class = page_class_for(session, unique_name);
   session.page_edited = false;
-  editing.open(unique_name, page_class);
+  session.editing->open(unique_name, page_class);
 }
 
 fs::path Editor::scratch_file(const std::string& file_name) {
@@ -567,6 +576,7 @@ Json Editor::open_page(const Json& request) {
   const std::string& unique_name = text_field(request, "page");
   EditingSession& editing = *session.editing;
   if (editing.page() && editing.page()->unique_name() == unique_name) return state(session, true);
+  page_class_for(session, unique_name);
   return with_failures(session, [&] {
     if (editing.page()) {
       if (!editing.leave().query_unload) {
@@ -608,6 +618,9 @@ Json Editor::edit(const Json& request) {
 
   EditingSession& editing = *session.editing;
   bool switched = false;
+  if (!editing.page() || editing.page()->unique_name() != unique_name) {
+    page_class_for(session, unique_name);
+  }
   with_failures(session, [&] {
     if (!editing.page() || editing.page()->unique_name() != unique_name) {
       if (editing.page() && !editing.leave().query_unload) {

@@ -99,6 +99,7 @@ class Editor {
   bool dirty(Session& session) const;
   template <class Body>
   Json with_failures(Session& session, Body&& body);
+  std::optional<std::string> page_class_for(Session& session, const std::string& unique_name);
   void open_page_named(Session& session, const std::string& unique_name);
   std::filesystem::path scratch_file(const std::string& file_name);
   host::MetadataSections& probe_tree();

@@ -1,0 +1,161 @@
+// The editing session the command line and the browser editor share: the
+// steps between an item file and a page, on the real component libraries.
+
+#include "server/server_fixture.h"
+
+namespace tw::host {
+namespace {
+
+using server::kItem;
+namespace fs = std::filesystem;
+
+class SessionTest : public server::ServerTest {
+ protected:
+  void SetUp() override {
+    ServerTest::SetUp();
+    server::switch_off_synchronizers(home_);
+    components_ = std::make_unique<ComponentHost>();
+  }
+  fs::path item() const { return catalog_ / kItem; }
+};
+
+TEST_F(SessionTest, AnEditReachesTheFileOnlyThroughLeavingThePageAndSaving) {
+  EditingSession session(item());
+  EXPECT_TRUE(session.tree_result());
+  session.open("Purpose");
+  const std::vector<Edit> edits = {{Edit::Kind::Type, "txtInfo", "Map the 2024 retreat"}};
+  session.edit(edits);
+  EXPECT_FALSE(session.modified()) << "the page holds the edit until it is left";
+  EXPECT_TRUE(session.review().empty());
+
+  const Leave left = session.leave();
+  EXPECT_TRUE(left.query_unload);
+  EXPECT_TRUE(left.unload_page);
+  EXPECT_TRUE(session.modified());
+  const auto changes = session.review();
+  ASSERT_EQ(changes.size(), 2u);
+  EXPECT_EQ(changes[0].path, "dataIdInfo/idPurp");
+  EXPECT_EQ(changes[0].after, "Map the 2024 retreat");
+  EXPECT_EQ(changes[1].path, "dataIdInfo/idPurp@ns");
+  EXPECT_EQ(test::read_file(item()), original_);
+
+  session.save();
+  EXPECT_NE(test::read_file(item()).find(">Map the 2024 retreat</idPurp>"), std::string::npos);
+  EXPECT_TRUE(session.review().empty());
+}
+
+TEST_F(SessionTest, AFailingUnloadLeavesTheDocumentAsItWas) {
+  EditingSession session(item());
+  session.open("Contact");
+  // The name is written first; the fax, written last, holds a character XML cannot.
+  const std::vector<Edit> edits = {{Edit::Kind::Type, "txtName", "Ada Lindqvist"},
+                                   {Edit::Kind::Type, "txtFax", "fax \x01"}};
+  session.edit(edits);
+  const std::string before = session.document().xml();
+  try {
+    session.leave();
+    FAIL() << "UnloadPage wrote a character XML cannot hold";
+  } catch (const MemberFailure& failure) {
+    EXPECT_EQ(failure.member(), "IMetaDataPage.UnloadPage");
+    EXPECT_EQ(failure.interface_name(), "IMetaDataPage");
+    EXPECT_EQ(failure.code(), com::E_INVALIDARG);
+  }
+  EXPECT_EQ(session.document().xml(), before) << "the name written before the failure is gone";
+  EXPECT_FALSE(session.modified());
+  ASSERT_NE(session.page(), nullptr) << "the page stays open to be mended";
+
+  const std::vector<Edit> mend = {{Edit::Kind::Type, "txtFax", "+44 1632 960 419"}};
+  session.edit(mend);
+  session.leave();
+  EXPECT_NE(session.document().xml().find("Ada Lindqvist"), std::string::npos);
+}
+
+TEST_F(SessionTest, EditsAreCheckedBeforeAnyIsMade) {
+  EditingSession session(item());
+  OpenPage& page = session.open("QualityScope");
+  const std::string level = page.form().get("cmbLevel").text();
+  const struct {
+    Edit bad;
+    const char* why;
+  } cases[] = {
+      {{Edit::Kind::Pick, "cmbLevel", "galaxy"}, "is not an item of the list"},
+      {{Edit::Kind::Check, "cmbLevel", ""}, "not a check box"},
+      {{Edit::Kind::Type, "lblLevel", "x"}, "takes no typing"},
+      {{Edit::Kind::Choose, "txtDataSet", ""}, "not an option button"},
+      {{Edit::Kind::Type, "cmbNope", "x"}, "has no control"},
+  };
+  for (const auto& c : cases) {
+    const std::vector<Edit> edits = {{Edit::Kind::Pick, "cmbLevel", "series"}, c.bad};
+    try {
+      session.edit(edits);
+      ADD_FAILURE() << c.why;
+    } catch (const InvalidEdit& e) {
+      EXPECT_EQ(e.kind(), c.bad.kind);
+      EXPECT_NE(std::string(e.what()).find(c.why), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(page.form().get("cmbLevel").text(), level) << "the good edit before it was not made";
+  }
+  EXPECT_THROW(session.open("NoSuchPage"), InvalidRequest);
+  EXPECT_THROW(session.open("X", std::string("NoSuchClass")), InvalidRequest);
+}
+
+TEST_F(SessionTest, ProbingTellsEachEntrysTitleAndWhetherItsPageIsCompleted) {
+  test::write_file(item(), "<metadata/>");
+  EditingSession session(item());
+  const auto states = probe_entries(session.document(), session.tree());
+  ASSERT_EQ(states.size(), 65u);
+  std::vector<std::string> not_completed;
+  for (const EntryState& state : states) {
+    EXPECT_FALSE(state.failure) << state.unique_name << ": " << *state.failure;
+    if (!state.completed) not_completed.push_back(state.unique_name);
+  }
+  EXPECT_EQ(not_completed, (std::vector<std::string>{"Purpose", "Format", "QualityLineage"}));
+  EXPECT_EQ(states[0].title, "Purpose");
+  EXPECT_EQ(session.probe("QualityReport", "TidewiseCustomPage.QualityReport").title,
+            "Data quality elements");
+  EXPECT_EQ(test::read_file(item()), "<metadata/>") << "probing writes nothing";
+
+  // The open page answers for itself, with what it holds now.
+  session.open("Purpose");
+  EXPECT_FALSE(session.page_state()->completed);
+  const std::vector<Edit> edits = {{Edit::Kind::Type, "txtInfo", "now completed"}};
+  session.edit(edits);
+  EXPECT_TRUE(session.page_state()->completed);
+}
+
+TEST_F(SessionTest, FlushingKeepsThePageAndWhatItAddsToTheTreeStays) {
+  EditingSession session(item());
+  session.open("QualityReport", std::string("QualityReport"));
+  const std::vector<Edit> tick = {{Edit::Kind::Check, "chkQuanAttAcc", ""}};
+  session.edit(tick);
+  EXPECT_EQ(session.tree().find_page("DQQuanAttAcc"), nullptr);
+  session.flush();
+  ASSERT_NE(session.tree().find_page("DQQuanAttAcc"), nullptr);
+  EXPECT_EQ(session.page()->form().get("chkQuanAttAcc").value(), 1)
+      << "the same page, loaded again";
+  session.flush();
+  int added = 0;
+  for (const auto& book : session.tree().books()) {
+    for (const auto& entry : book->entries()) added += entry->unique_name() == "DQQuanAttAcc";
+  }
+  EXPECT_EQ(added, 1);
+  EXPECT_FALSE(session.modified()) << "the quality report writes nothing into the document";
+}
+
+TEST_F(SessionTest, AnItemWithoutAFileReviewsAsEverythingAdded) {
+  EditingSession session(catalog_ / "new.xml");
+  session.open("Purpose");
+  const std::vector<Edit> edits = {{Edit::Kind::Type, "txtInfo", "First purpose"}};
+  session.edit(edits);
+  session.leave();
+  const auto changes = session.review();
+  ASSERT_EQ(changes.size(), 2u);
+  for (const Difference& d : changes) {
+    EXPECT_EQ(d.change, Difference::Change::Added) << d.path;
+    EXPECT_FALSE(d.before) << d.path;
+  }
+  EXPECT_FALSE(fs::exists(catalog_ / "new.xml"));
+}
+
+}  // namespace
+}  // namespace tw::host
