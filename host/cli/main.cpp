@@ -182,17 +182,6 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-MemberFailure::MemberFailure(std::string member, com::HRESULT code, std::string description)
-    : std::runtime_error(member + " failed (" + com::hresult_hex(code) + ")" +
-                         (description.empty() ? "" : ": " + description)),
-      code_(code) {}
-
-void call(com::HRESULT hr, std::string_view member) {
-  if (com::succeeded(hr)) return;
-  const auto info = com::GetErrorInfo();
-  throw MemberFailure(std::string(member), hr, info ? info->description : "");
-}
-
 }  // namespace tw::cli
 
 int main(int argc, char** argv) {
@@ -200,6 +189,9 @@ int main(int argc, char** argv) {
   try {
     return cli::run(argc, argv);
   } catch (const cli::UsageError& e) {
+    std::cerr << "tidewise: " << e.what() << '\n';
+    return 2;
+  } catch (const host::InvalidRequest& e) {
     std::cerr << "tidewise: " << e.what() << '\n';
     return 2;
   } catch (const cli::MemberFailure& e) {

@@ -18,6 +18,7 @@
 #include "tidewise/forms/forms.h"
 #include "tidewise/host/classes.h"
 #include "tidewise/host/interfaces.h"
+#include "tidewise/host/session.h"
 #include "tidewise/host/trace.h"
 #include "tidewise/platform.h"
 
@@ -33,17 +34,8 @@ class UsageError : public std::runtime_error {
 
 // A member the tool called failed: exit status 1. The message names the
 // member, its status code and the error information it left.
-class MemberFailure : public std::runtime_error {
- public:
-  MemberFailure(std::string member, com::HRESULT code, std::string description);
-  com::HRESULT code() const { return code_; }
-
- private:
-  com::HRESULT code_;
-};
-
-// Tests the status of a call the tool made; throws MemberFailure.
-void call(com::HRESULT hr, std::string_view member);
+using host::call;
+using host::MemberFailure;
 
 // ---- Registration
 
@@ -79,7 +71,7 @@ class MessageBoxes {
 
 // The trace file, open from the start so that a bad path fails before any
 // work; recording starts with start().
-class TraceFile {
+class TraceFile final : public host::Recording {
  public:
   explicit TraceFile(const std::optional<std::filesystem::path>& file) {
     if (!file) return;
@@ -91,7 +83,7 @@ class TraceFile {
   TraceFile(const TraceFile&) = delete;
   TraceFile& operator=(const TraceFile&) = delete;
 
-  void start() {
+  void start() override {
     if (!out_.is_open() || started_) return;
     // "call" first, as readers of the trace expect it.
     host::set_trace_sink([this](const nlohmann::json& line) {
@@ -100,7 +92,7 @@ class TraceFile {
     });
     started_ = true;
   }
-  void stop() {
+  void stop() override {
     if (!started_) return;
     host::set_trace_sink(nullptr);
     started_ = false;
@@ -115,38 +107,19 @@ class TraceFile {
 // What every command that runs a component needs first.
 class Session {
  public:
-  Session() {
-    ensure_registered();
-    host::serve_host_classes();
-  }
-  ~Session() { com::revoke_class_objects(); }
-  Session(const Session&) = delete;
-  Session& operator=(const Session&) = delete;
+  Session() { ensure_registered(); }
 
  private:
+  host::ComponentHost components_;
   MessageBoxes boxes_;
 };
 
 // Creates a component's class through the registry, as the host does.
-template <com::Interface I>
-com::ComPtr<I> create(std::string_view prog_id) {
-  com::GUID clsid;
-  call(com::CLSIDFromProgID(prog_id, &clsid), "CLSIDFromProgID");
-  com::ComPtr<com::IUnknown> object;
-  call(com::CoCreateInstance(clsid, com::IUnknown::IID, object.put_void()), "CoCreateInstance");
-  com::ComPtr<I> wanted;
-  call(object->QueryInterface(I::IID, wanted.put_void()), "IUnknown.QueryInterface");
-  return wanted;
-}
+using host::create;
 
 // ---- Commands
 
-struct Edit {
-  enum class Kind { Type, Pick, Check, Uncheck, Choose };
-  Kind kind;
-  std::string control;
-  std::string value;  // the text typed or the item picked
-};
+using host::Edit;
 
 struct Options {
   bool json = false;
@@ -180,14 +153,5 @@ struct ConvertOptions {
 // Return the exit status: 1 when a file of a batch failed.
 int run_import(const ConvertOptions& options);
 int run_export(const ConvertOptions& options);
-
-// ---- The page as the tool shows it
-
-Json controls_json(const forms::Form& form);
-std::string controls_text(const forms::Form& form);
-// Checks every edit against the form before any is made, so that a command
-// line with a mistake changes nothing.
-void validate_edits(const forms::Form& form, const std::vector<Edit>& edits);
-void apply_edit(forms::Form& form, const Edit& edit);
 
 }  // namespace tw::cli
