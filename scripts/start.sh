@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
-# Sets up, builds, and opens the bundled coastal dataset in the editor.
+# Sets up, builds, and starts the browser editor on a working copy of the
+# bundled example catalog; prints the address to open. Ctrl-C stops it.
+#   scripts/start.sh [CATALOG_FOLDER]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-export TIDEWISE_HOME="${TIDEWISE_HOME:-$PWD/build/home}"
-item="${1:-examples/coastal-dataset.xml}"
-build/bin/tidewise tree
-echo
-build/bin/tidewise show "$item" Purpose
+home="${TIDEWISE_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/tidewise}"
+export TIDEWISE_HOME="$home"
+catalog="${1:-$home/catalog}"
+# The examples stay as they are in the repository: the editor works on a copy
+# made once, on the first start.
+if [ ! -d "$catalog" ]; then
+  mkdir -p "$catalog"
+  cp examples/*.xml "$catalog/"
+  echo "Copied the example catalog to $catalog"
+fi
+exec build/bin/tidewise serve "$catalog"
