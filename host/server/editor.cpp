@@ -245,6 +245,7 @@ struct Editor::Session {
   std::uint64_t probed_key = 0;
   std::vector<host::EntryState> probed;
   std::vector<host::EntryState> probed_offered;
+  host::Probes probes;  // page objects kept to probe the tree again
 };
 
 struct Editor::Listed {
@@ -258,6 +259,7 @@ Editor::Editor(const fs::path& catalog, fs::path scratch)
 
 Editor::~Editor() {
   sessions_.clear();
+  listing_probes_ = host::Probes();
   probe_tree_.reset();
 }
 
@@ -353,11 +355,14 @@ Json Editor::tree_json(Session& session) {
     }
   }
   if (key != session.probed_key || session.probed.size() != entries) {
-    session.probed = host::probe_entries(editing.document(), editing.tree());
+    session.probed = session.probes.entries(editing.document(), editing.tree());
     session.probed_offered.clear();
+    const auto copy = com::make_object<host::XmlMetadataDocument>();
+    copy->load_text(editing.document().xml());
     for (const OfferedPage& page : kOfferedPages) {
-      session.probed_offered.push_back(editing.probe(
-          page.unique_name, std::string(host::kPagePrefix) + std::string(page.page_class)));
+      session.probed_offered.push_back(
+          session.probes.entry(*copy.get(), editing.tree(), page.unique_name,
+                               std::string(host::kPagePrefix) + std::string(page.page_class)));
     }
     session.probed_key = key;
   }
@@ -415,7 +420,8 @@ Json Editor::state(Session& session, bool with_tree) {
   return state;
 }
 
-std::optional<std::string> Editor::page_class_for(Session& session, const std::string& unique_name) {
+std::optional<std::string> Editor::page_class_for(Session& session,
+                                                  const std::string& unique_name) {
   EditingSession& editing = *session.editing;
   std::optional<std::string> page_class;
   if (editing.tree().find_page(unique_name) == nullptr) {
@@ -488,7 +494,7 @@ Json Editor::catalog(const Json&) {
           document->load_file(file);
           listed.info["title"] = title_of(*document.get());
           int not_completed = 0;
-          for (const auto& state : host::probe_entries(*document.get(), probe_tree())) {
+          for (const auto& state : listing_probes_.entries(*document.get(), probe_tree())) {
             not_completed += state.completed ? 0 : 1;
           }
           listed.info["notCompleted"] = not_completed;

@@ -111,6 +111,7 @@ class Editor {
   std::uint64_t scratch_files_ = 0;
   std::map<std::string, std::unique_ptr<Session>> sessions_;
   com::ComPtr<host::MetadataSections> probe_tree_;
+  host::Probes listing_probes_;
   struct Listed;
   std::map<std::string, Listed> listed_;  // what closed items showed, by path
 };

@@ -194,6 +194,9 @@ EditorServer::EditorServer(ServerOptions options)
     return new httplib::ThreadPool(static_cast<std::size_t>(threads));
   };
   http_->set_payload_max_length(kMaxBody);
+  // Small answers go out at once instead of waiting for the browser's
+  // acknowledgement of the previous packet.
+  http_->set_tcp_nodelay(true);
   http_->set_default_headers({
       {"Content-Security-Policy", kContentSecurityPolicy},
       {"X-Content-Type-Options", "nosniff"},

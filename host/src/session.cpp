@@ -361,24 +361,17 @@ void EditingSession::restore(const std::string& xml, bool was_modified) {
   restored_modified_ = was_modified;
 }
 
-EntryState probe_entry(XmlMetadataDocument& document, MetadataSections& tree,
-                       std::string_view unique_name, std::string_view prog_id) {
-  EntryState state{std::string(unique_name), std::string(prog_id), std::string(unique_name), true,
-                   std::nullopt};
-  try {
-    OpenPage page(state.unique_name, state.prog_id);
-    page.load(&document, &tree);
-    std::string title = page.short_title();
-    if (title.empty()) title = page.title();
-    if (!title.empty()) state.title = std::move(title);
-    state.completed = page.completed();
-  } catch (const std::exception& e) {
-    state.failure = e.what();
-  }
+namespace {
+
+EntryState probe_page(OpenPage& page, XmlMetadataDocument& document, MetadataSections& tree) {
+  EntryState state{page.unique_name(), page.prog_id(), page.unique_name(), true, std::nullopt};
+  page.load(&document, &tree);
+  std::string title = page.short_title();
+  if (title.empty()) title = page.title();
+  if (!title.empty()) state.title = std::move(title);
+  state.completed = page.completed();
   return state;
 }
-
-namespace {
 
 // A copy, so that whatever a page does on loading stays away from the item.
 ComPtr<XmlMetadataDocument> copy_of(const XmlMetadataDocument& document) {
@@ -389,12 +382,49 @@ ComPtr<XmlMetadataDocument> copy_of(const XmlMetadataDocument& document) {
 
 }  // namespace
 
+EntryState probe_entry(XmlMetadataDocument& document, MetadataSections& tree,
+                       std::string_view unique_name, std::string_view prog_id) {
+  try {
+    OpenPage page{std::string(unique_name), std::string(prog_id)};
+    return probe_page(page, document, tree);
+  } catch (const std::exception& e) {
+    return {std::string(unique_name), std::string(prog_id), std::string(unique_name), true,
+            e.what()};
+  }
+}
+
 std::vector<EntryState> probe_entries(const XmlMetadataDocument& document, MetadataSections& tree) {
   const auto copy = copy_of(document);
   std::vector<EntryState> states;
   for (const auto& book : tree.books()) {
     for (const auto& entry : book->entries()) {
       states.push_back(probe_entry(*copy.get(), tree, entry->unique_name(), entry->prog_id()));
+    }
+  }
+  return states;
+}
+
+EntryState Probes::entry(XmlMetadataDocument& copy, MetadataSections& tree,
+                         std::string_view unique_name, std::string_view prog_id) {
+  const auto key = std::make_pair(std::string(unique_name), std::string(prog_id));
+  try {
+    auto& page = pages_[key];
+    if (!page) page = std::make_unique<OpenPage>(key.first, key.second);
+    return probe_page(*page, copy, tree);
+  } catch (const std::exception& e) {
+    // A page that failed is made anew next time.
+    pages_.erase(key);
+    return {key.first, key.second, key.first, true, e.what()};
+  }
+}
+
+std::vector<EntryState> Probes::entries(const XmlMetadataDocument& document,
+                                        MetadataSections& tree) {
+  const auto copy = copy_of(document);
+  std::vector<EntryState> states;
+  for (const auto& book : tree.books()) {
+    for (const auto& entry : book->entries()) {
+      states.push_back(this->entry(*copy.get(), tree, entry->unique_name(), entry->prog_id()));
     }
   }
   return states;

@@ -176,6 +176,7 @@ TEST(Load, ConcurrentEditsAndSavesAllSucceedAndEqualTheSameEditsOneAfterTheOther
     if (!client) {
       client = std::make_unique<httplib::Client>("127.0.0.1", served.port());
       client->set_keep_alive(true);
+      client->set_tcp_nodelay(true);
       client->set_read_timeout(60, 0);
     }
     const std::string item = kItems[c % std::size(kItems)];
@@ -260,6 +261,7 @@ TEST(Load, ConcurrentEditsAndSavesAllSucceedAndEqualTheSameEditsOneAfterTheOther
 
   // cpp-httplib serving a static answer of the same size, measured the same way.
   httplib::Server baseline;
+  baseline.set_tcp_nodelay(true);
   const std::string page(answer_bytes.load(), 'x');
   baseline.Post("/static", [&](const httplib::Request&, httplib::Response& response) {
     response.set_content(page, "application/json");
@@ -271,6 +273,7 @@ TEST(Load, ConcurrentEditsAndSavesAllSucceedAndEqualTheSameEditsOneAfterTheOther
     if (!client) {
       client = std::make_unique<httplib::Client>("127.0.0.1", baseline_port);
       client->set_keep_alive(true);
+      client->set_tcp_nodelay(true);
     }
     const auto result = client->Post("/static", "{}", "application/json");
     if (!result || result->status != 200) ++failed;

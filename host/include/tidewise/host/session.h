@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -203,6 +204,19 @@ EntryState probe_entry(XmlMetadataDocument& document, MetadataSections& tree,
                        std::string_view unique_name, std::string_view prog_id);
 // Every entry of the tree, in order, each on a copy of `document`.
 std::vector<EntryState> probe_entries(const XmlMetadataDocument& document, MetadataSections& tree);
+
+// Probes that keep one page object per entry and load it again each time,
+// instead of creating every page anew: what a tree of marks asks for after
+// every change of the document.
+class Probes {
+ public:
+  std::vector<EntryState> entries(const XmlMetadataDocument& document, MetadataSections& tree);
+  EntryState entry(XmlMetadataDocument& copy, MetadataSections& tree, std::string_view unique_name,
+                   std::string_view prog_id);
+
+ private:
+  std::map<std::pair<std::string, std::string>, std::unique_ptr<OpenPage>> pages_;
+};
 
 // One item being edited: its document, its tree and at most one open page.
 class EditingSession {
