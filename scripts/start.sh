@@ -12,7 +12,10 @@ catalog="${1:-$home/catalog}"
 # made once, on the first start.
 if [ ! -d "$catalog" ]; then
   mkdir -p "$catalog"
-  cp examples/*.xml "$catalog/"
+  # Items only: the ISO 19139 record beside them is for importing.
+  for example in examples/*.xml; do
+    case "$example" in *iso19139*) ;; *) cp "$example" "$catalog/" ;; esac
+  done
   echo "Copied the example catalog to $catalog"
 fi
 exec build/bin/tidewise serve "$catalog"

@@ -32,8 +32,14 @@ void choose_stylesheets(const std::optional<fs::path>& given) {
     return;
   }
   if (const char* set = std::getenv("TIDEWISE_STYLESHEETS"); set != nullptr && *set != '\0') return;
-  const fs::path bundled = shared_folder("stylesheets");
-  if (fs::is_directory(bundled, ec)) ::setenv("TIDEWISE_STYLESHEETS", bundled.c_str(), 1);
+  // Beside the tool in the build tree, in share/tidewise once installed.
+  for (const fs::path& bundled :
+       {executable_path().parent_path() / "stylesheets", shared_folder("stylesheets")}) {
+    if (fs::is_regular_file(bundled / "toVelmarModel.xslt", ec)) {
+      ::setenv("TIDEWISE_STYLESHEETS", bundled.c_str(), 1);
+      return;
+    }
+  }
 }
 
 }  // namespace
