@@ -288,3 +288,46 @@ test('two tabs on one item: the second is told the item changed and sees the fir
   assert.equal(await second.locator('#page [data-control="txtInfo"]').inputValue(), 'Edited in the first tab');
   await second.close();
 });
+
+test('an ISO 19139 record imports into the item and into a new item; export downloads the record', async () => {
+  const record = path.join(source, 'examples', 'coastal-dataset-iso19139.xml');
+  await openEntry('Purpose');
+  // Import into the open item: its metadata is replaced, unsaved, for review.
+  const imported = page.waitForResponse((r) => r.url().endsWith('/api/import'));
+  const chooser = page.waitForEvent('filechooser');
+  await page.click('#import');
+  await (await chooser).setFiles(record);
+  const answer = await imported;
+  assert.equal(answer.status(), 200, await answer.text());
+  assert.equal((await answer.json()).imported, true);
+  await page.locator('#dirty-badge').waitFor({ state: 'visible' });
+  assert.match(await page.locator('#page [data-control="txtInfo"]').inputValue(), /^Monitor cliff-top retreat/);
+  await screenshot('imported');
+
+  const download = page.waitForEvent('download');
+  await page.click('#export');
+  const file = await download;
+  assert.equal(file.suggestedFilename(), 'coastal-dataset-export.xml');
+  const exported = fs.readFileSync(await file.path(), 'utf8');
+  assert.match(exported, /<gmd:MD_Metadata/);
+  assert.match(exported, /Monitor cliff-top retreat/);
+
+  // A record becomes a new item of the catalog.
+  await page.evaluate(() => { location.hash = ''; });
+  const discard = page.locator('dialog.choice');
+  await discard.waitFor();
+  await discard.getByRole('button', { name: 'Discard them' }).click();
+  await page.locator('#catalog-view').waitFor({ state: 'visible' });
+  // The file is chosen first, then the new item's name.
+  const recordChooser = page.waitForEvent('filechooser');
+  await page.click('#import-record');
+  await (await recordChooser).setFiles(record);
+  const name = page.locator('dialog.ask-text');
+  await name.waitFor();
+  await name.locator('input').fill('imported-record.xml');
+  await name.getByRole('button', { name: 'OK' }).click();
+  await page.locator('table.items tr[data-path="imported-record.xml"]').waitFor();
+  const item = fs.readFileSync(path.join(catalog, 'imported-record.xml'), 'utf8');
+  assert.match(item, /<idPurp>Monitor cliff-top retreat/);
+  await screenshot('catalog-with-imported-item');
+});
