@@ -35,23 +35,7 @@ std::string_view view(const xmlChar* s) {
   return s ? reinterpret_cast<const char*>(s) : "";
 }
 
-// A name as an error message shows it: control characters and broken
-// UTF-8 as \xNN escapes.
-std::string shown(std::string_view name) {
-  const bool utf8 = xml::is_utf8(name);
-  std::string text;
-  for (const char ch : name) {
-    const auto byte = static_cast<unsigned char>(ch);
-    if (byte < 0x20 || byte == 0x7F || (!utf8 && byte >= 0x80)) {
-      std::array<char, 8> escape{};
-      std::snprintf(escape.data(), escape.size(), "\\x%02X", byte);
-      text += escape.data();
-    } else {
-      text += ch;
-    }
-  }
-  return text;
-}
+using platform::shown;
 
 // ---- Paths
 
