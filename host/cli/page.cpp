@@ -4,6 +4,9 @@
 #include <iomanip>
 #include <sstream>
 
+#include "tidewise/com/error.h"
+#include "tidewise/platform.h"
+#include "tidewise/xml/xml.h"
 #include "tool.h"
 
 namespace tw::cli {
@@ -18,10 +21,16 @@ bool has_caption(Kind kind) {
          kind == Kind::OptionButton;
 }
 
+// Quoted, and with whatever would not show on a terminal escaped: texts
+// come from the item and the command line.
 std::string in_quotes(std::string_view text) {
   std::ostringstream out;
-  out << std::quoted(text);
+  out << std::quoted(platform::shown(text));
   return out.str();
+}
+// A name in a message.
+std::string named(std::string_view name) {
+  return "\"" + platform::shown(name) + "\"";
 }
 
 std::string_view option_name(Edit::Kind kind) {
@@ -41,7 +50,7 @@ std::string_view option_name(Edit::Kind kind) {
 }
 
 [[noreturn]] void refuse(const Edit& edit, const Control& control, std::string_view why) {
-  throw UsageError(std::string(option_name(edit.kind)) + ": \"" + control.name() + "\" is a " +
+  throw UsageError(std::string(option_name(edit.kind)) + ": " + named(control.name()) + " is a " +
                    std::string(forms::to_string(control.kind())) + std::string(why));
 }
 
@@ -93,18 +102,25 @@ void validate_edits(const forms::Form& form, const std::vector<Edit>& edits) {
     const Control* control = form.find(edit.control);
     if (control == nullptr) {
       throw UsageError(std::string(option_name(edit.kind)) + ": the page has no control " +
-                       in_quotes(edit.control));
+                       named(edit.control));
     }
     switch (edit.kind) {
       case Edit::Kind::Type:
         if (!control->has_text()) refuse(edit, *control, ", which takes no typing");
+        // The page would store it, and the item could not be saved.
+        try {
+          xml::check_text(edit.value);
+        } catch (const com::Error& e) {
+          throw UsageError("--type: the text for " + named(edit.control) +
+                           " cannot be kept in an XML file: " + e.what());
+        }
         break;
       case Edit::Kind::Pick: {
         if (control->kind() != Kind::ComboBox) refuse(edit, *control, ", which has no list");
         const auto& items = control->items();
         if (std::find(items.begin(), items.end(), edit.value) == items.end()) {
-          throw UsageError("--pick: " + in_quotes(edit.value) + " is not an item of the list of " +
-                           in_quotes(edit.control));
+          throw UsageError("--pick: " + named(edit.value) + " is not an item of the list of " +
+                           named(edit.control));
         }
         break;
       }

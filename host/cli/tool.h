@@ -51,6 +51,8 @@ std::filesystem::path executable_path();
 // classes; fails naming the libraries that were not found.
 void register_all(bool verbose);
 void unregister_all(bool verbose);
+// The component libraries found beside the tool.
+std::vector<std::filesystem::path> component_libraries();
 // Registers whatever is missing from the registry or registered at a path
 // other than the libraries beside this tool.
 void ensure_registered();
@@ -65,7 +67,7 @@ class MessageBoxes {
       : previous_(platform::set_msgbox_handler([](std::string_view prompt, int buttons,
                                                   std::string_view title) {
           host::trace("MsgBox", [&] { return nlohmann::json::array({prompt, buttons, title}); });
-          std::cerr << title << ": " << prompt << '\n';
+          std::cerr << platform::shown(title) << ": " << platform::shown(prompt) << '\n';
           return platform::kAnswerOk;
         })) {}
   ~MessageBoxes() { platform::set_msgbox_handler(std::move(previous_)); }
@@ -76,40 +78,37 @@ class MessageBoxes {
   platform::MsgBoxHandler previous_;
 };
 
-// The trace file, open from the start so that a bad path fails before any
-// work; recording starts with start().
+// The trace file. It is opened (and truncated) when recording first starts,
+// after the item was read; a trace that could not be written is reported by
+// finish(), once the command's work is done.
 class TraceFile {
  public:
-  explicit TraceFile(const std::optional<std::filesystem::path>& file) {
-    if (!file) return;
-    out_.open(*file, std::ios::out | std::ios::trunc);
-    if (!out_)
-      throw com::Error(com::E_FAIL, "cannot write the trace file \"" + file->string() + "\"");
-  }
-  ~TraceFile() { stop(); }
+  explicit TraceFile(const std::optional<std::filesystem::path>& file) : file_(file) {}
+  ~TraceFile();
   TraceFile(const TraceFile&) = delete;
   TraceFile& operator=(const TraceFile&) = delete;
 
-  void start() {
-    if (!out_.is_open() || started_) return;
-    // "call" first, as readers of the trace expect it.
-    host::set_trace_sink([this](const nlohmann::json& line) {
-      out_ << nlohmann::ordered_json{{"call", line.at("call")}, {"args", line.at("args")}}.dump()
-           << '\n';
-    });
-    started_ = true;
-  }
-  void stop() {
-    if (!started_) return;
-    host::set_trace_sink(nullptr);
-    started_ = false;
-    out_.flush();
-  }
+  void start();
+  void stop();
+  // Throws com::Error if any of the trace was lost.
+  void finish();
 
  private:
-  std::ofstream out_;
+  void open();
+  void flush();
+
+  std::optional<std::filesystem::path> file_;
+  int fd_ = -1;
+  int error_ = 0;  // the first failure; what follows it is not written
+  std::string buffer_;
   bool started_ = false;
 };
+
+// A trace written over the files a command works with would destroy them:
+// refuses (UsageError) a trace that is one of `theirs` (what each one is, and
+// its path), the registry, the settings file, the tool or a component library.
+void refuse_trace_over(const std::optional<std::filesystem::path>& trace,
+                       std::vector<std::pair<std::string, std::filesystem::path>> theirs);
 
 // What every command that runs a component needs first.
 class Session {
@@ -171,6 +170,17 @@ struct ConvertOptions {
 // Return the exit status: 1 when a file of a batch failed.
 int run_import(const ConvertOptions& options);
 int run_export(const ConvertOptions& options);
+
+struct CommandLine {
+  enum class Command { Help, Register, Unregister, Tree, Show, Edit, Import, Export };
+  Command command = Command::Help;
+  Options options;
+  ConvertOptions convert;  // for Import and Export
+  std::string help;        // for Help
+};
+// The arguments after the program's name. Throws UsageError; reads and
+// writes nothing.
+CommandLine parse_command_line(const std::vector<std::string>& args);
 
 // ---- The page as the tool shows it
 
