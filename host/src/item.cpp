@@ -78,7 +78,9 @@ ItemLock::~ItemLock() {
 // ---- The item
 
 CatalogItem::CatalogItem(fs::path path, Access access) : path_(std::move(path)) {
-  if (path_.empty()) com::raise(com::E_INVALIDARG, "the item has no file name");
+  if (path_.empty() || !path_.has_filename()) {
+    com::raise(com::E_INVALIDARG, "\"" + shown(path_.string()) + "\" does not name a file");
+  }
   if (access == Access::Edit) lock_ = std::make_unique<ItemLock>(path_);
   auto document = com::make_object<XmlMetadataDocument>();
   const platform::FileStamp before = platform::stamp_of(path_);

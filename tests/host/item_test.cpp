@@ -171,6 +171,11 @@ TEST_F(ItemTest, AnUnreadableItemFileIsAnError) {
   test::write_file(file(), "<metadata><unclosed></metadata>");
   EXPECT_THROW(CatalogItem::open(file()), com::Error);
   EXPECT_EQ(test::read_file(file()), "<metadata><unclosed></metadata>");
+  // Neither is a path that names no file: no lock file is made for it.
+  for (const std::filesystem::path& path : {std::filesystem::path(), home_.path() / "folder/"}) {
+    EXPECT_THROW(CatalogItem::open(path, CatalogItem::Access::Edit), com::Error) << path;
+  }
+  EXPECT_EQ(test::names_in(home_.path()), std::vector<std::string>{"survey.xml"});
 }
 
 // ---- Saving only over what was read
