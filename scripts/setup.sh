@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12), then configures and builds.
 #   scripts/setup.sh [BUILD_DIR] [extra cmake arguments...]
+#   scripts/setup.sh --packages-only
+# TIDEWISE_EXTRA_PACKAGES names more packages to install.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config libxml2-dev libxslt1-dev
           nlohmann-json3-dev libcli11-dev libcpp-httplib-dev libgtest-dev libgmock-dev
-          libbenchmark-dev xsltproc libxml2-utils python3-owslib python3-lxml)
+          libbenchmark-dev xsltproc libxml2-utils python3-owslib python3-lxml
+          ${TIDEWISE_EXTRA_PACKAGES:-})
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -18,6 +21,8 @@ if ((${#missing[@]})); then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 fi
+# Only the packages: the caller configures and builds.
+[ "${1:-}" = "--packages-only" ] && exit 0
 
 build="${1:-build}"
 shift || true
