@@ -24,13 +24,19 @@ check_runpath() {
   found="$(runpath "$file")"
   [ "$found" = "$expected" ] || fail "$file has RUNPATH '$found', expected '$expected'"
 }
-check_runpath "$prefix/bin/tidewise" '$ORIGIN/../lib/tidewise'
+check_runpath "$prefix/bin/tidewise" '$ORIGIN:$ORIGIN/../lib/tidewise'
 for library in "$prefix"/lib/tidewise/*.so; do check_runpath "$library" '$ORIGIN'; done
-# The built files too, which the tests run: relative entries only.
-for file in "$build"/bin/tidewise "$build"/bin/*.so; do
-  for entry in $(runpath "$file" | tr ':' ' '); do
+# The built files too, which the tests run: entries relative to $ORIGIN, and
+# no empty one, which the loader would read as the current folder.
+for file in "$build"/bin/tidewise "$build"/bin/*.so "$build"/bin/*_tests; do
+  found="$(runpath "$file")"
+  IFS=: read -r -a entries <<<"$found"
+  case "$found" in
+    '' | :* | *: | *::*) fail "$file has an empty RUNPATH entry: '$found'" ;;
+  esac
+  for entry in "${entries[@]}"; do
     case "$entry" in
-      '$ORIGIN'*) ;;
+      '$ORIGIN' | '$ORIGIN/'*) ;;
       *) fail "$file has the RUNPATH entry '$entry'" ;;
     esac
   done
