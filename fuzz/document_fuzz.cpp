@@ -78,21 +78,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string> f = fields(op);
     switch (op[0]) {
       case 'r':
-        read_value(*doc, f[0]);
+        read_value(*doc.get(), f[0]);
         break;
       case 'g':
-        read_attribute(*doc, f[0], f[1]);
+        read_attribute(*doc.get(), f[0], f[1]);
         break;
       case 'w':
         if (tw::com::succeeded(doc->WriteValue(f[0], Variant::str(f[1])))) {
-          if (read_value(*doc, f[0]) != f[1]) tw::fuzz::broken("a value read back differs", f[1]);
+          if (read_value(*doc.get(), f[0]) != f[1])
+            tw::fuzz::broken("a value read back differs", f[1]);
           values[f[0]] = f[1];
         }
         break;
       case 'a':
         if (tw::com::succeeded(
                 doc->WriteAttribute(f[0], f[1], Variant::str(f[2]), f[3] == "2" ? 2 : 1))) {
-          if (read_attribute(*doc, f[0], f[1]) != f[2]) {
+          if (read_attribute(*doc.get(), f[0], f[1]) != f[2]) {
             tw::fuzz::broken("an attribute read back differs", f[2]);
           }
           attributes[{f[0], f[1]}] = f[2];
@@ -119,10 +120,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tw::fuzz::broken("a document the host wrote cannot be read back", e.what());
   }
   for (const auto& [path, value] : values) {
-    if (read_value(*again, path) != value) tw::fuzz::broken("a value was lost in the file", path);
+    if (read_value(*again.get(), path) != value)
+      tw::fuzz::broken("a value was lost in the file", path);
   }
   for (const auto& [key, value] : attributes) {
-    if (read_attribute(*again, key.first, key.second) != value) {
+    if (read_attribute(*again.get(), key.first, key.second) != value) {
       tw::fuzz::broken("an attribute was lost in the file", key.first);
     }
   }

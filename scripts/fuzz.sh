@@ -40,7 +40,7 @@ for target in document pages command_line; do
   mkdir -p "$corpus"
   log="$build/fuzz_$target.log"
   echo "fuzz_$target: ${seconds}s"
-  if "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
+  if "$build/bin/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
       -max_len=65536 -dict=fuzz/tidewise.dict -print_final_stats=1 \
       -artifact_prefix="$build/artifacts/$target-" "$corpus" "$seeds/$target" >"$log" 2>&1; then
     result=ok
