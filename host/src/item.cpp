@@ -50,29 +50,42 @@ fs::path ItemLock::lock_file(const fs::path& item) {
   return target.parent_path() / ("." + target.filename().string() + ".lock");
 }
 
-ItemLock::ItemLock(const fs::path& item) {
-  const fs::path file = lock_file(item);
-  // Created as the user's files are, honouring the umask; never through a
-  // link somebody placed there.
-  fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-  if (fd_ < 0) fail("create the lock file", file, errno);
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+ItemLock::ItemLock(const fs::path& item) : file_(lock_file(item)) {
+  for (;;) {
+    // Created as the user's files are, honouring the umask; never through a
+    // link somebody placed there.
+    fd_ = ::open(file_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd_ < 0) fail("create the lock file", file_, errno);
+    struct stat held {};
+    if (::fstat(fd_, &held) != 0 || !S_ISREG(held.st_mode)) {
+      ::close(std::exchange(fd_, -1));
+      com::raise(com::E_FAIL, "cannot lock \"" + shown(item.string()) + "\": \"" +
+                                  shown(file_.string()) + "\" is not a regular file");
+    }
+    while (::flock(fd_, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      ::close(std::exchange(fd_, -1));
+      fail("lock", file_, error);
+    }
+    // The holder before us removes the file as it lets go: the lock we got
+    // is only ours if the file is still the one under that name.
+    struct stat named {};
+    if (::stat(file_.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
+        named.st_ino == held.st_ino) {
+      return;
+    }
     ::close(std::exchange(fd_, -1));
-    com::raise(com::E_FAIL, "cannot lock \"" + shown(item.string()) + "\": \"" +
-                                shown(file.string()) + "\" is not a regular file");
-  }
-  while (::flock(fd_, LOCK_EX) != 0) {
-    if (errno == EINTR) continue;
-    const int error = errno;
-    ::close(std::exchange(fd_, -1));
-    fail("lock", file, error);
   }
 }
 
 ItemLock::~ItemLock() {
-  // Closing the last descriptor releases the lock.
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ < 0) return;
+  // Removed while still held, so that nobody locks it after us; a file of
+  // that name with content is not ours to remove.
+  struct stat st {};
+  if (::fstat(fd_, &st) == 0 && st.st_size == 0) ::unlink(file_.c_str());
+  ::close(fd_);
 }
 
 // ---- The item

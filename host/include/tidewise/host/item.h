@@ -17,8 +17,9 @@ namespace tw::host {
 // The lock every host process takes on an item before it reads the item to
 // change it and keeps until it has written it back, so that two of them
 // never work on the same version: an advisory lock on the file ".NAME.lock"
-// beside the item's file (beside the end of its links). The lock file is
-// left in place: removing it would let two holders lock different files.
+// beside the item's file (beside the end of its links). The holder removes
+// the lock file as it lets go; whoever waited on the removed file tries
+// again on the new one.
 class ItemLock {
  public:
   // Waits for the holder before us, if any. Throws com::Error when the lock
@@ -31,6 +32,7 @@ class ItemLock {
   static std::filesystem::path lock_file(const std::filesystem::path& item);
 
  private:
+  std::filesystem::path file_;
   int fd_ = -1;
 };
 
