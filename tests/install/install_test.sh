@@ -13,7 +13,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 prefix="$work/prefix"
 for file in bin/tidewise lib/tidewise/libTidewisePlatform.so lib/tidewise/TidewiseCustomPage.so \
-            lib/tidewise/Importer.so lib/tidewise/Exporter.so; do
+            lib/tidewise/Importer.so lib/tidewise/Exporter.so lib/tidewise/TidewiseXml.so \
+            share/tidewise/stylesheets/toVelmarModel.xslt \
+            share/tidewise/stylesheets/toTidewiseModel.xslt; do
   [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
 
