@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12), then configures and builds.
 #   scripts/setup.sh [BUILD_DIR] [extra cmake arguments...]
+#   scripts/setup.sh --packages-only
+# TIDEWISE_EXTRA_PACKAGES names more packages to install.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config libxml2-dev libxslt1-dev
           nlohmann-json3-dev libcli11-dev libcpp-httplib-dev libgtest-dev libgmock-dev
-          libbenchmark-dev xsltproc libxml2-utils python3-owslib python3-lxml chromium)
+          libbenchmark-dev xsltproc libxml2-utils python3-owslib python3-lxml chromium
+          ${TIDEWISE_EXTRA_PACKAGES:-})
 # The browser tests' runner; the machine may have its own Node.js already.
 command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
 missing=()
@@ -20,6 +23,8 @@ if ((${#missing[@]})); then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 fi
+# Only the packages: the caller configures and builds.
+[ "${1:-}" = "--packages-only" ] && exit 0
 
 # playwright-core for the browser tests, at the version the lock file pins.
 browser_tests=tests/browser

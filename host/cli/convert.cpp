@@ -54,7 +54,8 @@ void import_file(const fs::path& source, const fs::path& item_file, TraceFile& t
   if (same_file(source, item_file)) {
     throw UsageError("the item " + quoted(item_file) + " is the file to import");
   }
-  const auto item = host::CatalogItem::open(item_file);
+  // Held from before the item is read until it is saved, as an edit does.
+  const auto item = host::CatalogItem::open(item_file, host::CatalogItem::Access::Edit);
   const auto importer = create<host::IMetadataImport>(kImporter);
   trace.start();
   const HRESULT hr = importer->Import(source.string(), item->identity());
@@ -273,13 +274,23 @@ int run_batch(Direction direction, const ConvertOptions& options) {
 int run(Direction direction, const ConvertOptions& options) {
   use_stylesheets(options);
   if (options.batch) return run_batch(direction, options);
-  TraceFile trace(options.trace_file);
-  Session session;
   if (direction == Direction::Import) {
-    import_file(options.from, options.to, trace);
+    refuse_trace_over(options.trace_file,
+                      {{"the file to import", options.from}, {"the item", options.to}});
   } else {
-    export_file(options.from, options.to, trace);
+    refuse_trace_over(options.trace_file,
+                      {{"the item", options.from}, {"the destination", options.to}});
   }
+  TraceFile trace(options.trace_file);
+  {
+    Session session;
+    if (direction == Direction::Import) {
+      import_file(options.from, options.to, trace);
+    } else {
+      export_file(options.from, options.to, trace);
+    }
+  }
+  trace.finish();
   return 0;
 }
 

@@ -1,181 +1,44 @@
 // tidewise: the host's metadata editor driven from the command line.
 // Exit status 0 on success, 1 when a member failed, 2 on a usage error.
 
-#include <CLI/CLI.hpp>
 #include <iostream>
-#include <map>
 
 #include "tidewise/com/error.h"
+#include "tidewise/platform.h"
 #include "tool.h"
 
 namespace tw::cli {
 
 namespace {
 
-std::pair<std::string, std::string> split_assignment(const std::string& text,
-                                                     std::string_view option) {
-  const auto equals = text.find('=');
-  if (equals == std::string::npos || equals == 0) {
-    throw UsageError(std::string(option) + ": expected CONTROL=TEXT, got \"" + text + "\"");
-  }
-  return {text.substr(0, equals), text.substr(equals + 1)};
-}
-
-// The edit options in one list, in the order they stand on the command line:
-// the user's edits interact (a pick after a type overwrites it), and each
-// option keeps only its own order.
-struct EditOptions {
-  std::vector<std::string> values[5];
-  CLI::Option* options[5] = {};
-
-  void add_to(CLI::App& command) {
-    const struct {
-      const char* name;
-      const char* type;
-      const char* help;
-    } kOptions[] = {
-        {"--type", "CONTROL=TEXT", "type TEXT into a text or combo box (raises Change)"},
-        {"--pick", "CONTROL=ITEM", "pick ITEM from a combo box's list (raises Click only)"},
-        {"--check", "CONTROL", "check a check box (clicks it if unchecked)"},
-        {"--uncheck", "CONTROL", "clear a check box (clicks it if checked)"},
-        {"--choose", "OPTION", "click an option button"},
-    };
-    for (int i = 0; i < 5; ++i) {
-      options[i] = command.add_option(kOptions[i].name, values[i], kOptions[i].help)
-                       ->type_name(kOptions[i].type)
-                       ->allow_extra_args(false);
-    }
-  }
-
-  std::vector<Edit> in_order(const CLI::App& command) const {
-    constexpr Edit::Kind kKinds[] = {Edit::Kind::Type, Edit::Kind::Pick, Edit::Kind::Check,
-                                     Edit::Kind::Uncheck, Edit::Kind::Choose};
-    std::map<const CLI::Option*, int> which;
-    for (int i = 0; i < 5; ++i) which[options[i]] = i;
-    std::size_t taken[5] = {};
-    std::vector<Edit> edits;
-    for (const CLI::Option* option : command.parse_order()) {
-      const auto found = which.find(option);
-      if (found == which.end()) continue;
-      const int i = found->second;
-      const std::string& value = values[i].at(taken[i]++);
-      Edit edit{kKinds[i], value, {}};
-      if (kKinds[i] == Edit::Kind::Type || kKinds[i] == Edit::Kind::Pick) {
-        std::tie(edit.control, edit.value) = split_assignment(value, option->get_name());
-      }
-      edits.push_back(std::move(edit));
-    }
-    return edits;
-  }
-};
-
 int run(int argc, char** argv) {
-  CLI::App app{
-      "tidewise: the host's metadata editor, with the Tidewise pages, on the command line"};
-  app.require_subcommand(1);
-  Options options;
-  std::string trace_file, item, page_class;
-
-  CLI::App* reg = app.add_subcommand("register", "register the component libraries and the host");
-  CLI::App* unreg = app.add_subcommand("unregister", "remove them from the registry again");
-
-  CLI::App* tree = app.add_subcommand("tree", "load the pages into the editor's tree and print it");
-  tree->add_flag("--json", options.json, "print JSON");
-  tree->add_option("--trace", trace_file, "record the calls on host objects to FILE")
-      ->type_name("FILE");
-
-  CLI::App* show = app.add_subcommand("show", "open a page on an item and print it");
-  CLI::App* edit = app.add_subcommand("edit", "open a page, edit it as a user would, and leave it");
-  EditOptions edit_options;
-  for (CLI::App* command : {show, edit}) {
-    command->add_option("ITEM", item, "the item's metadata file")->required();
-    command->add_option("UNIQUE_NAME", options.unique_name, "the page's unique name")->required();
-    command->add_option("--class", page_class, "open TidewiseCustomPage.CLASS instead")
-        ->type_name("CLASS");
-    command->add_flag("--json", options.json, "print JSON");
-    command->add_option("--trace", trace_file, "record the calls on host objects to FILE")
-        ->type_name("FILE");
-  }
-  edit_options.add_to(*edit);
-
-  ConvertOptions convert;
-  std::string stylesheets, from, to;
-  CLI::App* import = app.add_subcommand(
-      "import", "import a file in the project's model into an item, through its stylesheet");
-  CLI::App* export_ = app.add_subcommand(
-      "export", "export an item to a file in the project's model, through its stylesheet");
-  for (CLI::App* command : {import, export_}) {
-    const bool importing = command == import;
-    command
-        ->add_option(importing ? "SOURCE" : "ITEM", from,
-                     importing ? "the file to import (with --batch: a folder of them)"
-                               : "the item's metadata file (with --batch: a folder of items)")
-        ->required();
-    command
-        ->add_option(importing ? "ITEM" : "DESTINATION", to,
-                     importing ? "the item's metadata file (with --batch: a folder of items)"
-                               : "the file to write (with --batch: a folder)")
-        ->required();
-    command->add_flag("--batch", convert.batch, "convert every .xml file of the folder FROM");
-    command
-        ->add_option("--stylesheets", stylesheets,
-                     "the stylesheet folder, instead of TIDEWISE_STYLESHEETS")
-        ->type_name("DIR");
-    command->add_option("--trace", trace_file, "record the calls on host objects to FILE")
-        ->type_name("FILE");
-  }
-
-  CLI::App* serve = app.add_subcommand("serve", "start the browser editor on a catalog");
-  ServeOptions serve_options;
-  std::string catalog;
-  int dialog_seconds = 120;
-  serve->add_option("PATH", catalog, "a folder of item files, or one item file")->required();
-  serve->add_option("--port", serve_options.port, "the port on 127.0.0.1 (0: any free one)")
-      ->type_name("N");
-  serve
-      ->add_option("--stylesheets", stylesheets,
-                   "the import and export stylesheets' folder (else TIDEWISE_STYLESHEETS, "
-                   "else the bundled ones)")
-      ->type_name("DIR");
-  serve
-      ->add_option("--dialog-timeout", dialog_seconds,
-                   "seconds a message box waits for an answer before taking its default")
-      ->type_name("SECONDS")
-      ->check(CLI::Range(1, 86400));
-
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    const int status = app.exit(e);
-    return status == 0 ? 0 : 2;
-  }
-  if (!trace_file.empty()) options.trace_file = trace_file;
-  options.item = item;
-  if (!page_class.empty()) options.page_class = page_class;
-
-  if (reg->parsed()) {
-    register_all(true);
-  } else if (unreg->parsed()) {
-    unregister_all(true);
-  } else if (tree->parsed()) {
-    run_tree(options);
-  } else if (show->parsed()) {
-    run_show(options);
-  } else if (edit->parsed()) {
-    options.edits = edit_options.in_order(*edit);
-    run_edit(options);
-  } else if (import->parsed() || export_->parsed()) {
-    CLI::App* command = import->parsed() ? import : export_;
-    convert.trace_file = options.trace_file;
-    if (command->count("--stylesheets") > 0) convert.stylesheets = stylesheets;
-    convert.from = from;
-    convert.to = to;
-    return import->parsed() ? run_import(convert) : run_export(convert);
-  } else if (serve->parsed()) {
-    serve_options.catalog = catalog;
-    if (!stylesheets.empty()) serve_options.stylesheets = stylesheets;
-    serve_options.dialog_timeout = std::chrono::seconds(dialog_seconds);
-    run_serve(serve_options);
+  const CommandLine line = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+  switch (line.command) {
+    case CommandLine::Command::Help:
+      std::cout << line.help;
+      break;
+    case CommandLine::Command::Register:
+      register_all(true);
+      break;
+    case CommandLine::Command::Unregister:
+      unregister_all(true);
+      break;
+    case CommandLine::Command::Tree:
+      run_tree(line.options);
+      break;
+    case CommandLine::Command::Show:
+      run_show(line.options);
+      break;
+    case CommandLine::Command::Edit:
+      run_edit(line.options);
+      break;
+    case CommandLine::Command::Import:
+      return run_import(line.convert);
+    case CommandLine::Command::Export:
+      return run_export(line.convert);
+    case CommandLine::Command::Serve:
+      run_serve(line.serve);
+      break;
   }
   return 0;
 }
@@ -186,22 +49,27 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   using namespace tw;
+  // Every message passes here: whatever name or byte it quotes, it reaches
+  // the terminal as one line of visible text.
+  const auto report = [](std::string_view message) {
+    std::cerr << "tidewise: " << platform::shown(message) << '\n';
+  };
   try {
     return cli::run(argc, argv);
   } catch (const cli::UsageError& e) {
-    std::cerr << "tidewise: " << e.what() << '\n';
+    report(e.what());
     return 2;
   } catch (const host::InvalidRequest& e) {
-    std::cerr << "tidewise: " << e.what() << '\n';
+    report(e.what());
     return 2;
   } catch (const cli::MemberFailure& e) {
-    std::cerr << "tidewise: " << e.what() << '\n';
+    report(e.what());
     return 1;
   } catch (const com::Error& e) {
-    std::cerr << "tidewise: " << e.what() << " (" << com::hresult_hex(e.code()) << ")\n";
+    report(std::string(e.what()) + " (" + com::hresult_hex(e.code()) + ")");
     return 1;
   } catch (const std::exception& e) {
-    std::cerr << "tidewise: " << e.what() << '\n';
+    report(e.what());
     return 1;
   }
 }

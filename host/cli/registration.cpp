@@ -116,6 +116,14 @@ void for_each_component(const char* entry_point, std::string_view done, bool ver
 
 }  // namespace
 
+std::vector<fs::path> component_libraries() {
+  std::vector<fs::path> found;
+  for (const Component& component : kComponents) {
+    if (const auto library = find_component(component.file)) found.push_back(*library);
+  }
+  return found;
+}
+
 void register_all(bool verbose) {
   for_each_component("DllRegisterServer", "registered", verbose,
                      [] { host::register_host_classes(executable_path()); });

@@ -44,6 +44,8 @@ std::filesystem::path executable_path();
 // classes; fails naming the libraries that were not found.
 void register_all(bool verbose);
 void unregister_all(bool verbose);
+// The component libraries found beside the tool.
+std::vector<std::filesystem::path> component_libraries();
 // Registers whatever is missing from the registry or registered at a path
 // other than the libraries beside this tool.
 void ensure_registered();
@@ -58,7 +60,7 @@ class MessageBoxes {
       : previous_(platform::set_msgbox_handler([](std::string_view prompt, int buttons,
                                                   std::string_view title) {
           host::trace("MsgBox", [&] { return nlohmann::json::array({prompt, buttons, title}); });
-          std::cerr << title << ": " << prompt << '\n';
+          std::cerr << platform::shown(title) << ": " << platform::shown(prompt) << '\n';
           return platform::kAnswerOk;
         })) {}
   ~MessageBoxes() { platform::set_msgbox_handler(std::move(previous_)); }
@@ -69,40 +71,37 @@ class MessageBoxes {
   platform::MsgBoxHandler previous_;
 };
 
-// The trace file, open from the start so that a bad path fails before any
-// work; recording starts with start().
+// The trace file. It is opened (and truncated) when recording first starts,
+// after the item was read; a trace that could not be written is reported by
+// finish(), once the command's work is done.
 class TraceFile final : public host::Recording {
  public:
-  explicit TraceFile(const std::optional<std::filesystem::path>& file) {
-    if (!file) return;
-    out_.open(*file, std::ios::out | std::ios::trunc);
-    if (!out_)
-      throw com::Error(com::E_FAIL, "cannot write the trace file \"" + file->string() + "\"");
-  }
-  ~TraceFile() { stop(); }
+  explicit TraceFile(const std::optional<std::filesystem::path>& file) : file_(file) {}
+  ~TraceFile();
   TraceFile(const TraceFile&) = delete;
   TraceFile& operator=(const TraceFile&) = delete;
 
-  void start() override {
-    if (!out_.is_open() || started_) return;
-    // "call" first, as readers of the trace expect it.
-    host::set_trace_sink([this](const nlohmann::json& line) {
-      out_ << nlohmann::ordered_json{{"call", line.at("call")}, {"args", line.at("args")}}.dump()
-           << '\n';
-    });
-    started_ = true;
-  }
-  void stop() override {
-    if (!started_) return;
-    host::set_trace_sink(nullptr);
-    started_ = false;
-    out_.flush();
-  }
+  void start() override;
+  void stop() override;
+  // Throws com::Error if any of the trace was lost.
+  void finish();
 
  private:
-  std::ofstream out_;
+  void open();
+  void flush();
+
+  std::optional<std::filesystem::path> file_;
+  int fd_ = -1;
+  int error_ = 0;  // the first failure; what follows it is not written
+  std::string buffer_;
   bool started_ = false;
 };
+
+// A trace written over the files a command works with would destroy them:
+// refuses (UsageError) a trace that is one of `theirs` (what each one is, and
+// its path), the registry, the settings file, the tool or a component library.
+void refuse_trace_over(const std::optional<std::filesystem::path>& trace,
+                       std::vector<std::pair<std::string, std::filesystem::path>> theirs);
 
 // What every command that runs a component needs first.
 class Session {
@@ -153,5 +152,17 @@ struct ConvertOptions {
 // Return the exit status: 1 when a file of a batch failed.
 int run_import(const ConvertOptions& options);
 int run_export(const ConvertOptions& options);
+
+struct CommandLine {
+  enum class Command { Help, Register, Unregister, Tree, Show, Edit, Import, Export, Serve };
+  Command command = Command::Help;
+  Options options;
+  ConvertOptions convert;  // for Import and Export
+  ServeOptions serve;      // for Serve
+  std::string help;        // for Help
+};
+// The arguments after the program's name. Throws UsageError; reads and
+// writes nothing.
+CommandLine parse_command_line(const std::vector<std::string>& args);
 
 }  // namespace tw::cli

@@ -681,6 +681,10 @@ Json Editor::save(const Json& request) {
     }
     try {
       session.editing->save();
+    } catch (const host::ItemChanged& error) {
+      // The same rule as the command line's: another program's change is
+      // not overwritten. The user reverts to see it, or saves elsewhere.
+      throw ApiError(409, error.what(), {{"state", state(session, true)}});
     } catch (const com::Error& error) {
       throw ApiError(500, std::string("the item was not saved: ") + error.what(),
                      {{"state", state(session, true)}});

@@ -35,23 +35,7 @@ std::string_view view(const xmlChar* s) {
   return s ? reinterpret_cast<const char*>(s) : "";
 }
 
-// A name as an error message shows it: control characters and broken
-// UTF-8 as \xNN escapes.
-std::string shown(std::string_view name) {
-  const bool utf8 = xml::is_utf8(name);
-  std::string text;
-  for (const char ch : name) {
-    const auto byte = static_cast<unsigned char>(ch);
-    if (byte < 0x20 || byte == 0x7F || (!utf8 && byte >= 0x80)) {
-      std::array<char, 8> escape{};
-      std::snprintf(escape.data(), escape.size(), "\\x%02X", byte);
-      text += escape.data();
-    } else {
-      text += ch;
-    }
-  }
-  return text;
-}
+using platform::shown;
 
 // ---- Paths
 
@@ -379,6 +363,14 @@ com::ComPtr<XmlMetadataDocument> XmlMetadataDocument::copy() const {
   auto copy = com::make_object<XmlMetadataDocument>();
   copy->doc_ = doc_;
   return copy;
+}
+
+void XmlMetadataDocument::take_content(const XmlMetadataDocument& other) {
+  if (&other == this) return;
+  doc_ = other.doc_;
+  index_ = std::make_unique<ChildIndex>();  // the old one points into the content given up
+  modified_ = false;
+  update_flag_ = false;
 }
 
 void XmlMetadataDocument::replace(xml::DocPtr doc) {

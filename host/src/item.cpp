@@ -1,18 +1,148 @@
 #include "tidewise/host/item.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "tidewise/com/error.h"
 #include "tidewise/host/trace.h"
 
 namespace tw::host {
 
+namespace fs = std::filesystem;
 using com::ComPtr;
+using platform::shown;
 
-CatalogItem::CatalogItem(std::filesystem::path path)
-    : path_(std::move(path)), document_(com::make_object<XmlMetadataDocument>()) {
-  document_->load_file(path_);
+namespace {
+
+[[noreturn]] void fail(std::string_view what, const fs::path& file, int error) {
+  com::raise(
+      error == EACCES || error == EPERM || error == EROFS ? com::E_ACCESSDENIED : com::E_FAIL,
+      "cannot " + std::string(what) + " \"" + shown(file.string()) + "\": " + std::strerror(error));
 }
 
-ComPtr<CatalogItem> CatalogItem::open(const std::filesystem::path& file) {
-  return com::make_object<CatalogItem>(file);
+// FNV-1a, over the file as it is read: what is compared is the item's file
+// with itself a moment later, not anything an adversary chose.
+class ContentHash {
+ public:
+  void add(const char* data, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+      value_ = (value_ ^ static_cast<unsigned char>(data[i])) * 0x100000001B3ULL;
+    }
+  }
+  std::size_t value() const { return static_cast<std::size_t>(value_); }
+
+ private:
+  std::uint64_t value_ = 0xCBF29CE484222325ULL;
+};
+
+}  // namespace
+
+// ---- The lock
+
+fs::path ItemLock::lock_file(const fs::path& item) {
+  const fs::path target = platform::write_target(item);
+  return target.parent_path() / ("." + target.filename().string() + ".lock");
+}
+
+ItemLock::ItemLock(const fs::path& item) : file_(lock_file(item)) {
+  for (;;) {
+    // Created as the user's files are, honouring the umask; never through a
+    // link somebody placed there.
+    fd_ = ::open(file_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd_ < 0) fail("create the lock file", file_, errno);
+    struct stat held {};
+    if (::fstat(fd_, &held) != 0 || !S_ISREG(held.st_mode)) {
+      ::close(std::exchange(fd_, -1));
+      com::raise(com::E_FAIL, "cannot lock \"" + shown(item.string()) + "\": \"" +
+                                  shown(file_.string()) + "\" is not a regular file");
+    }
+    while (::flock(fd_, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      ::close(std::exchange(fd_, -1));
+      fail("lock", file_, error);
+    }
+    // The holder before us removes the file as it lets go: the lock we got
+    // is only ours if the file is still the one under that name.
+    struct stat named {};
+    if (::stat(file_.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
+        named.st_ino == held.st_ino) {
+      return;
+    }
+    ::close(std::exchange(fd_, -1));
+  }
+}
+
+ItemLock::~ItemLock() {
+  if (fd_ < 0) return;
+  // Removed while still held, so that nobody locks it after us; a file of
+  // that name with content is not ours to remove.
+  struct stat st {};
+  if (::fstat(fd_, &st) == 0 && st.st_size == 0) ::unlink(file_.c_str());
+  ::close(fd_);
+}
+
+// ---- The item
+
+CatalogItem::CatalogItem(fs::path path, Access access) : path_(std::move(path)) {
+  if (path_.empty() || !path_.has_filename()) {
+    com::raise(com::E_INVALIDARG, "\"" + shown(path_.string()) + "\" does not name a file");
+  }
+  if (access == Access::Edit) lock_ = std::make_unique<ItemLock>(path_);
+  auto document = com::make_object<XmlMetadataDocument>();
+  const platform::FileStamp before = platform::stamp_of(path_);
+  document->load_file(path_);
+  seen_ = see(path_);
+  if (seen_.stamp != before) {
+    com::raise(com::E_FAIL, "\"" + shown(path_.string()) +
+                                "\" was changed by another program while it was read");
+  }
+  document_ = std::move(document);
+}
+
+ComPtr<CatalogItem> CatalogItem::open(const fs::path& file, Access access) {
+  return com::make_object<CatalogItem>(file, access);
+}
+
+CatalogItem::Seen CatalogItem::see(const fs::path& file) {
+  Seen seen;
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return seen;
+    fail("read", file, errno);
+  }
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  seen.stamp = platform::stamp_of(fd, file);
+  ContentHash hash;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail("read", file, errno);
+    }
+    hash.add(buffer, static_cast<std::size_t>(n));
+  }
+  seen.content_hash = hash.value();
+  return seen;
+}
+
+void CatalogItem::check_unchanged(const fs::path& target) const {
+  const Seen now = see(target);
+  if (now.stamp == seen_.stamp && now.content_hash == seen_.content_hash) return;
+  throw ItemChanged("\"" + shown(path_.string()) +
+                    "\" was changed by another program since it was read: the changes made "
+                    "here were not saved");
 }
 
 HRESULT CatalogItem::get_Metadata(IUnknown** document) noexcept {
@@ -47,7 +177,17 @@ bool CatalogItem::modified() const {
 }
 
 void CatalogItem::save() {
-  document_->save_file(path_);
+  // An item opened for reading takes the lock for the write alone: between
+  // the check and the rename no other host process may write.
+  std::unique_ptr<ItemLock> held;
+  if (!lock_) held = std::make_unique<ItemLock>(path_);
+  const std::string text = document_->xml();
+  platform::WriteOptions options;
+  options.before_replace = [this](const fs::path& target) { check_unchanged(target); };
+  const platform::FileStamp written = platform::write_file_atomically(path_, text, options);
+  ContentHash hash;
+  hash.add(text.data(), text.size());
+  seen_ = {written, hash.value()};
 }
 
 }  // namespace tw::host

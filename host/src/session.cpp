@@ -6,6 +6,8 @@
 
 #include "tidewise/com/error.h"
 #include "tidewise/host/classes.h"
+#include "tidewise/platform.h"
+#include "tidewise/xml/xml.h"
 
 namespace tw::host {
 
@@ -49,14 +51,20 @@ bool has_caption(Kind kind) {
          kind == Kind::OptionButton;
 }
 
+// Quoted, and with whatever would not show on a terminal escaped: texts
+// come from the item and from the user.
 std::string in_quotes(std::string_view text) {
   std::ostringstream out;
-  out << std::quoted(text);
+  out << std::quoted(platform::shown(text));
   return out.str();
+}
+// A name in a message.
+std::string named(std::string_view name) {
+  return "\"" + platform::shown(name) + "\"";
 }
 
 [[noreturn]] void refuse(const Edit& edit, const Control& control, std::string_view why) {
-  throw InvalidEdit(edit.kind, in_quotes(control.name()) + " is a " +
+  throw InvalidEdit(edit.kind, named(control.name()) + " is a " +
                                    std::string(forms::to_string(control.kind())) +
                                    std::string(why));
 }
@@ -81,18 +89,25 @@ void validate_edits(const forms::Form& form, std::span<const Edit> edits) {
   for (const Edit& edit : edits) {
     const Control* control = form.find(edit.control);
     if (control == nullptr) {
-      throw InvalidEdit(edit.kind, "the page has no control " + in_quotes(edit.control));
+      throw InvalidEdit(edit.kind, "the page has no control " + named(edit.control));
     }
     switch (edit.kind) {
       case Edit::Kind::Type:
         if (!control->has_text()) refuse(edit, *control, ", which takes no typing");
+        // The page would store it, and the item could not be saved.
+        try {
+          xml::check_text(edit.value);
+        } catch (const com::Error& e) {
+          throw InvalidEdit(edit.kind, "the text for " + named(edit.control) +
+                                           " cannot be kept in an XML file: " + e.what());
+        }
         break;
       case Edit::Kind::Pick: {
         if (control->kind() != Kind::ComboBox) refuse(edit, *control, ", which has no list");
         const auto& items = control->items();
         if (std::find(items.begin(), items.end(), edit.value) == items.end()) {
-          throw InvalidEdit(edit.kind, in_quotes(edit.value) + " is not an item of the list of " +
-                                           in_quotes(edit.control));
+          throw InvalidEdit(edit.kind, named(edit.value) + " is not an item of the list of " +
+                                           named(edit.control));
         }
         break;
       }
@@ -272,8 +287,8 @@ std::string OpenPage::text() const {
 
 // ---- The editing session
 
-EditingSession::EditingSession(const fs::path& item, Recording* recording)
-    : item_(CatalogItem::open(item)) {
+EditingSession::EditingSession(const fs::path& item, Options options, Recording* recording)
+    : options_(options), item_(CatalogItem::open(item, options.access)) {
   LoadedTree loaded = load_tree(ComPtr<IMetadataValues>(item_->document()).get(), recording);
   tree_ = std::move(loaded.tree);
   tree_result_ = loaded.result;
@@ -291,13 +306,13 @@ std::string EditingSession::prog_id_for(std::string_view unique_name,
     com::GUID clsid;
     if (com::failed(com::CLSIDFromProgID(prog_id, &clsid))) {
       com::ClearErrorInfo();
-      throw InvalidRequest("no page class \"" + *page_class + "\" is registered");
+      throw InvalidRequest("no page class " + named(*page_class) + " is registered");
     }
     return prog_id;
   }
   const MetadataPageEntry* entry = tree_->find_page(unique_name);
   if (entry == nullptr) {
-    throw InvalidRequest("no page has the unique name \"" + std::string(unique_name) + "\"");
+    throw InvalidRequest("no page has the unique name " + named(unique_name));
   }
   return entry->prog_id();
 }
@@ -307,7 +322,17 @@ OpenPage& EditingSession::open(std::string_view unique_name,
   const std::string prog_id = prog_id_for(unique_name, page_class);
   page_.reset();
   if (recording) recording->start();
-  auto page = std::make_unique<OpenPage>(std::string(unique_name), prog_id);
+  std::unique_ptr<OpenPage> page;
+  try {
+    page = std::make_unique<OpenPage>(std::string(unique_name), prog_id);
+  } catch (const MemberFailure& e) {
+    // A class named by the user that is no page at all is a wrong request,
+    // not a failing page.
+    if (page_class && e.code() == com::E_NOINTERFACE && e.member() == "IUnknown.QueryInterface") {
+      throw InvalidRequest(named(prog_id) + " is not a page");
+    }
+    throw;
+  }
   guarded([&] { page->load(ComPtr<IMetadataValues>(item_->document()).get(), tree_.get()); });
   page_ = std::move(page);
   return *page_;
@@ -356,8 +381,8 @@ std::vector<Difference> EditingSession::review() const {
   return differences(on_disk, document().xml());
 }
 
-void EditingSession::restore(const std::string& xml, bool was_modified) {
-  document().load_text(xml);
+void EditingSession::restore(const XmlMetadataDocument& snapshot, bool was_modified) {
+  document().take_content(snapshot);
   restored_modified_ = was_modified;
 }
 
@@ -375,9 +400,7 @@ EntryState probe_page(OpenPage& page, XmlMetadataDocument& document, MetadataSec
 
 // A copy, so that whatever a page does on loading stays away from the item.
 ComPtr<XmlMetadataDocument> copy_of(const XmlMetadataDocument& document) {
-  auto copy = com::make_object<XmlMetadataDocument>();
-  copy->load_text(document.xml());
-  return copy;
+  return document.copy();
 }
 
 }  // namespace

@@ -127,7 +127,9 @@ HRESULT SynchronizerList::SetEnabled(std::int32_t index, VARIANT_BOOL enabled) n
     // Read again so that settings written since this list was made survive.
     json settings = read_settings(settings_file_);
     settings[kSection][names()[i]] = on;
-    platform::write_file_atomically(settings_file_, settings.dump(2) + "\n");
+    platform::WriteOptions options;
+    options.new_file_mode = 0600;
+    platform::write_file_atomically(settings_file_, settings.dump(2) + "\n", options);
     enabled_[i] = on;
   });
 }

@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <random>
+#include <utility>
 
 #include "tidewise/com/error.h"
 
@@ -43,17 +45,171 @@ std::filesystem::path file_path(std::string_view path) {
   return native;
 }
 
-void write_file_atomically(const std::filesystem::path& file, std::string_view content) {
-  namespace fs = std::filesystem;
-  const auto fail = [&](std::string_view what) {
-    const int error = errno;
-    com::raise(
-        error == EACCES || error == EPERM ? com::E_ACCESSDENIED : com::E_FAIL,
-        "cannot " + std::string(what) + " \"" + file.string() + "\": " + std::strerror(error));
-  };
-  const fs::path directory = file.has_parent_path() ? file.parent_path() : fs::path(".");
-  std::string temp = (directory / ("." + file.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temp.data());
+namespace {
+
+// The code point of the UTF-8 sequence at `text[i]`, and its length; a
+// length of 0 when the bytes there are not well-formed UTF-8.
+std::pair<char32_t, std::size_t> decode(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  std::size_t length = 0;
+  char32_t code = 0;
+  char32_t least = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, code = lead & 0x1F, least = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, code = lead & 0x0F, least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, code = lead & 0x07, least = 0x10000;
+  } else {
+    return {0, 0};
+  }
+  if (i + length > text.size()) return {0, 0};
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return {0, 0};
+    code = (code << 6) | (byte(i + k) & 0x3F);
+  }
+  if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {0, 0};
+  return {code, length};
+}
+
+// Characters that show nothing yet change what the text around them looks
+// like: C1 controls, direction marks and overrides, line separators.
+bool invisible(char32_t code) {
+  return (code >= 0x80 && code <= 0x9F) || code == 0x061C || code == 0x200E || code == 0x200F ||
+         (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069) ||
+         code == 0x2028 || code == 0x2029;
+}
+
+}  // namespace
+
+std::string shown(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  char escape[16];
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      if (lead < 0x20 || lead == 0x7F) {
+        std::snprintf(escape, sizeof escape, "\\x%02X", lead);
+        out += escape;
+      } else {
+        out += text[i];
+      }
+      ++i;
+      continue;
+    }
+    const auto [code, length] = decode(text, i);
+    if (length == 0) {
+      std::snprintf(escape, sizeof escape, "\\x%02X", lead);
+      out += escape;
+      ++i;
+    } else if (invisible(code)) {
+      std::snprintf(escape, sizeof escape, "\\u{%04X}", static_cast<unsigned>(code));
+      out += escape;
+      i += length;
+    } else {
+      out.append(text.substr(i, length));
+      i += length;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+[[noreturn]] void fail_errno(int error, std::string_view what, const fs::path& file) {
+  com::raise(
+      error == EACCES || error == EPERM || error == EROFS ? com::E_ACCESSDENIED : com::E_FAIL,
+      "cannot " + std::string(what) + " \"" + shown(file.string()) + "\": " + std::strerror(error));
+}
+
+FileStamp stamp(const struct stat& st) {
+  return {true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+          static_cast<std::uint64_t>(st.st_size),
+          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+// A name no other file in the folder has yet; the file is created with
+// `mode`, which the umask narrows.
+int create_temporary(const fs::path& directory, const std::string& name, unsigned mode,
+                     std::string& created) {
+  static thread_local std::mt19937_64 random{std::random_device{}()};
+  constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string suffix(6, 'x');
+    for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
+    created = (directory / ("." + name + "." + suffix)).string();
+    const int fd =
+        ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+}  // namespace
+
+FileStamp stamp_of(const fs::path& file) {
+  struct stat st {};
+  if (::stat(file.c_str(), &st) == 0) return stamp(st);
+  if (errno == ENOENT) return {};
+  fail_errno(errno, "examine", file);
+}
+
+FileStamp stamp_of(int fd, const fs::path& file) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) fail_errno(errno, "examine", file);
+  return stamp(st);
+}
+
+fs::path write_target(const fs::path& file) {
+  fs::path target = file;
+  // As many links as the system itself follows in one path.
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return target;
+    std::error_code ec;
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) fail_errno(ec.value(), "follow the link", target);
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  fail_errno(ELOOP, "follow the links of", file);
+}
+
+FileStamp write_file_atomically(const fs::path& file, std::string_view content,
+                                const WriteOptions& options) {
+  // A link stays a link: what it points to is replaced, beside itself.
+  const fs::path target = write_target(file);
+  const auto fail = [&](std::string_view what) { fail_errno(errno, what, file); };
+
+  struct stat old {};
+  const bool replacing = ::stat(target.c_str(), &old) == 0;
+  if (!replacing && errno != ENOENT) fail("examine");
+  if (replacing) {
+    if (!S_ISREG(old.st_mode)) {
+      com::raise(com::E_FAIL,
+                 "cannot replace \"" + shown(file.string()) + "\": it is not a regular file");
+    }
+    // Permissions do not bind root, so for root the mode bits alone decide,
+    // as they do for an editor: a file nobody may write is not overwritten.
+    const bool read_only = ::geteuid() == 0
+                               ? (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0
+                               : ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0;
+    if (read_only) {
+      com::raise(com::E_ACCESSDENIED,
+                 "cannot replace \"" + shown(file.string()) + "\": the file is read-only");
+    }
+  }
+
+  const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::string temp;
+  // A file being replaced gets its permissions once it has its owner; until
+  // then only its writer may read it.
+  const int fd = create_temporary(directory, target.filename().string(),
+                                  replacing ? 0600 : options.new_file_mode, temp);
   if (fd < 0) fail("create a temporary file beside");
   struct Cleanup {
     int fd;
@@ -73,19 +229,30 @@ void write_file_atomically(const std::filesystem::path& file, std::string_view c
     }
     written += static_cast<std::size_t>(n);
   }
-  // Keep the permissions of the file being replaced; new files get the usual ones.
-  struct stat old_stat {};
-  const mode_t mode = ::stat(file.c_str(), &old_stat) == 0 ? (old_stat.st_mode & 07777) : 0644;
-  if (::fchmod(fd, mode) != 0) fail("set the permissions of");
+  if (replacing) {
+    // Root saving somebody else's file must not take it from them. Whoever
+    // may not give the file away keeps at least its group if they can.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+      if (errno != EPERM) fail("set the owner of");
+      (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    }
+    // After the owner, which clears set-id bits; those are not carried over
+    // to a file that anybody else wrote.
+    if (::fchmod(fd, old.st_mode & 0777) != 0) fail("set the permissions of");
+  }
   if (::fsync(fd) != 0) fail("flush");
+  struct stat written {};
+  if (::fstat(fd, &written) != 0) fail("examine");
   if (::close(std::exchange(cleanup.fd, -1)) != 0) fail("close");
-  if (::rename(temp.c_str(), file.c_str()) != 0) fail("replace");
+  if (options.before_replace) options.before_replace(target);
+  if (::rename(temp.c_str(), target.c_str()) != 0) fail("replace");
   cleanup.done = true;
   // Make the rename itself durable.
-  if (const int dir = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY); dir >= 0) {
+  if (const int dir = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
     ::fsync(dir);
     ::close(dir);
   }
+  return stamp(written);
 }
 
 }  // namespace tw::platform

@@ -96,8 +96,12 @@ fs::path tidewise_home() {
   return home;
 }
 
+fs::path registry_path() {
+  return tidewise_home() / "registry.json";
+}
+
 Registry Registry::open() {
-  return open(tidewise_home() / "registry.json");
+  return open(registry_path());
 }
 
 Registry Registry::open(const fs::path& file) {
@@ -200,7 +204,10 @@ void Registry::remove_tree(std::string_view key) {
 void Registry::save() const {
   nlohmann::json json = nlohmann::json::object();
   for (const auto& [key, values] : keys_) json[key] = values;
-  platform::write_file_atomically(file_, json.dump(2) + "\n");
+  // It names the code every tidewise run loads: the user's alone.
+  platform::WriteOptions options;
+  options.new_file_mode = 0600;
+  platform::write_file_atomically(file_, json.dump(2) + "\n", options);
   // The next reading takes the file as written, whatever its stamp says.
   Cache& cached = cache();
   std::lock_guard lock(cached.mutex);

@@ -38,8 +38,18 @@ class CliTest : public ::testing::Test {
 
   // Runs any program with the environment of env_ applied.
   Outcome run_program(const std::string& program, const std::vector<std::string>& args) const {
-    const fs::path out = home_.path() / "stdout.txt";
-    const fs::path err = home_.path() / "stderr.txt";
+    return finish(spawn_program(program, args));
+  }
+
+  // Starts the tool with its output going to files named after `tag`.
+  pid_t spawn(const std::vector<std::string>& args, const std::string& tag = "std") const {
+    return spawn_program(std::string(TIDEWISE_BIN_DIR) + "/tidewise", args, tag);
+  }
+
+  pid_t spawn_program(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& tag = "std") const {
+    const fs::path out = home_.path() / (tag + "out.txt");
+    const fs::path err = home_.path() / (tag + "err.txt");
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -55,6 +65,13 @@ class CliTest : public ::testing::Test {
       ::execv(program.c_str(), argv.data());
       ::_exit(127);
     }
+    return child;
+  }
+
+  // Waits for a child that spawn started and takes what it printed.
+  Outcome finish(pid_t child, const std::string& tag = "std") const {
+    const fs::path out = home_.path() / (tag + "out.txt");
+    const fs::path err = home_.path() / (tag + "err.txt");
     int status = 0;
     ::waitpid(child, &status, 0);
     Outcome result;

@@ -1,6 +1,8 @@
 // The tidewise tool end to end: the built program, the component libraries
 // beside it, a temporary TIDEWISE_HOME and real item files.
 
+#include <algorithm>
+
 #include "cli/cli_fixture.h"
 #include "tidewise/com/registry.h"
 #include "tidewise/host/synchronizers.h"
@@ -33,6 +35,41 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndLeaveTheItemAlone) {
     EXPECT_EQ(r.status, 2) << line << "\n" << r.err;
     EXPECT_FALSE(r.err.empty()) << line;
     EXPECT_EQ(test::read_file(item_), before) << line;
+  }
+}
+
+TEST_F(CliTest, UsageErrorsSayWhatIsWrongWithNamesEscaped) {
+  ASSERT_EQ(run({"tree"}).status, 0) << "the start-up's messages come before";
+  const std::string item = item_.string();
+  const std::string before = test::read_file(item_);
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"frobnicate"}, "tidewise: unknown command 'frobnicate'"},
+      {{"fr\x1B[2Job"}, "unknown command 'fr\\x1B[2Job'"},
+      {{"show", "", "Purpose"}, "tidewise: the item path is empty"},
+      {{"edit", "", "Purpose", "--type", "txtInfo=x"}, "tidewise: the item path is empty"},
+      {{"show", item, "Purpose", "--class", "Connect"},
+       "--class: \"TidewiseCustomPage.Connect\" is not a page"},
+      {{"show", item, "Purpose", "--class", ""}, "--class: the class name is empty"},
+      {{"show", item, "Purpose", "--trace", ""}, "--trace: the file name is empty"},
+      {{"show", item, "Pur\rpose\x07"}, "no page has the unique name \"Pur\\x0Dpose\\x07\""},
+      {{"edit", item, "Purpose", "--type", "txtInfo=bell\x07"},
+       "--type: the text for \"txtInfo\" cannot be kept in an XML file"},
+      {{"edit", item, "Purpose", "--type", "txtInfo=caf\xC3"},
+       "--type: the text for \"txtInfo\" cannot be kept in an XML file"},
+      {{"edit", item, "Purpose", "--type", "txt\x1BInfo=x"},
+       "--type: the page has no control \"txt\\x1BInfo\""},
+  };
+  for (const auto& c : cases) {
+    const Outcome r = run(c.args);
+    EXPECT_EQ(r.status, 2) << c.message << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\x1B'), std::string::npos) << "a raw escape reached the terminal";
+    EXPECT_EQ(r.err.find('\x07'), std::string::npos) << "a raw bell reached the terminal";
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
+    EXPECT_EQ(test::read_file(item_), before);
   }
 }
 

@@ -3,7 +3,14 @@
 
 #include "tidewise/host/item.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <thread>
 
 #include "support/files.h"
 #include "tidewise/com/registry.h"
@@ -90,7 +97,8 @@ TEST_F(ItemTest, MetadataGivesTheItemsOwnDocumentAndItsWritesReachTheFile) {
             com::S_OK);
   EXPECT_TRUE(item->modified());
   item->save();
-  EXPECT_EQ(test::names_in(home_.path()), std::vector<std::string>{"survey.xml"});
+  EXPECT_EQ(test::names_in(home_.path()), std::vector<std::string>{"survey.xml"})
+      << "no temporary or lock file is left beside it";
   const auto reopened = CatalogItem::open(file());
   EXPECT_EQ(read_value(*reopened->document()->identity(), "dataIdInfo/idPurp"), "Erosion rates");
   EXPECT_EQ(read_value(*reopened->document()->identity(), "surveyLog/run"), "3")
@@ -162,6 +170,158 @@ TEST_F(ItemTest, AnUnreadableItemFileIsAnError) {
   test::write_file(file(), "<metadata><unclosed></metadata>");
   EXPECT_THROW(CatalogItem::open(file()), com::Error);
   EXPECT_EQ(test::read_file(file()), "<metadata><unclosed></metadata>");
+  // Neither is a path that names no file: no lock file is made for it.
+  for (const std::filesystem::path& path : {std::filesystem::path(), home_.path() / "folder/"}) {
+    EXPECT_THROW(CatalogItem::open(path, CatalogItem::Access::Edit), com::Error) << path;
+  }
+  EXPECT_EQ(test::names_in(home_.path()), std::vector<std::string>{"survey.xml"});
+}
+
+// ---- Saving only over what was read
+
+std::string purpose_of(const std::filesystem::path& file) {
+  return read_value(*CatalogItem::open(file, CatalogItem::Access::Read)->document()->identity(),
+                    "dataIdInfo/idPurp");
+}
+
+void write_purpose(const ComPtr<CatalogItem>& item, const std::string& text) {
+  ASSERT_EQ(item->document()->WriteValue("dataIdInfo/idPurp", Variant::str(text)), com::S_OK);
+}
+
+// Whether somebody holds the item's lock now.
+bool locked(const std::filesystem::path& item) {
+  const int fd = ::open(ItemLock::lock_file(item).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  EXPECT_GE(fd, 0);
+  const bool busy = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(fd);
+  return busy;
+}
+
+TEST_F(ItemTest, ASaveOverAFileChangedSinceItWasReadIsRefusedAndWritesNothing) {
+  const std::string theirs =
+      "<metadata><dataIdInfo><idPurp>Written by another program</idPurp></dataIdInfo>"
+      "</metadata>\n";
+  struct Change {
+    const char* name;
+    std::function<void(const std::filesystem::path&)> make;
+  };
+  const Change changes[] = {
+      {"rewritten in place", [&](const auto& f) { test::write_file(f, theirs); }},
+      {"replaced by another file",
+       [&](const auto& f) {
+         test::write_file(f.string() + ".new", theirs);
+         std::filesystem::rename(f.string() + ".new", f);
+       }},
+      {"same size and time, other content",
+       [&](const auto& f) {
+         const struct stat before = test::stat_of(f);
+         std::string same_size = kSurvey;
+         same_size.replace(same_size.find("Shoreline"), 9, "Coastline");
+         test::write_file(f, same_size);
+         const struct timespec times[2] = {before.st_atim, before.st_mtim};
+         ASSERT_EQ(::utimensat(AT_FDCWD, f.c_str(), times, 0), 0);
+         ASSERT_EQ(test::stat_of(f).st_size, before.st_size);
+       }},
+      {"removed", [&](const auto& f) { std::filesystem::remove(f); }},
+  };
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.name);
+    test::write_file(file(), kSurvey);
+    for (const auto access : {CatalogItem::Access::Edit, CatalogItem::Access::Read}) {
+      test::write_file(file(), kSurvey);
+      const auto item = CatalogItem::open(file(), access);
+      write_purpose(item, "Ours");
+      change.make(file());
+      const bool existed = std::filesystem::exists(file());
+      const std::string before = existed ? test::read_file(file()) : "";
+      try {
+        item->save();
+        ADD_FAILURE() << "the save went over the other program's change";
+      } catch (const com::Error& e) {
+        EXPECT_EQ(e.code(), com::E_FAIL);
+        EXPECT_NE(std::string(e.what()).find("was changed by another program since it was read"),
+                  std::string::npos)
+            << e.what();
+      }
+      EXPECT_EQ(std::filesystem::exists(file()), existed);
+      if (existed) {
+        EXPECT_EQ(test::read_file(file()), before);
+      }
+    }
+  }
+  // A file that appears where there was none is somebody else's too.
+  std::filesystem::remove(file());
+  const auto item = CatalogItem::open(file());
+  write_purpose(item, "Ours");
+  test::write_file(file(), theirs);
+  EXPECT_THROW(item->save(), com::Error);
+  EXPECT_EQ(test::read_file(file()), theirs);
+}
+
+TEST_F(ItemTest, ItsOwnSavesFollowEachOther) {
+  test::write_file(file(), kSurvey);
+  const auto item = CatalogItem::open(file());
+  for (const char* text : {"First", "Second", "Third"}) {
+    write_purpose(item, text);
+    item->save();
+    EXPECT_EQ(purpose_of(file()), text);
+  }
+}
+
+TEST_F(ItemTest, EditingHoldsTheLockFromReadingUntilReleasedAndReadingDoesNot) {
+  test::write_file(file(), kSurvey);
+  {
+    const auto reading = CatalogItem::open(file(), CatalogItem::Access::Read);
+    EXPECT_FALSE(locked(file()));
+    const auto editing = CatalogItem::open(file(), CatalogItem::Access::Edit);
+    EXPECT_TRUE(locked(file()));
+    write_purpose(editing, "Locked edit");
+    editing->save();
+    EXPECT_TRUE(locked(file())) << "until the item is released";
+  }
+  EXPECT_FALSE(locked(file()));
+  // A failure while reading releases it too.
+  test::write_file(file(), "<metadata><unclosed></metadata>");
+  EXPECT_THROW(CatalogItem::open(file(), CatalogItem::Access::Edit), com::Error);
+  EXPECT_FALSE(locked(file()));
+}
+
+TEST_F(ItemTest, ASecondEditorWaitsForTheFirstAndReadsWhatItSaved) {
+  test::write_file(file(), kSurvey);
+  auto first = CatalogItem::open(file(), CatalogItem::Access::Edit);
+  std::string seen_by_second;
+  std::thread second([&] {
+    const auto item = CatalogItem::open(file(), CatalogItem::Access::Edit);  // waits here
+    seen_by_second = read_value(*item->document()->identity(), "dataIdInfo/idPurp");
+    write_purpose(item, seen_by_second + " + second");
+    item->save();
+  });
+  write_purpose(first, "First");
+  first->save();
+  first = nullptr;
+  second.join();
+  EXPECT_EQ(seen_by_second, "First");
+  EXPECT_EQ(purpose_of(file()), "First + second");
+}
+
+TEST_F(ItemTest, TheLockLiesBesideTheFileALinkLeadsToAndHonoursTheUmask) {
+  const std::filesystem::path data = home_.path() / "data";
+  std::filesystem::create_directories(data);
+  test::write_file(data / "survey.xml", kSurvey);
+  std::filesystem::create_symlink("data/survey.xml", file());
+  const test::Umask mask(027);
+  EXPECT_EQ(ItemLock::lock_file(file()), data / ".survey.xml.lock");
+  {
+    const auto item = CatalogItem::open(file(), CatalogItem::Access::Edit);
+    write_purpose(item, "Through the link");
+    item->save();
+    EXPECT_EQ(test::mode_of(data / ".survey.xml.lock"), 0640u);
+    EXPECT_FALSE(std::filesystem::exists(home_.path() / ".survey.xml.lock"));
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(file()));
+  EXPECT_EQ(purpose_of(data / "survey.xml"), "Through the link");
+  EXPECT_EQ(test::names_in(data), std::vector<std::string>{"survey.xml"})
+      << "the lock file goes with the lock";
 }
 
 // ---- The host's classes

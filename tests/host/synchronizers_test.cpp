@@ -71,6 +71,12 @@ TEST_F(SynchronizersTest, SwitchingOneOffLastsIntoTheNextRunAndLeavesOtherSettin
       << "no temporary file is left beside it";
 }
 
+TEST_F(SynchronizersTest, ANewSettingsFileIsTheUsersAlone) {
+  const test::Umask permissive(0);
+  ASSERT_EQ(fresh_list()->SetEnabled(0, com::VARIANT_FALSE), com::S_OK);
+  EXPECT_EQ(test::mode_of(settings()), 0600u);
+}
+
 TEST_F(SynchronizersTest, IndexesOutsideTheListFailWithBadIndex) {
   const auto list = fresh_list();
   for (const std::int32_t index : {-1, 3, 1 << 30}) {

@@ -59,7 +59,12 @@ TEST(Registry, KeysValuesAndTreesSurviveASaveAndReopen) {
   registry.set("A\\B\\C", "", "deeper");
   registry.set("AB", "", "a sibling whose name begins like A");
   registry.set("Z", "", "");  // an empty value is a value
-  registry.save();
+  {
+    const test::Umask permissive(0);
+    registry.save();
+  }
+  EXPECT_EQ(registry_path(), home.registry_file());
+  EXPECT_EQ(test::mode_of(home.registry_file()), 0600u) << "it names code every run loads";
 
   const Registry reopened = Registry::open();
   EXPECT_EQ(reopened.keys(), registry.keys());

@@ -23,11 +23,8 @@ using test::read_file;
 using test::TempHome;
 using test::write_file;
 
-mode_t mode_of(const fs::path& file) {
-  struct stat st {};
-  EXPECT_EQ(::stat(file.c_str(), &st), 0) << file;
-  return st.st_mode & 07777;
-}
+using test::mode_of;
+using test::stat_of;
 
 TEST(WriteFileAtomically, WritesTheWholeContent) {
   TempHome dir;
@@ -44,20 +41,179 @@ TEST(WriteFileAtomically, WritesTheWholeContent) {
   }
 }
 
-TEST(WriteFileAtomically, KeepsThePermissionsOfTheFileItReplaces) {
+TEST(WriteFileAtomically, KeepsThePermissionsOfTheFileItReplacesWithoutSetIdBits) {
   TempHome dir;
-  for (const mode_t mode : {0600, 0640, 0644, 0755, 0444}) {
-    SCOPED_TRACE(mode);
-    const fs::path file = dir.path() / ("file-" + std::to_string(mode));
+  const struct {
+    mode_t before, after;
+  } cases[] = {{0600, 0600}, {0640, 0640},  {0644, 0644},  {0755, 0755},
+               {0200, 0200}, {04755, 0755}, {02775, 0775}, {06711, 0711}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.before);
+    const fs::path file = dir.path() / ("file-" + std::to_string(c.before));
     write_file(file, "old");
-    ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+    ASSERT_EQ(::chmod(file.c_str(), c.before), 0);
     write_file_atomically(file, "new");
     EXPECT_EQ(read_file(file), "new");
-    EXPECT_EQ(mode_of(file), mode);
+    EXPECT_EQ(mode_of(file), c.after);
   }
-  const fs::path fresh = dir.path() / "fresh";
-  write_file_atomically(fresh, "new");
-  EXPECT_EQ(mode_of(fresh), 0644u);  // not the private mode of the temporary file
+}
+
+TEST(WriteFileAtomically, NewFilesHonourTheUmaskAndTheModeAskedFor) {
+  TempHome dir;
+  const struct {
+    mode_t umask;
+    unsigned asked;
+    mode_t got;
+  } cases[] = {{022, 0666, 0644}, {027, 0666, 0640}, {077, 0666, 0600},
+               {002, 0666, 0664}, {022, 0600, 0600}, {0, 0600, 0600}};
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.umask) + " " + std::to_string(c.asked));
+    const fs::path file = dir.path() / ("fresh-" + std::to_string(n++));
+    {
+      const test::Umask mask(c.umask);
+      WriteOptions options;
+      options.new_file_mode = c.asked;
+      write_file_atomically(file, "new", options);
+    }
+    EXPECT_EQ(mode_of(file), c.got);
+  }
+}
+
+TEST(WriteFileAtomically, RefusesAReadOnlyFileEvenForRoot) {
+  TempHome dir;
+  for (const mode_t mode : {0444, 0400, 0555, 0000}) {
+    SCOPED_TRACE(mode);
+    const fs::path file = dir.path() / "locked.xml";
+    write_file(file, "old");
+    ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+    try {
+      write_file_atomically(file, "new");
+      ADD_FAILURE() << "a read-only file was replaced";
+    } catch (const com::Error& e) {
+      EXPECT_EQ(e.code(), com::E_ACCESSDENIED);
+      EXPECT_NE(std::string(e.what()).find("read-only"), std::string::npos) << e.what();
+    }
+    ::chmod(file.c_str(), 0644);
+    EXPECT_EQ(read_file(file), "old");
+    EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"locked.xml"});
+    fs::remove(file);
+  }
+}
+
+TEST(WriteFileAtomically, RootKeepsTheOwnerAndGroupOfSomebodyElsesFile) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to somebody else";
+  TempHome dir;
+  const fs::path file = dir.path() / "theirs.xml";
+  write_file(file, "old");
+  constexpr uid_t kNobody = 65534;
+  constexpr gid_t kNogroup = 65534;
+  ASSERT_EQ(::chown(file.c_str(), kNobody, kNogroup), 0);
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+  write_file_atomically(file, "new");
+  const struct stat st = stat_of(file);
+  EXPECT_EQ(st.st_uid, kNobody);
+  EXPECT_EQ(st.st_gid, kNogroup);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(read_file(file), "new");
+}
+
+TEST(WriteFileAtomically, FollowsLinksAndReplacesTheFileAtTheirEndInItsOwnFolder) {
+  TempHome dir;
+  const fs::path links = dir.path() / "links", data = dir.path() / "data";
+  fs::create_directories(links);
+  fs::create_directories(data);
+  const fs::path target = data / "item.xml";
+  struct Case {
+    const char* name;
+    fs::path written;             // the name written to
+    std::vector<fs::path> chain;  // links that must stay links
+  };
+  fs::create_symlink(target, links / "absolute.xml");
+  fs::create_symlink("../data/item.xml", links / "relative.xml");
+  fs::create_symlink("relative.xml", links / "twice.xml");
+  const Case cases[] = {
+      {"an absolute link", links / "absolute.xml", {links / "absolute.xml"}},
+      {"a relative link", links / "relative.xml", {links / "relative.xml"}},
+      {"a link to a link", links / "twice.xml", {links / "twice.xml", links / "relative.xml"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    write_file(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    EXPECT_TRUE(fs::equivalent(write_target(c.written), target));
+    std::filesystem::path seen;
+    WriteOptions options;
+    options.before_replace = [&](const fs::path& t) { seen = t; };
+    write_file_atomically(c.written, "new " + std::string(c.name), options);
+    EXPECT_TRUE(fs::equivalent(seen, target)) << seen;
+    for (const fs::path& link : c.chain) EXPECT_TRUE(fs::is_symlink(link)) << link;
+    EXPECT_EQ(read_file(target), "new " + std::string(c.name));
+    EXPECT_EQ(mode_of(target), 0640u);
+    EXPECT_EQ(names_in(data), std::vector<std::string>{"item.xml"});
+    EXPECT_EQ(names_in(links),
+              (std::vector<std::string>{"absolute.xml", "relative.xml", "twice.xml"}));
+  }
+  // A link whose file does not exist yet makes that file, where it points.
+  fs::create_symlink(data / "new.xml", links / "dangling.xml");
+  write_file_atomically(links / "dangling.xml", "created");
+  EXPECT_TRUE(fs::is_symlink(links / "dangling.xml"));
+  EXPECT_EQ(read_file(data / "new.xml"), "created");
+  // A loop is an error, not a hang.
+  fs::create_symlink("loop-b", links / "loop-a");
+  fs::create_symlink("loop-a", links / "loop-b");
+  EXPECT_THROW(write_file_atomically(links / "loop-a", "x"), com::Error);
+}
+
+TEST(WriteFileAtomically, ACheckBeforeTheReplaceCanStillAbandonTheWrite) {
+  TempHome dir;
+  const fs::path file = dir.path() / "out.xml";
+  write_file(file, "old");
+  WriteOptions options;
+  options.before_replace = [](const fs::path&) { com::raise(com::E_FAIL, "changed meanwhile"); };
+  EXPECT_THROW(write_file_atomically(file, "new", options), com::Error);
+  EXPECT_EQ(read_file(file), "old");
+  EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"out.xml"});
+}
+
+TEST(FileStamps, TellAFileFromItsLaterStates) {
+  TempHome dir;
+  const fs::path file = dir.path() / "out.xml";
+  EXPECT_FALSE(stamp_of(file).exists);
+  const FileStamp written = write_file_atomically(file, "first");
+  EXPECT_TRUE(written.exists);
+  EXPECT_EQ(stamp_of(file), written);
+  EXPECT_EQ(written.size, 5u);
+  // Replaced by a file of the same size: another inode.
+  const FileStamp second = write_file_atomically(file, "other");
+  EXPECT_NE(second.inode, written.inode);
+  // Rewritten in place to another size.
+  write_file(file, "longer text");
+  EXPECT_NE(stamp_of(file), second);
+}
+
+TEST(Shown, EscapesWhatATerminalWouldNotShowAsWritten) {
+  const struct {
+    std::string text, shown;
+  } cases[] = {
+      {"plain name.xml", "plain name.xml"},
+      {"caf\xC3\xA9 \xE2\x80\x94 \xF0\x9F\x8C\x8A", "caf\xC3\xA9 \xE2\x80\x94 \xF0\x9F\x8C\x8A"},
+      {std::string("nul\0byte", 8), "nul\\x00byte"},
+      {"line\nbreak\r\t", "line\\x0Abreak\\x0D\\x09"},
+      {"\x1B[31mred", "\\x1B[31mred"},
+      {"del\x7F", "del\\x7F"},
+      {"caf\xC3", "caf\\xC3"},                       // cut short
+      {"\xC0\xAF", "\\xC0\\xAF"},                    // overlong
+      {"\xED\xA0\x80", "\\xED\\xA0\\x80"},           // a surrogate
+      {"\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},  // past U+10FFFF
+      {"\xC2\x9B", "\\u{009B}"},                     // C1 control
+      {"abc\xE2\x80\xAE"
+       "cba",
+       "abc\\u{202E}cba"},            // right-to-left override
+      {"\xE2\x80\xA8", "\\u{2028}"},  // line separator
+      {"back\\slash", "back\\slash"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(shown(c.text), c.shown) << c.shown;
 }
 
 TEST(WriteFileAtomically, AFailureLeavesTheOldFileIntactAndNoTemporaryFile) {

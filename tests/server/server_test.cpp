@@ -312,28 +312,53 @@ TEST_F(ServerTest, SavingNeedsTheChangesThatWereReviewed) {
 
 TEST_F(ServerTest, AFailingMemberIsShownByInterfaceMemberAndCodeAndNothingIsSaved) {
   start();
-  // Text XML cannot hold: the page takes it, the document refuses it when the page writes.
+  // Text XML cannot hold is refused before the page takes it.
+  const Reply refused =
+      post("edit", {{"item", kItem},
+                    {"page", "Purpose"},
+                    {"edit", {{"kind", "type"}, {"control", "txtInfo"}, {"value", "bell \x07"}}}});
+  EXPECT_EQ(refused.status, 400) << refused.body.dump();
+  EXPECT_NE(refused.body.dump().find("cannot be kept in an XML file"), std::string::npos);
+
   ok("edit", {{"item", kItem},
               {"page", "Purpose"},
-              {"edit", {{"kind", "type"}, {"control", "txtInfo"}, {"value", "bell \x07"}}}});
-  const Reply failed = post("open-page", {{"item", kItem}, {"page", "Status"}});
+              {"edit", {{"kind", "type"}, {"control", "txtInfo"}, {"value", "kept"}}}});
+  // A member that fails: the importer, on a record that is not XML.
+  const std::string stylesheets = std::string(TIDEWISE_SOURCE_DIR) + "/stylesheets";
+  ::setenv("TIDEWISE_STYLESHEETS", stylesheets.c_str(), 1);
+  const Reply failed =
+      post("import", {{"item", kItem}, {"fileName", "broken.xml"}, {"content", "not XML at all"}});
+  ::unsetenv("TIDEWISE_STYLESHEETS");
   ASSERT_EQ(failed.status, 500) << failed.body.dump();
   const json& failure = failed.body["failure"];
-  EXPECT_EQ(failure["interface"], "IMetaDataPage");
-  EXPECT_EQ(failure["member"], "IMetaDataPage.UnloadPage");
-  EXPECT_EQ(failure["code"], "0x80070057");
-  EXPECT_NE(failure["text"].get<std::string>().find("IMetadataValues.WriteValue"),
-            std::string::npos);
-  EXPECT_EQ(failed.body["state"]["page"]["uniqueName"], "Purpose") << "the page stays open";
-  EXPECT_EQ(post("save", {{"item", kItem}}).status, 500);
+  EXPECT_EQ(failure["interface"], "IMetadataImport");
+  EXPECT_EQ(failure["member"], "IMetadataImport.Import");
+  EXPECT_EQ(failure["code"], "0x80004005");
+  const std::string text = failure["text"];
+  EXPECT_NE(text.find("IXMLDOMDocument.load"), std::string::npos) << text;
+  EXPECT_NE(text.find("broken.xml"), std::string::npos) << text;
+  // The item keeps what it had, the edit before the failure included, and
+  // nothing reached the file.
+  EXPECT_EQ(control(failed.body["state"]["page"], "txtInfo")["text"], "kept");
   EXPECT_EQ(test::read_file(catalog_ / kItem), original_);
 
-  // Once the text is one XML can hold, the same steps go through.
+  EXPECT_EQ(ok("save", {{"item", kItem}})["saved"], true);
+  EXPECT_NE(test::read_file(catalog_ / kItem).find(">kept</idPurp>"), std::string::npos);
+}
+
+TEST_F(ServerTest, ASaveOverAChangeMadeByAnotherProgramIsRefused) {
+  start();
   ok("edit", {{"item", kItem},
               {"page", "Purpose"},
-              {"edit", {{"kind", "type"}, {"control", "txtInfo"}, {"value", "bell"}}}});
-  EXPECT_EQ(ok("save", {{"item", kItem}})["saved"], true);
-  EXPECT_NE(test::read_file(catalog_ / kItem).find(">bell</idPurp>"), std::string::npos);
+              {"edit", {{"kind", "type"}, {"control", "txtInfo"}, {"value", "from the editor"}}}});
+  const std::string theirs = original_ + "<!-- changed by another program -->\n";
+  test::write_file(catalog_ / kItem, theirs);
+  const Reply refused = post("save", {{"item", kItem}});
+  EXPECT_EQ(refused.status, 409) << refused.body.dump();
+  EXPECT_NE(refused.body.dump().find("was changed by another program"), std::string::npos);
+  EXPECT_EQ(test::read_file(catalog_ / kItem), theirs);
+  EXPECT_EQ(control(refused.body["state"]["page"], "txtInfo")["text"], "from the editor")
+      << "the editor keeps its edits";
 }
 
 TEST_F(ServerTest, RevertDropsTheEditsAndClosingAsksForUnsavedChanges) {

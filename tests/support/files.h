@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -48,6 +49,27 @@ class TempHome {
   std::filesystem::path path_;
   std::optional<std::string> previous_;
 };
+
+// A umask for the guard's lifetime.
+class Umask {
+ public:
+  explicit Umask(mode_t mask) : previous_(::umask(mask)) {}
+  ~Umask() { ::umask(previous_); }
+  Umask(const Umask&) = delete;
+  Umask& operator=(const Umask&) = delete;
+
+ private:
+  mode_t previous_;
+};
+
+inline struct stat stat_of(const std::filesystem::path& file) {
+  struct stat st {};
+  EXPECT_EQ(::stat(file.c_str(), &st), 0) << file;
+  return st;
+}
+inline mode_t mode_of(const std::filesystem::path& file) {
+  return stat_of(file).st_mode & 07777;
+}
 
 inline std::string read_file(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);

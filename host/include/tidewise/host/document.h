@@ -34,6 +34,9 @@ class XmlMetadataDocument final
   // written to, so that a copy costs nothing until then; neither's writes
   // ever reach the other.
   com::ComPtr<XmlMetadataDocument> copy() const;
+  // Takes the content of `other` (shared, as by copy()), as a load would:
+  // modified() and update_flag() start again.
+  void take_content(const XmlMetadataDocument& other);
 
   // A missing file gives an empty document. Throws com::Error on a file that
   // cannot be read or parsed; the document then stays as it was.

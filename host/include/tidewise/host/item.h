@@ -3,19 +3,59 @@
 // the host works on it. Import and export reach the document through
 // IMetadataHolder.
 
+#include <cstddef>
 #include <filesystem>
+#include <memory>
 
 #include "tidewise/com/object.h"
 #include "tidewise/host/document.h"
 #include "tidewise/host/interfaces.h"
+#include "tidewise/platform.h"
 
 namespace tw::host {
 
+// The lock every host process takes on an item before it reads the item to
+// change it and keeps until it has written it back, so that two of them
+// never work on the same version: an advisory lock on the file ".NAME.lock"
+// beside the item's file (beside the end of its links). The holder removes
+// the lock file as it lets go; whoever waited on the removed file tries
+// again on the new one.
+class ItemLock {
+ public:
+  // Waits for the holder before us, if any. Throws com::Error when the lock
+  // file cannot be created or locked.
+  explicit ItemLock(const std::filesystem::path& item);
+  ~ItemLock();
+  ItemLock(const ItemLock&) = delete;
+  ItemLock& operator=(const ItemLock&) = delete;
+
+  static std::filesystem::path lock_file(const std::filesystem::path& item);
+
+ private:
+  std::filesystem::path file_;
+  int fd_ = -1;
+};
+
+// A save refused because the item's file was changed by another program
+// since the item read it.
+class ItemChanged : public com::Error {
+ public:
+  explicit ItemChanged(std::string description) : com::Error(com::E_FAIL, std::move(description)) {}
+};
+
 class CatalogItem final : public com::Object<CatalogItem, IMetadataHolder> {
  public:
+  // Edit holds the item's lock from before the file is read until the item
+  // is released, so that edits of other processes wait and then read what
+  // this one saved; one process must not open an item for editing twice.
+  // Read takes the lock only while saving, and a save over a file that
+  // changed since it was read is refused in either case.
+  enum class Access { Read, Edit };
+
   // Reads the item's file; an item without a file holds an empty document.
-  static com::ComPtr<CatalogItem> open(const std::filesystem::path& file);
-  explicit CatalogItem(std::filesystem::path path);
+  static com::ComPtr<CatalogItem> open(const std::filesystem::path& file,
+                                       Access access = Access::Read);
+  explicit CatalogItem(std::filesystem::path path, Access access = Access::Read);
 
   // Records as "IMetadataHolder.Metadata".
   HRESULT get_Metadata(IUnknown** document) noexcept override;
@@ -28,12 +68,24 @@ class CatalogItem final : public com::Object<CatalogItem, IMetadataHolder> {
   const com::ComPtr<XmlMetadataDocument>& document() const { return document_; }
   // Whether the item's metadata was written to since it was opened.
   bool modified() const;
-  // Writes the document to the item's file atomically.
+  // Writes the document to the item's file atomically, unless the file was
+  // changed since the item read (or last saved) it: then nothing is written
+  // and ItemChanged (E_FAIL) says so.
   void save();
 
  private:
+  // What the item's file was when this item last read or wrote it.
+  struct Seen {
+    platform::FileStamp stamp;
+    std::size_t content_hash = 0;
+  };
+  static Seen see(const std::filesystem::path& file);
+  void check_unchanged(const std::filesystem::path& target) const;
+
   std::filesystem::path path_;
+  std::unique_ptr<ItemLock> lock_;  // before the document: taken before it is read
   com::ComPtr<XmlMetadataDocument> document_;
+  Seen seen_;
   bool replaced_ = false;  // put_Metadata gave the item a new document
 };
 

@@ -218,12 +218,26 @@ class Probes {
   std::map<std::pair<std::string, std::string>, std::unique_ptr<OpenPage>> pages_;
 };
 
+// How a front opens an item.
+struct SessionOptions {
+  // Edit holds the item's lock from before it is read until the session
+  // ends; Read takes it only while saving (see CatalogItem).
+  CatalogItem::Access access = CatalogItem::Access::Read;
+  // Whether a member that fails gives the document back what it had
+  // before the call. A front that never saves after a failure may skip
+  // the snapshot this costs on the first write.
+  bool restore_on_failure = true;
+};
+
 // One item being edited: its document, its tree and at most one open page.
 class EditingSession {
  public:
+  using Options = SessionOptions;
+
   // Opens the item's file (a missing file is an empty document) and builds
   // the tree; `recording` runs around LoadCustomPages.
-  explicit EditingSession(const std::filesystem::path& item, Recording* recording = nullptr);
+  explicit EditingSession(const std::filesystem::path& item, Options options = {},
+                          Recording* recording = nullptr);
   ~EditingSession();
   EditingSession(const EditingSession&) = delete;
   EditingSession& operator=(const EditingSession&) = delete;
@@ -277,7 +291,9 @@ class EditingSession {
   auto guarded(Body&& body) -> decltype(body());
 
  private:
-  void restore(const std::string& xml, bool was_modified);
+  void restore(const XmlMetadataDocument& snapshot, bool was_modified);
+
+  Options options_;
 
   com::ComPtr<CatalogItem> item_;
   com::ComPtr<MetadataSections> tree_;
@@ -288,12 +304,15 @@ class EditingSession {
 
 template <class Body>
 auto EditingSession::guarded(Body&& body) -> decltype(body()) {
-  const std::string before = document().xml();
+  if (!options_.restore_on_failure) return body();
+  // A copy shares the content until the member writes: a member that only
+  // reads costs nothing here.
+  const com::ComPtr<XmlMetadataDocument> before = document().copy();
   const bool was_modified = modified();
   try {
     return body();
   } catch (...) {
-    restore(before, was_modified);
+    restore(*before.get(), was_modified);
     throw;
   }
 }

@@ -14,6 +14,8 @@ namespace tw::com {
 // The folder of the registry and the host's settings: TIDEWISE_HOME, else
 // $XDG_DATA_HOME/tidewise, else ~/.local/share/tidewise. Created on demand.
 std::filesystem::path tidewise_home();
+// The registry's file in tidewise_home().
+std::filesystem::path registry_path();
 
 class Registry {
  public:

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and runs the installed tool from
+# there: it must find its libraries through $ORIGIN alone, register the
+# installed components and open pages, also after the prefix has moved.
+#   install_test.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build="$1"
+source="$2"
+work="$(mktemp -d "${TMPDIR:-/tmp}/tidewise-install-XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$work/prefix" >/dev/null
+prefix="$work/prefix"
+for file in bin/tidewise lib/tidewise/libTidewisePlatform.so lib/tidewise/TidewiseCustomPage.so \
+            lib/tidewise/Importer.so lib/tidewise/Exporter.so lib/tidewise/TidewiseXml.so \
+            share/tidewise/stylesheets/toVelmarModel.xslt \
+            share/tidewise/stylesheets/toTidewiseModel.xslt; do
+  [ -f "$prefix/$file" ] || fail "$file is not installed"
+done
+
+# Every RUNPATH names $ORIGIN only: no folder of the build or anywhere else.
+runpath() { readelf -d "$1" | sed -n 's/.*(\(RUNPATH\|RPATH\)).*\[\(.*\)\]/\2/p'; }
+check_runpath() {
+  local file="$1" expected="$2" found
+  found="$(runpath "$file")"
+  [ "$found" = "$expected" ] || fail "$file has RUNPATH '$found', expected '$expected'"
+}
+check_runpath "$prefix/bin/tidewise" '$ORIGIN:$ORIGIN/../lib/tidewise'
+for library in "$prefix"/lib/tidewise/*.so; do check_runpath "$library" '$ORIGIN'; done
+# The built files too, which the tests run: entries relative to $ORIGIN, and
+# no empty one, which the loader would read as the current folder.
+for file in "$build"/bin/tidewise "$build"/bin/*.so "$build"/bin/*_tests; do
+  found="$(runpath "$file")"
+  IFS=: read -r -a entries <<<"$found"
+  case "$found" in
+    '' | :* | *: | *::*) fail "$file has an empty RUNPATH entry: '$found'" ;;
+  esac
+  for entry in "${entries[@]}"; do
+    case "$entry" in
+      '$ORIGIN' | '$ORIGIN/'*) ;;
+      *) fail "$file has the RUNPATH entry '$entry'" ;;
+    esac
+  done
+done
+
+run_installed() {
+  local home="$1" tool="$2"
+  shift 2
+  TIDEWISE_HOME="$home" "$tool" "$@"
+}
+item="$work/coastal.xml"
+cp "$source/examples/coastal-dataset.xml" "$item"
+for round in first moved; do
+  tool="$prefix/bin/tidewise"
+  home="$work/home-$round"
+  tree="$(run_installed "$home" "$tool" tree --json)" || fail "tree failed ($round)"
+  grep -q '"key": "TidewiseBook"' <<<"$tree" || fail "tree printed no TidewiseBook ($round)"
+  show="$(run_installed "$home" "$tool" show "$item" Purpose)" || fail "show failed ($round)"
+  grep -q 'Monitor cliff-top retreat' <<<"$show" || fail "show printed no purpose ($round)"
+  grep -q "\"$prefix/lib/tidewise/TidewiseCustomPage.so\"" "$home/registry.json" ||
+    fail "the registry does not name the installed library ($round)"
+  if grep -q "\"$build" "$home/registry.json"; then fail "the registry names the build ($round)"; fi
+  if [ "$round" = first ]; then
+    mv "$prefix" "$work/elsewhere"
+    prefix="$work/elsewhere"
+  fi
+done
+echo "installed, registered and ran from $work"
