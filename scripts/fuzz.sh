@@ -16,7 +16,7 @@ ninja -C "$build" -j2 fuzz_targets
 
 seeds="$build/seeds"
 rm -rf "$seeds"
-mkdir -p "$seeds/document" "$seeds/pages" "$seeds/command_line" "$build/artifacts"
+mkdir -p "$seeds/document" "$seeds/pages" "$seeds/command_line" "$seeds/import" "$build/artifacts"
 documents=(examples/*.xml tests/data/document/*.xml)
 for file in "${documents[@]}"; do
   name="$(basename "$file")"
@@ -30,12 +30,14 @@ for file in "${documents[@]}"; do
   done
 done
 cp fuzz/seeds/command_line/* "$seeds/command_line/"
+# ISO 19139 records, and items, which the importer refuses.
+cp examples/*.xml tests/data/convert/record.xml "$seeds/import/"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:symbolize=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 status=0
 summary=""
-for target in document pages command_line; do
+for target in document pages command_line import; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   log="$build/fuzz_$target.log"
