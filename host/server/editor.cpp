@@ -438,14 +438,27 @@ void Editor::open_page_named(Session& session, const std::string& unique_name) {
   session.editing->open(unique_name, page_class);
 }
 
-fs::path Editor::scratch_file(const std::string& file_name) {
+Editor::ScratchFile::~ScratchFile() {
+  std::error_code ec;
+  if (!path_.empty()) fs::remove(path_, ec);
+}
+
+Editor::ScratchFile Editor::scratch_file(const std::string& file_name) {
   std::string safe;
   for (const char c : fs::path(file_name).filename().string()) {
     safe +=
         std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_' ? c : '_';
   }
   if (safe.empty() || safe.front() == '.') safe = "record" + safe;
-  return scratch_ / (std::to_string(++scratch_files_) + "-" + safe);
+  return ScratchFile(scratch_ / (std::to_string(++scratch_files_) + "-" + safe));
+}
+
+Editor::ScratchFile Editor::record_file(const Json& request) {
+  const std::string& content = text_field(request, "content");
+  if (content.size() > kMaxRecordBytes) throw ApiError(400, "the record is larger than 32 MiB");
+  ScratchFile file = scratch_file(text_field(request, "fileName"));
+  platform::write_file_atomically(file.path(), content);
+  return file;
 }
 
 Json Editor::review_json(Session& session) {
@@ -533,18 +546,9 @@ Json Editor::import_item(const Json& request) {
   if (catalog_.single_item())
     throw ApiError(400, "this editor serves one item; open a folder to import records");
   const std::string& name = text_field(request, "name");
-  const std::string& content = text_field(request, "content");
-  if (content.size() > kMaxRecordBytes) throw ApiError(400, "the record is larger than 32 MiB");
   const fs::path file = catalog_.resolve(name, false);
-  const fs::path source = scratch_file(text_field(request, "fileName"));
-  platform::write_file_atomically(source, content);
-  struct Remove {
-    fs::path file;
-    ~Remove() {
-      std::error_code ec;
-      fs::remove(file, ec);
-    }
-  } remove{source};
+  const ScratchFile record = record_file(request);
+  const fs::path& source = record.path();
 
   const auto item = com::make_object<host::CatalogItem>(file);
   const auto importer = host::create<host::IMetadataImport>("Importer.SampleImporter");
@@ -761,17 +765,8 @@ Json Editor::close_item(const Json& request) {
 Json Editor::import_into(const Json& request) {
   Session& session = session_for(request, true);
   check_version(request, session);
-  const std::string& content = text_field(request, "content");
-  if (content.size() > kMaxRecordBytes) throw ApiError(400, "the record is larger than 32 MiB");
-  const fs::path source = scratch_file(text_field(request, "fileName"));
-  platform::write_file_atomically(source, content);
-  struct Remove {
-    fs::path file;
-    ~Remove() {
-      std::error_code ec;
-      fs::remove(file, ec);
-    }
-  } remove{source};
+  const ScratchFile record = record_file(request);
+  const fs::path& source = record.path();
 
   EditingSession& editing = *session.editing;
   return with_failures(session, [&] {
@@ -805,15 +800,9 @@ Json Editor::export_item(const Json& request) {
     }
     session.page_edited = false;
     changed(session);
-    const fs::path destination = scratch_file("export.xml");
+    const ScratchFile exported = scratch_file("export.xml");
+    const fs::path& destination = exported.path();
     const auto exporter = host::create<host::IMetadataExport>("Exporter.SampleExporter");
-    struct Remove {
-      fs::path file;
-      ~Remove() {
-        std::error_code ec;
-        fs::remove(file, ec);
-      }
-    } remove{destination};
     host::call(exporter->Export(editing.item().identity(), destination.string()),
                "IMetadataExport.Export");
     Json answer = state(session, true);

@@ -16,6 +16,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tidewise/host/session.h"
@@ -101,7 +102,22 @@ class Editor {
   Json with_failures(Session& session, Body&& body);
   std::optional<std::string> page_class_for(Session& session, const std::string& unique_name);
   void open_page_named(Session& session, const std::string& unique_name);
-  std::filesystem::path scratch_file(const std::string& file_name);
+  // A file of the server's scratch folder, named after `file_name`, removed
+  // when the ScratchFile goes.
+  class ScratchFile {
+   public:
+    explicit ScratchFile(std::filesystem::path path) : path_(std::move(path)) {}
+    ~ScratchFile();
+    ScratchFile(ScratchFile&& other) noexcept : path_(std::exchange(other.path_, {})) {}
+    ScratchFile& operator=(ScratchFile&&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+   private:
+    std::filesystem::path path_;
+  };
+  ScratchFile scratch_file(const std::string& file_name);
+  // A record sent by the browser, in a scratch file for the importer.
+  ScratchFile record_file(const Json& request);
   host::MetadataSections& probe_tree();
   Json review_json(Session& session);
 
