@@ -15,7 +15,8 @@ prefix="$work/prefix"
 for file in bin/tidewise lib/tidewise/libTidewisePlatform.so lib/tidewise/TidewiseCustomPage.so \
             lib/tidewise/Importer.so lib/tidewise/Exporter.so lib/tidewise/TidewiseXml.so \
             share/tidewise/stylesheets/toVelmarModel.xslt \
-            share/tidewise/stylesheets/toTidewiseModel.xslt; do
+            share/tidewise/stylesheets/toTidewiseModel.xslt share/tidewise/web/index.html \
+            share/tidewise/web/app.js; do
   [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
 
@@ -49,6 +50,29 @@ run_installed() {
   shift 2
   TIDEWISE_HOME="$home" "$tool" "$@"
 }
+# The installed editor serves its page from the installed files: start it on
+# a free port, fetch the address it prints, stop it.
+check_editor() {
+  local home="$1" tool="$2" round="$3" log="$work/serve-$3.log" pid address
+  TIDEWISE_HOME="$home" "$tool" serve "$item" --port 0 >"$log" 2>&1 &
+  pid=$!
+  for _ in $(seq 100); do
+    address="$(sed -n 's/^Open //p' "$log")"
+    [ -n "$address" ] && break
+    sleep 0.1
+  done
+  [ -n "$address" ] || { kill "$pid"; cat "$log" >&2; fail "serve printed no address ($round)"; }
+  python3 - "$address" <<'PY' || { kill "$pid"; fail "the installed editor did not serve its page ($round)"; }
+import http.cookiejar, sys, urllib.request
+# The address sets the token's cookie and sends the browser on to the page.
+opener = urllib.request.build_opener(urllib.request.HTTPCookieProcessor(http.cookiejar.CookieJar()))
+page = opener.open(sys.argv[1], timeout=10).read().decode()
+sys.exit(0 if "app.js" in page else 1)
+PY
+  kill -INT "$pid"
+  wait "$pid" || fail "serve did not stop cleanly ($round)"
+}
+
 item="$work/coastal.xml"
 cp "$source/examples/coastal-dataset.xml" "$item"
 for round in first moved; do
@@ -61,6 +85,7 @@ for round in first moved; do
   grep -q "\"$prefix/lib/tidewise/TidewiseCustomPage.so\"" "$home/registry.json" ||
     fail "the registry does not name the installed library ($round)"
   if grep -q "\"$build" "$home/registry.json"; then fail "the registry names the build ($round)"; fi
+  check_editor "$home" "$tool" "$round"
   if [ "$round" = first ]; then
     mv "$prefix" "$work/elsewhere"
     prefix="$work/elsewhere"
