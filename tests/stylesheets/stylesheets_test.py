@@ -5,7 +5,7 @@
     stylesheets_test.py iso19139 [--tidewise TOOL]    schema validation and the shared records
 
 The second group needs the ISO 19139 schemas and records of ../shared/iso19139
-(or TIDEWISE_ISO19139) and exits with 77, which CTest reports as skipped, where
+(or shared/iso19139 beside a folder above, or TIDEWISE_ISO19139) and exits with 77, which CTest reports as skipped, where
 that folder is absent. With --tidewise, pages are also opened with the tool.
 """
 
@@ -34,7 +34,20 @@ EXTENSION_SCHEMA = STYLESHEETS / "tidewise.xsd"
 DATA = ROOT / "tests" / "data" / "stylesheets"
 EXAMPLE = ROOT / "examples" / "coastal-dataset.xml"
 EXAMPLE_RECORD = ROOT / "examples" / "coastal-dataset-iso19139.xml"
-ISO = Path(os.environ.get("TIDEWISE_ISO19139", ROOT.parent / "shared" / "iso19139"))
+
+
+def shared_iso19139():
+    """TIDEWISE_ISO19139, else shared/iso19139 beside the repository or beside one of the
+    folders above it (a clone may sit deeper than the working copy)."""
+    if "TIDEWISE_ISO19139" in os.environ:
+        return Path(os.environ["TIDEWISE_ISO19139"])
+    for folder in ROOT.resolve().parents:
+        if (folder / "shared" / "iso19139" / "gmd" / "gmd.xsd").exists():
+            return folder / "shared" / "iso19139"
+    return ROOT.parent / "shared" / "iso19139"
+
+
+ISO = shared_iso19139()
 SKIPPED = 77
 
 NS = {
