@@ -43,13 +43,17 @@ std::vector<fs::path> search_folders() {
   return {folder, folder / ".." / "lib" / "tidewise"};
 }
 
-std::optional<fs::path> find_component(std::string_view file) {
+}  // namespace
+
+std::optional<fs::path> find_library(std::string_view file) {
   for (const fs::path& folder : search_folders()) {
     std::error_code ec;
     if (fs::is_regular_file(folder / file, ec)) return canonical_or_same(folder / file);
   }
   return std::nullopt;
 }
+
+namespace {
 
 std::string where_searched() {
   std::string text;
@@ -99,7 +103,7 @@ void for_each_component(const char* entry_point, std::string_view done, bool ver
                         void (*host_classes)()) {
   std::string missing;
   for (const Component& component : kComponents) {
-    const auto library = find_component(component.file);
+    const auto library = find_library(component.file);
     if (!library) {
       missing += (missing.empty() ? "" : ", ") + std::string(component.file);
       continue;
@@ -119,7 +123,7 @@ void for_each_component(const char* entry_point, std::string_view done, bool ver
 std::vector<fs::path> component_libraries() {
   std::vector<fs::path> found;
   for (const Component& component : kComponents) {
-    if (const auto library = find_component(component.file)) found.push_back(*library);
+    if (const auto library = find_library(component.file)) found.push_back(*library);
   }
   return found;
 }
@@ -139,7 +143,7 @@ void ensure_registered() {
   for (const Component& component : kComponents) {
     // A library that is not there is not registered; creating its classes
     // then fails and says so.
-    const auto library = find_component(component.file);
+    const auto library = find_library(component.file);
     if (library && !registered_at(*registry, component.prog_id, "InprocServer32", *library)) {
       call_entry_point(*library, "DllRegisterServer");
     }

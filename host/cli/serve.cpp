@@ -1,11 +1,14 @@
-// tidewise serve: the browser editor on a catalog, until Ctrl-C.
+// tidewise serve: the browser editor on a catalog, until Ctrl-C. The editor
+// itself is TidewiseEditor.so, loaded here only.
 
-#include <signal.h>
+#include <dlfcn.h>
 #include <stdlib.h>
 
 #include <iostream>
 
 #include "server.h"
+#include "tidewise/com/error.h"
+#include "tidewise/com/factory.h"
 #include "tool.h"
 
 namespace tw::cli {
@@ -52,30 +55,26 @@ void run_serve(const ServeOptions& options) {
   if (options.port < 0 || options.port > 65535) throw UsageError("--port: not a port number");
   choose_stylesheets(options.stylesheets);
   ensure_registered();
-  host::ComponentHost components;
 
-  // Ctrl-C and SIGTERM are taken by this thread alone, after the server's
-  // threads (which inherit the mask) were started.
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
-
+  const auto module = find_library(server::kEditorModule);
+  if (!module) {
+    throw com::Error(com::CO_E_DLLNOTFOUND, std::string(server::kEditorModule) + " is not beside " +
+                                                executable_path().string());
+  }
+  // Stays loaded until the process ends: its threads are gone by then.
+  void* handle = com::load_library(*module);
+  const auto serve = reinterpret_cast<server::ServeEntry>(::dlsym(handle, server::kServeEntry));
+  if (serve == nullptr) {
+    throw com::Error(com::CO_E_ERRORINDLL,
+                     "\"" + module->string() + "\" exports no " + server::kServeEntry);
+  }
   server::ServerOptions server_options;
   server_options.catalog = options.catalog;
   server_options.port = options.port;
   server_options.web = shared_folder("web");
   server_options.dialog_timeout = options.dialog_timeout;
-  server::EditorServer server(std::move(server_options));
-  server.start();
-  std::cout << "Tidewise editor on " << fs::absolute(options.catalog).lexically_normal().string()
-            << "\nOpen " << server.address() << "\nPress Ctrl-C to stop.\n"
-            << std::flush;
-  int signal = 0;
-  sigwait(&stop_signals, &signal);
-  server.stop();
-  std::cout << "Stopped.\n";
+  std::string failure;
+  if (serve(server_options, failure) != 0) throw std::runtime_error(failure);
 }
 
 }  // namespace tw::cli

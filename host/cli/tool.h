@@ -40,6 +40,9 @@ using host::MemberFailure;
 // ---- Registration
 
 std::filesystem::path executable_path();
+// A library of ours, beside the tool in the build or in ../lib/tidewise once
+// installed.
+std::optional<std::filesystem::path> find_library(std::string_view file);
 // Registers every component library found beside the tool, and the host's
 // classes; fails naming the libraries that were not found.
 void register_all(bool verbose);

@@ -37,6 +37,13 @@ struct ServerOptions {
   int threads = 8;
 };
 
+// TidewiseEditor.so serves a catalog until Ctrl-C or SIGTERM through its one
+// exported function, named kServeEntry: 0 when stopped, else 1 with the
+// reason in `failure`.
+using ServeEntry = int (*)(const ServerOptions& options, std::string& failure) noexcept;
+inline constexpr const char* kEditorModule = "TidewiseEditor.so";
+inline constexpr const char* kServeEntry = "tidewise_serve";
+
 class EditorServer {
  public:
   // Binds 127.0.0.1 and reads the web files; throws std::runtime_error (or

@@ -14,6 +14,7 @@ cmake --install "$build" --prefix "$work/prefix" >/dev/null
 prefix="$work/prefix"
 for file in bin/tidewise lib/tidewise/libTidewisePlatform.so lib/tidewise/TidewiseCustomPage.so \
             lib/tidewise/Importer.so lib/tidewise/Exporter.so lib/tidewise/TidewiseXml.so \
+            lib/tidewise/TidewiseEditor.so \
             share/tidewise/stylesheets/toVelmarModel.xslt \
             share/tidewise/stylesheets/toTidewiseModel.xslt share/tidewise/web/index.html \
             share/tidewise/web/app.js; do
@@ -44,6 +45,14 @@ for file in "$build"/bin/tidewise "$build"/bin/*.so "$build"/bin/*_tests; do
     esac
   done
 done
+
+# Only the editor module needs the HTTP library; every other command would
+# pay for its start-up (and OpenSSL's) in each process.
+if readelf -d "$prefix/bin/tidewise" | grep -q 'NEEDED.*httplib'; then
+  fail "the tool links the HTTP library"
+fi
+readelf -d "$prefix/lib/tidewise/TidewiseEditor.so" | grep -q 'NEEDED.*httplib' ||
+  fail "the editor module does not link the HTTP library"
 
 run_installed() {
   local home="$1" tool="$2"
