@@ -390,13 +390,14 @@ xmlDoc* XmlMetadataDocument::writable() {
   return doc_.get();
 }
 
-void XmlMetadataDocument::load_file(const fs::path& file) {
+void XmlMetadataDocument::load_file(const fs::path& file,
+                                    const std::function<void(std::string_view)>& each_piece) {
   std::error_code ec;
   if (fs::status(file, ec).type() == fs::file_type::not_found) {
     replace(xml::new_document(kRootName));
     return;
   }
-  replace(checked_item(xml::parse_file(file), "\"" + file.string() + "\""));
+  replace(checked_item(xml::parse_file(file, each_piece), "\"" + file.string() + "\""));
 }
 
 void XmlMetadataDocument::load_text(std::string_view xml) {

@@ -176,6 +176,7 @@ struct Source {
   int error = 0;  // errno of a failed read
   bool too_large = false;
   xmlParserCtxt* ctxt = nullptr;
+  const std::function<void(std::string_view)>* each_piece = nullptr;
 };
 
 struct FileCloser {
@@ -279,6 +280,7 @@ int read_source(void* context, char* buffer, int length) noexcept {
       return -1;
     }
     source.text = std::string_view(source.buffer.data(), static_cast<std::size_t>(got));
+    if (source.each_piece != nullptr && *source.each_piece) (*source.each_piece)(source.text);
   }
   const std::size_t n = std::min(static_cast<std::size_t>(length), source.text.size());
   std::memcpy(buffer, source.text.data(), n);
@@ -450,8 +452,10 @@ DocPtr parse_bytes(std::string_view bytes, const std::string& label, const char*
   return parse_source(source, label, url, dict, keep_tag_form);
 }
 
-DocPtr parse_file_as(const fs::path& file, const char* url, xmlDict* dict, bool keep_tag_form) {
+DocPtr parse_file_as(const fs::path& file, const char* url, xmlDict* dict, bool keep_tag_form,
+                     const std::function<void(std::string_view)>* each_piece = nullptr) {
   Source source;
+  source.each_piece = each_piece;
   source.fd = open_source(file);
   const FileCloser closer{source.fd};
   return parse_source(source, quoted(file), url, dict, keep_tag_form);
@@ -656,6 +660,11 @@ DocPtr parse_text(std::string_view text) {
 DocPtr parse_file(const fs::path& file) {
   ensure_initialized();
   return parse_file_as(file, file.c_str(), nullptr, true);
+}
+
+DocPtr parse_file(const fs::path& file, const std::function<void(std::string_view)>& each_piece) {
+  ensure_initialized();
+  return parse_file_as(file, file.c_str(), nullptr, true, &each_piece);
 }
 
 DocPtr parse_file_to_read(const fs::path& file) {

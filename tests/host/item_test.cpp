@@ -68,6 +68,16 @@ constexpr const char* kSurvey =
     "<metadata><dataIdInfo><idPurp>Shoreline change</idPurp></dataIdInfo>"
     "<surveyLog><run>3</run></surveyLog></metadata>\n";
 
+// Larger than one read of the file, and not a whole number of words long:
+// the content's hash must not depend on the pieces it was read in.
+std::string large_survey() {
+  std::string text = kSurvey;
+  std::string log = "<surveyLog>";
+  for (int run = 0; run < 9001; ++run) log += "<run>" + std::to_string(run) + "</run>";
+  text.insert(text.find("</metadata>"), log + "</surveyLog>");
+  return text;
+}
+
 class ItemTest : public ::testing::Test {
  protected:
   std::filesystem::path file() const { return home_.path() / "survey.xml"; }
@@ -215,20 +225,28 @@ TEST_F(ItemTest, ASaveOverAFileChangedSinceItWasReadIsRefusedAndWritesNothing) {
       {"same size and time, other content",
        [&](const auto& f) {
          const struct stat before = test::stat_of(f);
-         std::string same_size = kSurvey;
+         std::string same_size = test::read_file(f);
          same_size.replace(same_size.find("Shoreline"), 9, "Coastline");
          test::write_file(f, same_size);
          const struct timespec times[2] = {before.st_atim, before.st_mtim};
          ASSERT_EQ(::utimensat(AT_FDCWD, f.c_str(), times, 0), 0);
          ASSERT_EQ(test::stat_of(f).st_size, before.st_size);
        }},
+      {"same size and time, other content past the first read",
+       [&](const auto& f) {
+         const struct stat before = test::stat_of(f);
+         std::string same_size = test::read_file(f);
+         same_size.replace(same_size.rfind("<run>9000</run>"), 15, "<run>9009</run>");
+         test::write_file(f, same_size);
+         const struct timespec times[2] = {before.st_atim, before.st_mtim};
+         ASSERT_EQ(::utimensat(AT_FDCWD, f.c_str(), times, 0), 0);
+       }},
       {"removed", [&](const auto& f) { std::filesystem::remove(f); }},
   };
   for (const Change& change : changes) {
     SCOPED_TRACE(change.name);
-    test::write_file(file(), kSurvey);
     for (const auto access : {CatalogItem::Access::Edit, CatalogItem::Access::Read}) {
-      test::write_file(file(), kSurvey);
+      test::write_file(file(), large_survey());
       const auto item = CatalogItem::open(file(), access);
       write_purpose(item, "Ours");
       change.make(file());
@@ -259,12 +277,15 @@ TEST_F(ItemTest, ASaveOverAFileChangedSinceItWasReadIsRefusedAndWritesNothing) {
 }
 
 TEST_F(ItemTest, ItsOwnSavesFollowEachOther) {
-  test::write_file(file(), kSurvey);
-  const auto item = CatalogItem::open(file());
-  for (const char* text : {"First", "Second", "Third"}) {
-    write_purpose(item, text);
-    item->save();
-    EXPECT_EQ(purpose_of(file()), text);
+  for (const std::string& content : {std::string(kSurvey), large_survey()}) {
+    SCOPED_TRACE(content.size());
+    test::write_file(file(), content);
+    const auto item = CatalogItem::open(file());
+    for (const char* text : {"First", "Second", "Third"}) {
+      write_purpose(item, text);
+      item->save();
+      EXPECT_EQ(purpose_of(file()), text);
+    }
   }
 }
 

@@ -40,7 +40,9 @@ class XmlMetadataDocument final
 
   // A missing file gives an empty document. Throws com::Error on a file that
   // cannot be read or parsed; the document then stays as it was.
-  void load_file(const std::filesystem::path& file);
+  // `each_piece` sees the file's bytes as they are read (see xml::parse_file).
+  void load_file(const std::filesystem::path& file,
+                 const std::function<void(std::string_view)>& each_piece = {});
   // Throws com::Error (E_INVALIDARG), also for a root element other than
   // "metadata" in no namespace; the document then stays as it was.
   void load_text(std::string_view xml);

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +47,11 @@ DocPtr parse_text(std::string_view text);
 // E_ACCESSDENIED when permission is lacking. The document's URL is the file's
 // path, so relative references resolve beside it.
 DocPtr parse_file(const std::filesystem::path& file);
+// As parse_file; `each_piece` (which must not throw) sees the file's bytes in
+// order as they are read, so that a caller can hash what was parsed without
+// reading the file a second time.
+DocPtr parse_file(const std::filesystem::path& file,
+                  const std::function<void(std::string_view)>& each_piece);
 
 // As parse_file, for a document that is read or transformed but never
 // written back: the form in which empty elements were written is not kept.
