@@ -181,6 +181,13 @@ fs::path write_target(const fs::path& file) {
 
 FileStamp write_file_atomically(const fs::path& file, std::string_view content,
                                 const WriteOptions& options) {
+  return write_file_atomically(
+      file, [content](const ContentWriter& write) { write(content); }, options);
+}
+
+FileStamp write_file_atomically(const fs::path& file,
+                                const std::function<void(const ContentWriter& write)>& produce,
+                                const WriteOptions& options) {
   // A link stays a link: what it points to is replaced, beside itself.
   const fs::path target = write_target(file);
   const auto fail = [&](std::string_view what) { fail_errno(errno, what, file); };
@@ -221,14 +228,16 @@ FileStamp write_file_atomically(const fs::path& file, std::string_view content,
     }
   } cleanup{fd, temp};
 
-  for (std::size_t written = 0; written < content.size();) {
-    const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("write");
+  produce([&](std::string_view piece) {
+    for (std::size_t written = 0; written < piece.size();) {
+      const ssize_t n = ::write(fd, piece.data() + written, piece.size() - written);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        fail("write");
+      }
+      written += static_cast<std::size_t>(n);
     }
-    written += static_cast<std::size_t>(n);
-  }
+  });
   if (replacing) {
     // Root saving somebody else's file must not take it from them. Whoever
     // may not give the file away keeps at least its group if they can.

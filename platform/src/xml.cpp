@@ -21,6 +21,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -743,7 +744,12 @@ StylesheetPtr compile_stylesheet(DocPtr doc) {
   return sheet;
 }
 
-std::string transform(const xsltStylesheet& sheet, const xmlDoc& doc) {
+namespace {
+
+// Runs the stylesheet and hands its result document to `save`, which
+// serializes it; `name` names the stylesheet in errors.
+template <typename Save>
+void run_stylesheet(const xsltStylesheet& sheet, const xmlDoc& doc, Save&& save) {
   ensure_initialized();
   auto* style = const_cast<xsltStylesheet*>(&sheet);
   const std::optional<fs::path> file =
@@ -775,13 +781,64 @@ std::string transform(const xsltStylesheet& sheet, const xmlDoc& doc) {
     const std::string why = sink.text();
     raise(E_FAIL, name + ": the transformation failed" + (why.empty() ? "" : ": " + why));
   }
-  xmlChar* text = nullptr;
-  int length = 0;
-  if (xsltSaveResultToString(&text, &length, result.get(), style) != 0) {
-    raise(E_FAIL, name + ": cannot serialize the result: " + sink.text());
+  if (!save(*result, style)) raise(E_FAIL, name + ": cannot serialize the result: " + sink.text());
+}
+
+// An output buffer's writes, passed to a sink; what the sink throws waits
+// here until libxml2 has returned.
+struct SinkWriter {
+  const std::function<void(std::string_view)>* sink;
+  std::exception_ptr failure;
+
+  static int write(void* context, const char* data, int length) noexcept {
+    auto& writer = *static_cast<SinkWriter*>(context);
+    try {
+      (*writer.sink)(std::string_view(data, static_cast<std::size_t>(length)));
+      return length;
+    } catch (...) {
+      writer.failure = std::current_exception();
+      return -1;
+    }
   }
-  const std::unique_ptr<xmlChar, XmlFree> owned(text);
-  return text ? std::string(c(text), static_cast<std::size_t>(length)) : std::string();
+};
+
+}  // namespace
+
+std::string transform(const xsltStylesheet& sheet, const xmlDoc& doc) {
+  std::string output;
+  run_stylesheet(sheet, doc, [&](xmlDoc& result, xsltStylesheet* style) {
+    xmlChar* text = nullptr;
+    int length = 0;
+    if (xsltSaveResultToString(&text, &length, &result, style) != 0) return false;
+    const std::unique_ptr<xmlChar, XmlFree> owned(text);
+    if (text) output.assign(c(text), static_cast<std::size_t>(length));
+    return true;
+  });
+  return output;
+}
+
+void transform(const xsltStylesheet& sheet, const xmlDoc& doc,
+               const std::function<void(std::string_view)>& sink) {
+  run_stylesheet(sheet, doc, [&](xmlDoc& result, xsltStylesheet* style) {
+    // The encoding the stylesheet's xsl:output names, as xsltSaveResultToString
+    // would use it.
+    const xmlChar* encoding = nullptr;
+    XSLT_GET_IMPORT_PTR(encoding, style, encoding)
+    xmlCharEncodingHandler* encoder = nullptr;
+    if (encoding != nullptr) {
+      encoder = xmlFindCharEncodingHandler(c(encoding));
+      if (encoder != nullptr && xmlStrEqual(BAD_CAST encoder->name, BAD_CAST "UTF-8")) {
+        encoder = nullptr;
+      }
+    }
+    SinkWriter writer{&sink, nullptr};
+    xmlOutputBuffer* out = xmlOutputBufferCreateIO(&SinkWriter::write, nullptr, &writer, encoder);
+    if (out == nullptr) throw std::bad_alloc();
+    const bool saved = xsltSaveResultTo(out, &result, style) >= 0;
+    const bool closed = xmlOutputBufferClose(out) >= 0;
+    if (writer.failure) std::rethrow_exception(writer.failure);
+    return saved && closed;
+  });
 }
 
 namespace {

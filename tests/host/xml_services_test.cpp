@@ -354,5 +354,51 @@ TEST_F(XmlServicesTest, TransformingLeavesTheDocumentAsItWas) {
   }
 }
 
+// Written as it is serialized, the output is byte for byte what the whole
+// text would be, in the encoding the stylesheet names, however many pieces
+// it comes in; a writer that fails stops the transformation with its error.
+TEST_F(XmlServicesTest, AStreamedTransformWritesWhatTheWholeTextHolds) {
+  std::string source = "<survey>";
+  for (int i = 0; i < 3000; ++i)
+    source += "<site>fond marin \u2013 c\u00f4te " + std::to_string(i) + "</site>";
+  source += "</survey>";
+  const std::string copy = "<xsl:template match=\"/\"><xsl:copy-of select=\".\"/></xsl:template>";
+  const struct {
+    const char* what;
+    std::string body;
+  } cases[] = {
+      {"UTF-8", copy},
+      {"ISO-8859-1", "<xsl:output method=\"xml\" encoding=\"ISO-8859-1\"/>" + copy},
+      {"text",
+       "<xsl:output method=\"text\"/><xsl:template match=\"/\"><xsl:value-of "
+       "select=\"survey\"/></xsl:template>"},
+  };
+  const DocPtr doc = parse_text(source);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path sheet = folder / "sheet.xslt";
+    test::write_file(sheet, kStylesheetStart + c.body + kStylesheetEnd);
+    const std::string whole = transform(*load_stylesheet(sheet), *doc);
+    std::string streamed;
+    int pieces = 0;
+    transform(*load_stylesheet(sheet), *doc, [&](std::string_view piece) {
+      streamed += piece;
+      ++pieces;
+    });
+    EXPECT_EQ(streamed, whole);
+    EXPECT_GT(pieces, 1);
+  }
+  const fs::path sheet = folder / "sheet.xslt";
+  test::write_file(sheet, kStylesheetStart + copy + kStylesheetEnd);
+  std::size_t written = 0;
+  EXPECT_THROW(transform(*load_stylesheet(sheet), *doc,
+                         [&](std::string_view piece) {
+                           if (written > 0) throw std::runtime_error("the disk is full");
+                           written += piece.size();
+                         }),
+               std::runtime_error);
+  EXPECT_GT(written, 0u);
+}
+
 }  // namespace
 }  // namespace tw::xml

@@ -262,6 +262,30 @@ TEST(WriteFileAtomically, AFailureLeavesTheOldFileIntactAndNoTemporaryFile) {
   EXPECT_TRUE(fs::is_directory(folder_target / "inside"));
 }
 
+// Content made as it is written: the pieces make the file; a maker that
+// fails after writing some leaves the old file and no temporary file.
+TEST(WriteFileAtomically, ContentMadeAsItIsWrittenIsWrittenWholeOrNotAtAll) {
+  TempHome dir;
+  const fs::path file = dir.path() / "out.xml";
+  write_file(file, "old");
+  const std::string piece(40 * 1024, 'p');
+  write_file_atomically(file, [&](const ContentWriter& write) {
+    for (int i = 0; i < 3; ++i) write(piece);
+    write("end");
+  });
+  EXPECT_EQ(read_file(file), piece + piece + piece + "end");
+
+  write_file(file, "old");
+  EXPECT_THROW(write_file_atomically(file,
+                                     [&](const ContentWriter& write) {
+                                       write(piece);
+                                       throw std::runtime_error("the stylesheet stopped");
+                                     }),
+               std::runtime_error);
+  EXPECT_EQ(read_file(file), "old");
+  EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"out.xml"});
+}
+
 TEST(WriteFileAtomically, AnUnwritableFolderIsAccessDenied) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
   TempHome dir;

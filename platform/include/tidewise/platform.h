@@ -75,5 +75,12 @@ struct WriteOptions {
 // Throws tw::com::Error (E_FAIL or E_ACCESSDENIED) naming the file.
 FileStamp write_file_atomically(const std::filesystem::path& file, std::string_view content,
                                 const WriteOptions& options = {});
+// As above, for content made as it is written: `produce` hands it piece by
+// piece to the writer it is given. An exception from `produce` abandons the
+// write and is passed on; the file stays as it was.
+using ContentWriter = std::function<void(std::string_view piece)>;
+FileStamp write_file_atomically(const std::filesystem::path& file,
+                                const std::function<void(const ContentWriter& write)>& produce,
+                                const WriteOptions& options = {});
 
 }  // namespace tw::platform

@@ -82,6 +82,11 @@ StylesheetPtr compile_stylesheet(DocPtr doc);
 // trying to is E_ACCESSDENIED. Any other failure of the transformation is
 // E_FAIL.
 std::string transform(const xsltStylesheet& sheet, const xmlDoc& doc);
+// As transform, handing the output to `sink` piece by piece as it is
+// serialized instead of building it in memory. An exception thrown by `sink`
+// ends the transformation and is passed on.
+void transform(const xsltStylesheet& sheet, const xmlDoc& doc,
+               const std::function<void(std::string_view)>& sink);
 
 // True when `name` can be an XML element or attribute name without a prefix.
 bool is_ncname(std::string_view name);
