@@ -78,6 +78,22 @@ std::string large_survey() {
   return text;
 }
 
+// Another program's change that keeps the file's size and modification time:
+// only the content tells.
+void rewrite_keeping_size_and_time(const std::filesystem::path& file, std::string_view from,
+                                   std::string_view to) {
+  ASSERT_EQ(from.size(), to.size());
+  const struct stat before = test::stat_of(file);
+  std::string content = test::read_file(file);
+  const std::size_t at = content.rfind(from);
+  ASSERT_NE(at, std::string::npos);
+  content.replace(at, from.size(), to);
+  test::write_file(file, content);
+  const struct timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+  ASSERT_EQ(test::stat_of(file).st_size, before.st_size);
+}
+
 class ItemTest : public ::testing::Test {
  protected:
   std::filesystem::path file() const { return home_.path() / "survey.xml"; }
@@ -223,23 +239,10 @@ TEST_F(ItemTest, ASaveOverAFileChangedSinceItWasReadIsRefusedAndWritesNothing) {
          std::filesystem::rename(f.string() + ".new", f);
        }},
       {"same size and time, other content",
-       [&](const auto& f) {
-         const struct stat before = test::stat_of(f);
-         std::string same_size = test::read_file(f);
-         same_size.replace(same_size.find("Shoreline"), 9, "Coastline");
-         test::write_file(f, same_size);
-         const struct timespec times[2] = {before.st_atim, before.st_mtim};
-         ASSERT_EQ(::utimensat(AT_FDCWD, f.c_str(), times, 0), 0);
-         ASSERT_EQ(test::stat_of(f).st_size, before.st_size);
-       }},
+       [&](const auto& f) { rewrite_keeping_size_and_time(f, "Shoreline", "Coastline"); }},
       {"same size and time, other content past the first read",
        [&](const auto& f) {
-         const struct stat before = test::stat_of(f);
-         std::string same_size = test::read_file(f);
-         same_size.replace(same_size.rfind("<run>9000</run>"), 15, "<run>9009</run>");
-         test::write_file(f, same_size);
-         const struct timespec times[2] = {before.st_atim, before.st_mtim};
-         ASSERT_EQ(::utimensat(AT_FDCWD, f.c_str(), times, 0), 0);
+         rewrite_keeping_size_and_time(f, "<run>9000</run>", "<run>9009</run>");
        }},
       {"removed", [&](const auto& f) { std::filesystem::remove(f); }},
   };

@@ -53,6 +53,12 @@ if readelf -d "$prefix/bin/tidewise" | grep -q 'NEEDED.*httplib'; then
 fi
 readelf -d "$prefix/lib/tidewise/TidewiseEditor.so" | grep -q 'NEEDED.*httplib' ||
   fail "the editor module does not link the HTTP library"
+# The module keeps its copy of the host to itself: its entry point and none
+# of our symbols (an unoptimized build may add the standard library's inline
+# ones, which are the same everywhere).
+exported="$(nm -D --defined-only "$prefix/lib/tidewise/TidewiseEditor.so" | awk '{print $NF}')"
+grep -qx tidewise_serve <<<"$exported" || fail "the editor module does not export tidewise_serve"
+if grep -E '^_ZN?K?2tw' <<<"$exported"; then fail "the editor module exports symbols of the host"; fi
 
 run_installed() {
   local home="$1" tool="$2"
