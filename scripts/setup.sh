@@ -2,16 +2,24 @@
 # Installs what the build needs (Debian 12), then configures and builds.
 #   scripts/setup.sh [BUILD_DIR] [extra cmake arguments...]
 #   scripts/setup.sh --packages-only
-# TIDEWISE_EXTRA_PACKAGES names more packages to install.
+# TIDEWISE_EXTRA_PACKAGES names more packages to install. TIDEWISE_TARGET=editor
+# builds only the tool and its libraries, and leaves out what only the
+# browser tests need (Chromium, Node.js, playwright-core).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config libxml2-dev libxslt1-dev
           nlohmann-json3-dev libcli11-dev libcpp-httplib-dev libgtest-dev libgmock-dev
-          libbenchmark-dev xsltproc libxml2-utils python3-owslib python3-lxml chromium
+          libbenchmark-dev xsltproc libxml2-utils python3-owslib python3-lxml
           ${TIDEWISE_EXTRA_PACKAGES:-})
-# The browser tests' runner; the machine may have its own Node.js already.
-command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
+target="${TIDEWISE_TARGET:-all}"
+browser_tests=""
+if [ "$target" = all ]; then
+  browser_tests=tests/browser
+  packages+=(chromium)
+  # The browser tests' runner; the machine may have its own Node.js already.
+  command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -27,13 +35,12 @@ fi
 [ "${1:-}" = "--packages-only" ] && exit 0
 
 # playwright-core for the browser tests, at the version the lock file pins.
-browser_tests=tests/browser
-if [ ! -d "$browser_tests/node_modules/playwright-core" ] ||
-   [ "$browser_tests/package-lock.json" -nt "$browser_tests/node_modules/.package-lock.json" ]; then
+if [ -n "$browser_tests" ] && { [ ! -d "$browser_tests/node_modules/playwright-core" ] ||
+   [ "$browser_tests/package-lock.json" -nt "$browser_tests/node_modules/.package-lock.json" ]; }; then
   (cd "$browser_tests" && npm ci --no-audit --no-fund --loglevel=error)
 fi
 
 build="${1:-build}"
 shift || true
 cmake -S . -B "$build" -G Ninja "$@" >/dev/null
-ninja -C "$build"
+ninja -C "$build" "$target"

@@ -4,7 +4,8 @@
 #   scripts/start.sh [CATALOG_FOLDER]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The tool and its libraries only: the tests are built by scripts/test.sh.
+TIDEWISE_TARGET=editor scripts/setup.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 home="${TIDEWISE_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/tidewise}"
 export TIDEWISE_HOME="$home"
 catalog="${1:-$home/catalog}"
