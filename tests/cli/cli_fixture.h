@@ -13,11 +13,13 @@
 #include <sstream>
 
 #include "support/files.h"
+#include "support/page_json.h"
 
 namespace tw::cli {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using test::control;
 
 struct Outcome {
   int status = -1;
@@ -107,15 +109,6 @@ class CliTest : public ::testing::Test {
       if (line.at("call") == call) found.push_back(line);
     }
     return found;
-  }
-
-  static const json& control(const json& page, std::string_view name) {
-    for (const json& c : page.at("controls")) {
-      if (c.at("name") == name) return c;
-    }
-    static const json none;
-    ADD_FAILURE() << "no control " << name;
-    return none;
   }
 
   // In a child, before it runs its program.

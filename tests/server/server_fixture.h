@@ -13,12 +13,14 @@
 
 #include "server.h"
 #include "support/files.h"
+#include "support/page_json.h"
 #include "tidewise/host/session.h"
 
 namespace tw::server {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using test::control;
 
 inline constexpr const char* kToken = "0123456789abcdef0123456789abcdef";
 inline constexpr const char* kItem = "coastal-dataset.xml";
@@ -127,15 +129,6 @@ class ServerTest : public ::testing::Test {
     const Reply reply = post_answering(name, body);
     EXPECT_EQ(reply.status, 200) << name << " " << body.dump() << " -> " << reply.body.dump();
     return reply.body;
-  }
-
-  static const json& control(const json& page, std::string_view name) {
-    for (const json& c : page.at("controls")) {
-      if (c.at("name") == name) return c;
-    }
-    static const json none;
-    ADD_FAILURE() << "no control " << name;
-    return none;
   }
 
   test::TempHome home_;
