@@ -653,15 +653,19 @@ Json Editor::edit(const Json& request) {
   return state(session, switched);
 }
 
+void Editor::write_open_page(Session& session, std::string_view otherwise) {
+  if (!session.editing->flush().query_unload) {
+    throw ApiError(409, "the open page cannot be left now, so " + std::string(otherwise));
+  }
+  session.page_edited = false;
+  changed(session);
+}
+
 Json Editor::review(const Json& request) {
   Session& session = session_for(request, false);
   check_version(request, session);
   return with_failures(session, [&] {
-    if (!session.editing->flush().query_unload) {
-      throw ApiError(409, "the open page cannot be left now, so its edits cannot be reviewed");
-    }
-    session.page_edited = false;
-    changed(session);
+    write_open_page(session, "its edits cannot be reviewed");
     Json answer = state(session, true);
     answer["review"] = review_json(session);
     return answer;
@@ -672,11 +676,7 @@ Json Editor::save(const Json& request) {
   Session& session = session_for(request, false);
   check_version(request, session);
   return with_failures(session, [&] {
-    if (!session.editing->flush().query_unload) {
-      throw ApiError(409, "the open page cannot be left now, so the item cannot be saved");
-    }
-    session.page_edited = false;
-    changed(session);
+    write_open_page(session, "the item cannot be saved");
     Json review = review_json(session);
     if (const auto reviewed = request.find("reviewed");
         reviewed != request.end() && !reviewed->is_null() && *reviewed != review["digest"]) {
@@ -795,11 +795,7 @@ Json Editor::export_item(const Json& request) {
   check_version(request, session);
   EditingSession& editing = *session.editing;
   return with_failures(session, [&] {
-    if (!editing.flush().query_unload) {
-      throw ApiError(409, "the open page cannot be left now, so its edits cannot be exported");
-    }
-    session.page_edited = false;
-    changed(session);
+    write_open_page(session, "its edits cannot be exported");
     const ScratchFile exported = scratch_file("export.xml");
     const fs::path& destination = exported.path();
     const auto exporter = host::create<host::IMetadataExport>("Exporter.SampleExporter");

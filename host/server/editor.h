@@ -97,6 +97,10 @@ class Editor {
   Json tree_json(Session& session);
   Json page_json(const host::OpenPage& page) const;
   void changed(Session& session);
+  // Has the open page write what it holds into the document (QueryUnload,
+  // UnloadPage, then loaded again) before a review, save or export; a page
+  // that cannot be left now is a 409 saying what `otherwise` cannot happen.
+  void write_open_page(Session& session, std::string_view otherwise);
   bool dirty(Session& session) const;
   template <class Body>
   Json with_failures(Session& session, Body&& body);
