@@ -4,7 +4,8 @@
 #include <dlfcn.h>
 #include <stdlib.h>
 
-#include <iostream>
+#include <stdexcept>
+#include <string>
 
 #include "server.h"
 #include "tidewise/com/error.h"
