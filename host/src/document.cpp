@@ -408,6 +408,10 @@ std::string XmlMetadataDocument::xml() const {
   return xml::serialize(*doc_);
 }
 
+void XmlMetadataDocument::write_xml(const std::function<void(std::string_view)>& sink) const {
+  xml::serialize(*doc_, sink);
+}
+
 void XmlMetadataDocument::save_file(const fs::path& file) const {
   platform::write_file_atomically(file, xml());
 }

@@ -218,12 +218,19 @@ void CatalogItem::save() {
   // the check and the rename no other host process may write.
   std::unique_ptr<ItemLock> held;
   if (!lock_) held = std::make_unique<ItemLock>(path_);
-  const std::string text = document_->xml();
   platform::WriteOptions options;
   options.before_replace = [this](const fs::path& target) { check_unchanged(target); };
-  const platform::FileStamp written = platform::write_file_atomically(path_, text, options);
+  // Written and hashed as it is serialized: a large item is never held twice.
   ContentHash hash;
-  hash.add(text.data(), text.size());
+  const platform::FileStamp written = platform::write_file_atomically(
+      path_,
+      [&](const platform::ContentWriter& write) {
+        document_->write_xml([&](std::string_view piece) {
+          write(piece);
+          hash.add(piece.data(), piece.size());
+        });
+      },
+      options);
   seen_ = {written, hash.value()};
 }
 

@@ -228,16 +228,35 @@ FileStamp write_file_atomically(const fs::path& file,
     }
   } cleanup{fd, temp};
 
-  produce([&](std::string_view piece) {
-    for (std::size_t written = 0; written < piece.size();) {
-      const ssize_t n = ::write(fd, piece.data() + written, piece.size() - written);
+  const auto write_out = [&](std::string_view bytes) {
+    for (std::size_t written = 0; written < bytes.size();) {
+      const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
       if (n < 0) {
         if (errno == EINTR) continue;
         fail("write");
       }
       written += static_cast<std::size_t>(n);
     }
+  };
+  // Serializers hand over a few kilobytes at a time: gathered into larger
+  // writes, they cost a system call per 64 KiB, not per piece.
+  constexpr std::size_t kGathered = std::size_t{1} << 16;
+  std::string gathered;
+  produce([&](std::string_view piece) {
+    if (gathered.size() + piece.size() <= kGathered) {
+      if (gathered.capacity() < kGathered) gathered.reserve(kGathered);
+      gathered += piece;
+      return;
+    }
+    write_out(gathered);
+    gathered.clear();
+    if (piece.size() >= kGathered) {
+      write_out(piece);
+    } else {
+      gathered += piece;
+    }
   });
+  write_out(gathered);
   if (replacing) {
     // Root saving somebody else's file must not take it from them. Whoever
     // may not give the file away keeps at least its group if they can.

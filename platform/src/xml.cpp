@@ -642,14 +642,23 @@ bool strips_whitespace(const xsltStylesheet& sheet) {
   return false;
 }
 
-int append_output(void* context, const char* data, int length) noexcept {
-  try {
-    static_cast<std::string*>(context)->append(data, static_cast<std::size_t>(length));
-    return length;
-  } catch (...) {
-    return -1;
+// An output buffer's writes, passed to a sink; what the sink throws waits
+// here until libxml2 has returned.
+struct SinkWriter {
+  const std::function<void(std::string_view)>* sink;
+  std::exception_ptr failure;
+
+  static int write(void* context, const char* data, int length) noexcept {
+    auto& writer = *static_cast<SinkWriter*>(context);
+    try {
+      (*writer.sink)(std::string_view(data, static_cast<std::size_t>(length)));
+      return length;
+    } catch (...) {
+      writer.failure = std::current_exception();
+      return -1;
+    }
   }
-}
+};
 
 }  // namespace
 
@@ -689,9 +698,14 @@ DocPtr new_document(std::string_view root_name) {
 }
 
 std::string serialize(const xmlDoc& doc) {
-  ensure_initialized();
-  ErrorSink sink;
   std::string out;
+  serialize(doc, [&out](std::string_view piece) { out += piece; });
+  return out;
+}
+
+void serialize(const xmlDoc& doc, const std::function<void(std::string_view)>& sink) {
+  ensure_initialized();
+  ErrorSink errors;
   // Without an encoding libxml2 would write every non-ASCII character as a
   // character reference; a document that names none is UTF-8.
   const char* encoding = doc.encoding ? c(doc.encoding) : "UTF-8";
@@ -703,19 +717,21 @@ std::string serialize(const xmlDoc& doc) {
   int options = XML_SAVE_NO_DECL;
   if (declaration && ascii_based) {
     // Written here so that it names an encoding only where the source did.
-    out = "<?xml version=\"" + std::string(doc.version ? c(doc.version) : "1.0") + "\"";
-    if (doc.encoding != nullptr) out += " encoding=\"" + std::string(c(doc.encoding)) + "\"";
-    if (doc.standalone >= 0) out += doc.standalone ? " standalone=\"yes\"" : " standalone=\"no\"";
-    out += "?>\n";
+    std::string text =
+        "<?xml version=\"" + std::string(doc.version ? c(doc.version) : "1.0") + "\"";
+    if (doc.encoding != nullptr) text += " encoding=\"" + std::string(c(doc.encoding)) + "\"";
+    if (doc.standalone >= 0) text += doc.standalone ? " standalone=\"yes\"" : " standalone=\"no\"";
+    sink(text + "?>\n");
   } else if (declaration) {
     options = 0;  // only libxml2 can write it in that encoding
   }
-  xmlSaveCtxt* save = xmlSaveToIO(append_output, nullptr, &out, encoding, options);
-  if (save == nullptr) raise(E_FAIL, "cannot serialize the document: " + sink.text());
+  SinkWriter writer{&sink, nullptr};
+  xmlSaveCtxt* save = xmlSaveToIO(&SinkWriter::write, nullptr, &writer, encoding, options);
+  if (save == nullptr) raise(E_FAIL, "cannot serialize the document: " + errors.text());
   const long written = xmlSaveDoc(save, const_cast<xmlDoc*>(&doc));
   const int closed = xmlSaveClose(save);
-  if (written < 0 || closed < 0) raise(E_FAIL, "cannot serialize the document: " + sink.text());
-  return out;
+  if (writer.failure) std::rethrow_exception(writer.failure);
+  if (written < 0 || closed < 0) raise(E_FAIL, "cannot serialize the document: " + errors.text());
 }
 
 StylesheetPtr load_stylesheet(const fs::path& file) {
@@ -783,24 +799,6 @@ void run_stylesheet(const xsltStylesheet& sheet, const xmlDoc& doc, Save&& save)
   }
   if (!save(*result, style)) raise(E_FAIL, name + ": cannot serialize the result: " + sink.text());
 }
-
-// An output buffer's writes, passed to a sink; what the sink throws waits
-// here until libxml2 has returned.
-struct SinkWriter {
-  const std::function<void(std::string_view)>* sink;
-  std::exception_ptr failure;
-
-  static int write(void* context, const char* data, int length) noexcept {
-    auto& writer = *static_cast<SinkWriter*>(context);
-    try {
-      (*writer.sink)(std::string_view(data, static_cast<std::size_t>(length)));
-      return length;
-    } catch (...) {
-      writer.failure = std::current_exception();
-      return -1;
-    }
-  }
-};
 
 }  // namespace
 

@@ -356,7 +356,8 @@ TEST_F(XmlServicesTest, TransformingLeavesTheDocumentAsItWas) {
 
 // Written as it is serialized, the output is byte for byte what the whole
 // text would be, in the encoding the stylesheet names, however many pieces
-// it comes in; a writer that fails stops the transformation with its error.
+// it comes in; a writer that fails stops the transformation, or the
+// document's serialization, with its error.
 TEST_F(XmlServicesTest, AStreamedTransformWritesWhatTheWholeTextHolds) {
   std::string source = "<survey>";
   for (int i = 0; i < 3000; ++i)
@@ -392,6 +393,15 @@ TEST_F(XmlServicesTest, AStreamedTransformWritesWhatTheWholeTextHolds) {
   test::write_file(sheet, kStylesheetStart + copy + kStylesheetEnd);
   std::size_t written = 0;
   EXPECT_THROW(transform(*load_stylesheet(sheet), *doc,
+                         [&](std::string_view piece) {
+                           if (written > 0) throw std::runtime_error("the disk is full");
+                           written += piece.size();
+                         }),
+               std::runtime_error);
+  EXPECT_GT(written, 0u);
+  // The document's own serialization stops the same way.
+  written = 0;
+  EXPECT_THROW(serialize(*doc,
                          [&](std::string_view piece) {
                            if (written > 0) throw std::runtime_error("the disk is full");
                            written += piece.size();

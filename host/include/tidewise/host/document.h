@@ -48,6 +48,8 @@ class XmlMetadataDocument final
   void load_text(std::string_view xml);
   // The document as text, in the encoding its XML declaration names.
   std::string xml() const;
+  // The same text, handed to `sink` piece by piece as it is made.
+  void write_xml(const std::function<void(std::string_view)>& sink) const;
   // Writes the whole file or nothing.
   void save_file(const std::filesystem::path& file) const;
   // Whether WriteValue, WriteAttribute or LoadXmlText wrote to the document

@@ -65,6 +65,9 @@ DocPtr new_document(std::string_view root_name);
 // has none). The declaration is written only if the source had one; content
 // is not reformatted.
 std::string serialize(const xmlDoc& doc);
+// As serialize, handing the text to `sink` piece by piece as it is made; an
+// exception thrown by `sink` ends the serialization and is passed on.
+void serialize(const xmlDoc& doc, const std::function<void(std::string_view)>& sink);
 
 // Loads an XSLT stylesheet (untrusted: parsed under the same rules).
 // Malformed stylesheet: E_INVALIDARG; unreadable file: E_FAIL/E_ACCESSDENIED.
