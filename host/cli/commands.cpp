@@ -25,10 +25,6 @@ using host::IMetadataValues;
 using host::MetadataSections;
 using platform::shown;
 
-namespace {
-
-// Whether two names reach the same file, also a file that does not exist yet
-// and one reached through links or hard links.
 bool same_file(const fs::path& a, const fs::path& b) {
   const platform::FileStamp sa = platform::stamp_of(a), sb = platform::stamp_of(b);
   if (sa.exists && sb.exists) return sa.device == sb.device && sa.inode == sb.inode;
@@ -37,8 +33,6 @@ bool same_file(const fs::path& a, const fs::path& b) {
   const fs::path cb = fs::weakly_canonical(fs::absolute(platform::write_target(b)), ec2);
   return !ec1 && !ec2 && ca == cb;
 }
-
-}  // namespace
 
 void refuse_trace_over(const std::optional<fs::path>& trace,
                        std::vector<std::pair<std::string, fs::path>> theirs) {

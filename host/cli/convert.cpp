@@ -39,11 +39,6 @@ std::string quoted(const fs::path& path) {
   return "\"" + path.string() + "\"";
 }
 
-bool same_file(const fs::path& a, const fs::path& b) {
-  std::error_code ec;
-  return fs::equivalent(a, b, ec);
-}
-
 // The components read the folder from the environment, as the host's would.
 void use_stylesheets(const ConvertOptions& options) {
   if (options.stylesheets) ::setenv("TIDEWISE_STYLESHEETS", options.stylesheets->c_str(), 1);

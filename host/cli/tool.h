@@ -40,6 +40,9 @@ using host::MemberFailure;
 // ---- Registration
 
 std::filesystem::path executable_path();
+// Whether two names reach the same file, also a file that does not exist yet
+// and one reached through links or hard links.
+bool same_file(const std::filesystem::path& a, const std::filesystem::path& b);
 // A library of ours, beside the tool in the build or in ../lib/tidewise once
 // installed.
 std::optional<std::filesystem::path> find_library(std::string_view file);
