@@ -667,11 +667,6 @@ DocPtr parse_text(std::string_view text) {
   return parse_bytes(text, "XML text", nullptr, nullptr, true);
 }
 
-DocPtr parse_file(const fs::path& file) {
-  ensure_initialized();
-  return parse_file_as(file, file.c_str(), nullptr, true);
-}
-
 DocPtr parse_file(const fs::path& file, const std::function<void(std::string_view)>& each_piece) {
   ensure_initialized();
   return parse_file_as(file, file.c_str(), nullptr, true, &each_piece);

@@ -45,13 +45,11 @@ DocPtr parse_text(std::string_view text);
 // As parse_text, reading the file as it parses; a file over the size cap is
 // refused before it is read. A file that cannot be read is E_FAIL, or
 // E_ACCESSDENIED when permission is lacking. The document's URL is the file's
-// path, so relative references resolve beside it.
-DocPtr parse_file(const std::filesystem::path& file);
-// As parse_file; `each_piece` (which must not throw) sees the file's bytes in
-// order as they are read, so that a caller can hash what was parsed without
-// reading the file a second time.
+// path, so relative references resolve beside it. `each_piece`, when given
+// (it must not throw), sees the file's bytes in order as they are read, so
+// that a caller can hash what was parsed without reading the file again.
 DocPtr parse_file(const std::filesystem::path& file,
-                  const std::function<void(std::string_view)>& each_piece);
+                  const std::function<void(std::string_view)>& each_piece = {});
 
 // As parse_file, for a document that is read or transformed but never
 // written back: the form in which empty elements were written is not kept.
