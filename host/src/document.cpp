@@ -1,5 +1,6 @@
 #include "tidewise/host/document.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <chrono>
@@ -432,10 +433,38 @@ HRESULT XmlMetadataDocument::ReadValues(const std::string& path, Variant* values
   });
 }
 
+// Text outside a document's encoding is written as character references, but
+// a name cannot be: an element or attribute named beyond ASCII in a document
+// that is not in a Unicode encoding would be saved as a file nobody can read.
+void XmlMetadataDocument::check_names_encodable(const Steps& steps,
+                                                std::string_view attribute) const {
+  const char* encoding = doc_->encoding ? reinterpret_cast<const char*>(doc_->encoding) : nullptr;
+  if (encoding == nullptr || xmlStrncasecmp(x(encoding), x("UTF-"), 4) == 0) return;
+  const auto ascii = [](std::string_view name) {
+    return std::all_of(name.begin(), name.end(),
+                       [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+  };
+  for (const std::string_view name : steps) {
+    if (!ascii(name)) {
+      raise(E_INVALIDARG, "element name \"" + shown(name) +
+                              "\" cannot be written in this "
+                              "document's encoding, " +
+                              encoding);
+    }
+  }
+  if (!ascii(attribute)) {
+    raise(E_INVALIDARG, "attribute name \"" + shown(attribute) +
+                            "\" cannot be written in this "
+                            "document's encoding, " +
+                            encoding);
+  }
+}
+
 HRESULT XmlMetadataDocument::WriteValue(const std::string& path, const Variant& value) noexcept {
   return com::boundary("IMetadataValues.WriteValue", [&] {
     trace("IMetadataValues.WriteValue", [&] { return json::array({path, to_json(value)}); });
     const Steps steps = steps_or_raise(path);
+    check_names_encodable(steps, {});
     const std::string text = value_text(value);
     writable();
     set_own_text(reach_or_create(steps), text);
@@ -457,6 +486,7 @@ HRESULT XmlMetadataDocument::WriteAttribute(const std::string& path, const std::
     }
     const Steps steps = steps_or_raise(path);
     check_attribute_name(name);
+    check_names_encodable(steps, name);
     const std::string text = value_text(value);
     writable();
     xmlNode* element = reach_or_create(steps);

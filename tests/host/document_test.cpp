@@ -679,6 +679,31 @@ TEST_F(DocumentTest, LoadXmlTextRefusesBadInputAndKeepsTheDocument) {
   EXPECT_EQ(read("a"), texts({"1"}));
 }
 
+// Found by fuzzing: a name beyond ASCII cannot be written in a document in
+// ISO-8859-1 (names have no character references), so the saved file could
+// not be read again. Text can, and still is.
+TEST_F(DocumentTest, NamesTheDocumentsEncodingCannotHoldAreRefused) {
+  document->load_text(
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+      "<metadata><dataIdInfo><idPurp>Cartographie</idPurp></dataIdInfo></metadata>\n");
+  const std::string before = document->xml();
+  const std::string name =
+      "dataIdInfo\xD1\x98"
+      "dPurp";
+  for (const Outcome& out :
+       {outcome([&] { return values()->WriteValue(name, Variant::str("changed")); }),
+        outcome([&] { return xml()->WriteAttribute("dataIdInfo", name, Variant::str("x"), 1); })}) {
+    EXPECT_EQ(out.hr, E_INVALIDARG);
+    EXPECT_NE(out.description.find("cannot be written in this document's encoding, ISO-8859-1"),
+              std::string::npos)
+        << out.description;
+  }
+  EXPECT_EQ(document->xml(), before);
+  ASSERT_EQ(values()->WriteValue("dataIdInfo/idCredit", Variant::str("\xD1\x98 \xC3\xA9")), S_OK);
+  document->load_text(document->xml());
+  EXPECT_EQ(read("dataIdInfo/idCredit"), texts({"\xD1\x98 \xC3\xA9"}));
+}
+
 TEST_F(DocumentTest, UpdateFlagIsSetAndClearedByLoading) {
   EXPECT_EQ(xml()->SetUpdateFlag(com::VARIANT_TRUE), S_OK);
   EXPECT_TRUE(document->update_flag());

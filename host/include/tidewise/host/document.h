@@ -84,6 +84,7 @@ class XmlMetadataDocument final
   void replace(xml::DocPtr doc);
   std::vector<xmlNode*> reach_all(const Steps& steps);
   xmlNode* reach_or_create(const Steps& steps);
+  void check_names_encodable(const Steps& steps, std::string_view attribute) const;
   // The document for writing: a content still shared with a copy is copied
   // first.
   xmlDoc* writable();
