@@ -23,6 +23,7 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 ROOT = HERE.parents[1]
 sys.path.insert(0, str(HERE))
+import mapping_table  # noqa: E402
 import page_values  # noqa: E402
 
 from lxml import etree  # noqa: E402
@@ -201,6 +202,13 @@ class PageTable(unittest.TestCase):
                 nodes = root.xpath(value["path"])
                 with self.subTest(page=page["uniqueName"], control=value["control"]):
                     self.assertTrue(nodes, value["path"])
+
+
+class Mapping(unittest.TestCase):
+    def test_the_readme_shows_the_tables_the_stylesheets_use(self):
+        self.assertEqual(mapping_table.current_readme(), mapping_table.render(),
+                         "stylesheets/README.md does not show iso19139-map.xsl; "
+                         "run tests/stylesheets/mapping_table.py --write")
 
 
 class RoundTrip(unittest.TestCase):
@@ -751,7 +759,7 @@ class Records(unittest.TestCase):
 
 
 GROUPS = {
-    "roundtrip": [PageTable, RoundTrip, TypedValues, CodeLists, OwsLib, PagesThroughTheTool],
+    "roundtrip": [PageTable, Mapping, RoundTrip, TypedValues, CodeLists, OwsLib, PagesThroughTheTool],
     "iso19139": [Schemas, Records],
 }
 
