@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tidewise/com/error.h"
+#include "tidewise/host/layout.h"
 #include "tidewise/host/trace.h"
 #include "tidewise/platform.h"
 
@@ -202,11 +203,16 @@ bool is_text(const xmlNode* node) {
 }
 
 // The element's own text: its text and CDATA children, not its descendants'.
+// Beside child elements, text made only of white space is the file's layout
+// (layout.h), not a value: the review counts it so too.
 std::string own_text(const xmlNode* element) {
   std::string text;
+  bool has_elements = false;
   for (const xmlNode* child = element->children; child != nullptr; child = child->next) {
     if (is_text(child)) text += view(child->content);
+    has_elements = has_elements || child->type == XML_ELEMENT_NODE;
   }
+  if (has_elements && text.find_first_not_of(" \t\r\n") == std::string::npos) return {};
   return text;
 }
 
@@ -415,6 +421,10 @@ void XmlMetadataDocument::write_xml(const std::function<void(std::string_view)>&
 
 void XmlMetadataDocument::save_file(const fs::path& file) const {
   platform::write_file_atomically(file, xml());
+}
+
+void XmlMetadataDocument::lay_out() {
+  if (!is_laid_out(*doc_)) host::lay_out(*writable());
 }
 
 HRESULT XmlMetadataDocument::ReadValues(const std::string& path, Variant* values) noexcept {

@@ -220,6 +220,8 @@ void CatalogItem::save() {
   if (!lock_) held = std::make_unique<ItemLock>(path_);
   platform::WriteOptions options;
   options.before_replace = [this](const fs::path& target) { check_unchanged(target); };
+  // One element a line, so that a diff of two versions shows what changed.
+  document_->lay_out();
   // Written and hashed as it is serialized: a large item is never held twice.
   ContentHash hash;
   const platform::FileStamp written = platform::write_file_atomically(

@@ -52,6 +52,11 @@ class XmlMetadataDocument final
   void write_xml(const std::function<void(std::string_view)>& sink) const;
   // Writes the whole file or nothing.
   void save_file(const std::filesystem::path& file) const;
+  // Lays the content out one element a line (layout.h), as an item is
+  // saved. Only white space between elements changes, which no path reads:
+  // modified() stays as it was. A shared content is copied only when its
+  // layout changes.
+  void lay_out();
   // Whether WriteValue, WriteAttribute or LoadXmlText wrote to the document
   // since construction or the last load, even if the text stayed the same:
   // a page that writes is saved.

@@ -1,0 +1,125 @@
+// The layout an item is saved with: one element a line, and no value touched.
+
+#include "tidewise/host/layout.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "support/files.h"
+#include "tidewise/host/document.h"
+#include "tidewise/host/item.h"
+#include "tidewise/host/session.h"
+#include "tidewise/xml/xml.h"
+
+namespace tw::host {
+namespace {
+
+std::string laid_out(const std::string& source) {
+  const xml::DocPtr doc = xml::parse_text(source);
+  lay_out(*doc);
+  EXPECT_TRUE(is_laid_out(*doc)) << source;
+  return xml::serialize(*doc);
+}
+
+TEST(Layout, PutsOneElementALineAndLeavesTextAlone) {
+  const struct {
+    const char* what;
+    std::string source;
+    std::string expected;
+  } cases[] = {
+      {"one line", "<metadata><a><b>1</b><c/></a><d>x</d></metadata>",
+       "<metadata>\n  <a>\n    <b>1</b>\n    <c/>\n  </a>\n  <d>x</d>\n</metadata>\n"},
+      {"a laid out file stays as it is, blank lines too",
+       "<metadata>\n  <a>1</a>\n\n  <b>\n    <c/>\n  </b>\n</metadata>",
+       "<metadata>\n  <a>1</a>\n\n  <b>\n    <c/>\n  </b>\n</metadata>\n"},
+      {"an element added after the last line break",
+       "<metadata>\n  <a>1</a>\n<b><c>2</c></b></metadata>",
+       "<metadata>\n  <a>1</a>\n  <b>\n    <c>2</c>\n  </b>\n</metadata>\n"},
+      {"another indentation", "<metadata>\n\t<a>\n\t\t<b/>\n\t</a>\n</metadata>",
+       "<metadata>\n  <a>\n    <b/>\n  </a>\n</metadata>\n"},
+      {"texts keep their spaces and both forms of empty elements",
+       "<metadata><a> </a><b></b><c/><d>\n x \n</d></metadata>",
+       "<metadata>\n  <a> </a>\n  <b></b>\n  <c/>\n  <d>\n x \n</d>\n</metadata>\n"},
+      {"mixed content is not entered", "<metadata><p>Hello <b><i>x</i></b> world</p></metadata>",
+       "<metadata>\n  <p>Hello <b><i>x</i></b> world</p>\n</metadata>\n"},
+      {"CDATA beside elements is text", "<metadata><a><![CDATA[ ]]><b/></a></metadata>",
+       "<metadata>\n  <a><![CDATA[ ]]><b/></a>\n</metadata>\n"},
+      {"comments and processing instructions take lines of their own",
+       "<metadata><!-- note --><?pi x?><a/></metadata>",
+       "<metadata>\n  <!-- note -->\n  <?pi x?>\n  <a/>\n</metadata>\n"},
+      {"xml:space preserve, and default below it",
+       "<metadata><a xml:space=\"preserve\"><b/> <c><d/></c></a>"
+       "<e xml:space=\"preserve\"><f xml:space=\"default\"><g/></f></e></metadata>",
+       "<metadata>\n  <a xml:space=\"preserve\"><b/> <c><d/></c></a>\n"
+       "  <e xml:space=\"preserve\"><f xml:space=\"default\">\n      <g/>\n    </f></e>\n"
+       "</metadata>\n"},
+      {"elements of other vocabularies too",
+       "<metadata><v:x xmlns:v=\"urn:v\"><v:y>1</v:y></v:x></metadata>",
+       "<metadata>\n  <v:x xmlns:v=\"urn:v\">\n    <v:y>1</v:y>\n  </v:x>\n</metadata>\n"},
+      {"a root without elements", "<metadata>text</metadata>", "<metadata>text</metadata>\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(laid_out(c.source), c.expected) << c.what;
+    // Twice is once.
+    EXPECT_EQ(laid_out(c.expected), c.expected) << c.what;
+  }
+}
+
+// Every value a path reads, and every value the review compares, is the same
+// before and after, on files written by hand and by the importer.
+TEST(Layout, ChangesNoValueOfRealisticItems) {
+  const std::filesystem::path source(TIDEWISE_SOURCE_DIR);
+  for (const auto& file :
+       {test::document_data("harbour.xml"), source / "examples/coastal-dataset.xml",
+        source / "examples/kestrel-bay-bathymetry.xml",
+        source / "tests/data/stylesheets/full-item.xml"}) {
+    SCOPED_TRACE(file.string());
+    auto document = com::make_object<XmlMetadataDocument>();
+    document->load_file(file);
+    const std::string before = document->xml();
+    const auto copy = document->copy();
+    document->lay_out();
+    const std::string after = document->xml();
+    EXPECT_FALSE(document->modified());
+    EXPECT_TRUE(differences(before, after).empty());
+    // Reads of every element, through the document's own interface.
+    const xml::DocPtr parsed = xml::parse_text(before);
+    std::function<void(const xmlNode*, const std::string&)> each = [&](const xmlNode* element,
+                                                                       const std::string& path) {
+      for (const xmlNode* child = element->children; child; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE || child->ns != nullptr) continue;
+        const std::string child_path =
+            (path.empty() ? "" : path + "/") + reinterpret_cast<const char*>(child->name);
+        Variant a, b;
+        ASSERT_EQ(copy->ReadValues(child_path, &a), com::S_OK);
+        ASSERT_EQ(document->ReadValues(child_path, &b), com::S_OK);
+        EXPECT_EQ(a, b) << child_path;
+        each(child, child_path);
+      }
+    };
+    each(xmlDocGetRootElement(parsed.get()), "");
+    // The copy shared the content and keeps its own layout.
+    EXPECT_EQ(copy->xml(), before);
+  }
+}
+
+TEST(Layout, AnItemIsSavedLaidOut) {
+  test::TempHome home;
+  const auto file = home / "item.xml";
+  test::write_file(file, "<metadata><dataIdInfo><idPurp>x</idPurp></dataIdInfo></metadata>");
+  const auto item = CatalogItem::open(file);
+  auto values = com::ComPtr<IMetadataValues>(item->document());
+  ASSERT_EQ(values->WriteValue("dataIdInfo/idStatus", Variant::str("onGoing")), com::S_OK);
+  item->save();
+  EXPECT_EQ(test::read_file(file),
+            "<metadata>\n  <dataIdInfo>\n    <idPurp>x</idPurp>\n"
+            "    <idStatus>onGoing</idStatus>\n  </dataIdInfo>\n</metadata>\n");
+  // What is in memory is what is on disk: the next save finds the file as
+  // it left it.
+  ASSERT_EQ(values->WriteValue("dataIdInfo/idPurp", Variant::str("y")), com::S_OK);
+  EXPECT_NO_THROW(item->save());
+}
+
+}  // namespace
+}  // namespace tw::host
