@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "framework/quality_elements.h"
 #include "tidewise/com/factory.h"
+#include "tidewise/pages/quality_elements.h"
 #include "tidewise/platform.h"
 
 namespace tw::custom {
@@ -11,6 +11,8 @@ namespace tw::custom {
 using com::check;
 using com::ComPtr;
 using com::Variant;
+using pages::kQualityElements;
+using pages::QualityElement;
 
 namespace {
 

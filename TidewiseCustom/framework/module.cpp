@@ -15,42 +15,33 @@ com::ComPtr<com::IUnknown> create_connect() {
   return com::ComPtr<com::IUnknown>(connect->identity());
 }
 
-// A page class's programmatic identifier and interface name follow from its
-// class name; each instantiation keeps its own copies of them.
-template <const PageData& Data>
-com::ClassEntry page_class(com::CreateFunction create = &create_page<Data>) {
-  static const std::string prog_id = std::string(kProgIdPrefix) + std::string(Data.class_name);
-  static const std::string interface_name = "_" + std::string(Data.class_name);
-  return {Data.clsid, Data.class_name, prog_id, Data.default_iid, interface_name, create};
-}
-
 const com::ClassEntry kClasses[] = {
     {CLSID_Connect, "Connect", "TidewiseCustomPage.Connect", _Connect::IID, "_Connect",
      &create_connect},
-    page_class<kMetadataPage>(),
-    page_class<kQualityConformancePage>(),
-    page_class<kQualityScopePage>(),
-    page_class<kQualityExtentPage>(),
-    page_class<kQualityReportPage>(),
-    page_class<kQualityElementPage>(),
-    page_class<kQualityQuantitativePage>(),
-    page_class<kPurposePage>(),
-    page_class<kStatusPage>(),
-    page_class<kLineagePage>(),
-    page_class<kContactPage>(),
-    page_class<kConstraintPage>(&create_constraint_page),
-    page_class<kSpatialRepPage>(&create_spatial_rep_page),
-    page_class<kExtentPage>(),
-    page_class<kFormatPage>(),
-    page_class<kVectorRepresentationPage>(),
-    page_class<kProjectionDescPage>(),
-    page_class<kEllipsoidDescPage>(),
-    page_class<kDatumDescPage>(),
-    page_class<kGridRepresentationPage>(),
-    page_class<kSchemaInfoPage>(),
-    page_class<kTidewiseExtPage>(),
-    page_class<kReferenceSysPage>(),
-    page_class<kGeoDescPage>(),
+    page_class<kProgIdPrefix, kMetadataPage>(),
+    page_class<kProgIdPrefix, kQualityConformancePage>(),
+    page_class<kProgIdPrefix, kQualityScopePage>(),
+    page_class<kProgIdPrefix, kQualityExtentPage>(),
+    page_class<kProgIdPrefix, kQualityReportPage>(),
+    page_class<kProgIdPrefix, kQualityElementPage>(),
+    page_class<kProgIdPrefix, kQualityQuantitativePage>(),
+    page_class<kProgIdPrefix, kPurposePage>(),
+    page_class<kProgIdPrefix, kStatusPage>(),
+    page_class<kProgIdPrefix, kLineagePage>(),
+    page_class<kProgIdPrefix, kContactPage>(),
+    page_class<kProgIdPrefix, kConstraintPage>(&create_constraint_page),
+    page_class<kProgIdPrefix, kSpatialRepPage>(&create_spatial_rep_page),
+    page_class<kProgIdPrefix, kExtentPage>(),
+    page_class<kProgIdPrefix, kFormatPage>(),
+    page_class<kProgIdPrefix, kVectorRepresentationPage>(),
+    page_class<kProgIdPrefix, kProjectionDescPage>(),
+    page_class<kProgIdPrefix, kEllipsoidDescPage>(),
+    page_class<kProgIdPrefix, kDatumDescPage>(),
+    page_class<kProgIdPrefix, kGridRepresentationPage>(),
+    page_class<kProgIdPrefix, kSchemaInfoPage>(),
+    page_class<kProgIdPrefix, kTidewiseExtPage>(),
+    page_class<kProgIdPrefix, kReferenceSysPage>(),
+    page_class<kProgIdPrefix, kGeoDescPage>(),
 };
 
 }  // namespace

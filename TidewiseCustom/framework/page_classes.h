@@ -1,10 +1,13 @@
 #pragma once
 // The page classes of the library, each described by its page data.
 
-#include "framework/page.h"
 #include "tidewise/com/factory.h"
+#include "tidewise/pages/page.h"
 
 namespace tw::custom {
+
+// The pages are built on the page framework the host's own pages share.
+using namespace tw::pages;
 
 // Identification and distribution
 extern const PageData kMetadataPage;

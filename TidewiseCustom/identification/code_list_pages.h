@@ -2,7 +2,7 @@
 // The two pages that store a code and show its label, with the public
 // translation members of their class interfaces.
 
-#include "framework/page.h"
+#include "framework/page_classes.h"
 
 namespace tw::custom {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "framework/quality_elements.h"
 #include "support/pages.h"
+#include "tidewise/pages/quality_elements.h"
 
 namespace tw::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "framework/globals.h"
+#include "tidewise/pages/globals.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 namespace tw::testing {
 namespace {
 
-using custom::AddPageIfMissing;
-using custom::ReadAttributeText;
-using custom::ReadText;
+using pages::AddPageIfMissing;
+using pages::ReadAttributeText;
+using pages::ReadText;
 
 // Runs `body` and returns the status code of the error it throws (S_OK if none).
 template <class Body>
@@ -120,17 +120,17 @@ TEST(ScopeCodes, MapEveryLabelAndCodeBothWays) {
                                                        {"015", "model"},
                                                        {"016", "tile"}};
   for (const auto& [code, label] : table) {
-    EXPECT_EQ(custom::ScopeCodeToLabel(code), label);
-    EXPECT_EQ(custom::ScopeLabelToCode(label), code);
+    EXPECT_EQ(pages::ScopeCodeToLabel(code), label);
+    EXPECT_EQ(pages::ScopeLabelToCode(label), code);
   }
 }
 
 TEST(ScopeCodes, AnythingElseFallsBackToTheFirstEntry) {
   for (const char* label : {"Dataset", "", " dataset", "dataset ", "Tile", "005"}) {
-    EXPECT_EQ(custom::ScopeLabelToCode(label), "001") << label;
+    EXPECT_EQ(pages::ScopeLabelToCode(label), "001") << label;
   }
   for (const char* code : {"16", "5", "", "000", "017", "dataset", "0005"}) {
-    EXPECT_EQ(custom::ScopeCodeToLabel(code), "attribute") << code;
+    EXPECT_EQ(pages::ScopeCodeToLabel(code), "attribute") << code;
   }
 }
 

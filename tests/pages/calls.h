@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "framework/globals.h"
+#include "tidewise/pages/globals.h"
 
 namespace tw::testing::calls {
 
@@ -25,7 +25,7 @@ inline std::string write_code(const std::string& path, const std::string& code) 
 }
 inline std::string tag(const std::string& path) {
   return "IMetadataXml.WriteAttribute(" + q(path) + ", \"ns\", " +
-         q(std::string(custom::kExtensionNamespace)) + ", 1)";
+         q(std::string(pages::kExtensionNamespace)) + ", 1)";
 }
 inline const std::string kUpdateFlag = "IMetadataXml.SetUpdateFlag(True)";
 

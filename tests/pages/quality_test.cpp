@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "framework/quality_elements.h"
 #include "pages/calls.h"
 #include "support/pages.h"
+#include "tidewise/pages/quality_elements.h"
 
 namespace tw::testing {
 namespace {
@@ -74,7 +74,7 @@ const Role kRoles[] = {{"QualityElement", "Ele", "/measName"},
 // choose the element, with the same title.
 TEST(QualityPages, ChooseTheirElementAndTitleFromTheUniqueName) {
   for (const Role& role : kRoles) {
-    for (const custom::QualityElement& element : custom::kQualityElements) {
+    for (const pages::QualityElement& element : pages::kQualityElements) {
       for (const std::string& unique :
            {std::string(element.prefix) + role.suffix, std::string(element.element)}) {
         PageRun run(role.page);

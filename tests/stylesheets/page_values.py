@@ -86,7 +86,7 @@ def derive():
     roles = re.findall(r"\{\s*" + _STRING + r"\s*,\s*" + _STRING + r"\s*\}",
                        _blocks(connect, r"constexpr\s+std::array<Placement,\s*3>")["kElementPages"])
     elements = re.findall(r"\{\s*" + _STRING + r"\s*,\s*" + _STRING + r"\s*,",
-                          (SOURCES / "framework" / "quality_elements.h").read_text(encoding="utf-8"))
+                          (ROOT / "PageFramework/include/tidewise/pages/quality_elements.h").read_text(encoding="utf-8"))
 
     pages = []
     for unique_name, page_class in placements:

@@ -1,10 +1,10 @@
-#include "framework/page.h"
+#include "tidewise/pages/page.h"
 
 #include <algorithm>
 
-#include "framework/quality_elements.h"
+#include "tidewise/pages/quality_elements.h"
 
-namespace tw::custom {
+namespace tw::pages {
 
 using com::boundary;
 using com::check;
@@ -272,4 +272,4 @@ void Page::write(const Field& field, Document& document) {
   }
 }
 
-}  // namespace tw::custom
+}  // namespace tw::pages

@@ -8,7 +8,7 @@
 
 #include "tidewise/host/interfaces.h"
 
-namespace tw::custom {
+namespace tw::pages {
 
 // The project's extension namespace, written as the attribute "ns" on the
 // elements the single-text and status pages write.
@@ -66,4 +66,4 @@ inline constexpr CodeList kScopeCodes{kScopeLevels};
 std::string ScopeLabelToCode(const std::string& label);
 std::string ScopeCodeToLabel(const std::string& code);
 
-}  // namespace tw::custom
+}  // namespace tw::pages

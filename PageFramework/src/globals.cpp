@@ -1,10 +1,10 @@
-#include "framework/globals.h"
+#include "tidewise/pages/globals.h"
 
 #include <algorithm>
 
 #include "tidewise/com/error.h"
 
-namespace tw::custom {
+namespace tw::pages {
 
 using com::check;
 using com::ComPtr;
@@ -121,4 +121,4 @@ std::string ScopeCodeToLabel(const std::string& code) {
   return std::string(kScopeCodes.label_of(code));
 }
 
-}  // namespace tw::custom
+}  // namespace tw::pages

@@ -9,12 +9,13 @@
 #include <string>
 #include <string_view>
 
-#include "framework/globals.h"
+#include "tidewise/com/factory.h"
 #include "tidewise/com/object.h"
 #include "tidewise/forms/forms.h"
 #include "tidewise/host/interfaces.h"
+#include "tidewise/pages/globals.h"
 
-namespace tw::custom {
+namespace tw::pages {
 
 // How a field moves between its control and the document.
 enum class FieldKind {
@@ -141,9 +142,20 @@ com::ComPtr<com::IUnknown> create_page() {
   return com::ComPtr<com::IUnknown>(page->identity());
 }
 
-}  // namespace tw::custom
+// A page class's entry in its library's class table: the programmatic
+// identifier is the library's prefix and the class name, the class's own
+// interface is "_" and the class name. Each instantiation keeps its own
+// copies of the names.
+template <const std::string_view& Prefix, const PageData& Data>
+com::ClassEntry page_class(com::CreateFunction create = &create_page<Data>) {
+  static const std::string prog_id = std::string(Prefix) + std::string(Data.class_name);
+  static const std::string interface_name = "_" + std::string(Data.class_name);
+  return {Data.clsid, Data.class_name, prog_id, Data.default_iid, interface_name, create};
+}
 
-namespace tw::custom {
+}  // namespace tw::pages
+
+namespace tw::pages {
 
 // A page whose class interface has members of its own: it answers that
 // interface itself and shares the page's reference count.
@@ -164,4 +176,4 @@ class PageWith : public Page, public ClassInterface {
   std::uint32_t Release() noexcept override { return Page::Release(); }
 };
 
-}  // namespace tw::custom
+}  // namespace tw::pages

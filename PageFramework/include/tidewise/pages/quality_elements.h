@@ -6,7 +6,7 @@
 #include <array>
 #include <string_view>
 
-namespace tw::custom {
+namespace tw::pages {
 
 struct QualityElement {
   std::string_view prefix;         // of the book key and the pages' unique names: "DQCompComm"
@@ -52,4 +52,4 @@ inline constexpr std::array<QualityElement, 15> kQualityElements{{
      "Thematic Accuracy: Quantitative attribute accuracy", "Quantitative attribute accuracy"},
 }};
 
-}  // namespace tw::custom
+}  // namespace tw::pages
