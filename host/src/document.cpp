@@ -41,7 +41,9 @@ using platform::shown;
 
 // ---- Paths
 
-// The element names of a path, or the reason it is not a path (then empty).
+// The steps of a path, or the reason it is not a path (then empty). A step
+// is an element name, optionally with a position counted from 1 among the
+// children of that name ("keyword[2]").
 Steps split_path(std::string_view path, std::string& why) {
   Steps steps;
   if (path.empty()) {
@@ -50,17 +52,29 @@ Steps split_path(std::string_view path, std::string& why) {
   }
   for (std::size_t start = 0;;) {
     const std::size_t slash = path.find('/', start);
-    const std::string_view step =
+    std::string_view step =
         path.substr(start, slash == std::string_view::npos ? path.npos : slash - start);
     if (step.empty()) {
       why = "path \"" + shown(path) + "\" has an empty step";
       return {};
     }
+    std::size_t position = 0;
+    if (const std::size_t open = step.find('['); open != std::string_view::npos) {
+      const std::string_view digits = step.substr(open + 1, step.size() - open - 2);
+      const auto [end, error] =
+          std::from_chars(digits.data(), digits.data() + digits.size(), position);
+      if (!step.ends_with(']') || digits.empty() || digits.front() == '0' || error != std::errc() ||
+          end != digits.data() + digits.size()) {
+        why = "step \"" + shown(step) + "\" has no position from 1 in brackets";
+        return {};
+      }
+      step = step.substr(0, open);
+    }
     if (!xml::is_ncname(step)) {
       why = "element name \"" + shown(step) + "\" is not a valid XML name";
       return {};
     }
-    steps.push_back(step);
+    steps.push_back({step, position});
     if (slash == std::string_view::npos) return steps;
     start = slash + 1;
   }
@@ -163,10 +177,13 @@ struct XmlMetadataDocument::ChildIndex {
 std::vector<xmlNode*> XmlMetadataDocument::reach_all(const Steps& steps) {
   std::vector<xmlNode*> current{xmlDocGetRootElement(doc_.get())};
   std::vector<xmlNode*> next;
-  for (const std::string_view step : steps) {
+  for (const Step& step : steps) {
     next.clear();
     for (xmlNode* parent : current) {
-      index_->children(parent, step, [&](xmlNode* child) { next.push_back(child); });
+      std::size_t seen = 0;
+      index_->children(parent, step.name, [&](xmlNode* child) {
+        if (step.position == 0 || ++seen == step.position) next.push_back(child);
+      });
     }
     current.swap(next);
     if (current.empty()) break;
@@ -174,20 +191,51 @@ std::vector<xmlNode*> XmlMetadataDocument::reach_all(const Steps& steps) {
   return current;
 }
 
-// Follows the first match at each step and appends what is missing.
+xmlNode* XmlMetadataDocument::append_element(xmlNode* parent, std::string_view name) {
+  // In no namespace, as its parent is: the host's own element.
+  xmlNode* child = xmlNewDocNode(doc_.get(), nullptr, x(std::string(name).c_str()), nullptr);
+  if (child == nullptr) throw std::bad_alloc();
+  if (xmlAddChild(parent, child) == nullptr) {
+    xmlFreeNode(child);
+    throw std::bad_alloc();
+  }
+  index_->appended(parent, child);
+  return child;
+}
+
+// The element a write reaches, or null where it would have to create one.
+xmlNode* XmlMetadataDocument::reach_first(const Steps& steps) {
+  xmlNode* node = xmlDocGetRootElement(doc_.get());
+  for (const Step& step : steps) {
+    xmlNode* child = nullptr;
+    std::size_t seen = 0;
+    index_->children(node, step.name, [&](xmlNode* found) {
+      if (++seen == std::max<std::size_t>(step.position, 1)) child = found;
+    });
+    if (child == nullptr) return nullptr;
+    node = child;
+  }
+  return node;
+}
+
+// Follows the first match (or the one at the step's position) at each step
+// and appends what is missing: the elements before a position too.
 xmlNode* XmlMetadataDocument::reach_or_create(const Steps& steps) {
   xmlNode* node = xmlDocGetRootElement(doc_.get());
-  for (const std::string_view step : steps) {
-    xmlNode* child = index_->first_child(node, step);
-    if (child == nullptr) {
-      // In no namespace, as its parent is: the host's own element.
-      child = xmlNewDocNode(doc_.get(), nullptr, x(std::string(step).c_str()), nullptr);
-      if (child == nullptr) throw std::bad_alloc();
-      if (xmlAddChild(node, child) == nullptr) {
-        xmlFreeNode(child);
-        throw std::bad_alloc();
+  for (const Step& step : steps) {
+    xmlNode* child = nullptr;
+    if (step.position <= 1) {
+      child = index_->first_child(node, step.name);
+      if (child == nullptr) child = append_element(node, step.name);
+    } else {
+      std::size_t seen = 0;
+      index_->children(node, step.name, [&](xmlNode* found) {
+        if (++seen == step.position) child = found;
+      });
+      for (; child == nullptr && seen < step.position; ++seen) {
+        xmlNode* added = append_element(node, step.name);
+        if (seen + 1 == step.position) child = added;
       }
-      index_->appended(node, child);
     }
     node = child;
   }
@@ -454,7 +502,8 @@ void XmlMetadataDocument::check_names_encodable(const Steps& steps,
     return std::all_of(name.begin(), name.end(),
                        [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
   };
-  for (const std::string_view name : steps) {
+  for (const Step& step : steps) {
+    const std::string_view name = step.name;
     if (!ascii(name)) {
       raise(E_INVALIDARG, "element name \"" + shown(name) +
                               "\" cannot be written in this "
@@ -525,6 +574,120 @@ HRESULT XmlMetadataDocument::ReadAttribute(const std::string& path, const std::s
       }
     }
     if (!texts.empty()) out = Variant::array(0, std::move(texts));
+  });
+}
+
+HRESULT XmlMetadataDocument::CountElements(const std::string& path, std::int32_t* count) noexcept {
+  return com::boundary("IMetadataElements.CountElements", [&] {
+    trace("IMetadataElements.CountElements", [&] { return json::array({path}); });
+    std::int32_t& out = com::out_param(count);
+    out = static_cast<std::int32_t>(reach_all(steps_or_raise(path)).size());
+  });
+}
+
+namespace {
+
+// The positions an arrangement names, each checked against what is there.
+std::vector<std::size_t> arrangement(const Variant& order, std::size_t existing) {
+  std::vector<std::size_t> positions;
+  if (order.is_empty()) return positions;
+  const com::SafeArray* array = order.as_array();
+  if (array == nullptr) {
+    raise(DISP_E_TYPEMISMATCH,
+          "the order is a " + com::to_string(order.type()) + ", not an array of positions");
+  }
+  std::vector<bool> taken(existing + 1, false);
+  for (const Variant& value : array->elements) {
+    long long position = -1;
+    if (const std::int16_t* i2 = value.as_i2()) position = *i2;
+    if (const std::int32_t* i4 = value.as_i4()) position = *i4;
+    if (position < 0 || static_cast<unsigned long long>(position) > existing) {
+      raise(E_INVALIDARG, "the order names no position " +
+                              (position < 0 ? std::string("that is not a whole number")
+                                            : std::to_string(position)) +
+                              " of " + std::to_string(existing));
+    }
+    const auto at = static_cast<std::size_t>(position);
+    if (at != 0 && taken[at]) {
+      raise(E_INVALIDARG, "the order names position " + std::to_string(at) + " twice");
+    }
+    taken[at] = at != 0;
+    positions.push_back(at);
+  }
+  return positions;
+}
+
+}  // namespace
+
+HRESULT XmlMetadataDocument::ArrangeElements(const std::string& path,
+                                             const Variant& order) noexcept {
+  return com::boundary("IMetadataElements.ArrangeElements", [&] {
+    trace("IMetadataElements.ArrangeElements", [&] { return json::array({path, to_json(order)}); });
+    Steps steps = steps_or_raise(path);
+    const Step last = steps.back();
+    if (last.position != 0) {
+      raise(E_INVALIDARG, "the last step of \"" + shown(path) + "\" names a position");
+    }
+    steps.pop_back();
+    check_names_encodable(steps, {});
+    check_names_encodable({last}, {});
+    // Everything is checked before anything changes.
+    std::vector<xmlNode*> old;
+    if (xmlNode* parent = reach_first(steps)) {
+      index_->children(parent, last.name, [&](xmlNode* child) { old.push_back(child); });
+    }
+    const std::vector<std::size_t> positions = arrangement(order, old.size());
+    if (old.empty() && positions.empty()) return;
+
+    writable();  // a copy of a shared content: the elements are found again in it
+    xmlNode* parent = reach_or_create(steps);
+    old.clear();
+    index_->children(parent, last.name, [&](xmlNode* child) { old.push_back(child); });
+    std::vector<xmlNode*> arranged;
+    arranged.reserve(positions.size());
+    for (const std::size_t at : positions) {
+      if (at != 0) {
+        arranged.push_back(old[at - 1]);
+        continue;
+      }
+      xmlNode* made =
+          xmlNewDocNode(doc_.get(), nullptr, x(std::string(last.name).c_str()), nullptr);
+      if (made == nullptr) {
+        for (xmlNode* node : arranged) {
+          if (node->parent == nullptr) xmlFreeNode(node);
+        }
+        throw std::bad_alloc();
+      }
+      arranged.push_back(made);
+    }
+    // A placeholder at each old place keeps the places while the elements move.
+    std::vector<xmlNode*> places;
+    for (xmlNode* node : old) {
+      xmlNode* place = xmlNewDocComment(doc_.get(), x(""));
+      if (place == nullptr || xmlAddPrevSibling(node, place) == nullptr) throw std::bad_alloc();
+      places.push_back(place);
+    }
+    for (xmlNode* node : old) xmlUnlinkNode(node);
+    xmlNode* after = places.empty() ? nullptr : places.back();
+    for (std::size_t i = 0; i < arranged.size(); ++i) {
+      if (i < places.size()) {
+        xmlAddPrevSibling(places[i], arranged[i]);
+      } else if (after != nullptr) {
+        after = xmlAddNextSibling(after, arranged[i]);
+      } else {
+        xmlAddChild(parent, arranged[i]);
+      }
+    }
+    for (xmlNode* place : places) {
+      xmlUnlinkNode(place);
+      xmlFreeNode(place);
+    }
+    for (xmlNode* node : old) {
+      if (node->parent == nullptr) xmlFreeNode(node);
+    }
+    // Elements moved and went: the index is built again as paths need it.
+    index_ = std::make_unique<ChildIndex>();
+    modified_ = true;
   });
 }
 

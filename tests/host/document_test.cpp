@@ -493,7 +493,14 @@ TEST_F(DocumentTest, InvalidPathsAreRefusedOnWritingAndReadAsEmpty) {
       {"v:thumbnail", "element name \"v:thumbnail\" is not a valid XML name"},
       {"-a", "is not a valid XML name"},
       {"a/.b", "is not a valid XML name"},
-      {"a/b[1]", "is not a valid XML name"},
+      {"a/b[0]", "has no position from 1 in brackets"},
+      {"a/b[]", "has no position from 1 in brackets"},
+      {"a/b[01]", "has no position from 1 in brackets"},
+      {"a/b[1", "has no position from 1 in brackets"},
+      {"a/b[1]c", "has no position from 1 in brackets"},
+      {"a/b[-1]", "has no position from 1 in brackets"},
+      {"a/b[99999999999999999999999]", "has no position from 1 in brackets"},
+      {"a/[1]", "is not a valid XML name"},
       {"a/@b", "is not a valid XML name"},
       {"a/*", "is not a valid XML name"},
       {std::string("a\0b", 3), "is not a valid XML name"},
@@ -514,6 +521,126 @@ TEST_F(DocumentTest, InvalidPathsAreRefusedOnWritingAndReadAsEmpty) {
   }
   EXPECT_EQ(document->xml(), before);
   EXPECT_FALSE(document->modified());
+}
+
+// ---- Repeated elements
+
+TEST_F(DocumentTest, APositionNamesOneOfTheRepeatedElements) {
+  load("<metadata><k><w>a</w><w>b</w><x>x</x><w>c</w></k><k><w>d</w></k></metadata>");
+  const struct {
+    std::string path;
+    std::vector<std::string> found;
+  } reads[] = {
+      {"k/w", {"a", "b", "c", "d"}},
+      {"k/w[1]", {"a", "d"}},  // the first of each k
+      {"k/w[3]", {"c"}},
+      {"k[2]/w", {"d"}},
+      {"k[2]/w[2]", {}},
+      {"k[3]/w", {}},
+      {"k[1]/x[1]", {"x"}},
+  };
+  for (const auto& r : reads) {
+    EXPECT_EQ(show(read(r.path)), r.found.empty() ? "null" : show(texts(r.found))) << r.path;
+    std::int32_t count = -1;
+    ASSERT_EQ(document->CountElements(r.path, &count), S_OK) << r.path;
+    EXPECT_EQ(count, static_cast<std::int32_t>(r.found.size())) << r.path;
+  }
+
+  // A write creates the element at the position and those before it.
+  write("k[2]/w[3]", "f");
+  write("k[1]/w[2]", "B");
+  write("n[2]/v", "new");
+  EXPECT_EQ(show(read("k[2]/w")), show(texts({"d", "", "f"})));
+  EXPECT_EQ(show(read("k/w")), show(texts({"a", "B", "c", "d", "", "f"})));
+  EXPECT_EQ(show(read("n")), show(texts({"", ""})));
+  EXPECT_EQ(show(read("n[2]/v")), show(texts({"new"})));
+}
+
+TEST_F(DocumentTest, ArrangingMovesRemovesAndAddsWholeElements) {
+  const auto ints = [](std::vector<int> positions) {
+    std::vector<Variant> values;
+    for (int p : positions) values.push_back(Variant::i4(p));
+    return Variant::array(0, std::move(values));
+  };
+  const struct {
+    std::string name, before, path;
+    Variant order;
+    std::string after;
+  } cases[] = {
+      {"reordered", "<k><w>a</w><w>b</w><w>c</w></k>", "k/w", ints({3, 1, 2}),
+       "<k><w>c</w><w>a</w><w>b</w></k>"},
+      {"one removed", "<k><w>a</w><w>b</w><w>c</w></k>", "k/w", ints({1, 3}),
+       "<k><w>a</w><w>c</w></k>"},
+      {"added after the last", "<k><w>a</w><x/></k>", "k/w", ints({1, 0, 0}),
+       "<k><w>a</w><w/><w/><x/></k>"},
+      {"other elements keep their places", "<k><x/><w>a</w><y/><w>b</w><z/></k>", "k/w",
+       ints({2, 1, 0}), "<k><x/><w>b</w><y/><w>a</w><w/><z/></k>"},
+      {"everything inside travels", "<k><w h=\"1\"><t>a</t><!--c--></w><w>b</w></k>", "k/w",
+       ints({2, 1}), "<k><w>b</w><w h=\"1\"><t>a</t><!--c--></w></k>"},
+      {"Empty removes them all", "<k><x/><w>a</w><w>b</w></k>", "k/w", Variant(), "<k><x/></k>"},
+      {"an empty array too", "<k><w>a</w></k>", "k/w", Variant::array(0, {}), "<k/>"},
+      {"the parent is made when elements are", "<a/>", "k/w", ints({0, 0}), "<a/><k><w/><w/></k>"},
+      {"the parent's position", "<k><w>a</w></k><k><w>b</w><w>c</w></k>", "k[2]/w", ints({2, 1}),
+       "<k><w>a</w></k><k><w>c</w><w>b</w></k>"},
+      {"16-bit positions", "<k><w>a</w><w>b</w></k>", "k/w",
+       Variant::array(0, {Variant::i2(2), Variant::i2(1)}), "<k><w>b</w><w>a</w></k>"},
+  };
+  for (const auto& c : cases) {
+    load("<metadata>" + c.before + "</metadata>");
+    const Outcome out = outcome([&] { return document->ArrangeElements(c.path, c.order); });
+    ASSERT_EQ(out.hr, S_OK) << c.name << ": " << out.description;
+    const std::string xml = document->xml();
+    const auto root = xml.find("<metadata");
+    EXPECT_EQ(xml.substr(root, xml.find_last_not_of('\n') + 1 - root),
+              "<metadata>" + c.after + "</metadata>")
+        << c.name;
+    EXPECT_TRUE(document->modified()) << c.name;
+  }
+
+  // Nothing there and nothing asked: nothing is made or written.
+  load("<metadata><a/></metadata>");
+  ASSERT_EQ(document->ArrangeElements("k/w", Variant()), S_OK);
+  EXPECT_FALSE(document->modified());
+  EXPECT_TRUE(read("k").is_empty());
+}
+
+TEST_F(DocumentTest, AnArrangementThatCannotBeMadeChangesNothing) {
+  const struct {
+    std::string path;
+    Variant order;
+    HRESULT hr;
+    std::string reason;
+  } cases[] = {
+      {"k/w", Variant::array(0, {Variant::i4(3)}), E_INVALIDARG, "no position 3 of 2"},
+      {"k/w", Variant::array(0, {Variant::i4(-1)}), E_INVALIDARG, "not a whole number"},
+      {"k/w", Variant::array(0, {Variant::i4(1), Variant::i4(1)}), E_INVALIDARG,
+       "names position 1 twice"},
+      {"k/w", Variant::array(0, {Variant::str("1")}), E_INVALIDARG, "not a whole number"},
+      {"k/w", Variant::str("1"), com::DISP_E_TYPEMISMATCH, "not an array of positions"},
+      {"k/w[1]", Variant(), E_INVALIDARG, "names a position"},
+      {"k//w", Variant(), E_INVALIDARG, "has an empty step"},
+  };
+  load("<metadata><k><w>a</w><w>b</w></k></metadata>");
+  const std::string before = document->xml();
+  for (const auto& c : cases) {
+    const Outcome out = outcome([&] { return document->ArrangeElements(c.path, c.order); });
+    EXPECT_EQ(out.hr, c.hr) << c.reason;
+    EXPECT_EQ(out.description.rfind("IMetadataElements.ArrangeElements: ", 0), 0u)
+        << out.description;
+    EXPECT_NE(out.description.find(c.reason), std::string::npos) << out.description;
+  }
+  EXPECT_EQ(document->xml(), before);
+  EXPECT_FALSE(document->modified());
+}
+
+TEST_F(DocumentTest, ArrangingACopyLeavesTheOriginal) {
+  load("<metadata><k><w>a</w><w>b</w></k></metadata>");
+  const ComPtr<XmlMetadataDocument> copy = document->copy();
+  ASSERT_EQ(copy->ArrangeElements("k/w", Variant::array(0, {Variant::i4(2)})), S_OK);
+  Variant found;
+  ASSERT_EQ(copy->ReadValues("k/w", &found), S_OK);
+  EXPECT_EQ(show(found), show(texts({"b"})));
+  EXPECT_EQ(show(read("k/w")), show(texts({"a", "b"})));
 }
 
 TEST_F(DocumentTest, NonAsciiNamesAreNames) {
@@ -798,6 +925,9 @@ TEST_F(DocumentTest, EveryMemberRecordsItsArguments) {
   xml()->SetUpdateFlag(com::VARIANT_TRUE);
   xml()->LoadXmlText("<metadata/>");
   xml()->TransformToFile("s.xslt", "", com::VARIANT_FALSE, (folder / "d.xml").string());
+  std::int32_t count = 0;
+  document->CountElements("a/b", &count);
+  document->ArrangeElements("a/b", Variant::array(0, {Variant::i4(1), Variant::i4(0)}));
   const std::vector<json> expected = {
       {{"call", "IMetadataValues.ReadValues"}, {"args", {"a/b"}}},
       {{"call", "IMetadataValues.WriteValue"}, {"args", {"a/b", "t"}}},
@@ -809,6 +939,8 @@ TEST_F(DocumentTest, EveryMemberRecordsItsArguments) {
       {{"call", "IMetadataXml.LoadXmlText"}, {"args", {"<metadata/>"}}},
       {{"call", "IMetadataXml.TransformToFile"},
        {"args", {"s.xslt", "", false, (folder / "d.xml").string()}}},
+      {{"call", "IMetadataElements.CountElements"}, {"args", {"a/b"}}},
+      {{"call", "IMetadataElements.ArrangeElements"}, {"args", {"a/b", {1, 0}}}},
   };
   ASSERT_EQ(traced.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(traced[i], expected[i]) << i;

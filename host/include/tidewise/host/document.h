@@ -5,7 +5,11 @@
 //
 // Paths are slash-separated element names below the root element
 // ("dataIdInfo/idPurp"). Reading follows every matching child at each step;
-// writing follows the first and creates what is missing. A step names an
+// writing follows the first and creates what is missing. A step may name the
+// n-th child of its name, counted from 1 ("searchKeys[2]/keyword[3]"):
+// reading then follows that one only, and writing creates it and those
+// before it when they are missing. IMetadataElements counts, removes and
+// reorders repeated elements, for pages that edit several. A step names an
 // element in no namespace: elements in a namespace, prefixed or under a
 // default namespace, are another vocabulary's and no path reaches them. The
 // root element must be "metadata" in no namespace; other documents are
@@ -24,7 +28,7 @@
 namespace tw::host {
 
 class XmlMetadataDocument final
-    : public com::Object<XmlMetadataDocument, IMetadataValues, IMetadataXml> {
+    : public com::Object<XmlMetadataDocument, IMetadataValues, IMetadataXml, IMetadataElements> {
  public:
   // An empty document: the root element "metadata" alone.
   XmlMetadataDocument();
@@ -80,7 +84,17 @@ class XmlMetadataDocument final
   HRESULT TransformToFile(const std::string& stylesheet, const std::string& parameters,
                           VARIANT_BOOL flag, const std::string& destination) noexcept override;
 
-  using Steps = std::vector<std::string_view>;
+  // An element name, and its position among the children of that name
+  // (from 1; 0: every one).
+  struct Step {
+    std::string_view name;
+    std::size_t position = 0;
+  };
+  using Steps = std::vector<Step>;
+
+  // IMetadataElements
+  HRESULT CountElements(const std::string& path, std::int32_t* count) noexcept override;
+  HRESULT ArrangeElements(const std::string& path, const Variant& order) noexcept override;
 
  private:
   struct ChildIndex;
@@ -88,7 +102,9 @@ class XmlMetadataDocument final
   void set_document(xml::DocPtr doc);
   void replace(xml::DocPtr doc);
   std::vector<xmlNode*> reach_all(const Steps& steps);
+  xmlNode* reach_first(const Steps& steps);
   xmlNode* reach_or_create(const Steps& steps);
+  xmlNode* append_element(xmlNode* parent, std::string_view name);
   void check_names_encodable(const Steps& steps, std::string_view attribute) const;
   // The document for writing: a content still shared with a copy is copied
   // first.

@@ -52,6 +52,27 @@ struct IMetadataXml : IUnknown {
   ~IMetadataXml() = default;
 };
 
+// The host's own pages edit repeated elements: they count them, and remove,
+// add and reorder them as a whole, with everything inside each.
+struct IMetadataElements : IUnknown {
+  static constexpr GUID IID = guid("{2B7E4D19-6A3C-4F58-9E21-D84C07B5A6F3}");
+  static constexpr std::string_view Name = "IMetadataElements";
+
+  // How many elements the path reaches.
+  virtual HRESULT CountElements(const std::string& path, std::int32_t* count) noexcept = 0;
+  // The path's last step names the repeated element, without a position;
+  // the steps before it reach its parent as a write does. `order` is an
+  // array of integers, one for each element the parent is to hold, in order:
+  // the position (from 1) of an element it holds now, or 0 for a new empty
+  // one; Empty is an empty array. Elements not named are removed. The
+  // elements take the places of those there before, in document order; more
+  // come after the last of them, or at the end of the parent.
+  virtual HRESULT ArrangeElements(const std::string& path, const Variant& order) noexcept = 0;
+
+ protected:
+  ~IMetadataElements() = default;
+};
+
 inline constexpr GUID CLSID_XmlMetadataDocument = guid("{99F50761-C137-11D2-9F83-00C04F8ED211}");
 
 // ---- The editor tree
