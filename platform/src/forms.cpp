@@ -36,6 +36,7 @@ Control::Control(Form& form, const ControlSpec& design)
       width_(design.width),
       height_(design.height),
       items_(design.items.begin(), design.items.end()),
+      value_type_(design.value_type),
       value_(design.selected ? 1 : 0) {
   if (design.tab_index >= 0) tab_index_ = design.tab_index;
   if (has_text()) {

@@ -55,6 +55,10 @@ struct ControlSpec {
   std::span<const std::string_view> items = {};
   Look look = Look::Plain;
   bool selected = false;  // an option button selected, or a check box checked, at creation
+  // What the value of a text or combo box must be, for the host's checks
+  // ("latitude", "integer >0", "codeList required"); empty: the host's own
+  // table decides. The host owns the vocabulary.
+  std::string_view value_type = {};
 };
 
 class Form;
@@ -88,6 +92,8 @@ class Control {
   const std::string& text() const { return text_; }
   void set_text(std::string text);
   const std::vector<std::string>& items() const { return items_; }
+  // As designed; see ControlSpec.
+  const std::string& value_type() const { return value_type_; }
 
   // Check box: 0 unchecked, 1 checked. Option button: 0 or 1 (selected).
   bool has_value() const { return kind_ == Kind::CheckBox || kind_ == Kind::OptionButton; }
@@ -121,6 +127,7 @@ class Control {
   std::string caption_;
   std::string text_;
   std::vector<std::string> items_;
+  std::string value_type_;
   int value_ = 0;
   Font font_;
   Color fore_color_ = kBlack;
