@@ -71,8 +71,8 @@ struct EditOptions {
   }
 };
 
-constexpr const char* kCommands[] = {"register", "unregister", "tree",   "show",
-                                     "edit",     "import",     "export", "serve"};
+constexpr const char* kCommands[] = {"register", "unregister", "tree",  "show", "edit",
+                                     "import",   "export",     "serve", "check"};
 
 }  // namespace
 
@@ -158,11 +158,22 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       ->type_name("SECONDS")
       ->check(CLI::Range(1, 86400));
 
+  CLI::App* check = app.add_subcommand(
+      "check", "list what is wrong with an item: its values, ISO's obligations, its export");
+  check->add_option("ITEM", item, "the item's metadata file")->required();
+  check->add_flag("--json", options.json, "print JSON");
+  check
+      ->add_option("--stylesheets", stylesheets,
+                   "the export stylesheets' folder (else TIDEWISE_STYLESHEETS, else the bundled "
+                   "ones)")
+      ->type_name("DIR");
+
   // CLI11 would call a misspelt command an unexpected argument.
   if (!args.empty() && !args.front().starts_with('-') &&
       std::find(std::begin(kCommands), std::end(kCommands), args.front()) == std::end(kCommands)) {
-    throw UsageError("unknown command '" + shown(args.front()) +
-                     "' (commands: register, unregister, tree, show, edit, import, export, serve)");
+    throw UsageError(
+        "unknown command '" + shown(args.front()) +
+        "' (commands: register, unregister, tree, show, edit, import, export, serve, check)");
   }
   std::vector<const char*> argv{"tidewise"};
   for (const std::string& arg : args) argv.push_back(arg.c_str());
@@ -179,7 +190,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
   } catch (const CLI::ParseError& e) {
     if (args.empty())
       throw UsageError(
-          "no command given (register, unregister, tree, show, edit, import, export, serve)");
+          "no command given (register, unregister, tree, show, edit, import, export, serve, "
+          "check)");
     throw UsageError(e.what());
   }
 
@@ -210,6 +222,14 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       serve_options.stylesheets = stylesheets;
     }
     serve_options.dialog_timeout = std::chrono::seconds(dialog_seconds);
+  } else if (check->parsed()) {
+    line.command = CommandLine::Command::Check;
+    if (item.empty()) throw UsageError("the item path is empty");
+    options.item = item;
+    if (check->count("--stylesheets") > 0) {
+      if (stylesheets.empty()) throw UsageError("--stylesheets: the folder name is empty");
+      options.stylesheets = stylesheets;
+    }
   } else if (import->parsed() || export_->parsed()) {
     CLI::App* command = import->parsed() ? import : export_;
     line.command = import->parsed() ? CommandLine::Command::Import : CommandLine::Command::Export;

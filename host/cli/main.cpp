@@ -39,6 +39,8 @@ int run(int argc, char** argv) {
     case CommandLine::Command::Serve:
       run_serve(line.serve);
       break;
+    case CommandLine::Command::Check:
+      return run_check(line.options);
   }
   return 0;
 }

@@ -2,7 +2,6 @@
 // itself is TidewiseEditor.so, loaded here only.
 
 #include <dlfcn.h>
-#include <stdlib.h>
 
 #include <stdexcept>
 #include <string>
@@ -15,38 +14,6 @@
 namespace tw::cli {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// The editor's files lie in share/tidewise beside bin/, in the build tree and
-// once installed.
-fs::path shared_folder(std::string_view name) {
-  return (executable_path().parent_path() / ".." / "share" / "tidewise" / name).lexically_normal();
-}
-
-// --stylesheets, else TIDEWISE_STYLESHEETS, else the bundled stylesheets: the
-// importer and exporter read the variable.
-void choose_stylesheets(const std::optional<fs::path>& given) {
-  std::error_code ec;
-  if (given) {
-    if (!fs::is_directory(*given, ec)) {
-      throw UsageError("--stylesheets: \"" + given->string() + "\" is not a folder");
-    }
-    ::setenv("TIDEWISE_STYLESHEETS", fs::absolute(*given).lexically_normal().c_str(), 1);
-    return;
-  }
-  if (const char* set = std::getenv("TIDEWISE_STYLESHEETS"); set != nullptr && *set != '\0') return;
-  // Beside the tool in the build tree, in share/tidewise once installed.
-  for (const fs::path& bundled :
-       {executable_path().parent_path() / "stylesheets", shared_folder("stylesheets")}) {
-    if (fs::is_regular_file(bundled / "toVelmarModel.xslt", ec)) {
-      ::setenv("TIDEWISE_STYLESHEETS", bundled.c_str(), 1);
-      return;
-    }
-  }
-}
-
-}  // namespace
 
 void run_serve(const ServeOptions& options) {
   std::error_code ec;

@@ -43,6 +43,13 @@ std::filesystem::path executable_path();
 // Whether two names reach the same file, also a file that does not exist yet
 // and one reached through links or hard links.
 bool same_file(const std::filesystem::path& a, const std::filesystem::path& b);
+// A folder of the tool's files (the editor's page, the schemas): in
+// share/tidewise beside bin/, in the build tree and once installed.
+std::filesystem::path shared_folder(std::string_view name);
+// The importer's and exporter's stylesheet folder: `given` (--stylesheets),
+// else TIDEWISE_STYLESHEETS, else the bundled stylesheets; the components
+// read the variable.
+void choose_stylesheets(const std::optional<std::filesystem::path>& given);
 // A library of ours, beside the tool in the build or in ../lib/tidewise once
 // installed.
 std::optional<std::filesystem::path> find_library(std::string_view file);
@@ -133,6 +140,7 @@ struct Options {
   std::string unique_name;
   std::optional<std::string> page_class;
   std::vector<Edit> edits;  // in the order given on the command line
+  std::optional<std::filesystem::path> stylesheets;  // check: the export's stylesheet folder
 };
 
 struct ServeOptions {
@@ -146,6 +154,8 @@ void run_tree(const Options& options);
 void run_show(const Options& options);
 void run_edit(const Options& options);
 void run_serve(const ServeOptions& options);
+// Returns the exit status: 1 when the item has problems.
+int run_check(const Options& options);
 
 // import and export: one file, or with --batch every .xml file of a folder.
 struct ConvertOptions {
@@ -160,7 +170,18 @@ int run_import(const ConvertOptions& options);
 int run_export(const ConvertOptions& options);
 
 struct CommandLine {
-  enum class Command { Help, Register, Unregister, Tree, Show, Edit, Import, Export, Serve };
+  enum class Command {
+    Help,
+    Register,
+    Unregister,
+    Tree,
+    Show,
+    Edit,
+    Import,
+    Export,
+    Serve,
+    Check
+  };
   Command command = Command::Help;
   Options options;
   ConvertOptions convert;  // for Import and Export

@@ -17,7 +17,8 @@ for file in bin/tidewise lib/tidewise/libTidewisePlatform.so lib/tidewise/Tidewi
             lib/tidewise/TidewiseEditor.so \
             share/tidewise/stylesheets/toVelmarModel.xslt \
             share/tidewise/stylesheets/toTidewiseModel.xslt share/tidewise/web/index.html \
-            share/tidewise/web/app.js; do
+            share/tidewise/web/app.js share/tidewise/schemas/catalog.xml \
+            share/tidewise/schemas/tidewise.xsd share/tidewise/schemas/iso19139/gmd/gmd.xsd; do
   [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
 
@@ -90,6 +91,8 @@ PY
 
 item="$work/coastal.xml"
 cp "$source/examples/coastal-dataset.xml" "$item"
+broken="$work/broken.xml"
+sed 's|<mdDateSt>[^<]*</mdDateSt>|<mdDateSt>2023-02-29</mdDateSt>|' "$item" >"$broken"
 for round in first moved; do
   tool="$prefix/bin/tidewise"
   home="$work/home-$round"
@@ -100,6 +103,14 @@ for round in first moved; do
   grep -q "\"$prefix/lib/tidewise/TidewiseCustomPage.so\"" "$home/registry.json" ||
     fail "the registry does not name the installed library ($round)"
   if grep -q "\"$build" "$home/registry.json"; then fail "the registry names the build ($round)"; fi
+  # The installed schemas and stylesheets, offline: an item with a problem
+  # is told so, the example is not.
+  run_installed "$home" "$tool" check "$item" >"$work/check.txt" 2>&1 ||
+    { cat "$work/check.txt" >&2; fail "check found problems in the example ($round)"; }
+  status=0
+  run_installed "$home" "$tool" check "$broken" >"$work/check.txt" 2>&1 || status=$?
+  [ "$status" = 1 ] && grep -q 'txtDate "2023-02-29"' "$work/check.txt" ||
+    { cat "$work/check.txt" >&2; fail "check did not tell the broken item's date ($round)"; }
   check_editor "$home" "$tool" "$round"
   if [ "$round" = first ]; then
     mv "$prefix" "$work/elsewhere"
