@@ -232,13 +232,14 @@ struct IsoSchemas::Loaded {
   }
 };
 
-IsoSchemas::IsoSchemas(const fs::path& folder) : loaded_(std::make_unique<Loaded>()) {
+IsoSchemas::IsoSchemas(const fs::path& folder, std::string_view root_file)
+    : loaded_(std::make_unique<Loaded>()) {
   std::error_code ec;
   folder_ = fs::weakly_canonical(folder, ec);
-  const fs::path catalog = folder_ / "catalog.xml", root = folder_ / "tidewise.xsd";
+  const fs::path catalog = folder_ / "catalog.xml", root = folder_ / root_file;
   if (ec || !fs::is_regular_file(catalog, ec) || !fs::is_regular_file(root, ec)) {
-    throw com::Error(com::E_FAIL, "no schemas in \"" + folder.string() +
-                                      "\": its catalog.xml and tidewise.xsd are missing");
+    throw com::Error(com::E_FAIL, "no schemas in \"" + folder.string() + "\": its catalog.xml or " +
+                                      std::string(root_file) + " is missing");
   }
   loaded_->catalog = xmlLoadACatalog(catalog.c_str());
   if (loaded_->catalog == nullptr) {

@@ -151,8 +151,13 @@ std::vector<Problem> obligation_problems(IMetadataValues& document,
 // map to a file of the folder fails to load, and no network is used.
 class IsoSchemas {
  public:
-  // Throws com::Error when the folder's schemas cannot be loaded.
-  explicit IsoSchemas(const std::filesystem::path& folder);
+  // The schema a record of ISO 19139 is validated against: the extension,
+  // which imports gmd.
+  static constexpr std::string_view kIso19139 = "tidewise.xsd";
+
+  // Loads `root`, a file of the folder, and what it imports. Throws
+  // com::Error when the folder's schemas cannot be loaded.
+  explicit IsoSchemas(const std::filesystem::path& folder, std::string_view root = kIso19139);
   ~IsoSchemas();
   IsoSchemas(const IsoSchemas&) = delete;
   IsoSchemas& operator=(const IsoSchemas&) = delete;
