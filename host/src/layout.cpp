@@ -10,6 +10,10 @@ namespace tw::host {
 namespace {
 
 constexpr std::string_view kIndent = "  ";
+// Below this depth content stays as written: in chains of hundreds of levels
+// the indentation would outweigh the content many times, and could take a
+// file past the size an item may have.
+constexpr int kDeepest = 32;
 
 std::string_view view(const xmlChar* s) {
   return s ? reinterpret_cast<const char*>(s) : "";
@@ -71,6 +75,16 @@ std::string break_and_indent(std::size_t line_breaks, int depth) {
 // none) a line break and the indentation of `depth`, under `parent`; only
 // tells whether it would change when not `apply`.
 bool set_gap(xmlNode* parent, xmlNode* first, xmlNode* next, int depth, bool apply) {
+  // Most gaps of a saved item are right already: told without a copy.
+  if (first != next && first->next == next) {
+    const std::string_view text = view(first->content);
+    const std::size_t breaks = std::min(text.find_first_not_of('\n'), text.size());
+    const std::size_t indent = static_cast<std::size_t>(depth) * kIndent.size();
+    if ((breaks == 1 || breaks == 2) && text.size() == breaks + indent &&
+        text.find_first_not_of(' ', breaks) == std::string_view::npos) {
+      return false;
+    }
+  }
   std::size_t line_breaks = 0;
   int nodes = 0;
   for (xmlNode* n = first; n != next; n = n->next) {
@@ -104,6 +118,7 @@ bool set_gap(xmlNode* parent, xmlNode* first, xmlNode* next, int depth, bool app
 }
 
 bool lay_out_element(xmlNode* element, int depth, bool preserve, bool apply) {
+  if (depth >= kDeepest) return false;
   switch (space_of(element)) {
     case Space::Preserve:
       preserve = true;

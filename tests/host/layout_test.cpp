@@ -66,6 +66,21 @@ TEST(Layout, PutsOneElementALineAndLeavesTextAlone) {
   }
 }
 
+// A chain of 40 levels: laid out to the 32nd level, as it was below, so that
+// deep chains do not grow many times over.
+TEST(Layout, StopsAtDepthThirtyTwo) {
+  std::string open, close;
+  for (int level = 0; level < 40; ++level) {
+    open += "<l" + std::to_string(level) + ">";
+    close = "</l" + std::to_string(level) + ">" + close;
+  }
+  const std::string out = laid_out("<metadata>" + open + "x" + close + "</metadata>");
+  const std::string at_31 = "\n" + std::string(64, ' ') + "<l31><l32><l33>";
+  EXPECT_NE(out.find(at_31), std::string::npos) << out;
+  EXPECT_NE(out.find("<l39>x</l39></l38>"), std::string::npos) << out;
+  EXPECT_EQ(out.find(std::string(66, ' ')), std::string::npos) << out;
+}
+
 // Every value a path reads, and every value the review compares, is the same
 // before and after, on files written by hand and by the importer.
 TEST(Layout, ChangesNoValueOfRealisticItems) {
