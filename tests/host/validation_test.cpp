@@ -17,23 +17,12 @@ using Kind = ValueType::Kind;
 namespace fs = std::filesystem;
 
 TEST(ValueTypes, AreReadFromTheirWords) {
-  const ValueType t = parse_value_type("latitude >=@txtSouth  required-with=txtEast,txtWest");
-  EXPECT_EQ(t.kind, Kind::Latitude);
-  EXPECT_EQ(t.not_below, "txtSouth");
-  EXPECT_EQ(t.required_with, (std::vector<std::string>{"txtEast", "txtWest"}));
-  EXPECT_FALSE(t.required);
-
-  const ValueType n = parse_value_type("real >0 <=1.5e1");
+  const ValueType n = parse_value_type("real >0  <=1.5e1 required coded");
   ASSERT_TRUE(n.lower && n.upper);
   EXPECT_EQ(n.lower->value, 0);
   EXPECT_FALSE(n.lower->inclusive);
   EXPECT_EQ(n.upper->value, 15);
-  EXPECT_TRUE(n.upper->inclusive);
-
-  const ValueType c = parse_value_type("codeList required coded");
-  EXPECT_EQ(c.kind, Kind::CodeList);
-  EXPECT_TRUE(c.required && c.coded);
-
+  EXPECT_TRUE(n.upper->inclusive && n.required && n.coded);
   for (const char* bad : {"", "  ", "number", "integer required-with=", "integer required-with=a,",
                           "real >abc", "real >NaN", "date >=@", "text mandatory"}) {
     EXPECT_THROW(parse_value_type(bad), std::invalid_argument) << bad;
@@ -108,87 +97,57 @@ TEST(CheckValue, TellsWhatIsExpected) {
   const ValueCase cases[] = {
       // Numbers
       {"integer", "42", nullptr},
-      {"integer", "-7", nullptr},
-      {"integer", "+7", nullptr},
       {"integer", "2.0", "not a whole number"},
       {"integer", "lots", "not a number"},
       {"integer >0", "0", "greater than 0"},
       {"decimal", ".5", nullptr},
-      {"decimal", "5.", nullptr},
       {"decimal", ".", "not a number"},
       {"decimal", "1e3", "exponent"},
       {"real", "1.5E-3", nullptr},
-      {"real", "INF", nullptr},
       {"real", "0,9996", "\"0.9996\""},
-      {"real", "1,000,000", "not a number"},
       {"real", " 12 ", "spaces around"},
-      {"real", "five hundred k", "not a number"},
       {"real >0", "-1", "greater than 0"},
       {"real >=0 <=1", "1.01", "between 0 and 1"},
       {"real >0", "NaN", "out of range"},
-      {"latitude", "-90", nullptr},
       {"latitude", "90.0001", "from -90 to 90"},
-      {"latitude", "48°N", "latitude in decimal degrees"},
-      {"longitude", "180", nullptr},
       {"longitude", "-180.5", "from -180 to 180"},
-      {"longitude", "abc", "longitude"},
       // Dates as ISO takes them
-      {"date", "2024", nullptr},
-      {"date", "2024-02", nullptr},
       {"date", "2024-02-29", nullptr},
       {"date", "2000-02-29", nullptr},
       {"date", "2023-02-29", "February 2023 has 28 days"},
       {"date", "1900-02-29", "February 1900 has 28 days"},
-      {"date", "2024-04-31", "April 2024 has 30 days"},
       {"date", "2024-13-45", "no month 13"},
       {"date", "2024-01-00", "no day 0"},
-      {"date", "2024-01-01Z", nullptr},
       {"date", "2024-01-01+14:00", nullptr},
       {"date", "2024-01-01+14:30", "time zone"},
-      {"date", "2024-01-01-05:00", nullptr},
       {"date", "0000-01-01", "year 0000"},
       {"date", "-0044-03-15", nullptr},
-      {"date", "12024-01-01", nullptr},
       {"date", "02024-01-01", "expected YYYY-MM-DD"},
-      {"date", "24-01-01", "expected YYYY-MM-DD"},
       {"date", "31/02/2024 garbage", "expected YYYY-MM-DD"},
       {"date", "2024-01-01T10:30:00", nullptr},
       {"date", "2024-01-01T10-30-00", "2024-01-01T10:30:00"},
-      {"date", " 2024-01-01", "spaces around"},
       {"dateTime", "2024-03-01T09:30:00.125+01:00", nullptr},
       {"dateTime", "2024-03-01T24:00:00", nullptr},
       {"dateTime", "2024-03-01T24:00:01", "no such time"},
       {"dateTime", "2024-03-01T23:59:60", "no such time"},
-      {"dateTime", "2024-03-01T23:60:00", "no such time"},
       {"dateTime", "2024-03-01T09:30", "expected YYYY-MM-DDThh:mm:ss"},
-      {"dateTime", "2024-03-01T09:30:00.", "expected YYYY-MM-DDThh:mm:ss"},
       {"dateTime", "2024-03-01", "without a time"},
-      {"dateTime", "2024-03-01Z", "without a time"},
-      {"dateTime", "2024", "expected YYYY-MM-DDThh:mm:ss"},
       // The others
       {"boolean", "true", nullptr},
       {"boolean", "yes", "true or false"},
-      {"boolean", "True", "true or false"},
       {"measure", "1.5 m", nullptr},
       {"measure", "1.5", "like 1.5 m"},
-      {"measure", "1,5 m", "like 1.5 m"},
       {"measure", "1.5 m s", "like 1.5 m"},
       {"email", "ops@harbour.example.org", nullptr},
       {"email", "ops at harbour", "e-mail"},
-      {"email", "ops@@harbour.org", "e-mail"},
-      {"email", "ops@localhost", "e-mail"},
       {"base64", "iVBORw0KGgo=", nullptr},
       {"base64", "iVBO Rw0K\nGgo=", nullptr},
       {"base64", "schema.png", "not its name"},
-      {"base64", "abc", "Base64"},
-      {"base64", "ab=c", "Base64"},
       {"base64", "====", "Base64"},
-      {"text", "anything at all", nullptr},
       // Code lists: exactly an entry
       {"codeList", "owner", nullptr},
       {"codeList", "Owner", "the entry \"owner\" is written so"},
       {"codeList", "owner ", "space at its end"},
-      {"codeList", " owner", "space at its start"},
       {"codeList", "boss", "expected one of owner, pointOfContact"},
       {"codeList coded", "boss", "would store \"owner\" in its place"},
       // Empty text is a matter of obligations, not of the type.
@@ -312,62 +271,31 @@ class Obligations : public ::testing::Test {
   com::ComPtr<XmlMetadataDocument> document_ = com::make_object<XmlMetadataDocument>();
 };
 
-TEST_F(Obligations, AnEmptyItemLacksTitleDateAbstractContactAndDateStamp) {
-  const auto found = on("<metadata/>");
-  ASSERT_EQ(found.size(), 5u);
-  for (const Problem& p : found) {
-    EXPECT_EQ(p.kind, Problem::Kind::Missing);
-    EXPECT_FALSE(p.page) << p.message;
-    EXPECT_NE(p.message.find("ISO 19139 requires"), std::string::npos);
+TEST_F(Obligations, AreMetByAnyOfTheirValuesAndNameThePageThatShowsOne) {
+  const std::string met =
+      "<mdContact><rpPosName>Data officer</rpPosName></mdContact><mdDateSt>2024-01-01</mdDateSt>"
+      "<dataIdInfo><idCitation><resTitle>T</resTitle><resRefDate><refDate>2023</refDate>"
+      "</resRefDate></idCitation><idAbs>A</idAbs></dataIdInfo>";
+  EXPECT_TRUE(on("<metadata>" + met + "</metadata>").empty());
+  const auto lacking = on("<metadata/>");
+  ASSERT_EQ(lacking.size(), 5u);
+  const char* words[] = {"title", "citation", "abstract", "contact", "date stamp"};
+  for (std::size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(lacking[i].kind, Problem::Kind::Missing);
+    EXPECT_FALSE(lacking[i].page);
+    EXPECT_NE(lacking[i].message.find(words[i]), std::string::npos) << lacking[i].message;
   }
-  EXPECT_NE(found[0].message.find("title"), std::string::npos);
-  EXPECT_NE(found[4].message.find("date stamp"), std::string::npos);
-}
-
-TEST_F(Obligations, NameThePageThatShowsTheValue) {
+  // Blank is missing; the date stamp names the page that shows it.
   const EntryState pages[] = {
       {"Purpose", "TidewiseCustomPage.Purpose", "Purpose", true, {}},
       {"Metadata", "TidewiseCustomPage.Metadata", "Metadata information", true, {}}};
-  const auto found = on("<metadata><mdDateSt> </mdDateSt></metadata>", pages);
-  ASSERT_EQ(found.size(), 5u);
-  EXPECT_EQ(found[4].page, (PageRef{"Metadata", "Metadata information"}));
-  EXPECT_EQ(found[4].control, "txtDate");
-  EXPECT_EQ(found[4].value, " ");
-}
-
-TEST_F(Obligations, AreMetByAnyOfTheirValues) {
-  EXPECT_TRUE(on("<metadata><mdContact><rpPosName>Data officer</rpPosName></mdContact>"
-                 "<mdDateSt>2024-01-01</mdDateSt><dataIdInfo><idCitation><resTitle>T</resTitle>"
-                 "<resRefDate><refDate>2023</refDate></resRefDate></idCitation>"
-                 "<idAbs>A</idAbs></dataIdInfo></metadata>")
-                  .empty());
-  const auto found =
-      on("<metadata><mdContact><rpIndName/></mdContact><mdDateSt>2024-01-01</mdDateSt>"
-         "<dataIdInfo><idCitation><resTitle>T</resTitle><resRefDate><refDate>2023</refDate>"
-         "</resRefDate></idCitation><idAbs>A</idAbs></dataIdInfo></metadata>");
+  std::string blank = met;
+  blank.replace(blank.find("2024-01-01"), 10, " ");
+  const auto found = on("<metadata>" + blank + "</metadata>", pages);
   ASSERT_EQ(found.size(), 1u);
-  EXPECT_NE(found[0].message.find("contact"), std::string::npos);
-}
-
-TEST(Problems, ReadAsJsonAndText) {
-  const Problem problems[] = {
-      {Problem::Kind::Value,
-       PageRef{"Status", "Status"},
-       "cmbStatus",
-       "in progress",
-       "is wrong",
-       {}},
-      {Problem::Kind::Schema, std::nullopt, {}, std::nullopt, "bad", "/gmd:MD_Metadata"},
-  };
-  const Json json = problems_json(problems);
-  EXPECT_EQ(json.dump(),
-            R"([{"page":{"uniqueName":"Status","title":"Status"},"control":"cmbStatus",)"
-            R"("value":"in progress","kind":"value","message":"is wrong"},)"
-            R"({"page":null,"control":null,"value":null,"kind":"schema","message":"bad",)"
-            R"("path":"/gmd:MD_Metadata"}])");
-  EXPECT_EQ(problems_text(problems),
-            "Status \"Status\", cmbStatus \"in progress\": is wrong\n"
-            "the record at /gmd:MD_Metadata: bad\n");
+  EXPECT_EQ(found[0].page, (PageRef{"Metadata", "Metadata information"}));
+  EXPECT_EQ(found[0].control, "txtDate");
+  EXPECT_EQ(found[0].value, " ");
 }
 
 }  // namespace
