@@ -650,6 +650,15 @@ std::optional<ValueType> value_type_of(std::string_view prog_id, const forms::Co
 std::optional<std::string> check_value(const ValueType& type, std::string_view text,
                                        std::span<const std::string> items) {
   if (text.empty()) return std::nullopt;
+  // A valid value with spaces around it ("name@example.org "): say so rather
+  // than that it is no value at all. Numbers, dates and code lists say it
+  // their own way.
+  if (type.kind == Kind::Boolean || type.kind == Kind::Measure || type.kind == Kind::Email) {
+    const std::string_view inner = trim(text);
+    if (inner != text && !inner.empty() && !check_value(type, inner, items)) {
+      return "has spaces around it: write " + in_quotes(inner) + " alone";
+    }
+  }
   switch (type.kind) {
     case Kind::Text:
       return std::nullopt;

@@ -140,6 +140,7 @@ TEST(CheckValue, TellsWhatIsExpected) {
       {"measure", "1.5 m s", "like 1.5 m"},
       {"email", "ops@harbour.example.org", nullptr},
       {"email", "ops at harbour", "e-mail"},
+      {"email", "ops@harbour.example.org ", "spaces around"},
       {"base64", "iVBORw0KGgo=", nullptr},
       {"base64", "iVBO Rw0K\nGgo=", nullptr},
       {"base64", "schema.png", "not its name"},
