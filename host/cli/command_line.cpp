@@ -27,8 +27,9 @@ std::pair<std::string, std::string> split_assignment(const std::string& text,
 // the user's edits interact (a pick after a type overwrites it), and each
 // option keeps only its own order.
 struct EditOptions {
-  std::vector<std::string> values[5];
-  CLI::Option* options[5] = {};
+  static constexpr int kCount = 7;
+  std::vector<std::string> values[kCount];
+  CLI::Option* options[kCount] = {};
 
   void add_to(CLI::App& command) {
     const struct {
@@ -38,11 +39,15 @@ struct EditOptions {
     } kOptions[] = {
         {"--type", "CONTROL=TEXT", "type TEXT into a text or combo box (raises Change)"},
         {"--pick", "CONTROL=ITEM", "pick ITEM from a combo box's list (raises Click only)"},
-        {"--check", "CONTROL", "check a check box (clicks it if unchecked)"},
-        {"--uncheck", "CONTROL", "clear a check box (clicks it if checked)"},
+        {"--check", "CONTROL[=ITEM]",
+         "check a check box (clicks it if unchecked), or an item of a list with check marks"},
+        {"--uncheck", "CONTROL[=ITEM]",
+         "clear a check box (clicks it if checked), or an item of a list with check marks"},
         {"--choose", "OPTION", "click an option button"},
+        {"--select", "LIST=N", "select the item at position N (from 0) of a list box"},
+        {"--click", "BUTTON", "click a command button"},
     };
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < kCount; ++i) {
       options[i] = command.add_option(kOptions[i].name, values[i], kOptions[i].help)
                        ->type_name(kOptions[i].type)
                        ->allow_extra_args(false);
@@ -50,11 +55,12 @@ struct EditOptions {
   }
 
   std::vector<Edit> in_order(const CLI::App& command) const {
-    constexpr Edit::Kind kKinds[] = {Edit::Kind::Type, Edit::Kind::Pick, Edit::Kind::Check,
-                                     Edit::Kind::Uncheck, Edit::Kind::Choose};
+    constexpr Edit::Kind kKinds[kCount] = {
+        Edit::Kind::Type,   Edit::Kind::Pick,   Edit::Kind::Check, Edit::Kind::Uncheck,
+        Edit::Kind::Choose, Edit::Kind::Select, Edit::Kind::Click};
     std::map<const CLI::Option*, int> which;
-    for (int i = 0; i < 5; ++i) which[options[i]] = i;
-    std::size_t taken[5] = {};
+    for (int i = 0; i < kCount; ++i) which[options[i]] = i;
+    std::size_t taken[kCount] = {};
     std::vector<Edit> edits;
     for (const CLI::Option* option : command.parse_order()) {
       const auto found = which.find(option);
@@ -62,7 +68,12 @@ struct EditOptions {
       const int i = found->second;
       const std::string& value = values[i].at(taken[i]++);
       Edit edit{kKinds[i], value, {}};
-      if (kKinds[i] == Edit::Kind::Type || kKinds[i] == Edit::Kind::Pick) {
+      const Edit::Kind kind = kKinds[i];
+      if (kind == Edit::Kind::Type || kind == Edit::Kind::Pick || kind == Edit::Kind::Select) {
+        std::tie(edit.control, edit.value) = split_assignment(value, option->get_name());
+      } else if ((kind == Edit::Kind::Check || kind == Edit::Kind::Uncheck) &&
+                 value.find('=') != std::string::npos) {
+        // A control's name holds no "=": what follows it is an item of its list.
         std::tie(edit.control, edit.value) = split_assignment(value, option->get_name());
       }
       edits.push_back(std::move(edit));

@@ -611,10 +611,21 @@ Json Editor::edit(const Json& request) {
     const auto kind = host::edit_kind(text_field(edit, "kind"));
     if (!kind) {
       throw ApiError(400, "the edit kind \"" + text_field(edit, "kind") +
-                              "\" is none of type, pick, check, uncheck, choose");
+                              "\" is none of type, pick, check, uncheck, choose, select, click");
     }
     host::Edit e{*kind, text_field(edit, "control"), {}};
     if (*kind == host::Edit::Kind::Type || *kind == host::Edit::Kind::Pick) {
+      e.value = text_field(edit, "value");
+    } else if (*kind == host::Edit::Kind::Select) {
+      // A position, as a number or as its digits.
+      const auto value = edit.find("value");
+      if (value != edit.end() && value->is_number_integer()) {
+        e.value = std::to_string(value->get<long long>());
+      } else {
+        e.value = text_field(edit, "value");
+      }
+    } else if ((*kind == host::Edit::Kind::Check || *kind == host::Edit::Kind::Uncheck) &&
+               edit.contains("value")) {
       e.value = text_field(edit, "value");
     }
     edits.push_back(std::move(e));

@@ -1,6 +1,7 @@
 #include "tidewise/host/session.h"
 
 #include <algorithm>
+#include <charconv>
 #include <iomanip>
 #include <sstream>
 
@@ -42,13 +43,29 @@ void call(com::HRESULT hr, std::string_view member) {
 namespace {
 
 constexpr std::pair<Edit::Kind, std::string_view> kEditNames[] = {
-    {Edit::Kind::Type, "type"},       {Edit::Kind::Pick, "pick"},     {Edit::Kind::Check, "check"},
-    {Edit::Kind::Uncheck, "uncheck"}, {Edit::Kind::Choose, "choose"},
+    {Edit::Kind::Type, "type"},     {Edit::Kind::Pick, "pick"},
+    {Edit::Kind::Check, "check"},   {Edit::Kind::Uncheck, "uncheck"},
+    {Edit::Kind::Choose, "choose"}, {Edit::Kind::Select, "select"},
+    {Edit::Kind::Click, "click"},
 };
 
 bool has_caption(Kind kind) {
   return kind == Kind::Label || kind == Kind::Frame || kind == Kind::CheckBox ||
-         kind == Kind::OptionButton;
+         kind == Kind::OptionButton || kind == Kind::CommandButton;
+}
+
+bool has_items(Kind kind) {
+  return kind == Kind::ComboBox || kind == Kind::ListBox || kind == Kind::Map;
+}
+
+// The position a select names: decimal digits, from 0.
+std::optional<int> list_position(std::string_view text) {
+  int position = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), position);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || position < 0) {
+    return std::nullopt;
+  }
+  return position;
 }
 
 // Quoted, and with whatever would not show on a terminal escaped: texts
@@ -113,10 +130,30 @@ void validate_edits(const forms::Form& form, std::span<const Edit> edits) {
       }
       case Edit::Kind::Check:
       case Edit::Kind::Uncheck:
-        if (control->kind() != Kind::CheckBox) refuse(edit, *control, ", not a check box");
+        if (control->check_marks()) {
+          const auto& items = control->items();
+          if (std::find(items.begin(), items.end(), edit.value) == items.end()) {
+            throw InvalidEdit(edit.kind, named(edit.value) + " is not an item of the list of " +
+                                             named(edit.control));
+          }
+        } else if (control->kind() != Kind::CheckBox) {
+          refuse(edit, *control, ", not a check box or a list with check marks");
+        } else if (!edit.value.empty()) {
+          refuse(edit, *control, ", which has no items to check");
+        }
         break;
       case Edit::Kind::Choose:
         if (control->kind() != Kind::OptionButton) refuse(edit, *control, ", not an option button");
+        break;
+      case Edit::Kind::Select:
+        if (control->kind() != Kind::ListBox) refuse(edit, *control, ", not a list box");
+        if (!list_position(edit.value)) {
+          throw InvalidEdit(edit.kind, named(edit.value) + " is not a position in the list of " +
+                                           named(edit.control) + " (0 is the first)");
+        }
+        break;
+      case Edit::Kind::Click:
+        if (control->kind() != Kind::CommandButton) refuse(edit, *control, ", not a button");
         break;
     }
   }
@@ -124,6 +161,7 @@ void validate_edits(const forms::Form& form, std::span<const Edit> edits) {
 
 void apply_edit(forms::Form& form, const Edit& edit) {
   Control& control = form.get(edit.control);
+  if (!control.enabled()) refuse(edit, control, " that is disabled now");
   switch (edit.kind) {
     case Edit::Kind::Type:
       control.type(edit.value);
@@ -133,6 +171,17 @@ void apply_edit(forms::Form& form, const Edit& edit) {
       break;
     case Edit::Kind::Check:
     case Edit::Kind::Uncheck: {
+      if (control.check_marks()) {
+        const auto& items = control.items();
+        const auto found = std::find(items.begin(), items.end(), edit.value);
+        if (found == items.end()) {
+          throw InvalidEdit(edit.kind, named(edit.value) + " is no longer an item of the list of " +
+                                           named(edit.control));
+        }
+        control.set_checked(static_cast<std::size_t>(found - items.begin()),
+                            edit.kind == Edit::Kind::Check);
+        break;
+      }
       // A user clicks until the box shows what they want: a greyed box
       // (value 2) takes one click to check and two to clear.
       const int wanted = edit.kind == Edit::Kind::Check ? 1 : 0;
@@ -140,8 +189,19 @@ void apply_edit(forms::Form& form, const Edit& edit) {
       break;
     }
     case Edit::Kind::Choose:
+    case Edit::Kind::Click:
       control.click();
       break;
+    case Edit::Kind::Select: {
+      const int position = list_position(edit.value).value_or(-1);
+      if (position < 0 || position >= static_cast<int>(control.items().size())) {
+        throw InvalidEdit(edit.kind, named(edit.control) + " has no item " + edit.value +
+                                         " (it has " + std::to_string(control.items().size()) +
+                                         ")");
+      }
+      control.select(position);
+      break;
+    }
   }
 }
 
@@ -153,9 +213,17 @@ Json controls_json(const forms::Form& form) {
     Json control = {{"name", c->name()}, {"kind", forms::to_string(c->kind())}};
     if (has_caption(c->kind())) control["caption"] = c->caption();
     if (c->has_text()) control["text"] = c->text();
-    if (c->kind() == Kind::ComboBox) control["items"] = c->items();
+    if (has_items(c->kind())) control["items"] = c->items();
     if (c->kind() == Kind::CheckBox) control["value"] = c->value();
     if (c->kind() == Kind::OptionButton) control["value"] = c->value() != 0;
+    if (c->kind() == Kind::ListBox || c->kind() == Kind::Map) control["value"] = c->list_index();
+    if (c->check_marks()) {
+      Json checked = Json::array();
+      for (std::size_t i = 0; i < c->items().size(); ++i) checked.push_back(c->checked(i));
+      control["checked"] = std::move(checked);
+    }
+    if (c->kind() == Kind::Map) control["links"] = c->links();
+    if (!c->enabled()) control["enabled"] = false;
     control["left"] = c->left();
     control["top"] = c->top();
     control["width"] = c->width();
@@ -176,12 +244,18 @@ std::string controls_text(const forms::Form& form) {
     if (c->has_text()) out << " text " << in_quotes(c->text());
     if (c->kind() == Kind::CheckBox) out << (c->value() == 1 ? " [x]" : " [ ]");
     if (c->kind() == Kind::OptionButton) out << (c->value() != 0 ? " (o)" : " ( )");
+    if (c->kind() == Kind::ListBox || c->kind() == Kind::Map)
+      out << " selected " << c->list_index();
+    if (!c->enabled()) out << " disabled";
     if (c->tab_index()) out << " tab " << *c->tab_index();
     if (!c->container().empty()) out << " in " << c->container();
     out << '\n';
-    if (c->kind() == Kind::ComboBox && !c->items().empty()) {
+    if (has_items(c->kind()) && !c->items().empty()) {
       out << "  " << std::string(22, ' ') << "items:";
-      for (const std::string& item : c->items()) out << ' ' << in_quotes(item);
+      for (std::size_t i = 0; i < c->items().size(); ++i) {
+        if (c->check_marks()) out << (c->checked(i) ? " [x]" : " [ ]");
+        out << ' ' << in_quotes(c->items()[i]);
+      }
       out << '\n';
     }
   }

@@ -178,8 +178,10 @@ const page = new PageView($('page'), {
   type: (control, text) => typed(control, text),
   flush: () => flushTyping(),
   pick: (control, item) => act({ kind: 'pick', control, value: item }),
-  check: (control, on) => act({ kind: on ? 'check' : 'uncheck', control }),
+  check: (control, on, item) => act({ kind: on ? 'check' : 'uncheck', control, ...(item === undefined ? {} : { value: item }) }),
   choose: (control) => act({ kind: 'choose', control }),
+  select: (control, index) => act({ kind: 'select', control, value: index }),
+  click: (control) => act({ kind: 'click', control }),
 });
 
 function renderTree() {

@@ -2,7 +2,9 @@
 // sizes in twips (15 to a pixel), relative to the control's container; the
 // heading band and captions with their own looks; keyboard focus in the
 // page's tab order. What the user does comes back as the acts the page
-// knows: typing (Change), picking from a list (Click), ticking and choosing.
+// knows: typing (Change), picking from a list (Click), ticking and choosing,
+// selecting an entry of a list box, clicking a button. A map shows boxes of
+// the world; drawing one types its edges into the text boxes it links to.
 
 import { element } from './dialogs.js';
 
@@ -54,12 +56,32 @@ function place(node, control, at) {
   node.style.height = px(control.height);
 }
 
+const SVG = 'http://www.w3.org/2000/svg';
+
+function svg(name, attributes = {}) {
+  const node = document.createElementNS(SVG, name);
+  for (const [key, value] of Object.entries(attributes)) node.setAttribute(key, value);
+  return node;
+}
+
+// "west east south north" as numbers, or null when it is not a box.
+function parseBox(text) {
+  const parts = (text || '').trim().split(/\s+/).map(Number);
+  if (parts.length !== 4 || parts.some((n) => !Number.isFinite(n))) return null;
+  const [west, east, south, north] = parts;
+  return { west, east, south, north };
+}
+
+const degrees = (n) => String(Math.round(n * 100) / 100);
+
 export class PageView {
-  // `acts`: {type(control, text), flush(), pick(control, item), check(control, on), choose(control)}
+  // `acts`: {type(control, text), flush(), pick(control, item), check(control, on, item?),
+  //          choose(control), select(control, index), click(control)}
   constructor(root, acts) {
     this.root = root;
     this.acts = acts;
     this.inputs = new Map();  // control name -> element holding its value
+    this.nodes = new Map();  // control name -> {node, at, control} as drawn
     this.openList = null;
   }
 
@@ -67,6 +89,7 @@ export class PageView {
     this.closeList();
     this.root.replaceChildren();
     this.inputs.clear();
+    this.nodes.clear();
     this.uniqueName = null;
   }
 
@@ -100,7 +123,7 @@ export class PageView {
   }
 
   focusable(control) {
-    return ['TextBox', 'ComboBox', 'CheckBox', 'OptionButton'].includes(control.kind);
+    return ['TextBox', 'ComboBox', 'CheckBox', 'OptionButton', 'ListBox', 'CommandButton'].includes(control.kind);
   }
 
   draw(control, at, page) {
@@ -112,12 +135,136 @@ export class PageView {
       ComboBox: () => this.comboBox(control),
       CheckBox: () => this.checkBox(control),
       OptionButton: () => this.optionButton(control, page),
+      ListBox: () => this.listBox(control),
+      CommandButton: () => this.commandButton(control),
+      Map: () => this.map(control, page),
     }[control.kind];
     const node = make ? make() : element('div');
     node.classList.add('control', `kind-${control.kind}`);
     node.dataset.control = control.name;
     place(node, control, at);
+    if (control.enabled === false) node.classList.add('disabled');
+    this.nodes.set(control.name, { node, at, control });
     return node;
+  }
+
+  // The entries of a list: selecting one is a Click; with check marks, each
+  // entry is ticked on its own.
+  listBox(control) {
+    const items = control.items || [];
+    if (control.checked) {
+      const group = element('div', { role: 'group', 'aria-label': control.name, class: 'check-list' });
+      items.forEach((item, i) => {
+        const label = element('label', { class: 'check' });
+        const input = element('input', { type: 'checkbox' });
+        input.checked = !!control.checked[i];
+        input.disabled = control.enabled === false;
+        input.dataset.item = item;
+        input.addEventListener('change', () => this.acts.check(control.name, input.checked, item));
+        label.append(input, element('span', { text: item }));
+        group.append(label);
+      });
+      return group;
+    }
+    const list = element('ul', { role: 'listbox', 'aria-label': control.name, tabindex: control.enabled === false ? '-1' : '0' });
+    items.forEach((item, i) => {
+      const option = element('li', { role: 'option', id: `lst-${control.name}-${i}`, text: item === '' ? '\u00a0' : item });
+      option.dataset.index = String(i);
+      option.setAttribute('aria-selected', i === control.value ? 'true' : 'false');
+      option.addEventListener('click', () => {
+        if (control.enabled !== false && i !== control.value) this.acts.select(control.name, i);
+      });
+      list.append(option);
+    });
+    if (control.value >= 0) list.setAttribute('aria-activedescendant', `lst-${control.name}-${control.value}`);
+    list.addEventListener('keydown', (event) => {
+      if (control.enabled === false || !items.length) return;
+      const moves = { ArrowDown: 1, ArrowUp: -1, Home: -Infinity, End: Infinity };
+      if (!(event.key in moves)) return;
+      event.preventDefault();
+      const next = Math.max(0, Math.min(items.length - 1, (control.value < 0 ? -1 : control.value) + moves[event.key]));
+      if (next !== control.value) this.acts.select(control.name, next);
+    });
+    this.inputs.set(control.name, list);
+    return list;
+  }
+
+  commandButton(control) {
+    const button = element('button', { type: 'button', text: control.caption });
+    button.disabled = control.enabled === false;
+    applyLook(button, control.look);
+    button.addEventListener('click', () => this.acts.click(control.name));
+    this.inputs.set(control.name, button);
+    return button;
+  }
+
+  // The boxes on a map of the world (west, east, south, north in degrees).
+  // Dragging draws the selected box anew: its edges are typed into the
+  // linked text boxes, as a person would type them.
+  map(control, page) {
+    const frame = element('div', { role: 'img', 'aria-label': `Map of the boxes: ${(control.items || []).join('; ') || 'none'}` });
+    const drawing = svg('svg', { viewBox: '-180 -90 360 180', preserveAspectRatio: 'none', class: 'map' });
+    drawing.append(svg('image', { href: '/world.svg', x: '-180', y: '-90', width: '360', height: '180', preserveAspectRatio: 'none' }));
+    (control.items || []).forEach((text, i) => {
+      const box = parseBox(text);
+      if (!box) return;
+      const parts = box.west <= box.east
+        ? [[box.west, box.east]]
+        : [[box.west, 180], [-180, box.east]];  // across the antimeridian
+      for (const [west, east] of parts) {
+        const rect = svg('rect', {
+          x: west, y: -box.north, width: Math.max(east - west, 0.5), height: Math.max(box.north - box.south, 0.5),
+          class: i === control.value ? 'box selected' : 'box',
+        });
+        drawing.append(rect);
+      }
+    });
+    const links = control.links || [];
+    const enabled = control.enabled !== false && links.length === 4 &&
+      links.every((name) => page.controls.some((c) => c.name === name && c.enabled !== false));
+    if (enabled) {
+      const point = (event) => {
+        const r = drawing.getBoundingClientRect();
+        return {
+          lon: Math.max(-180, Math.min(180, ((event.clientX - r.left) / r.width) * 360 - 180)),
+          lat: Math.max(-90, Math.min(90, 90 - ((event.clientY - r.top) / r.height) * 180)),
+        };
+      };
+      let start = null;
+      let sketch = null;
+      drawing.addEventListener('pointerdown', (event) => {
+        start = point(event);
+        sketch = svg('rect', { class: 'box sketch', x: start.lon, y: -start.lat, width: 0, height: 0 });
+        drawing.append(sketch);
+        drawing.setPointerCapture(event.pointerId);
+      });
+      drawing.addEventListener('pointermove', (event) => {
+        if (!start) return;
+        const p = point(event);
+        sketch.setAttribute('x', Math.min(start.lon, p.lon));
+        sketch.setAttribute('y', -Math.max(start.lat, p.lat));
+        sketch.setAttribute('width', Math.abs(p.lon - start.lon));
+        sketch.setAttribute('height', Math.abs(p.lat - start.lat));
+      });
+      drawing.addEventListener('pointerup', (event) => {
+        if (!start) return;
+        const p = point(event);
+        const edges = [Math.min(start.lon, p.lon), Math.max(start.lon, p.lon), Math.min(start.lat, p.lat), Math.max(start.lat, p.lat)];
+        start = null;
+        if (edges[1] - edges[0] < 0.1 || edges[3] - edges[2] < 0.1) {
+          sketch.remove();
+          return;
+        }
+        links.forEach((name, i) => {
+          const input = this.inputs.get(name);
+          if (input) input.value = degrees(edges[i]);
+          this.acts.type(name, degrees(edges[i]));
+          this.acts.flush();
+        });
+      });
+    }
+    frame.append(drawing);
+    return frame;
   }
 
   shape(control) {
@@ -147,6 +294,7 @@ export class PageView {
     const multiLine = control.height > ONE_LINE_TWIPS;
     const input = multiLine ? element('textarea') : element('input', { type: 'text' });
     input.value = control.text ?? '';
+    input.disabled = control.enabled === false;
     input.setAttribute('aria-label', control.name);
     input.setAttribute('spellcheck', 'false');
     applyLook(input, control.look);
@@ -282,8 +430,20 @@ export class PageView {
       return;
     }
     for (const control of page.controls) {
+      // Lists, buttons and maps are drawn again when what they show changed.
+      if (['ListBox', 'CommandButton', 'Map'].includes(control.kind)) {
+        const drawn = this.nodes.get(control.name);
+        if (drawn && JSON.stringify(drawn.control) !== JSON.stringify(control)) {
+          const hadFocus = drawn.node.contains(document.activeElement);
+          const node = this.draw(control, drawn.at, page);
+          drawn.node.replaceWith(node);
+          if (hadFocus) (node.matches('ul,button') ? node : node.querySelector('input'))?.focus();
+        }
+        continue;
+      }
       const input = this.inputs.get(control.name);
       if (!input) continue;
+      if ('disabled' in input) input.disabled = control.enabled === false;
       if (keepFocused && input === document.activeElement && (control.kind === 'TextBox' || control.kind === 'ComboBox')) continue;
       if (control.kind === 'CheckBox') {
         input.checked = control.value === 1;

@@ -22,6 +22,12 @@ std::string_view to_string(Kind kind) {
       return "Frame";
     case Kind::Shape:
       return "Shape";
+    case Kind::ListBox:
+      return "ListBox";
+    case Kind::CommandButton:
+      return "CommandButton";
+    case Kind::Map:
+      return "Map";
   }
   return "Control";
 }
@@ -37,8 +43,15 @@ Control::Control(Form& form, const ControlSpec& design)
       height_(design.height),
       items_(design.items.begin(), design.items.end()),
       value_type_(design.value_type),
-      value_(design.selected ? 1 : 0) {
+      links_(design.links.begin(), design.links.end()),
+      value_(design.selected ? 1 : 0),
+      check_marks_(design.kind == Kind::ListBox && design.check_marks) {
   if (design.tab_index >= 0) tab_index_ = design.tab_index;
+  if (kind_ == Kind::ListBox || kind_ == Kind::Map) {
+    value_ = -1;
+    if (kind_ == Kind::ListBox) back_color_ = kWhite;
+  }
+  if (check_marks_) checked_.assign(items_.size(), false);
   if (has_text()) {
     text_ = design.caption;
     back_color_ = kWhite;
@@ -70,6 +83,48 @@ void Control::require_text(std::string_view action) const {
   }
 }
 
+void Control::require_enabled(std::string_view action) const {
+  if (!enabled_) {
+    com::raise(com::E_INVALIDARG, "cannot " + std::string(action) + " the " +
+                                      std::string(to_string(kind_)) + " \"" + name_ +
+                                      "\": it is disabled");
+  }
+}
+
+void Control::set_items(std::vector<std::string> items) {
+  if (kind_ != Kind::ComboBox && kind_ != Kind::ListBox && kind_ != Kind::Map) {
+    com::raise(com::E_INVALIDARG,
+               "the " + std::string(to_string(kind_)) + " \"" + name_ + "\" has no list of items");
+  }
+  items_ = std::move(items);
+  if (check_marks_) checked_.resize(items_.size(), false);
+  if (kind_ != Kind::ComboBox && value_ >= static_cast<int>(items_.size())) value_ = -1;
+}
+
+void Control::select(int index) {
+  if (kind_ != Kind::ListBox && kind_ != Kind::Map) {
+    com::raise(com::E_INVALIDARG, "the " + std::string(to_string(kind_)) + " \"" + name_ +
+                                      "\" has no items to select");
+  }
+  if (index < -1 || index >= static_cast<int>(items_.size())) {
+    com::raise(com::E_INVALIDARG, "\"" + name_ + "\" has no item " + std::to_string(index) +
+                                      " (it has " + std::to_string(items_.size()) + ")");
+  }
+  value_ = index;
+  raise(on_click_);
+}
+
+void Control::set_checked(std::size_t index, bool checked) {
+  if (!check_marks_) {
+    com::raise(com::E_INVALIDARG, "\"" + name_ + "\" has no check marks");
+  }
+  if (index >= items_.size()) {
+    com::raise(com::E_INVALIDARG, "\"" + name_ + "\" has no item " + std::to_string(index));
+  }
+  checked_[index] = checked;
+  raise(on_click_);
+}
+
 void Control::set_text(std::string text) {
   require_text("set the text of");
   text_ = std::move(text);
@@ -78,6 +133,7 @@ void Control::set_text(std::string text) {
 
 void Control::type(std::string text) {
   require_text("type into");
+  require_enabled("type into");
   set_text(std::move(text));
 }
 
@@ -85,6 +141,7 @@ void Control::pick(std::string_view item) {
   if (kind_ != Kind::ComboBox) {
     com::raise(com::E_INVALIDARG, "\"" + name_ + "\" has no list to pick from");
   }
+  require_enabled("pick from");
   if (std::find(items_.begin(), items_.end(), item) == items_.end()) {
     com::raise(com::E_INVALIDARG,
                "\"" + std::string(item) + "\" is not an item of the list of \"" + name_ + "\"");
@@ -120,7 +177,10 @@ void Control::set_value(int value) {
 }
 
 void Control::click() {
-  if (kind_ == Kind::CheckBox) {
+  require_enabled("click");
+  if (kind_ == Kind::CommandButton) {
+    raise(on_click_);
+  } else if (kind_ == Kind::CheckBox) {
     set_value(value_ == 1 ? 0 : 1);
   } else if (kind_ == Kind::OptionButton) {
     set_value(1);

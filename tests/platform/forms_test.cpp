@@ -150,6 +150,93 @@ TEST_F(Forms, CheckBoxClickTogglesAndRaisesClick) {
   EXPECT_TRUE(recorder.take().empty());
 }
 
+// Lists, buttons and the map: what selecting, checking, clicking and new
+// items do, and what a disabled control refuses.
+TEST(Lists, SelectCheckClickAndDisable) {
+  constexpr std::string_view kTopics[] = {"Biota", "Oceans", "Society"};
+  constexpr std::string_view kLinks[] = {"txtW", "txtE", "txtS", "txtN"};
+  const ControlSpec designs[] = {
+      {.name = "lstSets", .kind = Kind::ListBox, .items = kLevels},
+      {.name = "lstTopics", .kind = Kind::ListBox, .items = kTopics, .check_marks = true},
+      {.name = "cmdAdd", .kind = Kind::CommandButton, .caption = "Add"},
+      {.name = "mapBoxes", .kind = Kind::Map, .links = kLinks},
+      {.name = "txtW", .kind = Kind::TextBox},
+  };
+  Form form;
+  form.add(designs);
+  std::vector<std::string> events;
+  for (const auto& control : form.controls()) {
+    Control* c = control.get();
+    c->on_click([&events, c] {
+      std::string state = std::to_string(c->list_index());
+      for (std::size_t i = 0; c->check_marks() && i < c->items().size(); ++i) {
+        state += c->checked(i) ? "x" : "-";
+      }
+      events.push_back(c->name() + ".Click(" + state + ")");
+    });
+  }
+  Control& sets = form.get("lstSets");
+  Control& topics = form.get("lstTopics");
+  Control& add = form.get("cmdAdd");
+  Control& map = form.get("mapBoxes");
+  EXPECT_EQ(sets.list_index(), -1);  // nothing is selected at creation
+  EXPECT_EQ(map.links(), (std::vector<std::string>{"txtW", "txtE", "txtS", "txtN"}));
+
+  struct Case {
+    const char* what;
+    std::function<void()> action;
+    com::HRESULT code;
+    std::vector<std::string> events;
+  };
+  const Case cases[] = {
+      {"select", [&] { sets.select(2); }, com::S_OK, {"lstSets.Click(2)"}},
+      {"select none", [&] { sets.select(-1); }, com::S_OK, {"lstSets.Click(-1)"}},
+      {"past the end", [&] { sets.select(3); }, E_INVALIDARG, {}},
+      {"before the start", [&] { sets.select(-2); }, E_INVALIDARG, {}},
+      {"check", [&] { topics.set_checked(1, true); }, com::S_OK, {"lstTopics.Click(-1-x-)"}},
+      {"no such item", [&] { topics.set_checked(3, true); }, E_INVALIDARG, {}},
+      {"no check marks", [&] { sets.set_checked(0, true); }, E_INVALIDARG, {}},
+      {"click a button", [&] { add.click(); }, com::S_OK, {"cmdAdd.Click(-1)"}},
+      {"the map's boxes",
+       [&] {
+         map.set_items({"-5 5 50 60", "0 1 2 3"});
+       },
+       com::S_OK,
+       {}},
+      {"a box of the map", [&] { map.select(1); }, com::S_OK, {"mapBoxes.Click(1)"}},
+      {"no items on a text box", [&] { form.get("txtW").set_items({"a"}); }, E_INVALIDARG, {}},
+      {"a button has no items", [&] { add.select(0); }, E_INVALIDARG, {}},
+      {"select, then fewer items",
+       [&] {
+         sets.select(2), sets.set_items({"a", "b"});
+       },
+       com::S_OK,
+       {"lstSets.Click(2)"}},
+      {"more items keep the checks",
+       [&] {
+         topics.set_items({"Biota", "Oceans", "Society", "Health"});
+       },
+       com::S_OK,
+       {}},
+      {"disabled", [&] { add.set_enabled(false), add.click(); }, E_INVALIDARG, {}},
+      {"typing into a disabled box",
+       [&] { form.get("txtW").set_enabled(false), form.get("txtW").type("1"); },
+       E_INVALIDARG,
+       {}},
+      {"a page sets a disabled box", [&] { form.get("txtW").set_text("2"); }, com::S_OK, {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(code_of(c.action), c.code) << c.what;
+    EXPECT_EQ(std::exchange(events, {}), c.events) << c.what;
+  }
+  EXPECT_EQ(sets.list_index(), -1) << "the selection went with its item";
+  EXPECT_EQ(map.list_index(), 1);
+  EXPECT_EQ(topics.items().size(), 4u);
+  EXPECT_TRUE(topics.checked(1));
+  EXPECT_FALSE(topics.checked(3));
+  EXPECT_EQ(form.get("txtW").text(), "2");
+}
+
 TEST(OptionButtons, AreExclusiveWithinTheirContainerOnly) {
   Form form;
   const ControlSpec designs[] = {

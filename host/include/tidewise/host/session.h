@@ -65,12 +65,14 @@ class InvalidRequest : public std::invalid_argument {
 // ---- Edits a user makes on a page's controls
 
 struct Edit {
-  enum class Kind { Type, Pick, Check, Uncheck, Choose };
+  enum class Kind { Type, Pick, Check, Uncheck, Choose, Select, Click };
   Kind kind;
   std::string control;
-  std::string value;  // the text typed or the item picked
+  // The text typed, the item picked, the position selected (from 0), or the
+  // item of a list box whose check mark is set or cleared.
+  std::string value;
 };
-// "type", "pick", "check", "uncheck", "choose".
+// "type", "pick", "check", "uncheck", "choose", "select", "click".
 std::string_view to_string(Edit::Kind kind);
 std::optional<Edit::Kind> edit_kind(std::string_view name);
 
@@ -86,16 +88,21 @@ class InvalidEdit : public InvalidRequest {
 };
 
 // Checks every edit against the form before any is made, so that a list of
-// edits with a mistake changes nothing. Throws InvalidEdit.
+// edits with a mistake changes nothing. Throws InvalidEdit. What an earlier
+// edit may change (a list's length, whether a control is enabled) is checked
+// as each edit is made.
 void validate_edits(const forms::Form& form, std::span<const Edit> edits);
 // As a user: typing raises Change, picking raises Click only, checking and
-// choosing click.
+// choosing click, selecting a list's item and clicking a button raise Click.
+// Throws InvalidEdit for a position the list does not have or a control
+// that is disabled.
 void apply_edit(forms::Form& form, const Edit& edit);
 
 // ---- The page as the host shows it
 
-// {"name", "kind", "caption"?, "text"?, "items"?, "value"?, "left", "top",
-// "width", "height", "tabIndex"?, "container"?} for every control, in order.
+// {"name", "kind", "caption"?, "text"?, "items"?, "value"?, "checked"?,
+// "links"?, "enabled"?, "left", "top", "width", "height", "tabIndex"?,
+// "container"?} for every control, in order.
 Json controls_json(const forms::Form& form);
 std::string controls_text(const forms::Form& form);
 

@@ -15,7 +15,22 @@
 
 namespace tw::forms {
 
-enum class Kind { Label, TextBox, ComboBox, CheckBox, OptionButton, Frame, Shape };
+// ListBox: a list of items, one of which may be selected, optionally with a
+// check mark on each; CommandButton: a button that raises Click; Map: a map
+// of the world showing boxes, each item one "west east south north", kept in
+// step with the four text boxes it links to.
+enum class Kind {
+  Label,
+  TextBox,
+  ComboBox,
+  CheckBox,
+  OptionButton,
+  Frame,
+  Shape,
+  ListBox,
+  CommandButton,
+  Map
+};
 std::string_view to_string(Kind kind);
 
 struct Color {
@@ -59,6 +74,9 @@ struct ControlSpec {
   // ("latitude", "integer >0", "codeList required"); empty: the host's own
   // table decides. The host owns the vocabulary.
   std::string_view value_type = {};
+  bool check_marks = false;  // a list box whose items each carry a check mark
+  // A map: its text boxes for west, east, south and north, in that order.
+  std::span<const std::string_view> links = {};
 };
 
 class Form;
@@ -94,6 +112,27 @@ class Control {
   const std::vector<std::string>& items() const { return items_; }
   // As designed; see ControlSpec.
   const std::string& value_type() const { return value_type_; }
+  // The items of a combo box, list box or map. A list's selection stays
+  // where it is while it names an item, else none is selected; check marks
+  // go with the positions they stand at.
+  void set_items(std::vector<std::string> items);
+
+  // A disabled control takes no typing, picking, clicking or selecting by
+  // the user; the page may still set it.
+  bool enabled() const { return enabled_; }
+  void set_enabled(bool enabled) { enabled_ = enabled; }
+
+  // List box and map: the selected item, -1 for none. Selecting raises
+  // Click, whether the user or the page selects.
+  int list_index() const { return kind_ == Kind::ListBox || kind_ == Kind::Map ? value_ : -1; }
+  void select(int index);
+  // A list box with check marks: whether the item at `index` is checked.
+  // Setting it raises Click.
+  bool check_marks() const { return check_marks_; }
+  bool checked(std::size_t index) const { return index < checked_.size() && checked_[index]; }
+  void set_checked(std::size_t index, bool checked);
+  // A map's linked text boxes: west, east, south, north.
+  const std::vector<std::string>& links() const { return links_; }
 
   // Check box: 0 unchecked, 1 checked. Option button: 0 or 1 (selected).
   bool has_value() const { return kind_ == Kind::CheckBox || kind_ == Kind::OptionButton; }
@@ -103,8 +142,9 @@ class Control {
   void set_value(int value);
 
   // As a user: typing replaces the text and raises Change; picking a list
-  // item sets the text and raises Click only; clicking a check box toggles it
-  // and clicking an option button selects it, raising Click.
+  // item sets the text and raises Click only; clicking a check box toggles it,
+  // clicking an option button selects it and clicking a command button
+  // presses it, raising Click.
   void type(std::string text);
   void pick(std::string_view item);
   void click();
@@ -114,6 +154,7 @@ class Control {
 
  private:
   void require_text(std::string_view action) const;
+  void require_enabled(std::string_view action) const;
   void raise(const Handler& handler) {
     if (handler) handler();
   }
@@ -128,7 +169,11 @@ class Control {
   std::string text_;
   std::vector<std::string> items_;
   std::string value_type_;
+  std::vector<bool> checked_;
+  std::vector<std::string> links_;
   int value_ = 0;
+  bool enabled_ = true;
+  bool check_marks_ = false;
   Font font_;
   Color fore_color_ = kBlack;
   Color back_color_ = kButtonFace;
