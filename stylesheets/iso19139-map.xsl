@@ -12,7 +12,9 @@
              class's), @host the host element that holds it ('' when the
              host has none and the class elements stand there directly),
              @max="n" when it repeats, @min="1" when ISO requires it (the
-             export then writes a nil placeholder for a missing value).
+             export then writes a nil placeholder for a missing value),
+             @also a namespace whose element of the same name some records
+             write in its place (read, never written).
              Its value is one of
                @type   a value of an ISO type (the list below);
                @class  an object of that class, whose properties are the
@@ -46,9 +48,8 @@
     RecordType  element text
     GenericName element text; "codeSpace" attribute; scoped="true" for
                 gco:ScopedName
-    MemberName TypeName
-                element text (the aName); MemberName's attributeType as the
-                attribute "attributeType"
+    MemberName  element text (the aName); its attributeType as the attribute
+                "attributeType"
     language    child languageCode's "value" attribute (gmd:LanguageCode);
                 a language given as text is the element's text
     country     child countryCode's "value" attribute (gmd:Country)
@@ -84,7 +85,7 @@
        Metadata
        =================================================================== -->
 
-  <map:class name="MD_Metadata" ns="gmd">
+  <map:class name="MD_Metadata" ns="gmd" tw="yes">
     <map:p iso="fileIdentifier" host="mdFileID" type="text"/>
     <map:p iso="language" host="mdLang" type="language"/>
     <map:p iso="characterSet" host="mdChar2" type="code" list="MD_CharacterSetCode"/>
@@ -230,7 +231,7 @@
     <map:p iso="accessProperties" host="svAccProps" class="MD_StandardOrderProcess"/>
     <map:p iso="restrictions" host="svRestrict" choice="MD_Constraints"/>
     <map:p iso="keywords" host="svKeys" class="MD_Keywords" max="n"/>
-    <map:p iso="extent" host="dataExt" class="EX_Extent" max="n"/>
+    <map:p iso="extent" host="dataExt" class="EX_Extent" max="n" also="gmd"/>
     <map:p iso="coupledResource" host="svCoupRes" class="SV_CoupledResource" max="n"/>
     <map:p iso="couplingType" host="svCouplType" type="code" list="SV_CouplingType" min="1"/>
     <map:p iso="containsOperations" host="svOper" class="SV_OperationMetadata" min="1" max="n"/>
@@ -242,18 +243,8 @@
     <map:p iso="DCP" host="DCP" type="code" list="DCPList" min="1" max="n"/>
     <map:p iso="operationDescription" host="operDesc" type="text"/>
     <map:p iso="invocationName" host="invocName" type="text"/>
-    <map:p iso="parameters" host="svParam" class="SV_Parameter" max="n"/>
     <map:p iso="connectPoint" host="connPoint" class="CI_OnlineResource" min="1" max="n"/>
     <map:p iso="dependsOn" host="dependsOn" class="SV_OperationMetadata" max="n"/>
-  </map:class>
-
-  <map:class name="SV_Parameter" ns="srv">
-    <map:p iso="name" host="paramName" type="MemberName" min="1"/>
-    <map:p iso="direction" host="paramDir" type="enum" list="SV_ParameterDirection"/>
-    <map:p iso="description" host="paramDesc" type="text"/>
-    <map:p iso="optionality" host="paramOpt" type="text" min="1"/>
-    <map:p iso="repeatability" host="paramRep" type="Boolean" min="1"/>
-    <map:p iso="valueType" host="paramValType" type="TypeName" min="1"/>
   </map:class>
 
   <!-- gco:ScopedName stands in the class itself, without a property. -->
@@ -349,7 +340,7 @@
     <map:p iso="ISSN" host="issn" type="text"/>
   </map:class>
 
-  <map:class name="CI_Date" ns="gmd">
+  <map:class name="CI_Date" ns="gmd" tw="yes">
     <map:p iso="date" host="refDate" type="Date" min="1"/>
     <map:p iso="dateType" host="refDateType" type="code" list="CI_DateTypeCode" form="DateTypCd" min="1"/>
   </map:class>
@@ -725,21 +716,21 @@
 
   <!-- The fifteen quality elements: the host's element for each ISO class. -->
   <map:choice name="DQ_Element">
-    <map:c iso="DQ_CompletenessOmission" ns="gmd" host="DQCompOm"/>
-    <map:c iso="DQ_CompletenessCommission" ns="gmd" host="DQCompleteComm"/>
-    <map:c iso="DQ_ConceptualConsistency" ns="gmd" host="DQConcConsis"/>
-    <map:c iso="DQ_DomainConsistency" ns="gmd" host="DQDomConsis"/>
-    <map:c iso="DQ_FormatConsistency" ns="gmd" host="DQFormConsis"/>
-    <map:c iso="DQ_TopologicalConsistency" ns="gmd" host="DQTopConsis"/>
-    <map:c iso="DQ_AbsoluteExternalPositionalAccuracy" ns="gmd" host="DQAbsExtPosAcc"/>
-    <map:c iso="DQ_GriddedDataPositionalAccuracy" ns="gmd" host="DQGridDataPosAcc"/>
-    <map:c iso="DQ_RelativeInternalPositionalAccuracy" ns="gmd" host="DQRelIntPosAcc"/>
-    <map:c iso="DQ_AccuracyOfATimeMeasurement" ns="gmd" host="DQAccTimeMeas"/>
-    <map:c iso="DQ_TemporalConsistency" ns="gmd" host="DQTempConsis"/>
-    <map:c iso="DQ_TemporalValidity" ns="gmd" host="DQTempValid"/>
-    <map:c iso="DQ_ThematicClassificationCorrectness" ns="gmd" host="DQThemClassCor"/>
-    <map:c iso="DQ_NonQuantitativeAttributeAccuracy" ns="gmd" host="DQNonQuanAttAcc"/>
-    <map:c iso="DQ_QuantitativeAttributeAccuracy" ns="gmd" host="DQQuanAttAcc"/>
+    <map:c iso="DQ_CompletenessOmission" ns="gmd" host="DQCompOm" table="DQ_Element"/>
+    <map:c iso="DQ_CompletenessCommission" ns="gmd" host="DQCompleteComm" table="DQ_Element"/>
+    <map:c iso="DQ_ConceptualConsistency" ns="gmd" host="DQConcConsis" table="DQ_Element"/>
+    <map:c iso="DQ_DomainConsistency" ns="gmd" host="DQDomConsis" table="DQ_Element"/>
+    <map:c iso="DQ_FormatConsistency" ns="gmd" host="DQFormConsis" table="DQ_Element"/>
+    <map:c iso="DQ_TopologicalConsistency" ns="gmd" host="DQTopConsis" table="DQ_Element"/>
+    <map:c iso="DQ_AbsoluteExternalPositionalAccuracy" ns="gmd" host="DQAbsExtPosAcc" table="DQ_Element"/>
+    <map:c iso="DQ_GriddedDataPositionalAccuracy" ns="gmd" host="DQGridDataPosAcc" table="DQ_Element"/>
+    <map:c iso="DQ_RelativeInternalPositionalAccuracy" ns="gmd" host="DQRelIntPosAcc" table="DQ_Element"/>
+    <map:c iso="DQ_AccuracyOfATimeMeasurement" ns="gmd" host="DQAccTimeMeas" table="DQ_Element"/>
+    <map:c iso="DQ_TemporalConsistency" ns="gmd" host="DQTempConsis" table="DQ_Element"/>
+    <map:c iso="DQ_TemporalValidity" ns="gmd" host="DQTempValid" table="DQ_Element"/>
+    <map:c iso="DQ_ThematicClassificationCorrectness" ns="gmd" host="DQThemClassCor" table="DQ_Element"/>
+    <map:c iso="DQ_NonQuantitativeAttributeAccuracy" ns="gmd" host="DQNonQuanAttAcc" table="DQ_Element"/>
+    <map:c iso="DQ_QuantitativeAttributeAccuracy" ns="gmd" host="DQQuanAttAcc" table="DQ_Element"/>
   </map:choice>
 
   <!-- The properties all fifteen share; each has this table. -->
@@ -1139,12 +1130,6 @@
     <map:v iso="upperRight"/>
     <map:v iso="upperLeft"/>
   </map:codes>
-  <map:codes list="SV_ParameterDirection">
-    <map:v iso="in"/>
-    <map:v iso="out"/>
-    <map:v iso="in/out"/>
-  </map:codes>
-
   <!-- Namespaces by prefix, for the class and property names above. -->
   <map:ns prefix="gmd" uri="http://www.isotc211.org/2005/gmd"/>
   <map:ns prefix="gco" uri="http://www.isotc211.org/2005/gco"/>
@@ -1152,6 +1137,17 @@
   <map:ns prefix="gmi" uri="http://www.isotc211.org/2005/gmi"/>
   <map:ns prefix="gmx" uri="http://www.isotc211.org/2005/gmx"/>
   <map:ns prefix="tw" uri="http://www.tidewise.org/2026/iso19139-ext"/>
+
+  <!-- The namespaces of ISO 19139 and what it imports: an element carried
+       from any other stays inside the class only in a record that cannot be
+       ours (gmi's); elsewhere it travels in tw:carried. -->
+  <xsl:variable name="iso-namespaces"
+      select="concat(' ', 'http://www.isotc211.org/2005/gmd http://www.isotc211.org/2005/gco',
+                     ' http://www.isotc211.org/2005/gmx http://www.isotc211.org/2005/srv',
+                     ' http://www.isotc211.org/2005/gmi http://www.isotc211.org/2005/gts',
+                     ' http://www.isotc211.org/2005/gss http://www.isotc211.org/2005/gsr',
+                     ' http://www.opengis.net/gml/3.2 http://www.w3.org/1999/xlink',
+                     ' http://www.tidewise.org/2026/iso19139-ext ')"/>
 
   <xsl:variable name="maps" select="document('')/xsl:stylesheet"/>
 

@@ -1,33 +1,41 @@
 <?xml version="1.0" encoding="UTF-8"?>
 <!--
   The host's metadata (root "metadata", ISO 19115 short names) to an ISO 19139
-  record (gmd:MD_Metadata).
+  record.
 
-  Every value an editing page shows comes back unchanged through
-  toVelmarModel.xslt. A text that is a valid value of its ISO type goes into the
-  plain gmd element; any other text (a resolution "1,5", a date "abc", a
-  boolean "yes") goes verbatim into tw:verbatim of the enclosing class, which
-  then becomes the Tidewise element that extends it (tidewise.xsd), and the gmd
-  property holds gco:nilReason="other:verbatim". A code outside ISO's code list
-  keeps the gmd code element with a codeList of ours. What ISO requires and the
-  item lacks is written with gco:nilReason="missing".
+  The tables of iso19139-map.xsl drive everything: an object is written by its
+  class's table, property by property in ISO's order, each from the host
+  elements the row names. A text that is a valid value of its ISO type goes
+  into the plain gco element; any other text (a resolution "1,5", a date
+  "abc", a boolean "yes") goes verbatim into tw:verbatim of the enclosing
+  class, which then becomes the Tidewise element that extends it
+  (tidewise.xsd), and the gmd property holds gco:nilReason="other:verbatim". A
+  code outside ISO's code list keeps the gmd code element with a codeList of
+  ours. What ISO requires and the item lacks is written with
+  gco:nilReason="missing". ISO elements the item carries (host element carry)
+  are written back after the property they followed.
 
-  A value is read as the pages read it: the own text (text children only) of
-  the first element that the path reaches, following every matching element at
-  each step; hence the node-sets of all matching containers passed around below.
+  Where a property does not repeat, the first host element counts, as on the
+  pages.
 -->
 <xsl:stylesheet version="1.0"
     xmlns:xsl="http://www.w3.org/1999/XSL/Transform"
     xmlns:gmd="http://www.isotc211.org/2005/gmd"
     xmlns:gco="http://www.isotc211.org/2005/gco"
     xmlns:gml="http://www.opengis.net/gml/3.2"
+    xmlns:gmx="http://www.isotc211.org/2005/gmx"
+    xmlns:gts="http://www.isotc211.org/2005/gts"
+    xmlns:srv="http://www.isotc211.org/2005/srv"
+    xmlns:gmi="http://www.isotc211.org/2005/gmi"
     xmlns:xlink="http://www.w3.org/1999/xlink"
     xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance"
     xmlns:tw="http://www.tidewise.org/2026/iso19139-ext"
     xmlns:map="http://www.tidewise.org/2026/iso19139-ext/map"
     xmlns:exsl="http://exslt.org/common"
     extension-element-prefixes="exsl"
-    exclude-result-prefixes="map exsl tw xlink">
+    exclude-result-prefixes="map exsl tw xlink gmx gts srv gmi">
+
+  <xsl:include href="iso19139-map.xsl"/>
 
   <xsl:output method="xml" encoding="UTF-8" indent="yes"/>
 
@@ -35,266 +43,16 @@
   <xsl:variable name="iso-codelists"
       select="'http://standards.iso.org/ittf/PubliclyAvailableStandards/ISO_19139_Schemas/resources/Codelist/gmxCodelists.xml'"/>
   <xsl:variable name="theme-thesaurus" select="'Tidewise themes'"/>
+  <xsl:variable name="host-root" select="/metadata"/>
+  <!-- Carried elements of other standards, which go to tw:carried. -->
+  <xsl:variable name="foreign"
+      select="//carry/*[not(contains($iso-namespaces, concat(' ', namespace-uri(), ' ')))]"/>
+  <xsl:variable name="relocate" select="$foreign and not($host-root/acqInfo or $host-root/@class = 'MI_Metadata')"/>
 
-  <!-- ===================================================================
-       Tables. The same tables stand in toVelmarModel.xslt.
-       =================================================================== -->
-
-  <!-- Code lists: @code is the host's three-digit code, @name the host's name
-       where it differs from ISO's value @iso. -->
-  <map:codes list="MD_ScopeCode">
-    <map:v code="001" iso="attribute"/>
-    <map:v code="002" iso="attributeType"/>
-    <map:v code="003" iso="collectionHardware"/>
-    <map:v code="004" iso="collectionSession"/>
-    <map:v code="005" iso="dataset"/>
-    <map:v code="006" iso="series"/>
-    <map:v code="007" iso="nonGeographicDataset"/>
-    <map:v code="008" iso="dimensionGroup"/>
-    <map:v code="009" iso="feature"/>
-    <map:v code="010" iso="featureType"/>
-    <map:v code="011" iso="propertyType"/>
-    <map:v code="012" iso="fieldSession"/>
-    <map:v code="013" iso="software"/>
-    <map:v code="014" iso="service"/>
-    <map:v code="015" iso="model"/>
-    <map:v code="016" iso="tile"/>
-  </map:codes>
-  <map:codes list="MD_RestrictionCode">
-    <map:v code="001" iso="copyright"/>
-    <map:v code="002" iso="patent"/>
-    <map:v code="003" iso="patentPending"/>
-    <map:v code="004" iso="trademark"/>
-    <map:v code="005" iso="license"/>
-    <map:v code="006" iso="intellectualPropertyRights"/>
-    <map:v code="007" iso="restricted"/>
-    <map:v code="008" iso="otherRestrictions"/>
-  </map:codes>
-  <map:codes list="MD_SpatialRepresentationTypeCode">
-    <map:v code="001" iso="vector"/>
-    <map:v code="002" iso="grid"/>
-    <map:v code="003" iso="textTable"/>
-    <map:v code="004" iso="tin"/>
-    <map:v code="005" iso="stereoModel"/>
-    <map:v code="006" iso="video"/>
-  </map:codes>
-  <map:codes list="CI_RoleCode">
-    <map:v code="001" iso="resourceProvider"/>
-    <map:v code="002" iso="custodian"/>
-    <map:v code="003" iso="owner"/>
-    <map:v code="004" iso="user"/>
-    <map:v code="005" iso="distributor"/>
-    <map:v code="006" iso="originator"/>
-    <map:v code="007" iso="pointOfContact"/>
-    <map:v code="008" iso="principalInvestigator"/>
-    <map:v code="009" iso="processor"/>
-    <map:v code="010" iso="publisher"/>
-    <map:v code="011" iso="author"/>
-  </map:codes>
-  <map:codes list="CI_DateTypeCode">
-    <map:v code="001" iso="creation"/>
-    <map:v code="002" iso="publication"/>
-    <map:v code="003" iso="revision"/>
-  </map:codes>
-  <map:codes list="MD_KeywordTypeCode">
-    <map:v code="001" iso="discipline"/>
-    <map:v code="002" iso="place"/>
-    <map:v code="003" iso="stratum"/>
-    <map:v code="004" iso="temporal"/>
-    <map:v code="005" iso="theme"/>
-  </map:codes>
-  <map:codes list="MD_TopicCategoryCode">
-    <map:v code="001" iso="farming"/>
-    <map:v code="002" iso="biota"/>
-    <map:v code="003" iso="boundaries"/>
-    <map:v code="004" iso="climatologyMeteorologyAtmosphere"/>
-    <map:v code="005" iso="economy"/>
-    <map:v code="006" iso="elevation"/>
-    <map:v code="007" iso="environment"/>
-    <map:v code="008" iso="geoscientificInformation"/>
-    <map:v code="009" iso="health"/>
-    <map:v code="010" iso="imageryBaseMapsEarthCover"/>
-    <map:v code="011" iso="intelligenceMilitary"/>
-    <map:v code="012" iso="inlandWaters"/>
-    <map:v code="013" iso="location"/>
-    <map:v code="014" iso="oceans"/>
-    <map:v code="015" iso="planningCadastre"/>
-    <map:v code="016" iso="society"/>
-    <map:v code="017" iso="structure"/>
-    <map:v code="018" iso="transportation"/>
-    <map:v code="019" iso="utilitiesCommunication"/>
-  </map:codes>
-  <map:codes list="MD_CharacterSetCode">
-    <map:v iso="ucs2"/>
-    <map:v iso="ucs4"/>
-    <map:v iso="utf7"/>
-    <map:v iso="utf8"/>
-    <map:v iso="utf16"/>
-    <map:v iso="8859part1"/>
-    <map:v iso="8859part2"/>
-    <map:v iso="8859part3"/>
-    <map:v iso="8859part4"/>
-    <map:v iso="8859part5"/>
-    <map:v iso="8859part6"/>
-    <map:v iso="8859part7"/>
-    <map:v iso="8859part8"/>
-    <map:v iso="8859part9"/>
-    <map:v iso="8859part10"/>
-    <map:v iso="8859part11"/>
-    <map:v iso="8859part13"/>
-    <map:v iso="8859part14"/>
-    <map:v iso="8859part15"/>
-    <map:v iso="8859part16"/>
-    <map:v iso="jis"/>
-    <map:v iso="shiftJIS"/>
-    <map:v iso="eucJP"/>
-    <map:v iso="usAscii"/>
-    <map:v iso="ebcdic"/>
-    <map:v iso="eucKR"/>
-    <map:v iso="big5"/>
-    <map:v iso="GB2312"/>
-  </map:codes>
-  <map:codes list="MD_ProgressCode">
-    <map:v iso="completed"/>
-    <map:v iso="historicalArchive"/>
-    <map:v iso="obsolete"/>
-    <map:v iso="onGoing"/>
-    <map:v iso="planned"/>
-    <map:v iso="required"/>
-    <map:v iso="underDevelopment"/>
-  </map:codes>
-  <map:codes list="DQ_EvaluationMethodTypeCode">
-    <map:v iso="directInternal"/>
-    <map:v iso="directExternal"/>
-    <map:v iso="indirect"/>
-  </map:codes>
-  <map:codes list="MD_TopologyLevelCode">
-    <map:v iso="geometryOnly"/>
-    <map:v iso="topology1D"/>
-    <map:v iso="planarGraph"/>
-    <map:v iso="fullPlanarGraph"/>
-    <map:v iso="surfaceGraph"/>
-    <map:v iso="fullSurfaceGraph"/>
-    <map:v iso="topology3D"/>
-    <map:v iso="fullTopology3D"/>
-    <map:v iso="abstract"/>
-  </map:codes>
-  <map:codes list="MD_GeometricObjectTypeCode">
-    <map:v name="complexes" iso="complex"/>
-    <map:v name="composites" iso="composite"/>
-    <map:v iso="curve"/>
-    <map:v iso="point"/>
-    <map:v iso="solid"/>
-    <map:v iso="surface"/>
-  </map:codes>
-  <map:codes list="MD_CellGeometryCode">
-    <map:v name="Point" iso="point"/>
-    <map:v name="Area" iso="area"/>
-  </map:codes>
-  <map:codes list="MD_DimensionNameTypeCode">
-    <map:v name="Row" iso="row"/>
-    <map:v name="Column" iso="column"/>
-    <map:v name="Vertical" iso="vertical"/>
-    <map:v name="Track" iso="track"/>
-    <map:v name="Cross Track" iso="crossTrack"/>
-    <map:v name="Line" iso="line"/>
-    <map:v name="Sample" iso="sample"/>
-    <map:v name="Time" iso="time"/>
-  </map:codes>
-
-  <!-- The fifteen data quality elements: the host's element, ISO's class. -->
-  <map:quality>
-    <map:e host="DQCompOm" iso="DQ_CompletenessOmission"/>
-    <map:e host="DQCompleteComm" iso="DQ_CompletenessCommission"/>
-    <map:e host="DQConcConsis" iso="DQ_ConceptualConsistency"/>
-    <map:e host="DQDomConsis" iso="DQ_DomainConsistency"/>
-    <map:e host="DQFormConsis" iso="DQ_FormatConsistency"/>
-    <map:e host="DQTopConsis" iso="DQ_TopologicalConsistency"/>
-    <map:e host="DQAbsExtPosAcc" iso="DQ_AbsoluteExternalPositionalAccuracy"/>
-    <map:e host="DQGridDataPosAcc" iso="DQ_GriddedDataPositionalAccuracy"/>
-    <map:e host="DQRelIntPosAcc" iso="DQ_RelativeInternalPositionalAccuracy"/>
-    <map:e host="DQAccTimeMeas" iso="DQ_AccuracyOfATimeMeasurement"/>
-    <map:e host="DQTempConsis" iso="DQ_TemporalConsistency"/>
-    <map:e host="DQTempValid" iso="DQ_TemporalValidity"/>
-    <map:e host="DQThemClassCor" iso="DQ_ThematicClassificationCorrectness"/>
-    <map:e host="DQNonQuanAttAcc" iso="DQ_NonQuantitativeAttributeAccuracy"/>
-    <map:e host="DQQuanAttAcc" iso="DQ_QuantitativeAttributeAccuracy"/>
-  </map:quality>
-
-  <!-- Classes whose properties are all text, in ISO's order. -->
-  <map:class iso="MD_ProjectionParameters" host="projParas">
-    <map:p host="zone" iso="zone"/>
-    <map:p host="stanParal" iso="standardParallel"/>
-    <map:p host="longCntMer" iso="longitudeOfCentralMeridian"/>
-    <map:p host="latProjOri" iso="latitudeOfProjectionOrigin"/>
-    <map:p host="falEastng" iso="falseEasting"/>
-    <map:p host="falNorthng" iso="falseNorthing"/>
-    <map:p host="falENUnits" iso="falseEastingNorthingUnits"/>
-    <map:p host="sclFacEqu" iso="scaleFactorAtEquator"/>
-    <map:p host="hgtProsPt" iso="heightOfProspectivePointAboveSurface"/>
-    <map:p host="longProjCnt" iso="longitudeOfProjectionCenter"/>
-    <map:p host="latProjCnt" iso="latitudeOfProjectionCenter"/>
-    <map:p host="sclFacCnt" iso="scaleFactorAtCenterLine"/>
-    <map:p host="stVrLongPl" iso="straightVerticalLongitudeFromPole"/>
-    <map:p host="sclFacPrOr" iso="scaleFactorAtProjectionOrigin"/>
-  </map:class>
-  <map:class iso="MD_EllipsoidParameters" host="ellParas">
-    <map:p host="semiMajAx" iso="semiMajorAxis"/>
-    <map:p host="axisUnits" iso="axisUnits"/>
-    <map:p host="denFlatRat" iso="denominatorOfFlatteningRatio"/>
-  </map:class>
-
-  <!-- Properties of ISO types other than text, by class, in ISO's order: a
-       text that is not a valid value of the type makes the class ours and
-       travels verbatim; a required property the item lacks is nil. -->
-  <map:typed class="MD_Metadata">
-    <map:p host="mdDateSt" iso="dateStamp" type="Date" required="yes"/>
-  </map:typed>
-  <map:typed class="CI_Date">
-    <map:p host="refDate" iso="date" type="Date" required="yes"/>
-  </map:typed>
-  <map:typed class="EX_GeographicBoundingBox">
-    <map:p host="exTypeCode" iso="extentTypeCode" type="Boolean"/>
-    <map:p host="westBL" iso="westBoundLongitude" type="Decimal" required="yes"/>
-    <map:p host="eastBL" iso="eastBoundLongitude" type="Decimal" required="yes"/>
-    <map:p host="southBL" iso="southBoundLatitude" type="Decimal" required="yes"/>
-    <map:p host="northBL" iso="northBoundLatitude" type="Decimal" required="yes"/>
-  </map:typed>
-  <map:typed class="EX_GeographicDescription">
-    <map:p host="exTypeCode" iso="extentTypeCode" type="Boolean"/>
-  </map:typed>
-  <map:typed class="EX_VerticalExtent">
-    <map:p host="vertMinVal" iso="minimumValue" type="Real" required="yes"/>
-    <map:p host="vertMaxVal" iso="maximumValue" type="Real" required="yes"/>
-  </map:typed>
-  <map:typed class="MD_GridSpatialRepresentation">
-    <map:p host="numDims" iso="numberOfDimensions" type="Integer" required="yes"/>
-    <map:p host="tranParaAv" iso="transformationParameterAvailability" type="Boolean" required="yes"/>
-  </map:typed>
-  <map:typed class="MD_Dimension">
-    <map:p host="dimSize" iso="dimensionSize" type="Integer" required="yes"/>
-    <map:p host="dimResol" iso="resolution" type="Measure"/>
-  </map:typed>
-  <map:typed class="MD_GeometricObjects">
-    <map:p host="geoObjCnt" iso="geometricObjectCount" type="Integer"/>
-  </map:typed>
-  <map:typed class="DQ_Element">
-    <map:p host="measDateTm" iso="dateTime" type="DateTime"/>
-  </map:typed>
-  <map:typed class="DQ_ConformanceResult">
-    <map:p host="conPass" iso="pass" type="Boolean" required="yes"/>
-  </map:typed>
-
-  <!-- The namespace of a class: ours when it carries anything ISO cannot. -->
-  <map:prefix>gmd</map:prefix>
-  <map:prefix>tw</map:prefix>
-
-  <xsl:variable name="maps" select="document('')/xsl:stylesheet"/>
-  <xsl:variable name="prefixes" select="$maps/map:prefix"/>
+  <xsl:key name="class" match="map:class" use="@name"/>
+  <xsl:key name="choice" match="map:choice" use="@name"/>
   <xsl:key name="iso-by-code" match="map:v[@code]" use="concat(../@list, ' ', @code)"/>
   <xsl:key name="iso-by-name" match="map:v" use="concat(../@list, ' ', @name, @iso[not(../@name)])"/>
-  <!-- The host's quality elements by name. -->
-  <xsl:key name="dq" match="/metadata/dqInfo/*" use="local-name()"/>
 
   <!-- ===================================================================
        The record
@@ -308,35 +66,60 @@
   </xsl:template>
 
   <xsl:template match="/metadata">
-    <xsl:variable name="body">
-      <xsl:call-template name="MD_Metadata-properties"/>
-    </xsl:variable>
-    <xsl:variable name="parts" select="exsl:node-set($body)/*"/>
-    <xsl:variable name="extended" select="boolean(exsl:node-set($body)//tw:*)"/>
-    <xsl:variable name="date-odd">
-      <xsl:call-template name="odd-properties">
-        <xsl:with-param name="class" select="'MD_Metadata'"/>
-        <xsl:with-param name="host" select="."/>
+    <xsl:variable name="class">
+      <xsl:call-template name="pick">
+        <xsl:with-param name="choice" select="'root'"/>
+        <xsl:with-param name="h" select="."/>
       </xsl:call-template>
     </xsl:variable>
-    <xsl:variable name="root">
+    <xsl:variable name="root-odd">
+      <xsl:if test="$class = 'MD_Metadata'">
+        <xsl:call-template name="odd">
+          <xsl:with-param name="table" select="$class"/>
+          <xsl:with-param name="h" select="."/>
+        </xsl:call-template>
+      </xsl:if>
+    </xsl:variable>
+    <xsl:variable name="body">
+      <xsl:copy-of select="carry[@after = '']/*[not($relocate) or contains($iso-namespaces, concat(' ', namespace-uri(), ' '))]"/>
+      <xsl:call-template name="rows">
+        <xsl:with-param name="table" select="$class"/>
+        <xsl:with-param name="h" select="."/>
+        <xsl:with-param name="tw" select="boolean(string($root-odd))"/>
+      </xsl:call-template>
+    </xsl:variable>
+    <xsl:variable name="parts" select="exsl:node-set($body)/*"/>
+    <xsl:variable name="odd" select="string($root-odd)"/>
+    <xsl:variable name="prefix">
       <xsl:choose>
-        <xsl:when test="string($date-odd)">tw</xsl:when>
+        <xsl:when test="string($odd) or $relocate">tw</xsl:when>
+        <xsl:when test="$class = 'MI_Metadata'">gmi</xsl:when>
         <xsl:otherwise>gmd</xsl:otherwise>
       </xsl:choose>
     </xsl:variable>
-    <xsl:element name="{$root}:MD_Metadata">
-      <xsl:copy-of select="document('')/*/namespace::gmd | document('')/*/namespace::gco
-                           | document('')/*/namespace::gml | document('')/*/namespace::xsi"/>
-      <xsl:if test="$extended or $root = 'tw'">
-        <xsl:copy-of select="document('')/*/namespace::tw"/>
+    <xsl:variable name="extended" select="boolean(exsl:node-set($body)//tw:*) or string($odd) or $relocate"/>
+    <xsl:variable name="sheet" select="document('')/*"/>
+    <xsl:element name="{$prefix}:{$class}">
+      <xsl:copy-of select="$sheet/namespace::gmd | $sheet/namespace::gco | $sheet/namespace::gml | $sheet/namespace::xsi"/>
+      <xsl:if test="$extended">
+        <xsl:copy-of select="$sheet/namespace::tw"/>
       </xsl:if>
-      <xsl:if test="exsl:node-set($body)//@xlink:href">
-        <xsl:copy-of select="document('')/*/namespace::xlink"/>
+      <xsl:if test="$prefix = 'gmi' or exsl:node-set($body)//gmi:*">
+        <xsl:copy-of select="$sheet/namespace::gmi"/>
       </xsl:if>
+      <xsl:if test="exsl:node-set($body)//srv:*">
+        <xsl:copy-of select="$sheet/namespace::srv"/>
+      </xsl:if>
+      <xsl:if test="exsl:node-set($body)//gmx:*">
+        <xsl:copy-of select="$sheet/namespace::gmx"/>
+      </xsl:if>
+      <xsl:if test="exsl:node-set($body)//@xlink:*">
+        <xsl:copy-of select="$sheet/namespace::xlink"/>
+      </xsl:if>
+      <xsl:call-template name="identity"><xsl:with-param name="h" select="."/></xsl:call-template>
       <xsl:attribute name="xsi:schemaLocation">http://www.isotc211.org/2005/gmd http://schemas.opengis.net/iso/19139/20070417/gmd/gmd.xsd</xsl:attribute>
       <xsl:copy-of select="$parts[not(self::gmd:identificationInfo or preceding-sibling::gmd:identificationInfo)]"/>
-      <xsl:if test="$extended or $root = 'tw'">
+      <xsl:if test="$extended">
         <!-- ISO 19115 asks an extended record to say where its extension is described. -->
         <gmd:metadataExtensionInfo>
           <gmd:MD_MetadataExtensionInformation>
@@ -350,1384 +133,740 @@
         </gmd:metadataExtensionInfo>
       </xsl:if>
       <xsl:copy-of select="$parts[self::gmd:identificationInfo or preceding-sibling::gmd:identificationInfo]"/>
-      <xsl:call-template name="verbatim-properties">
-        <xsl:with-param name="class" select="'MD_Metadata'"/>
-        <xsl:with-param name="host" select="."/>
-      </xsl:call-template>
+      <xsl:if test="string($odd)">
+        <xsl:call-template name="verbatims">
+          <xsl:with-param name="table" select="$class"/>
+          <xsl:with-param name="h" select="."/>
+        </xsl:call-template>
+      </xsl:if>
+      <xsl:if test="$relocate">
+        <xsl:for-each select="//carry[*[not(contains($iso-namespaces, concat(' ', namespace-uri(), ' ')))]]">
+          <tw:carried after="{@after}">
+            <xsl:attribute name="ref"><xsl:call-template name="ref"><xsl:with-param name="h" select=".."/></xsl:call-template></xsl:attribute>
+            <xsl:copy-of select="*[not(contains($iso-namespaces, concat(' ', namespace-uri(), ' ')))]"/>
+          </tw:carried>
+        </xsl:for-each>
+      </xsl:if>
     </xsl:element>
   </xsl:template>
 
-  <!-- The properties of MD_Metadata in ISO's order, the extension information
-       and the root's own verbatim texts left to the caller. -->
-  <xsl:template name="MD_Metadata-properties">
-    <xsl:call-template name="str">
-      <xsl:with-param name="name" select="'fileIdentifier'"/>
-      <xsl:with-param name="n" select="mdFileID"/>
-    </xsl:call-template>
-    <xsl:call-template name="language">
-      <xsl:with-param name="n" select="mdLang/languageCode/@value"/>
-    </xsl:call-template>
-    <xsl:call-template name="code">
-      <xsl:with-param name="name" select="'characterSet'"/>
-      <xsl:with-param name="list" select="'MD_CharacterSetCode'"/>
-      <xsl:with-param name="n" select="mdChar2"/>
-    </xsl:call-template>
-    <xsl:call-template name="str">
-      <xsl:with-param name="name" select="'parentIdentifier'"/>
-      <xsl:with-param name="n" select="mdParentID"/>
-    </xsl:call-template>
-    <xsl:call-template name="code">
-      <xsl:with-param name="name" select="'hierarchyLevel'"/>
-      <xsl:with-param name="list" select="'MD_ScopeCode'"/>
-      <xsl:with-param name="n" select="mdHrLv2"/>
-    </xsl:call-template>
-    <xsl:call-template name="str">
-      <xsl:with-param name="name" select="'hierarchyLevelName'"/>
-      <xsl:with-param name="n" select="mdHrLvName"/>
-    </xsl:call-template>
-    <xsl:call-template name="party">
-      <xsl:with-param name="name" select="'contact'"/>
-      <xsl:with-param name="party" select="mdContact"/>
-      <xsl:with-param name="required" select="true()"/>
-    </xsl:call-template>
-    <xsl:call-template name="typed-property">
-      <xsl:with-param name="class" select="'MD_Metadata'"/>
-      <xsl:with-param name="name" select="'dateStamp'"/>
-      <xsl:with-param name="host" select="."/>
-    </xsl:call-template>
-    <xsl:call-template name="str">
-      <xsl:with-param name="name" select="'metadataStandardName'"/>
-      <xsl:with-param name="n" select="mdStanName2"/>
-    </xsl:call-template>
-    <xsl:call-template name="str">
-      <xsl:with-param name="name" select="'metadataStandardVersion'"/>
-      <xsl:with-param name="n" select="mdStanVer2"/>
-    </xsl:call-template>
-    <xsl:call-template name="str">
-      <xsl:with-param name="name" select="'dataSetURI'"/>
-      <xsl:with-param name="n" select="dataSetURI"/>
-    </xsl:call-template>
-    <xsl:if test="GridSpatRep">
-      <gmd:spatialRepresentationInfo>
-        <xsl:call-template name="MD_GridSpatialRepresentation">
-          <xsl:with-param name="grid" select="GridSpatRep"/>
+  <!-- ===================================================================
+       Objects: a class's properties from its table
+       =================================================================== -->
+
+  <!-- The class element of one object: $table's class (or $name, for the
+       quality elements that share a table), ours when it must carry text
+       verbatim or a property of ours. $geo: geographic descriptions to add
+       to an extent. -->
+  <xsl:template name="object">
+    <xsl:param name="table"/>
+    <xsl:param name="name" select="''"/>
+    <xsl:param name="h"/>
+    <xsl:param name="geo" select="/.."/>
+    <xsl:param name="no-base" select="false()"/>
+    <xsl:for-each select="$maps">
+      <xsl:variable name="t" select="key('class', $table)"/>
+      <xsl:variable name="local">
+        <xsl:choose>
+          <xsl:when test="$name"><xsl:value-of select="$name"/></xsl:when>
+          <xsl:when test="$t/@iso"><xsl:value-of select="$t/@iso"/></xsl:when>
+          <xsl:otherwise><xsl:value-of select="$t/@name"/></xsl:otherwise>
+        </xsl:choose>
+      </xsl:variable>
+      <xsl:variable name="odd">
+        <xsl:if test="$t/@tw = 'yes'">
+          <xsl:call-template name="odd">
+            <xsl:with-param name="table" select="$table"/>
+            <xsl:with-param name="h" select="$h"/>
+          </xsl:call-template>
+        </xsl:if>
+      </xsl:variable>
+      <xsl:variable name="prefix">
+        <xsl:choose>
+          <xsl:when test="string($odd)">tw</xsl:when>
+          <xsl:otherwise><xsl:value-of select="$t/@ns"/></xsl:otherwise>
+        </xsl:choose>
+      </xsl:variable>
+      <xsl:element name="{$prefix}:{$local}">
+        <xsl:call-template name="identity"><xsl:with-param name="h" select="$h"/></xsl:call-template>
+        <xsl:copy-of select="$h/carry[@after = '']/*[not($relocate) or contains($iso-namespaces, concat(' ', namespace-uri(), ' '))]"/>
+        <xsl:call-template name="rows">
+          <xsl:with-param name="table" select="$table"/>
+          <xsl:with-param name="h" select="$h"/>
+          <xsl:with-param name="geo" select="$geo"/>
+          <xsl:with-param name="no-base" select="$no-base"/>
+          <xsl:with-param name="tw" select="boolean(string($odd))"/>
         </xsl:call-template>
-      </gmd:spatialRepresentationInfo>
-    </xsl:if>
-    <xsl:if test="VectSpatRep">
-      <gmd:spatialRepresentationInfo>
-        <xsl:call-template name="MD_VectorSpatialRepresentation">
-          <xsl:with-param name="vector" select="VectSpatRep"/>
-        </xsl:call-template>
-      </gmd:spatialRepresentationInfo>
-    </xsl:if>
-    <xsl:call-template name="reference-systems">
-      <xsl:with-param name="rs" select="MdCoRefSys"/>
-    </xsl:call-template>
-    <gmd:identificationInfo>
-      <xsl:call-template name="MD_DataIdentification">
-        <xsl:with-param name="id" select="dataIdInfo"/>
-      </xsl:call-template>
-    </gmd:identificationInfo>
-    <xsl:if test="distInfo">
-      <gmd:distributionInfo>
-        <xsl:call-template name="MD_Distribution">
-          <xsl:with-param name="dist" select="distInfo"/>
-        </xsl:call-template>
-      </gmd:distributionInfo>
-    </xsl:if>
-    <xsl:if test="dqInfo">
-      <gmd:dataQualityInfo>
-        <xsl:call-template name="DQ_DataQuality">
-          <xsl:with-param name="dq" select="dqInfo"/>
-        </xsl:call-template>
-      </gmd:dataQualityInfo>
-    </xsl:if>
-    <xsl:for-each select="appSchInfo">
-      <gmd:applicationSchemaInfo>
-        <xsl:call-template name="MD_ApplicationSchemaInformation">
-          <xsl:with-param name="schema" select="."/>
-        </xsl:call-template>
-      </gmd:applicationSchemaInfo>
+        <xsl:if test="string($odd)">
+          <xsl:call-template name="verbatims">
+            <xsl:with-param name="table" select="$table"/>
+            <xsl:with-param name="h" select="$h"/>
+          </xsl:call-template>
+        </xsl:if>
+      </xsl:element>
     </xsl:for-each>
   </xsl:template>
 
-  <!-- ===================================================================
-       Identification
-       =================================================================== -->
-
-  <xsl:template name="MD_DataIdentification">
-    <xsl:param name="id"/>
-    <gmd:MD_DataIdentification>
-      <gmd:citation>
-        <xsl:call-template name="CI_Citation">
-          <xsl:with-param name="citation" select="$id/idCitation"/>
-        </xsl:call-template>
-      </gmd:citation>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'abstract'"/>
-        <xsl:with-param name="n" select="$id/idAbs"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'purpose'"/>
-        <xsl:with-param name="n" select="$id/idPurp"/>
-      </xsl:call-template>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'status'"/>
-        <xsl:with-param name="list" select="'MD_ProgressCode'"/>
-        <xsl:with-param name="n" select="$id/idStatus"/>
-      </xsl:call-template>
-      <xsl:call-template name="party">
-        <xsl:with-param name="name" select="'pointOfContact'"/>
-        <xsl:with-param name="party" select="$id/idPoC"/>
-      </xsl:call-template>
-      <xsl:for-each select="$id/searchKeys">
-        <gmd:descriptiveKeywords>
-          <xsl:call-template name="MD_Keywords">
-            <xsl:with-param name="keywords" select="keyword"/>
-            <xsl:with-param name="type" select="keyTyp/KeyTypCd/@value"/>
-            <xsl:with-param name="thesaurus" select="thesaName"/>
-          </xsl:call-template>
-        </gmd:descriptiveKeywords>
-      </xsl:for-each>
-      <xsl:if test="/metadata/tideExt/tidTopic">
-        <!-- The project's theme, as a keyword of our own thesaurus. -->
-        <gmd:descriptiveKeywords>
-          <gmd:MD_Keywords>
-            <xsl:for-each select="/metadata/tideExt/tidTopic">
-              <gmd:keyword>
-                <gco:CharacterString><xsl:call-template name="text"/></gco:CharacterString>
-              </gmd:keyword>
-            </xsl:for-each>
-            <gmd:type>
-              <gmd:MD_KeywordTypeCode codeList="{$iso-codelists}#MD_KeywordTypeCode"
-                  codeListValue="theme">theme</gmd:MD_KeywordTypeCode>
-            </gmd:type>
-            <gmd:thesaurusName>
-              <gmd:CI_Citation>
-                <gmd:title><gco:CharacterString><xsl:value-of select="$theme-thesaurus"/></gco:CharacterString></gmd:title>
-                <gmd:date gco:nilReason="unknown"/>
-                <gmd:identifier>
-                  <gmd:MD_Identifier>
-                    <gmd:code><gco:CharacterString><xsl:value-of select="concat($tw-ns, '#themes')"/></gco:CharacterString></gmd:code>
-                  </gmd:MD_Identifier>
-                </gmd:identifier>
-              </gmd:CI_Citation>
-            </gmd:thesaurusName>
-          </gmd:MD_Keywords>
-        </gmd:descriptiveKeywords>
-      </xsl:if>
-      <xsl:if test="$id/LegConsts">
-        <gmd:resourceConstraints>
-          <xsl:call-template name="MD_LegalConstraints">
-            <xsl:with-param name="constraints" select="$id/LegConsts"/>
-          </xsl:call-template>
-        </gmd:resourceConstraints>
-      </xsl:if>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'spatialRepresentationType'"/>
-        <xsl:with-param name="list" select="'MD_SpatialRepresentationTypeCode'"/>
-        <xsl:with-param name="n" select="$id/spatRpType/spatRepTypCd/@value"/>
-        <xsl:with-param name="by" select="'code'"/>
-      </xsl:call-template>
-      <xsl:call-template name="language">
-        <xsl:with-param name="n" select="$id/dataLang/languageCode/@value"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'characterSet'"/>
-        <xsl:with-param name="list" select="'MD_CharacterSetCode'"/>
-        <xsl:with-param name="n" select="$id/dataChar"/>
-      </xsl:call-template>
-      <xsl:for-each select="$id/tpCat/TopicCatCd/@value">
-        <!-- An enumeration in ISO 19139: a code outside it cannot be written. -->
-        <xsl:variable name="code" select="string(.)"/>
-        <xsl:variable name="iso">
-          <xsl:for-each select="$maps">
-            <xsl:value-of select="key('iso-by-code', concat('MD_TopicCategoryCode ', $code))/@iso"/>
-          </xsl:for-each>
-        </xsl:variable>
-        <xsl:if test="string($iso)">
-          <gmd:topicCategory><gmd:MD_TopicCategoryCode><xsl:value-of select="$iso"/></gmd:MD_TopicCategoryCode></gmd:topicCategory>
-        </xsl:if>
-      </xsl:for-each>
-      <xsl:if test="$id/dataExt or $id/geoDesc">
-        <gmd:extent>
-          <xsl:call-template name="EX_Extent">
-            <xsl:with-param name="extent" select="$id/dataExt"/>
-            <xsl:with-param name="description" select="$id/dataExt/exDesc"/>
-            <xsl:with-param name="box" select="$id/dataExt/geoEle/GeoBndBox"/>
-            <xsl:with-param name="geodesc" select="$id/geoDesc"/>
-            <xsl:with-param name="id" select="'dataExt'"/>
-          </xsl:call-template>
-        </gmd:extent>
-      </xsl:if>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'supplementalInformation'"/>
-        <xsl:with-param name="n" select="$id/suppInfo"/>
-      </xsl:call-template>
-    </gmd:MD_DataIdentification>
-  </xsl:template>
-
-  <xsl:template name="MD_Keywords">
-    <xsl:param name="keywords"/>
-    <xsl:param name="type"/>
-    <xsl:param name="thesaurus"/>
-    <gmd:MD_Keywords>
-      <xsl:for-each select="$keywords">
-        <gmd:keyword><gco:CharacterString><xsl:call-template name="text"/></gco:CharacterString></gmd:keyword>
-      </xsl:for-each>
-      <xsl:if test="not($keywords)">
-        <gmd:keyword gco:nilReason="missing"/>
-      </xsl:if>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'type'"/>
-        <xsl:with-param name="list" select="'MD_KeywordTypeCode'"/>
-        <xsl:with-param name="n" select="$type"/>
-        <xsl:with-param name="by" select="'code'"/>
-      </xsl:call-template>
-      <xsl:if test="$thesaurus">
-        <gmd:thesaurusName>
-          <xsl:call-template name="CI_Citation">
-            <xsl:with-param name="citation" select="$thesaurus"/>
-          </xsl:call-template>
-        </gmd:thesaurusName>
-      </xsl:if>
-    </gmd:MD_Keywords>
-  </xsl:template>
-
-  <xsl:template name="MD_LegalConstraints">
-    <xsl:param name="constraints"/>
-    <gmd:MD_LegalConstraints>
-      <xsl:for-each select="$constraints/useLimit">
-        <gmd:useLimitation><gco:CharacterString><xsl:call-template name="text"/></gco:CharacterString></gmd:useLimitation>
-      </xsl:for-each>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'accessConstraints'"/>
-        <xsl:with-param name="list" select="'MD_RestrictionCode'"/>
-        <xsl:with-param name="n" select="$constraints/accessConsts/RestrictCd/@value"/>
-        <xsl:with-param name="by" select="'code'"/>
-      </xsl:call-template>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'useConstraints'"/>
-        <xsl:with-param name="list" select="'MD_RestrictionCode'"/>
-        <xsl:with-param name="n" select="$constraints/useConsts/RestrictCd/@value"/>
-        <xsl:with-param name="by" select="'code'"/>
-      </xsl:call-template>
-      <xsl:for-each select="$constraints/othConsts">
-        <gmd:otherConstraints><gco:CharacterString><xsl:call-template name="text"/></gco:CharacterString></gmd:otherConstraints>
-      </xsl:for-each>
-    </gmd:MD_LegalConstraints>
-  </xsl:template>
-
-  <!-- ===================================================================
-       Citation, responsible party, identifier, online resource
-       =================================================================== -->
-
-  <xsl:template name="CI_Citation">
-    <xsl:param name="citation"/>
-    <gmd:CI_Citation>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'title'"/>
-        <xsl:with-param name="n" select="$citation/resTitle"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:for-each select="$citation/resRefDate">
-        <gmd:date>
-          <xsl:call-template name="CI_Date">
-            <xsl:with-param name="date" select="."/>
-          </xsl:call-template>
-        </gmd:date>
-      </xsl:for-each>
-      <xsl:if test="not($citation/resRefDate)">
-        <gmd:date gco:nilReason="missing"/>
-      </xsl:if>
-    </gmd:CI_Citation>
-  </xsl:template>
-
-  <xsl:template name="CI_Date">
-    <xsl:param name="date"/>
-    <xsl:variable name="odd">
-      <xsl:call-template name="odd-properties">
-        <xsl:with-param name="class" select="'CI_Date'"/>
-        <xsl:with-param name="host" select="$date"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:CI_Date">
-      <xsl:call-template name="typed-property">
-        <xsl:with-param name="class" select="'CI_Date'"/>
-        <xsl:with-param name="name" select="'date'"/>
-        <xsl:with-param name="host" select="$date"/>
-      </xsl:call-template>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'dateType'"/>
-        <xsl:with-param name="list" select="'CI_DateTypeCode'"/>
-        <xsl:with-param name="n" select="$date/refDateType/DateTypCd/@value"/>
-        <xsl:with-param name="by" select="'code'"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim-properties">
-        <xsl:with-param name="class" select="'CI_Date'"/>
-        <xsl:with-param name="host" select="$date"/>
-      </xsl:call-template>
-    </xsl:element>
-  </xsl:template>
-
-  <!-- A responsible party from all the host elements that hold it. The role
-       is the element's own text (a name), else the code of its RoleCd. -->
-  <xsl:template name="party">
-    <xsl:param name="name"/>
-    <xsl:param name="party"/>
-    <xsl:param name="required" select="false()"/>
+  <!-- The id and uuid of an object. An id that is not an XML name (some
+       records have "98742") cannot be written as one. -->
+  <xsl:template name="identity">
+    <xsl:param name="h"/>
+    <xsl:copy-of select="$h/@uuid"/>
     <xsl:choose>
-      <xsl:when test="$party">
-        <xsl:element name="gmd:{$name}">
-          <xsl:call-template name="CI_ResponsibleParty">
-            <xsl:with-param name="party" select="$party"/>
-          </xsl:call-template>
-        </xsl:element>
+      <xsl:when test="$relocate and $h/carry/*[not(contains($iso-namespaces, concat(' ', namespace-uri(), ' ')))]">
+        <xsl:attribute name="id"><xsl:call-template name="ref"><xsl:with-param name="h" select="$h"/></xsl:call-template></xsl:attribute>
       </xsl:when>
-      <xsl:when test="$required">
-        <xsl:element name="gmd:{$name}">
-          <xsl:attribute name="gco:nilReason">missing</xsl:attribute>
-        </xsl:element>
+      <xsl:when test="$h/@id and translate(substring($h/@id, 1, 1), '0123456789-.', '') != ''
+                      and translate($h/@id, ' :&#9;&#10;&#13;', '') = $h/@id">
+        <xsl:copy-of select="$h/@id"/>
       </xsl:when>
     </xsl:choose>
   </xsl:template>
 
-  <xsl:template name="CI_ResponsibleParty">
-    <xsl:param name="party"/>
-    <xsl:variable name="info" select="$party/rpCntInfo"/>
-    <gmd:CI_ResponsibleParty>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'individualName'"/>
-        <xsl:with-param name="n" select="$party/rpIndName"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'organisationName'"/>
-        <xsl:with-param name="n" select="$party/rpOrgName"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'positionName'"/>
-        <xsl:with-param name="n" select="$party/rpPosName"/>
-      </xsl:call-template>
-      <xsl:if test="$info">
-        <gmd:contactInfo>
-          <gmd:CI_Contact>
-            <xsl:if test="$info/cntPhone">
-              <gmd:phone>
-                <gmd:CI_Telephone>
-                  <xsl:call-template name="str">
-                    <xsl:with-param name="name" select="'voice'"/>
-                    <xsl:with-param name="n" select="$info/cntPhone/voiceNum"/>
-                  </xsl:call-template>
-                  <xsl:call-template name="str">
-                    <xsl:with-param name="name" select="'facsimile'"/>
-                    <xsl:with-param name="n" select="$info/cntPhone/faxNum"/>
-                  </xsl:call-template>
-                </gmd:CI_Telephone>
-              </gmd:phone>
-            </xsl:if>
-            <xsl:if test="$info/cntAddress">
-              <xsl:variable name="address" select="$info/cntAddress"/>
-              <gmd:address>
-                <gmd:CI_Address>
-                  <xsl:call-template name="str">
-                    <xsl:with-param name="name" select="'deliveryPoint'"/>
-                    <xsl:with-param name="n" select="$address/delPoint"/>
-                  </xsl:call-template>
-                  <xsl:call-template name="str">
-                    <xsl:with-param name="name" select="'city'"/>
-                    <xsl:with-param name="n" select="$address/city"/>
-                  </xsl:call-template>
-                  <xsl:call-template name="str">
-                    <xsl:with-param name="name" select="'administrativeArea'"/>
-                    <xsl:with-param name="n" select="$address/adminArea"/>
-                  </xsl:call-template>
-                  <xsl:call-template name="str">
-                    <xsl:with-param name="name" select="'postalCode'"/>
-                    <xsl:with-param name="n" select="$address/postCode"/>
-                  </xsl:call-template>
-                  <xsl:call-template name="str">
-                    <xsl:with-param name="name" select="'country'"/>
-                    <xsl:with-param name="n" select="$address/country"/>
-                  </xsl:call-template>
-                  <xsl:call-template name="str">
-                    <xsl:with-param name="name" select="'electronicMailAddress'"/>
-                    <xsl:with-param name="n" select="$address/eMailAdd"/>
-                  </xsl:call-template>
-                </gmd:CI_Address>
-              </gmd:address>
-            </xsl:if>
-            <xsl:if test="$info/cntOnlineRes">
-              <gmd:onlineResource>
-                <xsl:call-template name="CI_OnlineResource">
-                  <xsl:with-param name="resource" select="$info/cntOnlineRes"/>
-                </xsl:call-template>
-              </gmd:onlineResource>
-            </xsl:if>
-            <xsl:call-template name="str">
-              <xsl:with-param name="name" select="'hoursOfService'"/>
-              <xsl:with-param name="n" select="$info/cntHours"/>
-            </xsl:call-template>
-            <xsl:call-template name="str">
-              <xsl:with-param name="name" select="'contactInstructions'"/>
-              <xsl:with-param name="n" select="$info/cntInstr"/>
-            </xsl:call-template>
-          </gmd:CI_Contact>
-        </gmd:contactInfo>
-      </xsl:if>
-      <xsl:variable name="role-name">
-        <xsl:call-template name="text">
-          <xsl:with-param name="n" select="$party/role"/>
-        </xsl:call-template>
-      </xsl:variable>
-      <xsl:choose>
-        <!-- Around a RoleCd, text of spaces alone is layout. -->
-        <xsl:when test="normalize-space($role-name) or (string($role-name) and not($party/role/RoleCd/@value))">
-          <xsl:call-template name="code">
-            <xsl:with-param name="name" select="'role'"/>
-            <xsl:with-param name="list" select="'CI_RoleCode'"/>
-            <xsl:with-param name="n" select="$party/role"/>
-            <xsl:with-param name="required" select="true()"/>
-          </xsl:call-template>
-        </xsl:when>
-        <xsl:otherwise>
-          <xsl:call-template name="code">
-            <xsl:with-param name="name" select="'role'"/>
-            <xsl:with-param name="list" select="'CI_RoleCode'"/>
-            <xsl:with-param name="n" select="$party/role/RoleCd/@value"/>
-            <xsl:with-param name="by" select="'code'"/>
-            <xsl:with-param name="required" select="true()"/>
-          </xsl:call-template>
-        </xsl:otherwise>
-      </xsl:choose>
-    </gmd:CI_ResponsibleParty>
+  <!-- The id by which tw:carried names the class element of $h: its own id
+       when that is an XML name, else one made from its place. -->
+  <xsl:template name="ref">
+    <xsl:param name="h"/>
+    <xsl:choose>
+      <xsl:when test="$h/@id and translate(substring($h/@id, 1, 1), '0123456789-.', '') != ''
+                      and translate($h/@id, ' :&#9;&#10;&#13;', '') = $h/@id">
+        <xsl:value-of select="$h/@id"/>
+      </xsl:when>
+      <xsl:otherwise><xsl:value-of select="concat('tw-', count($h/ancestor::* | $h/preceding::*))"/></xsl:otherwise>
+    </xsl:choose>
   </xsl:template>
 
-  <xsl:template name="CI_OnlineResource">
-    <xsl:param name="resource"/>
-    <gmd:CI_OnlineResource>
-      <xsl:choose>
-        <xsl:when test="$resource/linkage">
-          <gmd:linkage>
-            <gmd:URL><xsl:call-template name="text"><xsl:with-param name="n" select="$resource/linkage"/></xsl:call-template></gmd:URL>
-          </gmd:linkage>
-        </xsl:when>
-        <xsl:otherwise><gmd:linkage gco:nilReason="missing"/></xsl:otherwise>
-      </xsl:choose>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'protocol'"/>
-        <xsl:with-param name="n" select="$resource/protocol"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'name'"/>
-        <xsl:with-param name="n" select="$resource/orName"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'description'"/>
-        <xsl:with-param name="n" select="$resource/orDesc"/>
-      </xsl:call-template>
-    </gmd:CI_OnlineResource>
-  </xsl:template>
-
-  <!-- An identifier from the host's identifier elements: identAuth (a
-       citation), identCode, idCodeSpace, idVersion; an RS_Identifier where
-       ISO asks for one or the host has a code space or version. -->
-  <xsl:template name="identifier">
-    <xsl:param name="rs" select="false()"/>
-    <xsl:param name="identifier"/>
-    <xsl:variable name="class">
-      <xsl:choose>
-        <xsl:when test="$rs or $identifier/idCodeSpace or $identifier/idVersion">RS_Identifier</xsl:when>
-        <xsl:otherwise>MD_Identifier</xsl:otherwise>
-      </xsl:choose>
-    </xsl:variable>
-    <xsl:element name="gmd:{$class}">
-      <xsl:if test="$identifier/identAuth">
-        <gmd:authority>
-          <xsl:call-template name="CI_Citation">
-            <xsl:with-param name="citation" select="$identifier/identAuth"/>
-          </xsl:call-template>
-        </gmd:authority>
-      </xsl:if>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'code'"/>
-        <xsl:with-param name="n" select="$identifier/identCode"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:if test="$class = 'RS_Identifier'">
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'codeSpace'"/>
-          <xsl:with-param name="n" select="$identifier/idCodeSpace"/>
-        </xsl:call-template>
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'version'"/>
-          <xsl:with-param name="n" select="$identifier/idVersion"/>
+  <!-- The properties of $table's class (its base's first), each followed by
+       what the item carries after it. -->
+  <xsl:template name="rows">
+    <xsl:param name="table"/>
+    <xsl:param name="h"/>
+    <xsl:param name="geo" select="/.."/>
+    <xsl:param name="no-base" select="false()"/>
+    <xsl:param name="tw" select="false()"/>
+    <xsl:for-each select="$maps">
+      <xsl:variable name="t" select="key('class', $table)"/>
+      <xsl:if test="$t/@base and not($no-base)">
+        <xsl:call-template name="rows">
+          <xsl:with-param name="table" select="$t/@base"/>
+          <xsl:with-param name="h" select="$h"/>
+          <xsl:with-param name="tw" select="$tw"/>
         </xsl:call-template>
       </xsl:if>
-    </xsl:element>
+      <xsl:for-each select="$t/map:p">
+        <xsl:variable name="qname" select="concat((@ns | ../@ns)[last()], ':', @iso)"/>
+        <!-- A property of ours in an ISO class: written in our class alone, and
+             only with text. -->
+        <xsl:if test="not(@ns = 'tw' and ../@ns != 'tw') or ($tw and string($h/*[name() = current()/@host][1]/text()))">
+          <xsl:call-template name="property">
+            <xsl:with-param name="h" select="$h"/>
+            <xsl:with-param name="qname" select="$qname"/>
+            <xsl:with-param name="geo" select="$geo"/>
+            <xsl:with-param name="tw" select="$tw"/>
+          </xsl:call-template>
+        </xsl:if>
+        <xsl:copy-of select="$h/carry[@after = $qname]/*[not($relocate) or contains($iso-namespaces, concat(' ', namespace-uri(), ' '))]"/>
+      </xsl:for-each>
+    </xsl:for-each>
   </xsl:template>
 
-  <!-- ===================================================================
-       Extent
-       =================================================================== -->
-
-  <!-- One EX_Extent from the host's extent elements (dataExt or scpExt): its
-       description, first bounding box, temporal and vertical extents, and the
-       geographic description where the caller has one. -->
-  <xsl:template name="EX_Extent">
-    <xsl:param name="extent"/>
-    <xsl:param name="description"/>
-    <xsl:param name="box"/>
-    <xsl:param name="geodesc" select="/.."/>
-    <xsl:param name="id"/>
-    <gmd:EX_Extent>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'description'"/>
-        <xsl:with-param name="n" select="$description"/>
-      </xsl:call-template>
-      <xsl:if test="$box">
-        <gmd:geographicElement>
-          <xsl:call-template name="EX_GeographicBoundingBox">
-            <xsl:with-param name="box" select="$box"/>
+  <!-- One row of a table (the context node) for the host element $h. -->
+  <xsl:template name="property">
+    <xsl:param name="h"/>
+    <xsl:param name="qname"/>
+    <xsl:param name="geo"/>
+    <xsl:param name="tw"/>
+    <xsl:variable name="row" select="."/>
+    <xsl:choose>
+      <xsl:when test="@choice and @host = ''">
+        <!-- The class elements stand in the host element itself. -->
+        <xsl:variable name="hosts" select="key('choice', $row/@choice)/map:c/@host"/>
+        <xsl:variable name="nodes" select="$h/*[name() = $hosts]"/>
+        <xsl:for-each select="$nodes">
+          <xsl:call-template name="choice-property">
+            <xsl:with-param name="row" select="$row"/>
+            <xsl:with-param name="qname" select="$qname"/>
+            <xsl:with-param name="class-element" select="."/>
           </xsl:call-template>
-        </gmd:geographicElement>
-      </xsl:if>
-      <xsl:if test="$geodesc">
-        <gmd:geographicElement>
-          <xsl:call-template name="EX_GeographicDescription">
-            <xsl:with-param name="geodesc" select="$geodesc"/>
-          </xsl:call-template>
-        </gmd:geographicElement>
-      </xsl:if>
-      <xsl:if test="$extent/tempEle">
-        <gmd:temporalElement>
-          <xsl:call-template name="EX_TemporalExtent">
-            <xsl:with-param name="temporal" select="$extent/tempEle/exTemp"/>
-            <xsl:with-param name="id" select="$id"/>
-          </xsl:call-template>
-        </gmd:temporalElement>
-      </xsl:if>
-      <xsl:if test="$extent/vertEle">
-        <gmd:verticalElement>
-          <xsl:call-template name="EX_VerticalExtent">
-            <xsl:with-param name="vertical" select="$extent/vertEle"/>
-          </xsl:call-template>
-        </gmd:verticalElement>
-      </xsl:if>
-    </gmd:EX_Extent>
-  </xsl:template>
-
-  <xsl:template name="EX_GeographicBoundingBox">
-    <xsl:param name="box"/>
-    <xsl:variable name="odd">
-      <xsl:call-template name="odd-properties">
-        <xsl:with-param name="class" select="'EX_GeographicBoundingBox'"/>
-        <xsl:with-param name="host" select="$box"/>
-      </xsl:call-template>
-      <xsl:call-template name="text">
-        <xsl:with-param name="n" select="$box/altiBoundLongitude"/>
-      </xsl:call-template>
-      <xsl:call-template name="text">
-        <xsl:with-param name="n" select="$box/altiBoundLatitude"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:EX_GeographicBoundingBox">
-      <xsl:call-template name="typed-properties">
-        <xsl:with-param name="class" select="'EX_GeographicBoundingBox'"/>
-        <xsl:with-param name="host" select="$box"/>
-      </xsl:call-template>
-      <xsl:call-template name="extension-text">
-        <xsl:with-param name="name" select="'altitudeBoundLongitude'"/>
-        <xsl:with-param name="n" select="$box/altiBoundLongitude"/>
-      </xsl:call-template>
-      <xsl:call-template name="extension-text">
-        <xsl:with-param name="name" select="'altitudeBoundLatitude'"/>
-        <xsl:with-param name="n" select="$box/altiBoundLatitude"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim-properties">
-        <xsl:with-param name="class" select="'EX_GeographicBoundingBox'"/>
-        <xsl:with-param name="host" select="$box"/>
-      </xsl:call-template>
-    </xsl:element>
-  </xsl:template>
-
-  <xsl:template name="EX_GeographicDescription">
-    <xsl:param name="geodesc"/>
-    <xsl:variable name="odd">
-      <xsl:call-template name="odd-properties">
-        <xsl:with-param name="class" select="'EX_GeographicDescription'"/>
-        <xsl:with-param name="host" select="$geodesc"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:EX_GeographicDescription">
-      <xsl:call-template name="typed-property">
-        <xsl:with-param name="class" select="'EX_GeographicDescription'"/>
-        <xsl:with-param name="name" select="'extentTypeCode'"/>
-        <xsl:with-param name="host" select="$geodesc"/>
-      </xsl:call-template>
-      <xsl:choose>
-        <xsl:when test="$geodesc/geoId">
-          <gmd:geographicIdentifier>
-            <xsl:call-template name="identifier">
-              <xsl:with-param name="identifier" select="$geodesc/geoId"/>
+        </xsl:for-each>
+        <xsl:if test="not($nodes) and @min = '1' and not($h/carry/*[local-name() = current()/@iso])">
+          <xsl:element name="{$qname}"><xsl:attribute name="gco:nilReason">missing</xsl:attribute></xsl:element>
+        </xsl:if>
+      </xsl:when>
+      <xsl:when test="@host = 'dataExt' and $h/geoDesc">
+        <!-- The identification's geographic descriptions join its first extent. -->
+        <xsl:variable name="extents" select="$h/dataExt"/>
+        <xsl:for-each select="$extents">
+          <xsl:variable name="first" select="position() = 1"/>
+          <xsl:element name="{$qname}">
+            <xsl:call-template name="object">
+              <xsl:with-param name="table" select="'EX_Extent'"/>
+              <xsl:with-param name="h" select="."/>
+              <xsl:with-param name="geo" select="$h/geoDesc[$first]"/>
             </xsl:call-template>
-          </gmd:geographicIdentifier>
-        </xsl:when>
-        <xsl:otherwise><gmd:geographicIdentifier gco:nilReason="missing"/></xsl:otherwise>
-      </xsl:choose>
-      <xsl:call-template name="verbatim-properties">
-        <xsl:with-param name="class" select="'EX_GeographicDescription'"/>
-        <xsl:with-param name="host" select="$geodesc"/>
-      </xsl:call-template>
-    </xsl:element>
-  </xsl:template>
-
-  <!-- A time period from beginEnd (begin, end), else an instant. A position
-       the host marks "indeterminate" keeps that mark. -->
-  <xsl:template name="EX_TemporalExtent">
-    <xsl:param name="temporal"/>
-    <xsl:param name="id"/>
-    <xsl:variable name="begin" select="$temporal/beginEnd/begin"/>
-    <xsl:variable name="end" select="$temporal/beginEnd/end"/>
-    <xsl:variable name="instant" select="$temporal/instant"/>
-    <xsl:variable name="odd">
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$begin"/>
-        <xsl:with-param name="type" select="'Position'"/>
-      </xsl:call-template>
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$end"/>
-        <xsl:with-param name="type" select="'Position'"/>
-      </xsl:call-template>
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$instant"/>
-        <xsl:with-param name="type" select="'Position'"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:EX_TemporalExtent">
-      <gmd:extent>
-        <xsl:choose>
-          <xsl:when test="$instant and not($temporal/beginEnd)">
-            <gml:TimeInstant gml:id="{concat('tw-instant-', $id)}">
-              <xsl:call-template name="time-position">
-                <xsl:with-param name="name" select="'timePosition'"/>
-                <xsl:with-param name="n" select="$instant"/>
-              </xsl:call-template>
-            </gml:TimeInstant>
-          </xsl:when>
-          <xsl:otherwise>
-            <gml:TimePeriod gml:id="{concat('tw-period-', $id)}">
-              <xsl:call-template name="time-position">
-                <xsl:with-param name="name" select="'beginPosition'"/>
-                <xsl:with-param name="n" select="$begin"/>
-              </xsl:call-template>
-              <xsl:call-template name="time-position">
-                <xsl:with-param name="name" select="'endPosition'"/>
-                <xsl:with-param name="n" select="$end"/>
-              </xsl:call-template>
-            </gml:TimePeriod>
-          </xsl:otherwise>
-        </xsl:choose>
-      </gmd:extent>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'beginPosition'"/>
-        <xsl:with-param name="n" select="$begin"/>
-        <xsl:with-param name="type" select="'Position'"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'endPosition'"/>
-        <xsl:with-param name="n" select="$end"/>
-        <xsl:with-param name="type" select="'Position'"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="'timePosition'"/>
-        <xsl:with-param name="n" select="$instant"/>
-        <xsl:with-param name="type" select="'Position'"/>
-      </xsl:call-template>
-    </xsl:element>
-  </xsl:template>
-
-  <xsl:template name="time-position">
-    <xsl:param name="name"/>
-    <xsl:param name="n"/>
-    <xsl:variable name="t">
-      <xsl:call-template name="text">
-        <xsl:with-param name="n" select="$n"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <xsl:variable name="ok">
-      <xsl:call-template name="valid">
-        <xsl:with-param name="type" select="'Position'"/>
-        <xsl:with-param name="s" select="$t"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <xsl:element name="gml:{$name}">
-      <xsl:choose>
-        <xsl:when test="string($ok)"><xsl:value-of select="$t"/></xsl:when>
-        <xsl:when test="$n[1]/@indeterminate and $t = ''">
-          <xsl:attribute name="indeterminatePosition"><xsl:value-of select="$n[1]/@indeterminate"/></xsl:attribute>
-        </xsl:when>
-        <xsl:otherwise>
-          <xsl:attribute name="indeterminatePosition">unknown</xsl:attribute>
-        </xsl:otherwise>
-      </xsl:choose>
-    </xsl:element>
-  </xsl:template>
-
-  <xsl:template name="EX_VerticalExtent">
-    <xsl:param name="vertical"/>
-    <xsl:variable name="odd">
-      <xsl:call-template name="odd-properties">
-        <xsl:with-param name="class" select="'EX_VerticalExtent'"/>
-        <xsl:with-param name="host" select="$vertical"/>
-      </xsl:call-template>
-      <xsl:call-template name="text">
-        <xsl:with-param name="n" select="$vertical/vertUoM"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <xsl:variable name="crs">
-      <xsl:call-template name="text">
-        <xsl:with-param name="n" select="$vertical/vertCRS"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:EX_VerticalExtent">
-      <xsl:call-template name="typed-properties">
-        <xsl:with-param name="class" select="'EX_VerticalExtent'"/>
-        <xsl:with-param name="host" select="$vertical"/>
-      </xsl:call-template>
-      <xsl:choose>
-        <xsl:when test="string($crs)">
-          <gmd:verticalCRS xlink:href="{$crs}"/>
-        </xsl:when>
-        <xsl:otherwise><gmd:verticalCRS gco:nilReason="missing"/></xsl:otherwise>
-      </xsl:choose>
-      <xsl:call-template name="extension-text">
-        <xsl:with-param name="name" select="'unitOfMeasure'"/>
-        <xsl:with-param name="n" select="$vertical/vertUoM"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim-properties">
-        <xsl:with-param name="class" select="'EX_VerticalExtent'"/>
-        <xsl:with-param name="host" select="$vertical"/>
-      </xsl:call-template>
-    </xsl:element>
-  </xsl:template>
-
-  <!-- ===================================================================
-       Reference system
-       =================================================================== -->
-
-  <!-- The identifier in a plain MD_ReferenceSystem, which every reader knows;
-       the projection, ellipsoid and datum in a second entry, tw:MD_CRS. -->
-  <xsl:template name="reference-systems">
-    <xsl:param name="rs"/>
-    <xsl:if test="$rs/refSysId">
-      <gmd:referenceSystemInfo>
-        <gmd:MD_ReferenceSystem>
-          <gmd:referenceSystemIdentifier>
-            <xsl:call-template name="identifier">
-              <xsl:with-param name="rs" select="true()"/>
-              <xsl:with-param name="identifier" select="$rs/refSysId"/>
+          </xsl:element>
+        </xsl:for-each>
+        <xsl:if test="not($extents)">
+          <xsl:element name="{$qname}">
+            <xsl:call-template name="object">
+              <xsl:with-param name="table" select="'EX_Extent'"/>
+              <xsl:with-param name="h" select="/.."/>
+              <xsl:with-param name="geo" select="$h/geoDesc"/>
             </xsl:call-template>
-          </gmd:referenceSystemIdentifier>
-        </gmd:MD_ReferenceSystem>
-      </gmd:referenceSystemInfo>
-    </xsl:if>
-    <xsl:if test="$rs/projection or $rs/ellipsoid or $rs/datum or $rs/ellParas or $rs/projParas">
-      <gmd:referenceSystemInfo>
-        <tw:MD_CRS>
-          <xsl:if test="$rs/projection">
-            <tw:projection>
-              <xsl:call-template name="identifier">
-                <xsl:with-param name="rs" select="true()"/>
-                <xsl:with-param name="identifier" select="$rs/projection"/>
-              </xsl:call-template>
-            </tw:projection>
-          </xsl:if>
-          <xsl:if test="$rs/ellipsoid">
-            <tw:ellipsoid>
-              <xsl:call-template name="identifier">
-                <xsl:with-param name="rs" select="true()"/>
-                <xsl:with-param name="identifier" select="$rs/ellipsoid"/>
-              </xsl:call-template>
-            </tw:ellipsoid>
-          </xsl:if>
-          <xsl:if test="$rs/datum">
-            <tw:datum>
-              <xsl:call-template name="identifier">
-                <xsl:with-param name="rs" select="true()"/>
-                <xsl:with-param name="identifier" select="$rs/datum"/>
-              </xsl:call-template>
-            </tw:datum>
-          </xsl:if>
-          <xsl:if test="$rs/ellParas">
-            <tw:ellipsoidParameters>
-              <xsl:call-template name="text-class">
-                <xsl:with-param name="class" select="'MD_EllipsoidParameters'"/>
-                <xsl:with-param name="host" select="$rs/ellParas"/>
-              </xsl:call-template>
-            </tw:ellipsoidParameters>
-          </xsl:if>
-          <xsl:if test="$rs/projParas">
-            <tw:projectionParameters>
-              <xsl:call-template name="text-class">
-                <xsl:with-param name="class" select="'MD_ProjectionParameters'"/>
-                <xsl:with-param name="host" select="$rs/projParas"/>
-              </xsl:call-template>
-            </tw:projectionParameters>
-          </xsl:if>
-        </tw:MD_CRS>
-      </gmd:referenceSystemInfo>
-    </xsl:if>
-  </xsl:template>
-
-  <!-- A class of ours whose properties are all text, from its table. -->
-  <xsl:template name="text-class">
-    <xsl:param name="class"/>
-    <xsl:param name="host"/>
-    <xsl:element name="tw:{$class}">
-      <xsl:for-each select="$maps/map:class[@iso = $class]/map:p">
-        <xsl:variable name="values" select="$host/*[local-name() = current()/@host]"/>
-        <xsl:if test="$values">
-          <xsl:element name="tw:{@iso}">
-            <gco:CharacterString>
-              <xsl:call-template name="text">
-                <xsl:with-param name="n" select="$values"/>
-              </xsl:call-template>
-            </gco:CharacterString>
           </xsl:element>
         </xsl:if>
-      </xsl:for-each>
-    </xsl:element>
-  </xsl:template>
-
-  <!-- ===================================================================
-       Spatial representation
-       =================================================================== -->
-
-  <xsl:template name="MD_GridSpatialRepresentation">
-    <xsl:param name="grid"/>
-    <xsl:variable name="odd">
-      <xsl:call-template name="odd-properties">
-        <xsl:with-param name="class" select="'MD_GridSpatialRepresentation'"/>
-        <xsl:with-param name="host" select="$grid"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:MD_GridSpatialRepresentation">
-      <xsl:call-template name="typed-property">
-        <xsl:with-param name="class" select="'MD_GridSpatialRepresentation'"/>
-        <xsl:with-param name="name" select="'numberOfDimensions'"/>
-        <xsl:with-param name="host" select="$grid"/>
-      </xsl:call-template>
-      <xsl:for-each select="$grid/axDimProps">
-        <gmd:axisDimensionProperties>
-          <xsl:call-template name="MD_Dimension">
-            <xsl:with-param name="dimension" select="."/>
+      </xsl:when>
+      <xsl:otherwise>
+        <!-- A value with no host element of its own is the host element's. -->
+        <xsl:variable name="all" select="$h/*[name() = $row/@host] | $h[$row/@host = '']"/>
+        <xsl:variable name="nodes" select="$all[$row/@max = 'n' or position() = 1]"/>
+        <xsl:for-each select="$nodes">
+          <xsl:call-template name="value">
+            <xsl:with-param name="row" select="$row"/>
+            <xsl:with-param name="qname" select="$qname"/>
+            <xsl:with-param name="n" select="."/>
+            <xsl:with-param name="tw" select="$tw"/>
           </xsl:call-template>
-        </gmd:axisDimensionProperties>
-      </xsl:for-each>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'cellGeometry'"/>
-        <xsl:with-param name="list" select="'MD_CellGeometryCode'"/>
-        <xsl:with-param name="n" select="$grid/cellGeo"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed-property">
-        <xsl:with-param name="class" select="'MD_GridSpatialRepresentation'"/>
-        <xsl:with-param name="name" select="'transformationParameterAvailability'"/>
-        <xsl:with-param name="host" select="$grid"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim-properties">
-        <xsl:with-param name="class" select="'MD_GridSpatialRepresentation'"/>
-        <xsl:with-param name="host" select="$grid"/>
-      </xsl:call-template>
-    </xsl:element>
-  </xsl:template>
-
-  <xsl:template name="MD_Dimension">
-    <xsl:param name="dimension"/>
-    <xsl:variable name="odd">
-      <xsl:call-template name="odd-properties">
-        <xsl:with-param name="class" select="'MD_Dimension'"/>
-        <xsl:with-param name="host" select="$dimension"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:MD_Dimension">
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'dimensionName'"/>
-        <xsl:with-param name="list" select="'MD_DimensionNameTypeCode'"/>
-        <xsl:with-param name="n" select="$dimension/dimName"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed-property">
-        <xsl:with-param name="class" select="'MD_Dimension'"/>
-        <xsl:with-param name="name" select="'dimensionSize'"/>
-        <xsl:with-param name="host" select="$dimension"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed-property">
-        <xsl:with-param name="class" select="'MD_Dimension'"/>
-        <xsl:with-param name="name" select="'resolution'"/>
-        <xsl:with-param name="host" select="$dimension"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim-properties">
-        <xsl:with-param name="class" select="'MD_Dimension'"/>
-        <xsl:with-param name="host" select="$dimension"/>
-      </xsl:call-template>
-    </xsl:element>
-  </xsl:template>
-
-  <xsl:template name="MD_VectorSpatialRepresentation">
-    <xsl:param name="vector"/>
-    <gmd:MD_VectorSpatialRepresentation>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'topologyLevel'"/>
-        <xsl:with-param name="list" select="'MD_TopologyLevelCode'"/>
-        <xsl:with-param name="n" select="$vector/topLvl"/>
-      </xsl:call-template>
-      <xsl:for-each select="$vector/geometObjs">
-        <xsl:variable name="odd">
-          <xsl:call-template name="odd-properties">
-            <xsl:with-param name="class" select="'MD_GeometricObjects'"/>
-            <xsl:with-param name="host" select="."/>
+        </xsl:for-each>
+        <!-- Nor where the item carries the property as the record had it. -->
+        <xsl:if test="@min = '1' and not($nodes) and not($h/carry/*[local-name() = current()/@iso])">
+          <xsl:element name="{$qname}"><xsl:attribute name="gco:nilReason">missing</xsl:attribute></xsl:element>
+        </xsl:if>
+        <xsl:if test="$qname = 'gmd:descriptiveKeywords' and generate-id($h) = generate-id($host-root/dataIdInfo[1]) and $host-root/tideExt/tidTopic">
+          <xsl:call-template name="themes">
+            <xsl:with-param name="qname" select="$qname"/>
           </xsl:call-template>
-        </xsl:variable>
-        <gmd:geometricObjects>
-          <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:MD_GeometricObjects">
-            <xsl:call-template name="code">
-              <xsl:with-param name="name" select="'geometricObjectType'"/>
-              <xsl:with-param name="list" select="'MD_GeometricObjectTypeCode'"/>
-              <xsl:with-param name="n" select="geoObjTyp"/>
-              <xsl:with-param name="required" select="true()"/>
-            </xsl:call-template>
-            <xsl:call-template name="typed-property">
-              <xsl:with-param name="class" select="'MD_GeometricObjects'"/>
-              <xsl:with-param name="name" select="'geometricObjectCount'"/>
-              <xsl:with-param name="host" select="."/>
-            </xsl:call-template>
-            <xsl:call-template name="verbatim-properties">
-              <xsl:with-param name="class" select="'MD_GeometricObjects'"/>
-              <xsl:with-param name="host" select="."/>
-            </xsl:call-template>
-          </xsl:element>
-        </gmd:geometricObjects>
-      </xsl:for-each>
-    </gmd:MD_VectorSpatialRepresentation>
-  </xsl:template>
-
-  <!-- ===================================================================
-       Distribution, application schema
-       =================================================================== -->
-
-  <xsl:template name="MD_Distribution">
-    <xsl:param name="dist"/>
-    <gmd:MD_Distribution>
-      <xsl:for-each select="$dist/distFormat">
-        <gmd:distributionFormat>
-          <gmd:MD_Format>
-            <xsl:call-template name="str">
-              <xsl:with-param name="name" select="'name'"/>
-              <xsl:with-param name="n" select="formatName"/>
-              <xsl:with-param name="required" select="true()"/>
-            </xsl:call-template>
-            <xsl:call-template name="str">
-              <xsl:with-param name="name" select="'version'"/>
-              <xsl:with-param name="n" select="formatVer"/>
-              <xsl:with-param name="required" select="true()"/>
-            </xsl:call-template>
-          </gmd:MD_Format>
-        </gmd:distributionFormat>
-      </xsl:for-each>
-      <xsl:for-each select="$dist/distributor">
-        <gmd:distributor>
-          <gmd:MD_Distributor>
-            <xsl:call-template name="party">
-              <xsl:with-param name="name" select="'distributorContact'"/>
-              <xsl:with-param name="party" select="distorCont"/>
-              <xsl:with-param name="required" select="true()"/>
-            </xsl:call-template>
-          </gmd:MD_Distributor>
-        </gmd:distributor>
-      </xsl:for-each>
-      <xsl:for-each select="$dist/distTranOps">
-        <gmd:transferOptions>
-          <gmd:MD_DigitalTransferOptions>
-            <xsl:for-each select="onLineSrc">
-              <gmd:onLine>
-                <xsl:call-template name="CI_OnlineResource">
-                  <xsl:with-param name="resource" select="."/>
-                </xsl:call-template>
-              </gmd:onLine>
-            </xsl:for-each>
-          </gmd:MD_DigitalTransferOptions>
-        </gmd:transferOptions>
-      </xsl:for-each>
-    </gmd:MD_Distribution>
-  </xsl:template>
-
-  <xsl:template name="MD_ApplicationSchemaInformation">
-    <xsl:param name="schema"/>
-    <gmd:MD_ApplicationSchemaInformation>
-      <xsl:choose>
-        <xsl:when test="$schema/asName">
-          <gmd:name>
-            <xsl:call-template name="CI_Citation">
-              <xsl:with-param name="citation" select="$schema/asName"/>
-            </xsl:call-template>
-          </gmd:name>
-        </xsl:when>
-        <xsl:otherwise><gmd:name gco:nilReason="missing"/></xsl:otherwise>
-      </xsl:choose>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'schemaLanguage'"/>
-        <xsl:with-param name="n" select="$schema/asSchLang"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'constraintLanguage'"/>
-        <xsl:with-param name="n" select="$schema/asCstLang"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'schemaAscii'"/>
-        <xsl:with-param name="n" select="$schema/asAscii"/>
-      </xsl:call-template>
-      <xsl:if test="$schema/asGraFile/BinaryBase64">
-        <gmd:graphicsFile>
-          <gco:Binary>
-            <xsl:call-template name="text">
-              <xsl:with-param name="n" select="$schema/asGraFile/BinaryBase64"/>
-            </xsl:call-template>
-          </gco:Binary>
-        </gmd:graphicsFile>
-      </xsl:if>
-    </gmd:MD_ApplicationSchemaInformation>
-  </xsl:template>
-
-  <!-- ===================================================================
-       Data quality
-       =================================================================== -->
-
-  <xsl:template name="DQ_DataQuality">
-    <xsl:param name="dq"/>
-    <gmd:DQ_DataQuality>
-      <xsl:choose>
-        <xsl:when test="$dq/dqScope">
-          <gmd:scope>
-            <xsl:call-template name="DQ_Scope">
-              <xsl:with-param name="scope" select="$dq/dqScope"/>
-            </xsl:call-template>
-          </gmd:scope>
-        </xsl:when>
-        <xsl:otherwise><gmd:scope gco:nilReason="missing"/></xsl:otherwise>
-      </xsl:choose>
-      <xsl:variable name="metadata" select="/"/>
-      <xsl:for-each select="$maps/map:quality/map:e">
-        <xsl:variable name="row" select="."/>
-        <xsl:for-each select="$metadata">
-          <xsl:variable name="element" select="key('dq', $row/@host)"/>
-          <xsl:if test="$element">
-            <gmd:report>
-              <xsl:call-template name="DQ_Element">
-                <xsl:with-param name="element" select="$element"/>
-                <xsl:with-param name="class" select="$row/@iso"/>
+        </xsl:if>
+        <xsl:if test="$geo and @choice = 'EX_GeographicExtent'">
+          <xsl:for-each select="$geo">
+            <xsl:element name="{$qname}">
+              <xsl:call-template name="object">
+                <xsl:with-param name="table" select="'EX_GeographicDescription'"/>
+                <xsl:with-param name="h" select="."/>
               </xsl:call-template>
-            </gmd:report>
+            </xsl:element>
+          </xsl:for-each>
+        </xsl:if>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- A property holding one of the choice's classes; $class-element is the
+       host element of the class (the property's own for a choice whose class
+       has no host element). -->
+  <xsl:template name="choice-property">
+    <xsl:param name="row"/>
+    <xsl:param name="qname"/>
+    <xsl:param name="class-element"/>
+    <xsl:param name="n" select="/.."/>
+    <xsl:variable name="class">
+      <xsl:call-template name="pick">
+        <xsl:with-param name="choice" select="$row/@choice"/>
+        <xsl:with-param name="h" select="$class-element"/>
+      </xsl:call-template>
+    </xsl:variable>
+    <xsl:for-each select="$maps">
+      <xsl:variable name="c" select="key('choice', $row/@choice)/map:c[@iso = $class][1]"/>
+      <xsl:variable name="table">
+        <xsl:choose>
+          <xsl:when test="$c/@table"><xsl:value-of select="$c/@table"/></xsl:when>
+          <xsl:otherwise><xsl:value-of select="$class"/></xsl:otherwise>
+        </xsl:choose>
+      </xsl:variable>
+      <xsl:if test="$class = 'MD_CRS' and $class-element/refSysId">
+        <!-- The identifier where every reader finds it. -->
+        <xsl:element name="{$qname}">
+          <xsl:call-template name="object">
+            <xsl:with-param name="table" select="'MD_ReferenceSystem'"/>
+            <xsl:with-param name="h" select="$class-element"/>
+          </xsl:call-template>
+        </xsl:element>
+      </xsl:if>
+      <xsl:element name="{$qname}">
+        <xsl:call-template name="property-attributes">
+          <xsl:with-param name="n" select="$n"/>
+        </xsl:call-template>
+        <xsl:if test="$class-element">
+          <xsl:call-template name="object">
+            <xsl:with-param name="table" select="$table"/>
+            <xsl:with-param name="name" select="$class"/>
+            <xsl:with-param name="h" select="$class-element"/>
+            <xsl:with-param name="no-base" select="$class = 'MD_CRS'"/>
+          </xsl:call-template>
+        </xsl:if>
+      </xsl:element>
+    </xsl:for-each>
+  </xsl:template>
+
+  <!-- The ISO class of $choice that the host element $h stands for: the
+       first whose host element it is and, where the class has @detect, that
+       holds one of those children or names the class in "class". -->
+  <xsl:template name="pick">
+    <xsl:param name="choice"/>
+    <xsl:param name="h"/>
+    <xsl:variable name="found">
+      <xsl:for-each select="$maps">
+        <xsl:for-each select="key('choice', $choice)/map:c[@host = '' or @host = name($h)]">
+          <xsl:if test="not(@detect) or $h/@class = current()/@iso
+                        or $h/*[contains(concat(' ', current()/@detect, ' '), concat(' ', name(), ' '))]">
+            <xsl:value-of select="concat(@iso, ' ')"/>
           </xsl:if>
         </xsl:for-each>
       </xsl:for-each>
-      <xsl:if test="$dq/dataLineage">
-        <gmd:lineage>
-          <gmd:LI_Lineage>
-            <xsl:call-template name="str">
-              <xsl:with-param name="name" select="'statement'"/>
-              <xsl:with-param name="n" select="$dq/dataLineage/statement"/>
-            </xsl:call-template>
-          </gmd:LI_Lineage>
-        </gmd:lineage>
-      </xsl:if>
-    </gmd:DQ_DataQuality>
-  </xsl:template>
-
-  <xsl:template name="DQ_Scope">
-    <xsl:param name="scope"/>
-    <gmd:DQ_Scope>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'level'"/>
-        <xsl:with-param name="list" select="'MD_ScopeCode'"/>
-        <xsl:with-param name="n" select="$scope/scpLvl/ScopeCd/@value"/>
-        <xsl:with-param name="by" select="'code'"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:if test="$scope/scpExt">
-        <gmd:extent>
-          <xsl:call-template name="EX_Extent">
-            <xsl:with-param name="extent" select="$scope/scpExt"/>
-            <xsl:with-param name="description" select="$scope/scpExt/exDescr"/>
-            <xsl:with-param name="box" select="$scope/scpExt/GeoBndBox"/>
-            <xsl:with-param name="id" select="'scpExt'"/>
-          </xsl:call-template>
-        </gmd:extent>
-      </xsl:if>
-      <xsl:if test="$scope/scpLvlDesc/datasetSet">
-        <gmd:levelDescription>
-          <gmd:MD_ScopeDescription>
-            <xsl:call-template name="str">
-              <xsl:with-param name="name" select="'dataset'"/>
-              <xsl:with-param name="n" select="$scope/scpLvlDesc/datasetSet"/>
-            </xsl:call-template>
-          </gmd:MD_ScopeDescription>
-        </gmd:levelDescription>
-      </xsl:if>
-    </gmd:DQ_Scope>
-  </xsl:template>
-
-  <!-- Any of the fifteen quality elements: the host's elements of one name,
-       written as the ISO class given. -->
-  <xsl:template name="DQ_Element">
-    <xsl:param name="element"/>
-    <xsl:param name="class"/>
-    <xsl:variable name="odd">
-      <xsl:call-template name="odd-properties">
-        <xsl:with-param name="class" select="'DQ_Element'"/>
-        <xsl:with-param name="host" select="$element"/>
-      </xsl:call-template>
     </xsl:variable>
-    <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:{$class}">
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'nameOfMeasure'"/>
-        <xsl:with-param name="n" select="$element/measName"/>
-      </xsl:call-template>
-      <xsl:if test="$element/measId">
-        <gmd:measureIdentification>
-          <xsl:call-template name="identifier">
-            <xsl:with-param name="identifier" select="$element/measId"/>
-          </xsl:call-template>
-        </gmd:measureIdentification>
-      </xsl:if>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'measureDescription'"/>
-        <xsl:with-param name="n" select="$element/measDesc"/>
-      </xsl:call-template>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'evaluationMethodType'"/>
-        <xsl:with-param name="list" select="'DQ_EvaluationMethodTypeCode'"/>
-        <xsl:with-param name="n" select="$element/evalMethType"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'evaluationMethodDescription'"/>
-        <xsl:with-param name="n" select="$element/evalMethDesc"/>
-      </xsl:call-template>
-      <xsl:if test="$element/evalProc">
-        <gmd:evaluationProcedure>
-          <xsl:call-template name="CI_Citation">
-            <xsl:with-param name="citation" select="$element/evalProc"/>
-          </xsl:call-template>
-        </gmd:evaluationProcedure>
-      </xsl:if>
-      <xsl:call-template name="typed-property">
-        <xsl:with-param name="class" select="'DQ_Element'"/>
-        <xsl:with-param name="name" select="'dateTime'"/>
-        <xsl:with-param name="host" select="$element"/>
-      </xsl:call-template>
-      <xsl:if test="$element/ConResult">
-        <gmd:result>
-          <xsl:call-template name="DQ_ConformanceResult">
-            <xsl:with-param name="result" select="$element/ConResult"/>
-          </xsl:call-template>
-        </gmd:result>
-      </xsl:if>
-      <xsl:if test="$element/QuanResult">
-        <gmd:result>
-          <xsl:call-template name="DQ_QuantitativeResult">
-            <xsl:with-param name="result" select="$element/QuanResult"/>
-            <xsl:with-param name="id" select="local-name($element)"/>
-          </xsl:call-template>
-        </gmd:result>
-      </xsl:if>
-      <xsl:if test="not($element/ConResult or $element/QuanResult)">
-        <gmd:result gco:nilReason="missing"/>
-      </xsl:if>
-      <xsl:call-template name="verbatim-properties">
-        <xsl:with-param name="class" select="'DQ_Element'"/>
-        <xsl:with-param name="host" select="$element"/>
-      </xsl:call-template>
-    </xsl:element>
+    <xsl:value-of select="substring-before($found, ' ')"/>
   </xsl:template>
 
-  <xsl:template name="DQ_ConformanceResult">
-    <xsl:param name="result"/>
-    <xsl:variable name="odd">
-      <xsl:call-template name="odd-properties">
-        <xsl:with-param name="class" select="'DQ_ConformanceResult'"/>
-        <xsl:with-param name="host" select="$result"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <xsl:element name="{$prefixes[1 + boolean(string($odd))]}:DQ_ConformanceResult">
-      <xsl:choose>
-        <xsl:when test="$result/conSpec">
-          <gmd:specification>
-            <xsl:call-template name="CI_Citation">
-              <xsl:with-param name="citation" select="$result/conSpec"/>
-            </xsl:call-template>
-          </gmd:specification>
-        </xsl:when>
-        <xsl:otherwise><gmd:specification gco:nilReason="missing"/></xsl:otherwise>
-      </xsl:choose>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'explanation'"/>
-        <xsl:with-param name="n" select="$result/conExpl"/>
-        <xsl:with-param name="required" select="true()"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed-property">
-        <xsl:with-param name="class" select="'DQ_ConformanceResult'"/>
-        <xsl:with-param name="name" select="'pass'"/>
-        <xsl:with-param name="host" select="$result"/>
-      </xsl:call-template>
-      <xsl:call-template name="verbatim-properties">
-        <xsl:with-param name="class" select="'DQ_ConformanceResult'"/>
-        <xsl:with-param name="host" select="$result"/>
-      </xsl:call-template>
-    </xsl:element>
-  </xsl:template>
-
-  <xsl:template name="DQ_QuantitativeResult">
-    <xsl:param name="result"/>
-    <xsl:param name="id"/>
-    <xsl:variable name="unit">
-      <xsl:call-template name="text">
-        <xsl:with-param name="n" select="$result/UomScale/uomName"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <gmd:DQ_QuantitativeResult>
-      <xsl:if test="$result/quanValType">
-        <gmd:valueType>
-          <gco:RecordType>
-            <xsl:call-template name="text">
-              <xsl:with-param name="n" select="$result/quanValType"/>
-            </xsl:call-template>
-          </gco:RecordType>
-        </gmd:valueType>
-      </xsl:if>
-      <xsl:choose>
-        <xsl:when test="string($unit)">
-          <gmd:valueUnit>
-            <gml:UnitDefinition gml:id="{concat('tw-unit-', $id)}">
-              <gml:identifier codeSpace="{$tw-ns}"><xsl:value-of select="$unit"/></gml:identifier>
-            </gml:UnitDefinition>
-          </gmd:valueUnit>
-        </xsl:when>
-        <xsl:otherwise><gmd:valueUnit gco:nilReason="missing"/></xsl:otherwise>
-      </xsl:choose>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'errorStatistic'"/>
-        <xsl:with-param name="n" select="$result/errStat"/>
-      </xsl:call-template>
-      <xsl:choose>
-        <xsl:when test="$result/quanVal/otherValue">
-          <xsl:for-each select="$result/quanVal/otherValue">
-            <gmd:value><gco:Record><xsl:call-template name="text"/></gco:Record></gmd:value>
-          </xsl:for-each>
-        </xsl:when>
-        <xsl:otherwise><gmd:value gco:nilReason="missing"/></xsl:otherwise>
-      </xsl:choose>
-    </gmd:DQ_QuantitativeResult>
-  </xsl:template>
-
-  <!-- ===================================================================
-       Properties
-       =================================================================== -->
-
-  <!-- The own text of the first node of $n, as the pages read it. -->
-  <xsl:template name="text">
-    <xsl:param name="n" select="."/>
-    <xsl:for-each select="$n[1]/text()"><xsl:value-of select="."/></xsl:for-each>
-  </xsl:template>
-
-  <!-- A CharacterString property; an element present but empty stays an
-       empty string, an absent one is left out or, if ISO requires it, nil. -->
-  <xsl:template name="str">
-    <xsl:param name="name"/>
+  <!-- xlink and uuidref of a property given by reference, and its nil reason
+       when it holds nothing. -->
+  <xsl:template name="property-attributes">
     <xsl:param name="n"/>
-    <xsl:param name="required" select="false()"/>
-    <xsl:choose>
-      <xsl:when test="$n">
-        <xsl:element name="gmd:{$name}">
-          <gco:CharacterString>
-            <xsl:call-template name="text">
-              <xsl:with-param name="n" select="$n"/>
-            </xsl:call-template>
-          </gco:CharacterString>
-        </xsl:element>
-      </xsl:when>
-      <xsl:when test="$required">
-        <xsl:element name="gmd:{$name}">
-          <xsl:attribute name="gco:nilReason">missing</xsl:attribute>
-        </xsl:element>
-      </xsl:when>
-    </xsl:choose>
-  </xsl:template>
-
-  <!-- A text property of an extended class; empty text is left out. -->
-  <xsl:template name="extension-text">
-    <xsl:param name="name"/>
-    <xsl:param name="n"/>
-    <xsl:variable name="t">
-      <xsl:call-template name="text">
-        <xsl:with-param name="n" select="$n"/>
-      </xsl:call-template>
-    </xsl:variable>
-    <xsl:if test="string($t)">
-      <xsl:element name="tw:{$name}">
-        <gco:CharacterString><xsl:value-of select="$t"/></gco:CharacterString>
-      </xsl:element>
+    <xsl:param name="empty" select="false()"/>
+    <xsl:if test="$n/@href"><xsl:attribute name="xlink:href"><xsl:value-of select="$n/@href"/></xsl:attribute></xsl:if>
+    <xsl:if test="$n/@title"><xsl:attribute name="xlink:title"><xsl:value-of select="$n/@title"/></xsl:attribute></xsl:if>
+    <xsl:if test="$n/@uuidref"><xsl:attribute name="uuidref"><xsl:value-of select="$n/@uuidref"/></xsl:attribute></xsl:if>
+    <xsl:if test="$empty and $n/@nilReason">
+      <xsl:attribute name="gco:nilReason"><xsl:value-of select="$n/@nilReason"/></xsl:attribute>
     </xsl:if>
   </xsl:template>
 
-  <xsl:template name="language">
+  <!-- ===================================================================
+       Values
+       =================================================================== -->
+
+  <!-- The property $qname of row $row from the host element $n. -->
+  <xsl:template name="value">
+    <xsl:param name="row"/>
+    <xsl:param name="qname"/>
     <xsl:param name="n"/>
-    <xsl:param name="required" select="false()"/>
+    <xsl:param name="tw" select="false()"/>
+    <xsl:variable name="type" select="$row/@type"/>
+    <xsl:variable name="t">
+      <xsl:call-template name="text"><xsl:with-param name="n" select="$n"/></xsl:call-template>
+    </xsl:variable>
+    <xsl:variable name="bare" select="not($n/*[not(self::carry)]) and not($n/@href or $n/@uuidref)"/>
     <xsl:choose>
-      <xsl:when test="string($n[1])">
-        <gmd:language>
-          <gmd:LanguageCode codeList="http://www.loc.gov/standards/iso639-2/" codeListValue="{$n[1]}">
-            <xsl:value-of select="$n[1]"/>
-          </gmd:LanguageCode>
-        </gmd:language>
+      <!-- Objects -->
+      <xsl:when test="$row/@class">
+        <xsl:element name="{$qname}">
+          <xsl:call-template name="property-attributes">
+            <xsl:with-param name="n" select="$n"/>
+            <xsl:with-param name="empty" select="$bare"/>
+          </xsl:call-template>
+          <xsl:if test="not($bare and $n/@nilReason) and not(not($n/*) and ($n/@href or $n/@uuidref))">
+            <xsl:call-template name="object">
+              <xsl:with-param name="table" select="$row/@class"/>
+              <xsl:with-param name="h" select="$n"/>
+            </xsl:call-template>
+          </xsl:if>
+        </xsl:element>
       </xsl:when>
-      <xsl:when test="$required"><gmd:language gco:nilReason="missing"/></xsl:when>
+      <xsl:when test="$row/@choice">
+        <xsl:variable name="class-hosts" select="$maps/map:choice[@name = $row/@choice]/map:c/@host"/>
+        <xsl:variable name="inner" select="$n/*[name() = $class-hosts][1]"/>
+        <xsl:choose>
+          <xsl:when test="$class-hosts = ''">
+            <xsl:choose>
+              <xsl:when test="$bare and ($n/@nilReason or $n/@href)">
+                <xsl:element name="{$qname}">
+                  <xsl:call-template name="property-attributes">
+                    <xsl:with-param name="n" select="$n"/>
+                    <xsl:with-param name="empty" select="true()"/>
+                  </xsl:call-template>
+                </xsl:element>
+              </xsl:when>
+              <xsl:otherwise>
+                <xsl:call-template name="choice-property">
+                  <xsl:with-param name="row" select="$row"/>
+                  <xsl:with-param name="qname" select="$qname"/>
+                  <xsl:with-param name="class-element" select="$n"/>
+                  <xsl:with-param name="n" select="$n"/>
+                </xsl:call-template>
+              </xsl:otherwise>
+            </xsl:choose>
+          </xsl:when>
+          <xsl:when test="$inner">
+            <xsl:call-template name="choice-property">
+              <xsl:with-param name="row" select="$row"/>
+              <xsl:with-param name="qname" select="$qname"/>
+              <xsl:with-param name="class-element" select="$inner"/>
+              <xsl:with-param name="n" select="$n"/>
+            </xsl:call-template>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:element name="{$qname}">
+              <xsl:call-template name="property-attributes">
+                <xsl:with-param name="n" select="$n"/>
+                <xsl:with-param name="empty" select="true()"/>
+              </xsl:call-template>
+              <xsl:if test="not($n/@nilReason or $n/@href or $n/@uuidref)">
+                <xsl:attribute name="gco:nilReason">missing</xsl:attribute>
+              </xsl:if>
+            </xsl:element>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:when>
+      <!-- Texts -->
+      <xsl:when test="$type = 'text'">
+        <xsl:element name="{$qname}">
+          <xsl:choose>
+            <xsl:when test="$t = '' and not($n/transl) and $n/@nilReason">
+              <xsl:attribute name="gco:nilReason"><xsl:value-of select="$n/@nilReason"/></xsl:attribute>
+            </xsl:when>
+            <xsl:otherwise>
+              <xsl:if test="$n/transl">
+                <xsl:attribute name="xsi:type">gmd:PT_FreeText_PropertyType</xsl:attribute>
+              </xsl:if>
+              <xsl:if test="$t != '' or not($n/transl)">
+                <xsl:call-template name="character-string">
+                  <xsl:with-param name="n" select="$n"/>
+                  <xsl:with-param name="t" select="$t"/>
+                </xsl:call-template>
+              </xsl:if>
+              <xsl:if test="$n/transl">
+                <gmd:PT_FreeText>
+                  <xsl:for-each select="$n/transl">
+                    <gmd:textGroup>
+                      <gmd:LocalisedCharacterString>
+                        <xsl:copy-of select="@locale | @id"/>
+                        <xsl:call-template name="text"/>
+                      </gmd:LocalisedCharacterString>
+                    </gmd:textGroup>
+                  </xsl:for-each>
+                </gmd:PT_FreeText>
+              </xsl:if>
+            </xsl:otherwise>
+          </xsl:choose>
+        </xsl:element>
+      </xsl:when>
+      <xsl:when test="$type = 'URL'">
+        <xsl:element name="{$qname}">
+          <xsl:choose>
+            <xsl:when test="$t = '' and $n/@nilReason">
+              <xsl:attribute name="gco:nilReason"><xsl:value-of select="$n/@nilReason"/></xsl:attribute>
+            </xsl:when>
+            <xsl:otherwise><gmd:URL><xsl:value-of select="$t"/></gmd:URL></xsl:otherwise>
+          </xsl:choose>
+        </xsl:element>
+      </xsl:when>
+      <xsl:when test="$type = 'code' or $type = 'enum'">
+        <xsl:call-template name="code">
+          <xsl:with-param name="row" select="$row"/>
+          <xsl:with-param name="qname" select="$qname"/>
+          <xsl:with-param name="n" select="$n"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:when test="$type = 'language' or $type = 'country'">
+        <xsl:variable name="code" select="($n/languageCode/@value | $n/countryCode/@value)[1]"/>
+        <xsl:choose>
+          <xsl:when test="string($code)">
+            <xsl:element name="{$qname}">
+              <xsl:choose>
+                <xsl:when test="$type = 'language'">
+                  <gmd:LanguageCode codeList="http://www.loc.gov/standards/iso639-2/" codeListValue="{$code}"><xsl:copy-of select="$code/../@codeSpace"/><xsl:value-of select="$code"/></gmd:LanguageCode>
+                </xsl:when>
+                <xsl:otherwise>
+                  <gmd:Country codeList="http://www.iso.org/iso/country_codes" codeListValue="{$code}"><xsl:copy-of select="$code/../@codeSpace"/><xsl:value-of select="$code"/></gmd:Country>
+                </xsl:otherwise>
+              </xsl:choose>
+            </xsl:element>
+          </xsl:when>
+          <xsl:when test="$t != ''">
+            <xsl:element name="{$qname}"><gco:CharacterString><xsl:value-of select="$t"/></gco:CharacterString></xsl:element>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:call-template name="nothing">
+              <xsl:with-param name="row" select="$row"/>
+              <xsl:with-param name="qname" select="$qname"/>
+              <xsl:with-param name="n" select="$n"/>
+            </xsl:call-template>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:when>
+      <xsl:when test="$type = 'ref'">
+        <xsl:element name="{$qname}">
+          <xsl:call-template name="property-attributes">
+            <xsl:with-param name="n" select="$n"/>
+            <xsl:with-param name="empty" select="true()"/>
+          </xsl:call-template>
+        </xsl:element>
+      </xsl:when>
+      <xsl:when test="$type = 'href'">
+        <xsl:element name="{$qname}">
+          <xsl:choose>
+            <xsl:when test="$t != ''"><xsl:attribute name="xlink:href"><xsl:value-of select="$t"/></xsl:attribute></xsl:when>
+            <xsl:when test="$n/@nilReason"><xsl:attribute name="gco:nilReason"><xsl:value-of select="$n/@nilReason"/></xsl:attribute></xsl:when>
+            <xsl:otherwise><xsl:attribute name="gco:nilReason">missing</xsl:attribute></xsl:otherwise>
+          </xsl:choose>
+        </xsl:element>
+      </xsl:when>
+      <xsl:when test="$type = 'time'">
+        <xsl:call-template name="time">
+          <xsl:with-param name="qname" select="$qname"/>
+          <xsl:with-param name="n" select="$n"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:otherwise>
+        <!-- The other gco, gml and gts types: one value each. -->
+        <xsl:variable name="v">
+          <xsl:choose>
+            <xsl:when test="$type = 'Binary'">
+              <xsl:call-template name="text"><xsl:with-param name="n" select="$n/BinaryBase64"/></xsl:call-template>
+            </xsl:when>
+            <xsl:when test="$type = 'Record'">
+              <xsl:call-template name="text"><xsl:with-param name="n" select="$n/otherValue"/></xsl:call-template>
+            </xsl:when>
+            <xsl:when test="$type = 'unit'">
+              <xsl:call-template name="text"><xsl:with-param name="n" select="$n/uomName"/></xsl:call-template>
+            </xsl:when>
+            <xsl:when test="$type = 'polygon'">
+              <xsl:value-of select="concat($n/exterior, $n/interior)"/>
+            </xsl:when>
+            <xsl:otherwise><xsl:value-of select="$t"/></xsl:otherwise>
+          </xsl:choose>
+        </xsl:variable>
+        <xsl:variable name="ok">
+          <xsl:call-template name="valid">
+            <xsl:with-param name="type" select="$type"/>
+            <xsl:with-param name="s" select="$v"/>
+          </xsl:call-template>
+        </xsl:variable>
+        <xsl:choose>
+          <xsl:when test="string($v) = ''">
+            <xsl:call-template name="nothing">
+              <xsl:with-param name="row" select="$row"/>
+              <xsl:with-param name="qname" select="$qname"/>
+              <xsl:with-param name="n" select="$n"/>
+            </xsl:call-template>
+          </xsl:when>
+          <xsl:when test="not(string($ok)) and $tw">
+            <xsl:element name="{$qname}"><xsl:attribute name="gco:nilReason">other:verbatim</xsl:attribute></xsl:element>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:element name="{$qname}">
+              <xsl:call-template name="typed-value">
+                <xsl:with-param name="row" select="$row"/>
+                <xsl:with-param name="n" select="$n"/>
+                <xsl:with-param name="v" select="$v"/>
+              </xsl:call-template>
+            </xsl:element>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
-  <!-- A code list property. $n holds the host's elements (by name: their
-       text is the name) or "value" attributes (by code). A value outside the
-       table keeps its text, under a code list of ours. -->
-  <xsl:template name="code">
-    <xsl:param name="name"/>
-    <xsl:param name="list"/>
+  <!-- A property without a value: its nil reason, or a missing one where
+       ISO requires it. -->
+  <xsl:template name="nothing">
+    <xsl:param name="row"/>
+    <xsl:param name="qname"/>
     <xsl:param name="n"/>
-    <xsl:param name="by" select="'name'"/>
-    <xsl:param name="required" select="false()"/>
+    <xsl:choose>
+      <xsl:when test="$n/@nilReason">
+        <xsl:element name="{$qname}"><xsl:attribute name="gco:nilReason"><xsl:value-of select="$n/@nilReason"/></xsl:attribute></xsl:element>
+      </xsl:when>
+      <xsl:when test="$row/@min = '1'">
+        <xsl:element name="{$qname}"><xsl:attribute name="gco:nilReason">missing</xsl:attribute></xsl:element>
+      </xsl:when>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- gco:CharacterString, or what the host marks in its place. -->
+  <xsl:template name="character-string">
+    <xsl:param name="n"/>
+    <xsl:param name="t"/>
+    <xsl:choose>
+      <xsl:when test="$n/@href or $n/@title">
+        <gmx:Anchor>
+          <xsl:if test="$n/@href"><xsl:attribute name="xlink:href"><xsl:value-of select="$n/@href"/></xsl:attribute></xsl:if>
+          <xsl:if test="$n/@title"><xsl:attribute name="xlink:title"><xsl:value-of select="$n/@title"/></xsl:attribute></xsl:if>
+          <xsl:value-of select="$t"/>
+        </gmx:Anchor>
+      </xsl:when>
+      <xsl:when test="$n/@src">
+        <gmx:FileName src="{$n/@src}"><xsl:value-of select="$t"/></gmx:FileName>
+      </xsl:when>
+      <xsl:when test="$n/@mimeType">
+        <gmx:MimeFileType type="{$n/@mimeType}"><xsl:value-of select="$t"/></gmx:MimeFileType>
+      </xsl:when>
+      <xsl:otherwise><gco:CharacterString><xsl:value-of select="$t"/></gco:CharacterString></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- The gco, gml or gts element holding $v, a value of the row's type. -->
+  <xsl:template name="typed-value">
+    <xsl:param name="row"/>
+    <xsl:param name="n"/>
+    <xsl:param name="v"/>
+    <xsl:variable name="type" select="$row/@type"/>
+    <xsl:variable name="id" select="concat('tw-', count($n/ancestor::* | $n/preceding::*))"/>
+    <xsl:choose>
+      <xsl:when test="$type = 'Measure'">
+        <xsl:element name="gco:{concat(substring('Measure', 1, 7 * not($row/@gco)), $row/@gco)}">
+          <xsl:attribute name="uom"><xsl:value-of select="substring-after($v, ' ')"/></xsl:attribute>
+          <xsl:value-of select="substring-before($v, ' ')"/>
+        </xsl:element>
+      </xsl:when>
+      <xsl:when test="$type = 'Date' and contains($v, 'T')">
+        <gco:DateTime><xsl:value-of select="$v"/></gco:DateTime>
+      </xsl:when>
+      <xsl:when test="$type = 'Duration'"><gts:TM_PeriodDuration><xsl:value-of select="$v"/></gts:TM_PeriodDuration></xsl:when>
+      <xsl:when test="$type = 'GenericName'">
+        <xsl:element name="{concat('gco:', substring('LocalName', 1, 9 * not($n/@scoped = 'true')), substring('ScopedName', 1, 10 * ($n/@scoped = 'true')))}">
+          <xsl:copy-of select="$n/@codeSpace"/>
+          <xsl:value-of select="$v"/>
+        </xsl:element>
+      </xsl:when>
+      <xsl:when test="$type = 'inline'">
+        <xsl:value-of select="$v"/>
+      </xsl:when>
+      <xsl:when test="$type = 'MemberName'">
+        <gco:MemberName>
+          <gco:aName><gco:CharacterString><xsl:value-of select="$v"/></gco:CharacterString></gco:aName>
+          <gco:attributeType>
+            <gco:TypeName><gco:aName><gco:CharacterString><xsl:value-of select="$n/@attributeType"/></gco:CharacterString></gco:aName></gco:TypeName>
+          </gco:attributeType>
+        </gco:MemberName>
+      </xsl:when>
+      <xsl:when test="$type = 'TypeName'">
+        <gco:TypeName><gco:aName><gco:CharacterString><xsl:value-of select="$v"/></gco:CharacterString></gco:aName></gco:TypeName>
+      </xsl:when>
+      <xsl:when test="$type = 'unit'">
+        <gml:UnitDefinition>
+          <xsl:attribute name="gml:id">
+            <xsl:choose>
+              <xsl:when test="$n/@unitId"><xsl:value-of select="$n/@unitId"/></xsl:when>
+              <xsl:otherwise><xsl:value-of select="concat($id, '-unit')"/></xsl:otherwise>
+            </xsl:choose>
+          </xsl:attribute>
+          <gml:identifier>
+            <xsl:attribute name="codeSpace">
+              <xsl:choose>
+                <xsl:when test="$n/@codeSpace"><xsl:value-of select="$n/@codeSpace"/></xsl:when>
+                <xsl:otherwise><xsl:value-of select="$tw-ns"/></xsl:otherwise>
+              </xsl:choose>
+            </xsl:attribute>
+            <xsl:value-of select="$v"/>
+          </gml:identifier>
+        </gml:UnitDefinition>
+      </xsl:when>
+      <xsl:when test="$type = 'polygon'">
+        <gml:Polygon>
+          <xsl:call-template name="gml-id">
+            <xsl:with-param name="n" select="$n"/>
+            <xsl:with-param name="id" select="concat($id, '-polygon')"/>
+          </xsl:call-template>
+          <xsl:copy-of select="$n/@srsName"/>
+          <xsl:for-each select="$n/exterior | $n/interior">
+            <xsl:element name="gml:{local-name()}">
+              <gml:LinearRing>
+                <xsl:call-template name="positions">
+                  <xsl:with-param name="n" select="."/>
+                </xsl:call-template>
+              </gml:LinearRing>
+            </xsl:element>
+          </xsl:for-each>
+        </gml:Polygon>
+      </xsl:when>
+      <xsl:when test="$type = 'point'">
+        <gml:Point>
+          <xsl:call-template name="gml-id">
+            <xsl:with-param name="n" select="$n"/>
+            <xsl:with-param name="id" select="concat($id, '-point')"/>
+          </xsl:call-template>
+          <gml:pos><xsl:value-of select="$v"/></gml:pos>
+        </gml:Point>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:element name="gco:{$type}"><xsl:value-of select="$v"/></xsl:element>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <xsl:template name="gml-id">
+    <xsl:param name="n"/>
+    <xsl:param name="id"/>
+    <xsl:attribute name="gml:id">
+      <xsl:choose>
+        <xsl:when test="$n/@id"><xsl:value-of select="$n/@id"/></xsl:when>
+        <xsl:otherwise><xsl:value-of select="$id"/></xsl:otherwise>
+      </xsl:choose>
+    </xsl:attribute>
+  </xsl:template>
+
+  <!-- A ring's coordinates: one gml:posList, or a gml:pos for each pair
+       where the record had them so. -->
+  <xsl:template name="positions">
+    <xsl:param name="n"/>
+    <xsl:choose>
+      <xsl:when test="$n/@posForm = 'pos'">
+        <xsl:call-template name="pos-pairs">
+          <xsl:with-param name="s" select="normalize-space($n)"/>
+          <xsl:with-param name="dimension" select="($n/@srsDimension | ../@srsDimension)[1]"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:otherwise><gml:posList><xsl:value-of select="$n"/></gml:posList></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <xsl:template name="pos-pairs">
+    <xsl:param name="s"/>
+    <xsl:param name="dimension"/>
+    <xsl:if test="$s != ''">
+      <xsl:variable name="x" select="substring-before(concat($s, ' '), ' ')"/>
+      <xsl:variable name="rest" select="substring-after($s, ' ')"/>
+      <xsl:variable name="y" select="substring-before(concat($rest, ' '), ' ')"/>
+      <gml:pos><xsl:value-of select="normalize-space(concat($x, ' ', $y))"/></gml:pos>
+      <xsl:call-template name="pos-pairs">
+        <xsl:with-param name="s" select="substring-after($rest, ' ')"/>
+        <xsl:with-param name="dimension" select="$dimension"/>
+      </xsl:call-template>
+    </xsl:if>
+  </xsl:template>
+
+  <!-- A code list property. The host holds the code in the "value" of a code
+       element (the row's @form) or the name as text; either is read. A value
+       outside the table keeps its text, under a code list of ours; outside
+       an enumeration it cannot be written. -->
+  <xsl:template name="code">
+    <xsl:param name="row"/>
+    <xsl:param name="qname"/>
+    <xsl:param name="n"/>
+    <xsl:variable name="list" select="$row/@list"/>
+    <xsl:variable name="name">
+      <xsl:call-template name="text"><xsl:with-param name="n" select="$n"/></xsl:call-template>
+    </xsl:variable>
+    <xsl:variable name="code" select="$n/*[not(self::carry)][1]/@value"/>
+    <!-- Around a code element, text of spaces alone is layout. -->
+    <xsl:variable name="by-name" select="normalize-space($name) != '' or ($name != '' and not($code))"/>
     <xsl:variable name="t">
       <xsl:choose>
-        <xsl:when test="$by = 'code'"><xsl:value-of select="$n[1]"/></xsl:when>
-        <xsl:otherwise>
-          <xsl:call-template name="text">
-            <xsl:with-param name="n" select="$n"/>
-          </xsl:call-template>
-        </xsl:otherwise>
+        <xsl:when test="$by-name"><xsl:value-of select="$name"/></xsl:when>
+        <xsl:otherwise><xsl:value-of select="$code"/></xsl:otherwise>
       </xsl:choose>
     </xsl:variable>
     <xsl:variable name="iso">
       <xsl:for-each select="$maps">
-        <xsl:value-of select="key(concat('iso-by-', $by), concat($list, ' ', $t))/@iso"/>
+        <xsl:choose>
+          <xsl:when test="$by-name"><xsl:value-of select="key('iso-by-name', concat($list, ' ', $t))/@iso"/></xsl:when>
+          <xsl:otherwise><xsl:value-of select="key('iso-by-code', concat($list, ' ', $t))/@iso"/></xsl:otherwise>
+        </xsl:choose>
       </xsl:for-each>
     </xsl:variable>
+    <xsl:variable name="element" select="concat(substring('gmd:', 1, 4 * ($row/../@ns != 'srv')), substring('srv:', 1, 4 * ($row/../@ns = 'srv')), $list)"/>
     <xsl:choose>
-      <xsl:when test="string($t)">
-        <xsl:element name="gmd:{$name}">
-          <xsl:element name="gmd:{$list}">
+      <xsl:when test="$t != '' and $row/@type = 'enum'">
+        <xsl:if test="string($iso)">
+          <xsl:element name="{$qname}">
+            <xsl:element name="{$element}"><xsl:value-of select="$iso"/></xsl:element>
+          </xsl:element>
+        </xsl:if>
+      </xsl:when>
+      <xsl:when test="$t != ''">
+        <xsl:element name="{$qname}">
+          <xsl:element name="{$element}">
+            <xsl:copy-of select="($n/@codeSpace | $n/*[not(self::carry)][1]/@codeSpace)[1]"/>
             <xsl:choose>
               <xsl:when test="string($iso)">
                 <xsl:attribute name="codeList"><xsl:value-of select="concat($iso-codelists, '#', $list)"/></xsl:attribute>
@@ -1743,124 +882,163 @@
           </xsl:element>
         </xsl:element>
       </xsl:when>
-      <xsl:when test="$required">
-        <xsl:element name="gmd:{$name}">
-          <xsl:attribute name="gco:nilReason">missing</xsl:attribute>
-        </xsl:element>
-      </xsl:when>
+      <xsl:otherwise>
+        <xsl:call-template name="nothing">
+          <xsl:with-param name="row" select="$row"/>
+          <xsl:with-param name="qname" select="$qname"/>
+          <xsl:with-param name="n" select="$n"/>
+        </xsl:call-template>
+      </xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
-  <!-- A property of an ISO type other than text: the gmd element when the
-       text is a valid value of the type, else a placeholder whose text the
-       class carries in tw:verbatim. Empty text counts as absent. -->
-  <xsl:template name="typed">
+  <!-- The time of a temporal extent: a period from beginEnd (begin, end),
+       else an instant. A position the host marks "indeterminate" keeps that
+       mark; one that is not a valid time travels verbatim. -->
+  <xsl:template name="time">
+    <xsl:param name="qname"/>
+    <xsl:param name="n"/>
+    <xsl:variable name="id" select="concat('tw-', count($n/ancestor::* | $n/preceding::*))"/>
+    <xsl:element name="{$qname}">
+      <xsl:choose>
+        <xsl:when test="$n/instant and not($n/beginEnd)">
+          <gml:TimeInstant>
+            <xsl:call-template name="gml-id">
+              <xsl:with-param name="n" select="$n/instant"/>
+              <xsl:with-param name="id" select="concat($id, '-instant')"/>
+            </xsl:call-template>
+            <xsl:call-template name="time-position">
+              <xsl:with-param name="name" select="'timePosition'"/>
+              <xsl:with-param name="n" select="$n/instant"/>
+            </xsl:call-template>
+          </gml:TimeInstant>
+        </xsl:when>
+        <xsl:otherwise>
+          <gml:TimePeriod>
+            <xsl:call-template name="gml-id">
+              <xsl:with-param name="n" select="$n/beginEnd"/>
+              <xsl:with-param name="id" select="concat($id, '-period')"/>
+            </xsl:call-template>
+            <xsl:call-template name="time-position">
+              <xsl:with-param name="name" select="'beginPosition'"/>
+              <xsl:with-param name="n" select="$n/beginEnd/begin"/>
+            </xsl:call-template>
+            <xsl:call-template name="time-position">
+              <xsl:with-param name="name" select="'endPosition'"/>
+              <xsl:with-param name="n" select="$n/beginEnd/end"/>
+            </xsl:call-template>
+          </gml:TimePeriod>
+        </xsl:otherwise>
+      </xsl:choose>
+    </xsl:element>
+  </xsl:template>
+
+  <xsl:template name="time-position">
     <xsl:param name="name"/>
     <xsl:param name="n"/>
-    <xsl:param name="type"/>
-    <xsl:param name="required" select="false()"/>
     <xsl:variable name="t">
-      <xsl:call-template name="text">
-        <xsl:with-param name="n" select="$n"/>
-      </xsl:call-template>
+      <xsl:call-template name="text"><xsl:with-param name="n" select="$n"/></xsl:call-template>
     </xsl:variable>
     <xsl:variable name="ok">
       <xsl:call-template name="valid">
-        <xsl:with-param name="type" select="$type"/>
+        <xsl:with-param name="type" select="'Position'"/>
         <xsl:with-param name="s" select="$t"/>
       </xsl:call-template>
     </xsl:variable>
-    <xsl:choose>
-      <xsl:when test="string($ok)">
-        <xsl:element name="gmd:{$name}">
+    <xsl:element name="gml:{$name}">
+      <xsl:copy-of select="$n[1]/@frame | $n[1]/@calendarEraName"/>
+      <xsl:choose>
+        <xsl:when test="string($ok)"><xsl:value-of select="$t"/></xsl:when>
+        <xsl:when test="$n[1]/@indeterminate and $t = ''">
+          <xsl:attribute name="indeterminatePosition"><xsl:value-of select="$n[1]/@indeterminate"/></xsl:attribute>
+        </xsl:when>
+        <xsl:otherwise>
+          <xsl:attribute name="indeterminatePosition">unknown</xsl:attribute>
+        </xsl:otherwise>
+      </xsl:choose>
+    </xsl:element>
+  </xsl:template>
+
+  <!-- The project's theme, as a keyword of our own thesaurus. -->
+  <xsl:template name="themes">
+    <xsl:param name="qname"/>
+    <xsl:element name="{$qname}">
+      <gmd:MD_Keywords>
+        <xsl:for-each select="$host-root/tideExt/tidTopic">
+          <gmd:keyword>
+            <gco:CharacterString><xsl:call-template name="text"/></gco:CharacterString>
+          </gmd:keyword>
+        </xsl:for-each>
+        <gmd:type>
+          <gmd:MD_KeywordTypeCode codeList="{$iso-codelists}#MD_KeywordTypeCode"
+              codeListValue="theme">theme</gmd:MD_KeywordTypeCode>
+        </gmd:type>
+        <gmd:thesaurusName>
+          <gmd:CI_Citation>
+            <gmd:title><gco:CharacterString><xsl:value-of select="$theme-thesaurus"/></gco:CharacterString></gmd:title>
+            <gmd:date gco:nilReason="unknown"/>
+            <gmd:identifier>
+              <gmd:MD_Identifier>
+                <gmd:code><gco:CharacterString><xsl:value-of select="concat($tw-ns, '#themes')"/></gco:CharacterString></gmd:code>
+              </gmd:MD_Identifier>
+            </gmd:identifier>
+          </gmd:CI_Citation>
+        </gmd:thesaurusName>
+      </gmd:MD_Keywords>
+    </xsl:element>
+  </xsl:template>
+
+  <!-- ===================================================================
+       Text kept verbatim
+       =================================================================== -->
+
+  <!-- "x" for each value of a typed row of $table (its base's too) that is
+       not a valid value of its type, and for each property of ours with a
+       value: the class must then be ours. -->
+  <xsl:template name="odd">
+    <xsl:param name="table"/>
+    <xsl:param name="h"/>
+    <xsl:for-each select="$maps">
+      <xsl:variable name="t" select="key('class', $table)"/>
+      <xsl:if test="$t/@base">
+        <xsl:call-template name="odd">
+          <xsl:with-param name="table" select="$t/@base"/>
+          <xsl:with-param name="h" select="$h"/>
+        </xsl:call-template>
+      </xsl:if>
+      <xsl:for-each select="$t/map:p[@type and @type != 'text' and @type != 'code' and @type != 'enum' or @ns = 'tw']">
+        <xsl:variable name="row" select="."/>
+        <xsl:for-each select="$h/*[name() = $row/@host][$row/@max = 'n' or position() = 1]">
           <xsl:choose>
-            <xsl:when test="$type = 'Measure'">
-              <gco:Measure uom="{substring-after($t, ' ')}"><xsl:value-of select="substring-before($t, ' ')"/></gco:Measure>
-            </xsl:when>
-            <xsl:when test="$type = 'Date' and string-length($t) &gt; 10">
-              <gco:DateTime><xsl:value-of select="$t"/></gco:DateTime>
+            <xsl:when test="$row/@ns = 'tw'">
+              <xsl:if test="string(text())">x</xsl:if>
             </xsl:when>
             <xsl:otherwise>
-              <xsl:element name="gco:{$type}"><xsl:value-of select="$t"/></xsl:element>
+              <xsl:call-template name="odd-text">
+                <xsl:with-param name="n" select="."/>
+                <xsl:with-param name="type" select="$row/@type"/>
+              </xsl:call-template>
             </xsl:otherwise>
           </xsl:choose>
-        </xsl:element>
-      </xsl:when>
-      <xsl:when test="string($t)">
-        <xsl:element name="gmd:{$name}">
-          <xsl:attribute name="gco:nilReason">other:verbatim</xsl:attribute>
-        </xsl:element>
-      </xsl:when>
-      <xsl:when test="$required">
-        <xsl:element name="gmd:{$name}">
-          <xsl:attribute name="gco:nilReason">missing</xsl:attribute>
-        </xsl:element>
-      </xsl:when>
-    </xsl:choose>
-  </xsl:template>
-
-  <!-- A typed property of $class as its table describes it. -->
-  <xsl:template name="typed-property">
-    <xsl:param name="class"/>
-    <xsl:param name="name"/>
-    <xsl:param name="host"/>
-    <xsl:for-each select="$maps/map:typed[@class = $class]/map:p[@iso = $name]">
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="$name"/>
-        <xsl:with-param name="n" select="$host/*[local-name() = current()/@host]"/>
-        <xsl:with-param name="type" select="@type"/>
-        <xsl:with-param name="required" select="@required = 'yes'"/>
-      </xsl:call-template>
+        </xsl:for-each>
+        <xsl:if test="$row/@type = 'time'">
+          <xsl:for-each select="$h/beginEnd/begin | $h/beginEnd/end | $h/instant">
+            <xsl:call-template name="odd-text">
+              <xsl:with-param name="n" select="."/>
+              <xsl:with-param name="type" select="'Position'"/>
+            </xsl:call-template>
+          </xsl:for-each>
+        </xsl:if>
+      </xsl:for-each>
     </xsl:for-each>
   </xsl:template>
 
-  <!-- All typed properties of $class, in the table's order. -->
-  <xsl:template name="typed-properties">
-    <xsl:param name="class"/>
-    <xsl:param name="host"/>
-    <xsl:for-each select="$maps/map:typed[@class = $class]/map:p">
-      <xsl:call-template name="typed-property">
-        <xsl:with-param name="class" select="$class"/>
-        <xsl:with-param name="name" select="@iso"/>
-        <xsl:with-param name="host" select="$host"/>
-      </xsl:call-template>
-    </xsl:for-each>
-  </xsl:template>
-
-  <!-- "x" for each typed property of $class (its table) whose first host
-       element below $host holds text that is not a valid value of its type. -->
-  <xsl:template name="odd-properties">
-    <xsl:param name="class"/>
-    <xsl:param name="host"/>
-    <xsl:for-each select="$maps/map:typed[@class = $class]/map:p">
-      <xsl:call-template name="odd">
-        <xsl:with-param name="n" select="$host/*[local-name() = current()/@host]"/>
-        <xsl:with-param name="type" select="@type"/>
-      </xsl:call-template>
-    </xsl:for-each>
-  </xsl:template>
-
-  <!-- The verbatim texts of those properties, closing the extended class. -->
-  <xsl:template name="verbatim-properties">
-    <xsl:param name="class"/>
-    <xsl:param name="host"/>
-    <xsl:for-each select="$maps/map:typed[@class = $class]/map:p">
-      <xsl:call-template name="verbatim">
-        <xsl:with-param name="name" select="@iso"/>
-        <xsl:with-param name="n" select="$host/*[local-name() = current()/@host]"/>
-        <xsl:with-param name="type" select="@type"/>
-      </xsl:call-template>
-    </xsl:for-each>
-  </xsl:template>
-
-  <!-- "x" when the first of $n holds text that is not a valid $type. -->
-  <xsl:template name="odd">
+  <!-- "x" when the own text of $n is not empty and not a valid $type. -->
+  <xsl:template name="odd-text">
     <xsl:param name="n"/>
     <xsl:param name="type"/>
     <xsl:variable name="t">
-      <xsl:call-template name="text">
-        <xsl:with-param name="n" select="$n"/>
-      </xsl:call-template>
+      <xsl:call-template name="text"><xsl:with-param name="n" select="$n"/></xsl:call-template>
     </xsl:variable>
     <xsl:if test="string($t)">
       <xsl:variable name="ok">
@@ -1873,36 +1051,80 @@
     </xsl:if>
   </xsl:template>
 
+  <!-- The texts of those values, closing the class that became ours. -->
+  <xsl:template name="verbatims">
+    <xsl:param name="table"/>
+    <xsl:param name="h"/>
+    <xsl:for-each select="$maps">
+      <xsl:variable name="t" select="key('class', $table)"/>
+      <xsl:if test="$t/@base">
+        <xsl:call-template name="verbatims">
+          <xsl:with-param name="table" select="$t/@base"/>
+          <xsl:with-param name="h" select="$h"/>
+        </xsl:call-template>
+      </xsl:if>
+      <xsl:for-each select="$t/map:p[@type and @type != 'text' and @type != 'code' and @type != 'enum' and not(@ns = 'tw')]">
+        <xsl:variable name="row" select="."/>
+        <xsl:choose>
+          <xsl:when test="@type = 'time'">
+            <xsl:for-each select="$h/beginEnd/begin | $h/beginEnd/end | $h/instant">
+              <xsl:call-template name="verbatim">
+                <xsl:with-param name="property" select="concat(substring('beginPosition', 1, 13 * (local-name() = 'begin')),
+                                                          substring('endPosition', 1, 11 * (local-name() = 'end')),
+                                                          substring('timePosition', 1, 12 * (local-name() = 'instant')))"/>
+                <xsl:with-param name="n" select="."/>
+                <xsl:with-param name="type" select="'Position'"/>
+              </xsl:call-template>
+            </xsl:for-each>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:for-each select="$h/*[name() = $row/@host][$row/@max = 'n' or position() = 1]">
+              <xsl:call-template name="verbatim">
+                <xsl:with-param name="property" select="$row/@iso"/>
+                <xsl:with-param name="n" select="."/>
+                <xsl:with-param name="type" select="$row/@type"/>
+              </xsl:call-template>
+            </xsl:for-each>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:for-each>
+    </xsl:for-each>
+  </xsl:template>
+
   <xsl:template name="verbatim">
-    <xsl:param name="name"/>
+    <xsl:param name="property"/>
     <xsl:param name="n"/>
     <xsl:param name="type"/>
     <xsl:variable name="odd">
-      <xsl:call-template name="odd">
+      <xsl:call-template name="odd-text">
         <xsl:with-param name="n" select="$n"/>
         <xsl:with-param name="type" select="$type"/>
       </xsl:call-template>
     </xsl:variable>
     <xsl:if test="string($odd)">
-      <tw:verbatim property="{$name}">
-        <gco:CharacterString>
-          <xsl:call-template name="text">
-            <xsl:with-param name="n" select="$n"/>
-          </xsl:call-template>
-        </gco:CharacterString>
+      <tw:verbatim property="{$property}">
+        <gco:CharacterString><xsl:call-template name="text"><xsl:with-param name="n" select="$n"/></xsl:call-template></gco:CharacterString>
       </tw:verbatim>
     </xsl:if>
   </xsl:template>
 
+  <!-- The own text of the first node of $n, as the pages read it. -->
+  <xsl:template name="text">
+    <xsl:param name="n" select="."/>
+    <xsl:for-each select="$n[1]/text()"><xsl:value-of select="."/></xsl:for-each>
+  </xsl:template>
+
   <!-- ===================================================================
-       Lexical forms of the ISO types. Only the forms that come back
-       unchanged through the import pass; "1" for a valid text.
+       Lexical forms of the ISO types: "1" for a text that is a valid value
+       and comes back unchanged through the import.
        =================================================================== -->
 
   <xsl:template name="valid">
     <xsl:param name="type"/>
     <xsl:param name="s"/>
     <xsl:choose>
+      <!-- The import reads "1" and "0" as "true" and "false": written as
+           they are, they would not come back as typed. -->
       <xsl:when test="$type = 'Boolean'">
         <xsl:if test="$s = 'true' or $s = 'false'">1</xsl:if>
       </xsl:when>
@@ -1930,12 +1152,21 @@
         </xsl:choose>
       </xsl:when>
       <xsl:when test="$type = 'Measure'">
-        <!-- "1.5 m": a number, one space, a unit symbol. -->
+        <!-- "1.5 m": a number, one space, a unit: a symbol (no colon) or a URI. -->
         <xsl:variable name="unit" select="substring-after($s, ' ')"/>
-        <xsl:if test="string($unit) and translate($unit, ': &#9;&#10;&#13;', '') = $unit">
+        <xsl:variable name="scheme" select="substring-before($unit, ':')"/>
+        <xsl:if test="string($unit) and translate($unit, ' &#9;&#10;&#13;', '') = $unit
+                      and (not(contains($unit, ':')) or starts-with($unit, '#') or starts-with($unit, './')
+                           or starts-with($unit, '../')
+                           or (string($scheme) and translate(substring($scheme, 1, 1), 'abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ', '') = ''
+                               and translate($scheme, 'abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.', '') = ''))">
           <xsl:call-template name="is-real"><xsl:with-param name="s" select="substring-before($s, ' ')"/></xsl:call-template>
         </xsl:if>
       </xsl:when>
+      <xsl:when test="$type = 'Duration'">
+        <xsl:call-template name="is-duration"><xsl:with-param name="s" select="$s"/></xsl:call-template>
+      </xsl:when>
+      <xsl:otherwise>1</xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
@@ -1972,34 +1203,68 @@
     </xsl:choose>
   </xsl:template>
 
-  <!-- YYYY, YYYY-MM or YYYY-MM-DD, a real day of a year from 0001. -->
+  <!-- A time zone: Z, or +hh:mm or -hh:mm up to 14:00. -->
+  <xsl:template name="is-zone">
+    <xsl:param name="z"/>
+    <xsl:if test="$z = 'Z' or (string-length($z) = 6 and contains('+-', substring($z, 1, 1))
+                  and translate(substring($z, 2), '0123456789', '0000000000') = '00:00'
+                  and number(substring($z, 2, 2)) * 60 + number(substring($z, 5, 2)) &lt;= 840
+                  and number(substring($z, 5, 2)) &lt;= 59)">1</xsl:if>
+  </xsl:template>
+
+  <!-- YYYY, YYYY-MM or YYYY-MM-DD with an optional time zone: a real day. -->
   <xsl:template name="is-date">
     <xsl:param name="s"/>
-    <xsl:variable name="form" select="translate($s, '0123456789', '0000000000')"/>
-    <xsl:variable name="y" select="number(substring($s, 1, 4))"/>
-    <xsl:variable name="m" select="number(substring($s, 6, 2))"/>
-    <xsl:variable name="d" select="number(substring($s, 9, 2))"/>
+    <xsl:variable name="neg" select="number(starts-with($s, '-'))"/>
+    <xsl:variable name="u" select="substring($s, 1 + $neg)"/>
+    <xsl:variable name="form" select="translate($u, '0123456789', '0000000000')"/>
+    <!-- Digits of the year: the zeros before the first non-digit. -->
+    <xsl:variable name="ylen" select="string-length(substring-before(concat($form, 'x'), substring(translate(concat($form, 'x'), '0', ''), 1, 1)))"/>
+    <xsl:variable name="year" select="substring($u, 1, $ylen)"/>
+    <xsl:variable name="after" select="substring($u, $ylen + 1)"/>
+    <xsl:variable name="y" select="number($year)"/>
+    <xsl:variable name="zone-at">
+      <xsl:choose>
+        <xsl:when test="substring($after, string-length($after)) = 'Z'"><xsl:value-of select="string-length($after)"/></xsl:when>
+        <xsl:when test="string-length($after) &gt;= 6 and contains('+-', substring($after, string-length($after) - 5, 1))
+                        and substring($after, string-length($after) - 2, 1) = ':'">
+          <xsl:value-of select="string-length($after) - 5"/>
+        </xsl:when>
+        <xsl:otherwise><xsl:value-of select="string-length($after) + 1"/></xsl:otherwise>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:variable name="zone" select="substring($after, $zone-at)"/>
+    <xsl:variable name="md" select="substring($after, 1, $zone-at - 1)"/>
+    <xsl:variable name="zone-ok">
+      <xsl:if test="$zone = ''">1</xsl:if>
+      <xsl:call-template name="is-zone"><xsl:with-param name="z" select="$zone"/></xsl:call-template>
+    </xsl:variable>
+    <xsl:variable name="m" select="number(substring($md, 2, 2))"/>
+    <xsl:variable name="d" select="number(substring($md, 5, 2))"/>
     <xsl:variable name="leap" select="($y mod 4 = 0 and $y mod 100 != 0) or $y mod 400 = 0"/>
     <xsl:variable name="days"
         select="31 - ($m = 4 or $m = 6 or $m = 9 or $m = 11) - ($m = 2) * (3 - $leap)"/>
     <xsl:choose>
-      <xsl:when test="$y &lt; 1"/>
-      <xsl:when test="$form = '0000'">1</xsl:when>
+      <xsl:when test="$ylen &lt; 4 or ($ylen &gt; 4 and starts-with($year, '0')) or $y = 0 or not(string($zone-ok))"/>
+      <xsl:when test="$md = ''">1</xsl:when>
+      <xsl:when test="translate($md, '0123456789', '0000000000') != '-00' and translate($md, '0123456789', '0000000000') != '-00-00'"/>
       <xsl:when test="$m &lt; 1 or $m &gt; 12"/>
-      <xsl:when test="$form = '0000-00'">1</xsl:when>
-      <xsl:when test="$form = '0000-00-00' and $d &gt;= 1 and $d &lt;= $days">1</xsl:when>
+      <xsl:when test="string-length($md) = 3">1</xsl:when>
+      <xsl:when test="$d &gt;= 1 and $d &lt;= $days">1</xsl:when>
     </xsl:choose>
   </xsl:template>
 
-  <!-- YYYY-MM-DDThh:mm:ss, an optional fraction of a second, an optional
-       time zone (Z, +hh:mm, -hh:mm). -->
+  <!-- A date, T, hh:mm:ss, an optional fraction of a second, an optional
+       time zone; 24:00:00 for the end of a day. -->
   <xsl:template name="is-datetime">
     <xsl:param name="s"/>
+    <xsl:variable name="day" select="substring-before($s, 'T')"/>
     <xsl:variable name="date">
-      <xsl:call-template name="is-date"><xsl:with-param name="s" select="substring($s, 1, 10)"/></xsl:call-template>
+      <xsl:call-template name="is-date"><xsl:with-param name="s" select="$day"/></xsl:call-template>
     </xsl:variable>
-    <xsl:variable name="time" select="substring($s, 12, 8)"/>
-    <xsl:variable name="rest" select="substring($s, 20)"/>
+    <xsl:variable name="clock" select="substring-after($s, 'T')"/>
+    <xsl:variable name="time" select="substring($clock, 1, 8)"/>
+    <xsl:variable name="rest" select="substring($clock, 9)"/>
     <xsl:variable name="zone">
       <xsl:choose>
         <xsl:when test="substring($rest, string-length($rest)) = 'Z'">Z</xsl:when>
@@ -2008,24 +1273,42 @@
         </xsl:when>
       </xsl:choose>
     </xsl:variable>
+    <xsl:variable name="zone-ok">
+      <xsl:if test="$zone = ''">1</xsl:if>
+      <xsl:call-template name="is-zone"><xsl:with-param name="z" select="$zone"/></xsl:call-template>
+    </xsl:variable>
     <xsl:variable name="fraction" select="substring($rest, 1, string-length($rest) - string-length($zone))"/>
-    <xsl:variable name="zone-ok"
-        select="$zone = '' or $zone = 'Z'
-                or (translate(substring($zone, 2), '0123456789', '0000000000') = '00:00'
-                    and number(substring($zone, 2, 2)) * 60 + number(substring($zone, 5, 2)) &lt;= 840
-                    and number(substring($zone, 5, 2)) &lt;= 59)"/>
     <xsl:variable name="fraction-ok"
         select="$fraction = ''
                 or (starts-with($fraction, '.') and string-length($fraction) &gt; 1
                     and translate(substring($fraction, 2), '0123456789', '') = '')"/>
-    <xsl:if test="string-length($date) = 1 and string-length(substring($s, 1, 10)) = 10
-                  and translate(substring($s, 1, 10), '0123456789', '0000000000') = '0000-00-00'
-                  and substring($s, 11, 1) = 'T'
+    <xsl:variable name="h" select="number(substring($time, 1, 2))"/>
+    <xsl:variable name="end-of-day" select="$h = 24 and substring($time, 4) = '00:00' and translate($fraction, '.0', '') = ''"/>
+    <xsl:if test="string($date) and translate(substring($day, string-length($day) - 5), '0123456789', '0000000000') = '-00-00'
                   and translate($time, '0123456789', '0000000000') = '00:00:00'
-                  and number(substring($time, 1, 2)) &lt;= 23
+                  and ($h &lt;= 23 or $end-of-day)
                   and number(substring($time, 4, 2)) &lt;= 59
                   and number(substring($time, 7, 2)) &lt;= 59
-                  and $fraction-ok and $zone-ok">1</xsl:if>
+                  and $fraction-ok and string($zone-ok)">1</xsl:if>
+  </xsl:template>
+
+  <!-- PnYnMnDTnHnMnS, every part optional but one, T only before a time part. -->
+  <xsl:template name="is-duration">
+    <xsl:param name="s"/>
+    <xsl:variable name="u" select="substring($s, 1 + starts-with($s, '-'))"/>
+    <xsl:variable name="date" select="substring-before(concat(substring($u, 2), 'T'), 'T')"/>
+    <xsl:variable name="time" select="substring-after($u, 'T')"/>
+    <xsl:variable name="form-d" select="translate($date, '0123456789', '')"/>
+    <xsl:variable name="form-t" select="translate($time, '0123456789.', '')"/>
+    <xsl:if test="starts-with($u, 'P') and ($date != '' or $time != '')
+                  and not(contains($u, 'T') and $time = '')
+                  and ($form-d = '' or $form-d = 'Y' or $form-d = 'M' or $form-d = 'D' or $form-d = 'YM'
+                       or $form-d = 'YD' or $form-d = 'MD' or $form-d = 'YMD')
+                  and ($form-t = '' or $form-t = 'H' or $form-t = 'M' or $form-t = 'S' or $form-t = 'HM'
+                       or $form-t = 'HS' or $form-t = 'MS' or $form-t = 'HMS')
+                  and translate(substring($date, 1, 1), '0123456789', '') = ''
+                  and translate(substring($time, 1, 1), '0123456789', '') = ''
+                  and not(contains($date, '.'))">1</xsl:if>
   </xsl:template>
 
 </xsl:stylesheet>

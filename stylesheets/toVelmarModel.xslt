@@ -1,17 +1,22 @@
 <?xml version="1.0" encoding="UTF-8"?>
 <!--
-  An ISO 19139 record (gmd:MD_Metadata, gmi:MI_Metadata, or the Tidewise
-  extension of either) to the host's metadata (root "metadata", ISO 19115
-  short names).
+  An ISO 19139 record (gmd:MD_Metadata, gmi:MI_Metadata, the Tidewise
+  extension of either, or a profile's root that declares gco:isoType) to the
+  host's metadata (root "metadata", ISO 19115 short names).
 
-  Written for records of any origin: elements in any order, optional
-  wrappers, gco:nilReason in place of values, gmx:Anchor or PT_FreeText in
-  place of gco:CharacterString, code list values as names (or with their list
-  name in front), the GML 3.1 namespace of older records, a service record.
-  Where ISO allows several values and the host keeps one (contacts,
-  constraints, quality reports of one kind, reference systems), the first
-  counts. A property that holds only a nilReason gives nothing: placeholders
-  never become values. What the host's model has no place for is left out.
+  The tables of iso19139-map.xsl drive everything: each class element is read
+  through its class's table, every property into the host element the row
+  names, repeated properties in full and in order. Written for records of any
+  origin: gco:nilReason in place of values (kept as the host's "nilReason",
+  never as a value), gmx:Anchor or PT_FreeText in place of
+  gco:CharacterString, code list values as names (or with their list name in
+  front), the GML 3.1 namespace of older records, a profile's classes
+  (gco:isoType) read as the ISO classes they extend. The importer writes only
+  what the record holds.
+
+  What the tables have no place for (an element of a profile, a property no
+  table lists, an object of a class no table knows) is carried: the ISO
+  element itself, in a host element carry naming the property it followed.
 
   The Tidewise extension (tidewise.xsd) brings back the texts that
   toTidewiseModel.xslt could not write as ISO values: tw:verbatim of a class
@@ -25,355 +30,76 @@
     xmlns:gml="http://www.opengis.net/gml/3.2"
     xmlns:gml31="http://www.opengis.net/gml"
     xmlns:gmx="http://www.isotc211.org/2005/gmx"
+    xmlns:gts="http://www.isotc211.org/2005/gts"
     xmlns:gmi="http://www.isotc211.org/2005/gmi"
     xmlns:srv="http://www.isotc211.org/2005/srv"
     xmlns:xlink="http://www.w3.org/1999/xlink"
     xmlns:tw="http://www.tidewise.org/2026/iso19139-ext"
     xmlns:map="http://www.tidewise.org/2026/iso19139-ext/map"
-    exclude-result-prefixes="gmd gco gml gml31 gmx gmi srv xlink tw map">
+    xmlns:exsl="http://exslt.org/common"
+    extension-element-prefixes="exsl"
+    exclude-result-prefixes="gmd gco gml gml31 gmx gts gmi srv xlink tw map">
+
+  <xsl:include href="iso19139-map.xsl"/>
 
   <xsl:output method="xml" encoding="UTF-8" indent="yes"/>
 
   <xsl:variable name="tw-ns" select="'http://www.tidewise.org/2026/iso19139-ext'"/>
   <xsl:variable name="theme-thesaurus" select="'Tidewise themes'"/>
+  <xsl:variable name="iso19115-3" select="'http://standards.iso.org/iso/19115/-3/'"/>
 
-  <!-- ===================================================================
-       Tables. The same tables stand in toTidewiseModel.xslt.
-       =================================================================== -->
-
-  <!-- Code lists: @code is the host's three-digit code, @name the host's name
-       where it differs from ISO's value @iso. -->
-  <map:codes list="MD_ScopeCode">
-    <map:v code="001" iso="attribute"/>
-    <map:v code="002" iso="attributeType"/>
-    <map:v code="003" iso="collectionHardware"/>
-    <map:v code="004" iso="collectionSession"/>
-    <map:v code="005" iso="dataset"/>
-    <map:v code="006" iso="series"/>
-    <map:v code="007" iso="nonGeographicDataset"/>
-    <map:v code="008" iso="dimensionGroup"/>
-    <map:v code="009" iso="feature"/>
-    <map:v code="010" iso="featureType"/>
-    <map:v code="011" iso="propertyType"/>
-    <map:v code="012" iso="fieldSession"/>
-    <map:v code="013" iso="software"/>
-    <map:v code="014" iso="service"/>
-    <map:v code="015" iso="model"/>
-    <map:v code="016" iso="tile"/>
-  </map:codes>
-  <map:codes list="MD_RestrictionCode">
-    <map:v code="001" iso="copyright"/>
-    <map:v code="002" iso="patent"/>
-    <map:v code="003" iso="patentPending"/>
-    <map:v code="004" iso="trademark"/>
-    <map:v code="005" iso="license"/>
-    <map:v code="006" iso="intellectualPropertyRights"/>
-    <map:v code="007" iso="restricted"/>
-    <map:v code="008" iso="otherRestrictions"/>
-  </map:codes>
-  <map:codes list="MD_SpatialRepresentationTypeCode">
-    <map:v code="001" iso="vector"/>
-    <map:v code="002" iso="grid"/>
-    <map:v code="003" iso="textTable"/>
-    <map:v code="004" iso="tin"/>
-    <map:v code="005" iso="stereoModel"/>
-    <map:v code="006" iso="video"/>
-  </map:codes>
-  <map:codes list="CI_RoleCode">
-    <map:v code="001" iso="resourceProvider"/>
-    <map:v code="002" iso="custodian"/>
-    <map:v code="003" iso="owner"/>
-    <map:v code="004" iso="user"/>
-    <map:v code="005" iso="distributor"/>
-    <map:v code="006" iso="originator"/>
-    <map:v code="007" iso="pointOfContact"/>
-    <map:v code="008" iso="principalInvestigator"/>
-    <map:v code="009" iso="processor"/>
-    <map:v code="010" iso="publisher"/>
-    <map:v code="011" iso="author"/>
-  </map:codes>
-  <map:codes list="CI_DateTypeCode">
-    <map:v code="001" iso="creation"/>
-    <map:v code="002" iso="publication"/>
-    <map:v code="003" iso="revision"/>
-  </map:codes>
-  <map:codes list="MD_KeywordTypeCode">
-    <map:v code="001" iso="discipline"/>
-    <map:v code="002" iso="place"/>
-    <map:v code="003" iso="stratum"/>
-    <map:v code="004" iso="temporal"/>
-    <map:v code="005" iso="theme"/>
-  </map:codes>
-  <map:codes list="MD_TopicCategoryCode">
-    <map:v code="001" iso="farming"/>
-    <map:v code="002" iso="biota"/>
-    <map:v code="003" iso="boundaries"/>
-    <map:v code="004" iso="climatologyMeteorologyAtmosphere"/>
-    <map:v code="005" iso="economy"/>
-    <map:v code="006" iso="elevation"/>
-    <map:v code="007" iso="environment"/>
-    <map:v code="008" iso="geoscientificInformation"/>
-    <map:v code="009" iso="health"/>
-    <map:v code="010" iso="imageryBaseMapsEarthCover"/>
-    <map:v code="011" iso="intelligenceMilitary"/>
-    <map:v code="012" iso="inlandWaters"/>
-    <map:v code="013" iso="location"/>
-    <map:v code="014" iso="oceans"/>
-    <map:v code="015" iso="planningCadastre"/>
-    <map:v code="016" iso="society"/>
-    <map:v code="017" iso="structure"/>
-    <map:v code="018" iso="transportation"/>
-    <map:v code="019" iso="utilitiesCommunication"/>
-  </map:codes>
-  <map:codes list="MD_CharacterSetCode">
-    <map:v iso="ucs2"/>
-    <map:v iso="ucs4"/>
-    <map:v iso="utf7"/>
-    <map:v iso="utf8"/>
-    <map:v iso="utf16"/>
-    <map:v iso="8859part1"/>
-    <map:v iso="8859part2"/>
-    <map:v iso="8859part3"/>
-    <map:v iso="8859part4"/>
-    <map:v iso="8859part5"/>
-    <map:v iso="8859part6"/>
-    <map:v iso="8859part7"/>
-    <map:v iso="8859part8"/>
-    <map:v iso="8859part9"/>
-    <map:v iso="8859part10"/>
-    <map:v iso="8859part11"/>
-    <map:v iso="8859part13"/>
-    <map:v iso="8859part14"/>
-    <map:v iso="8859part15"/>
-    <map:v iso="8859part16"/>
-    <map:v iso="jis"/>
-    <map:v iso="shiftJIS"/>
-    <map:v iso="eucJP"/>
-    <map:v iso="usAscii"/>
-    <map:v iso="ebcdic"/>
-    <map:v iso="eucKR"/>
-    <map:v iso="big5"/>
-    <map:v iso="GB2312"/>
-  </map:codes>
-  <map:codes list="MD_ProgressCode">
-    <map:v iso="completed"/>
-    <map:v iso="historicalArchive"/>
-    <map:v iso="obsolete"/>
-    <map:v iso="onGoing"/>
-    <map:v iso="planned"/>
-    <map:v iso="required"/>
-    <map:v iso="underDevelopment"/>
-  </map:codes>
-  <map:codes list="DQ_EvaluationMethodTypeCode">
-    <map:v iso="directInternal"/>
-    <map:v iso="directExternal"/>
-    <map:v iso="indirect"/>
-  </map:codes>
-  <map:codes list="MD_TopologyLevelCode">
-    <map:v iso="geometryOnly"/>
-    <map:v iso="topology1D"/>
-    <map:v iso="planarGraph"/>
-    <map:v iso="fullPlanarGraph"/>
-    <map:v iso="surfaceGraph"/>
-    <map:v iso="fullSurfaceGraph"/>
-    <map:v iso="topology3D"/>
-    <map:v iso="fullTopology3D"/>
-    <map:v iso="abstract"/>
-  </map:codes>
-  <map:codes list="MD_GeometricObjectTypeCode">
-    <map:v name="complexes" iso="complex"/>
-    <map:v name="composites" iso="composite"/>
-    <map:v iso="curve"/>
-    <map:v iso="point"/>
-    <map:v iso="solid"/>
-    <map:v iso="surface"/>
-  </map:codes>
-  <map:codes list="MD_CellGeometryCode">
-    <map:v name="Point" iso="point"/>
-    <map:v name="Area" iso="area"/>
-  </map:codes>
-  <map:codes list="MD_DimensionNameTypeCode">
-    <map:v name="Row" iso="row"/>
-    <map:v name="Column" iso="column"/>
-    <map:v name="Vertical" iso="vertical"/>
-    <map:v name="Track" iso="track"/>
-    <map:v name="Cross Track" iso="crossTrack"/>
-    <map:v name="Line" iso="line"/>
-    <map:v name="Sample" iso="sample"/>
-    <map:v name="Time" iso="time"/>
-  </map:codes>
-
-  <!-- The fifteen data quality elements: the host's element, ISO's class. -->
-  <map:quality>
-    <map:e host="DQCompOm" iso="DQ_CompletenessOmission"/>
-    <map:e host="DQCompleteComm" iso="DQ_CompletenessCommission"/>
-    <map:e host="DQConcConsis" iso="DQ_ConceptualConsistency"/>
-    <map:e host="DQDomConsis" iso="DQ_DomainConsistency"/>
-    <map:e host="DQFormConsis" iso="DQ_FormatConsistency"/>
-    <map:e host="DQTopConsis" iso="DQ_TopologicalConsistency"/>
-    <map:e host="DQAbsExtPosAcc" iso="DQ_AbsoluteExternalPositionalAccuracy"/>
-    <map:e host="DQGridDataPosAcc" iso="DQ_GriddedDataPositionalAccuracy"/>
-    <map:e host="DQRelIntPosAcc" iso="DQ_RelativeInternalPositionalAccuracy"/>
-    <map:e host="DQAccTimeMeas" iso="DQ_AccuracyOfATimeMeasurement"/>
-    <map:e host="DQTempConsis" iso="DQ_TemporalConsistency"/>
-    <map:e host="DQTempValid" iso="DQ_TemporalValidity"/>
-    <map:e host="DQThemClassCor" iso="DQ_ThematicClassificationCorrectness"/>
-    <map:e host="DQNonQuanAttAcc" iso="DQ_NonQuantitativeAttributeAccuracy"/>
-    <map:e host="DQQuanAttAcc" iso="DQ_QuantitativeAttributeAccuracy"/>
-  </map:quality>
-
-  <!-- Classes whose properties are all text, in ISO's order. -->
-  <map:class iso="MD_ProjectionParameters" host="projParas">
-    <map:p host="zone" iso="zone"/>
-    <map:p host="stanParal" iso="standardParallel"/>
-    <map:p host="longCntMer" iso="longitudeOfCentralMeridian"/>
-    <map:p host="latProjOri" iso="latitudeOfProjectionOrigin"/>
-    <map:p host="falEastng" iso="falseEasting"/>
-    <map:p host="falNorthng" iso="falseNorthing"/>
-    <map:p host="falENUnits" iso="falseEastingNorthingUnits"/>
-    <map:p host="sclFacEqu" iso="scaleFactorAtEquator"/>
-    <map:p host="hgtProsPt" iso="heightOfProspectivePointAboveSurface"/>
-    <map:p host="longProjCnt" iso="longitudeOfProjectionCenter"/>
-    <map:p host="latProjCnt" iso="latitudeOfProjectionCenter"/>
-    <map:p host="sclFacCnt" iso="scaleFactorAtCenterLine"/>
-    <map:p host="stVrLongPl" iso="straightVerticalLongitudeFromPole"/>
-    <map:p host="sclFacPrOr" iso="scaleFactorAtProjectionOrigin"/>
-  </map:class>
-  <map:class iso="MD_EllipsoidParameters" host="ellParas">
-    <map:p host="semiMajAx" iso="semiMajorAxis"/>
-    <map:p host="axisUnits" iso="axisUnits"/>
-    <map:p host="denFlatRat" iso="denominatorOfFlatteningRatio"/>
-  </map:class>
-
-  <xsl:variable name="maps" select="document('')/xsl:stylesheet"/>
+  <xsl:key name="class" match="map:class" use="@name"/>
+  <xsl:key name="choice" match="map:choice" use="@name"/>
   <xsl:key name="code-by-iso" match="map:v" use="concat(../@list, ' ', @iso)"/>
   <xsl:key name="code-by-lower-iso" match="map:v"
       use="concat(../@list, ' ', translate(@iso, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', 'abcdefghijklmnopqrstuvwxyz'))"/>
   <xsl:key name="code-by-code" match="map:v[@code]" use="concat(../@list, ' ', @code)"/>
-  <xsl:key name="quality" match="map:e" use="@iso"/>
-  <!-- Quality reports by class, the first of each kind being the one kept. -->
-  <xsl:key name="report" match="gmd:report/*" use="local-name()"/>
+  <xsl:key name="carried" match="tw:carried" use="@ref"/>
 
   <!-- ===================================================================
        The record
        =================================================================== -->
 
   <xsl:template match="/">
-    <xsl:variable name="record" select="(gmd:MD_Metadata | gmi:MI_Metadata | tw:MD_Metadata)[1]"/>
+    <xsl:variable name="records"
+        select="descendant-or-self::*[self::gmd:MD_Metadata or self::gmi:MI_Metadata or self::tw:MD_Metadata
+                or substring-after(@gco:isoType, ':') = 'MD_Metadata' or @gco:isoType = 'MD_Metadata'
+                or substring-after(@gco:isoType, ':') = 'MI_Metadata' or @gco:isoType = 'MI_Metadata']"/>
+    <xsl:variable name="record" select="$records[1]"/>
     <xsl:choose>
       <xsl:when test="$record">
-        <xsl:call-template name="metadata">
-          <xsl:with-param name="md" select="$record"/>
-        </xsl:call-template>
+        <xsl:apply-templates select="$record" mode="record"/>
+      </xsl:when>
+      <xsl:when test="descendant-or-self::*[starts-with(namespace-uri(), $iso19115-3)]">
+        <xsl:message terminate="yes">an ISO 19115-3 record (namespace <xsl:value-of select="namespace-uri(descendant-or-self::*[starts-with(namespace-uri(), $iso19115-3)][1])"/>): ISO 19115-3 records cannot be imported yet, only ISO 19139 records</xsl:message>
       </xsl:when>
       <xsl:otherwise>
-        <!-- A record inside a wrapper, as a catalogue answers a request. -->
-        <xsl:variable name="nested" select="(//gmd:MD_Metadata | //gmi:MI_Metadata | //tw:MD_Metadata)[1]"/>
-        <xsl:if test="not($nested)">
-          <xsl:message terminate="yes">not an ISO 19139 record: no gmd:MD_Metadata or gmi:MI_Metadata element</xsl:message>
-        </xsl:if>
-        <xsl:call-template name="metadata">
-          <xsl:with-param name="md" select="$nested"/>
-        </xsl:call-template>
+        <xsl:message terminate="yes">not an ISO 19139 record: no gmd:MD_Metadata or gmi:MI_Metadata element</xsl:message>
       </xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
-  <xsl:template name="metadata">
-    <xsl:param name="md"/>
-    <xsl:variable name="ident" select="($md/gmd:identificationInfo/*)[1]"/>
-    <xsl:variable name="keywords" select="$ident/gmd:descriptiveKeywords/gmd:MD_Keywords"/>
-    <xsl:variable name="themes"
-        select="$keywords[normalize-space(gmd:thesaurusName/gmd:CI_Citation/gmd:title/*) = $theme-thesaurus]"/>
+  <xsl:template match="*" mode="record">
+    <xsl:variable name="class">
+      <xsl:choose>
+        <xsl:when test="self::gmi:MI_Metadata or contains(@gco:isoType, 'MI_Metadata')">MI_Metadata</xsl:when>
+        <xsl:otherwise>MD_Metadata</xsl:otherwise>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:variable name="ident" select="(gmd:identificationInfo/*)[1]"/>
+    <xsl:variable name="themes" select="$ident/gmd:descriptiveKeywords/*[normalize-space(gmd:thesaurusName/*/gmd:title/*) = $theme-thesaurus]"/>
     <metadata>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'mdFileID'"/>
-        <xsl:with-param name="p" select="$md/gmd:fileIdentifier"/>
-      </xsl:call-template>
-      <xsl:call-template name="language">
-        <xsl:with-param name="name" select="'mdLang'"/>
-        <xsl:with-param name="p" select="$md/gmd:language"/>
-      </xsl:call-template>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'mdChar2'"/>
-        <xsl:with-param name="p" select="$md/gmd:characterSet"/>
-        <xsl:with-param name="list" select="'MD_CharacterSetCode'"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'mdParentID'"/>
-        <xsl:with-param name="p" select="$md/gmd:parentIdentifier"/>
-      </xsl:call-template>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'mdHrLv2'"/>
-        <xsl:with-param name="p" select="$md/gmd:hierarchyLevel"/>
-        <xsl:with-param name="list" select="'MD_ScopeCode'"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'mdHrLvName'"/>
-        <xsl:with-param name="p" select="$md/gmd:hierarchyLevelName"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'mdStanName2'"/>
-        <xsl:with-param name="p" select="$md/gmd:metadataStandardName"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'mdStanVer2'"/>
-        <xsl:with-param name="p" select="$md/gmd:metadataStandardVersion"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'mdDateSt'"/>
-        <xsl:with-param name="p" select="$md/gmd:dateStamp"/>
-        <xsl:with-param name="verbatim" select="$md/tw:verbatim[@property = 'dateStamp']"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'dataSetURI'"/>
-        <xsl:with-param name="p" select="$md/gmd:dataSetURI"/>
-      </xsl:call-template>
-      <xsl:call-template name="party">
-        <xsl:with-param name="name" select="'mdContact'"/>
-        <xsl:with-param name="party" select="($md/gmd:contact/gmd:CI_ResponsibleParty)[1]"/>
-        <xsl:with-param name="role-code" select="'RoleCd'"/>
-      </xsl:call-template>
-      <xsl:if test="$ident">
-        <xsl:call-template name="dataIdInfo">
-          <xsl:with-param name="ident" select="$ident"/>
-          <xsl:with-param name="keywords" select="$keywords[count(. | $themes) != count($themes)]"/>
-        </xsl:call-template>
+      <xsl:if test="$class = 'MI_Metadata' and not(gmi:acquisitionInformation)">
+        <xsl:attribute name="class">MI_Metadata</xsl:attribute>
       </xsl:if>
-      <xsl:if test="$md/gmd:dataQualityInfo/gmd:DQ_DataQuality">
-        <xsl:call-template name="dqInfo">
-          <xsl:with-param name="dqs" select="$md/gmd:dataQualityInfo/gmd:DQ_DataQuality"/>
-        </xsl:call-template>
-      </xsl:if>
-      <xsl:for-each select="($md/gmd:distributionInfo/gmd:MD_Distribution)[1]">
-        <xsl:call-template name="distInfo">
-          <xsl:with-param name="dist" select="."/>
-        </xsl:call-template>
-      </xsl:for-each>
-      <xsl:for-each select="($md/gmd:spatialRepresentationInfo/gmd:MD_VectorSpatialRepresentation)[1]">
-        <xsl:call-template name="VectSpatRep">
-          <xsl:with-param name="vector" select="."/>
-        </xsl:call-template>
-      </xsl:for-each>
-      <xsl:variable name="representations" select="$md/gmd:spatialRepresentationInfo"/>
-      <xsl:for-each select="($representations/gmd:MD_GridSpatialRepresentation | $representations/tw:MD_GridSpatialRepresentation
-                             | $representations/gmd:MD_Georectified | $representations/gmd:MD_Georeferenceable)[1]">
-        <xsl:call-template name="GridSpatRep">
-          <xsl:with-param name="grid" select="."/>
-        </xsl:call-template>
-      </xsl:for-each>
-      <xsl:call-template name="MdCoRefSys">
-        <xsl:with-param name="systems" select="$md/gmd:referenceSystemInfo/*"/>
+      <xsl:call-template name="object">
+        <xsl:with-param name="table" select="$class"/>
+        <xsl:with-param name="e" select="."/>
       </xsl:call-template>
-      <xsl:for-each select="$md/gmd:applicationSchemaInfo/gmd:MD_ApplicationSchemaInformation">
-        <xsl:call-template name="appSchInfo">
-          <xsl:with-param name="schema" select="."/>
-        </xsl:call-template>
-      </xsl:for-each>
       <xsl:if test="$themes">
         <tideExt>
           <xsl:for-each select="$themes/gmd:keyword">
-            <xsl:call-template name="str">
+            <xsl:call-template name="text">
               <xsl:with-param name="name" select="'tidTopic'"/>
               <xsl:with-param name="p" select="."/>
             </xsl:call-template>
@@ -384,442 +110,576 @@
   </xsl:template>
 
   <!-- ===================================================================
-       Identification
+       Objects
        =================================================================== -->
 
-  <!-- Data or service identification: what they share. -->
-  <xsl:template name="dataIdInfo">
-    <xsl:param name="ident"/>
-    <xsl:param name="keywords"/>
-    <xsl:variable name="constraints" select="$ident/gmd:resourceConstraints/*"/>
-    <xsl:variable name="extents" select="$ident/gmd:extent/gmd:EX_Extent | $ident/srv:extent/gmd:EX_Extent"/>
-    <xsl:variable name="geodesc"
-        select="($extents/gmd:geographicElement/gmd:EX_GeographicDescription
-                 | $extents/gmd:geographicElement/tw:EX_GeographicDescription)[1]"/>
-    <dataIdInfo>
-      <xsl:call-template name="citation">
-        <xsl:with-param name="name" select="'idCitation'"/>
-        <xsl:with-param name="citation" select="$ident/gmd:citation/gmd:CI_Citation"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'idAbs'"/>
-        <xsl:with-param name="p" select="$ident/gmd:abstract"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'idPurp'"/>
-        <xsl:with-param name="p" select="$ident/gmd:purpose"/>
-      </xsl:call-template>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'idStatus'"/>
-        <xsl:with-param name="p" select="$ident/gmd:status"/>
-        <xsl:with-param name="list" select="'MD_ProgressCode'"/>
-      </xsl:call-template>
-      <xsl:call-template name="party">
-        <xsl:with-param name="name" select="'idPoC'"/>
-        <xsl:with-param name="party" select="($ident/gmd:pointOfContact/gmd:CI_ResponsibleParty)[1]"/>
-      </xsl:call-template>
-      <xsl:for-each select="$keywords">
-        <searchKeys>
-          <xsl:for-each select="gmd:keyword">
-            <xsl:call-template name="str">
-              <xsl:with-param name="name" select="'keyword'"/>
-              <xsl:with-param name="p" select="."/>
-            </xsl:call-template>
-          </xsl:for-each>
-          <xsl:call-template name="code">
-            <xsl:with-param name="name" select="'keyTyp'"/>
-            <xsl:with-param name="code" select="'KeyTypCd'"/>
-            <xsl:with-param name="p" select="gmd:type"/>
-            <xsl:with-param name="list" select="'MD_KeywordTypeCode'"/>
-          </xsl:call-template>
-          <xsl:call-template name="citation">
-            <xsl:with-param name="name" select="'thesaName'"/>
-            <xsl:with-param name="citation" select="gmd:thesaurusName/gmd:CI_Citation"/>
-          </xsl:call-template>
-        </searchKeys>
-      </xsl:for-each>
-      <xsl:if test="$constraints">
-        <LegConsts>
-          <xsl:for-each select="$constraints/gmd:useLimitation">
-            <xsl:call-template name="str">
-              <xsl:with-param name="name" select="'useLimit'"/>
-              <xsl:with-param name="p" select="."/>
-            </xsl:call-template>
-          </xsl:for-each>
-          <xsl:call-template name="code">
-            <xsl:with-param name="name" select="'accessConsts'"/>
-            <xsl:with-param name="code" select="'RestrictCd'"/>
-            <xsl:with-param name="p" select="$constraints/gmd:accessConstraints"/>
-            <xsl:with-param name="list" select="'MD_RestrictionCode'"/>
-          </xsl:call-template>
-          <xsl:call-template name="code">
-            <xsl:with-param name="name" select="'useConsts'"/>
-            <xsl:with-param name="code" select="'RestrictCd'"/>
-            <xsl:with-param name="p" select="$constraints/gmd:useConstraints"/>
-            <xsl:with-param name="list" select="'MD_RestrictionCode'"/>
-          </xsl:call-template>
-          <xsl:for-each select="$constraints/gmd:otherConstraints">
-            <xsl:call-template name="str">
-              <xsl:with-param name="name" select="'othConsts'"/>
-              <xsl:with-param name="p" select="."/>
-            </xsl:call-template>
-          </xsl:for-each>
-        </LegConsts>
-      </xsl:if>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'spatRpType'"/>
-        <xsl:with-param name="code" select="'spatRepTypCd'"/>
-        <xsl:with-param name="p" select="$ident/gmd:spatialRepresentationType"/>
-        <xsl:with-param name="list" select="'MD_SpatialRepresentationTypeCode'"/>
-      </xsl:call-template>
-      <xsl:call-template name="language">
-        <xsl:with-param name="name" select="'dataLang'"/>
-        <xsl:with-param name="p" select="$ident/gmd:language"/>
-      </xsl:call-template>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'dataChar'"/>
-        <xsl:with-param name="p" select="$ident/gmd:characterSet"/>
-        <xsl:with-param name="list" select="'MD_CharacterSetCode'"/>
-      </xsl:call-template>
-      <xsl:for-each select="$ident/gmd:topicCategory/gmd:MD_TopicCategoryCode">
-        <xsl:call-template name="code">
-          <xsl:with-param name="name" select="'tpCat'"/>
-          <xsl:with-param name="code" select="'TopicCatCd'"/>
-          <xsl:with-param name="p" select=".."/>
-          <xsl:with-param name="list" select="'MD_TopicCategoryCode'"/>
-        </xsl:call-template>
-      </xsl:for-each>
-      <xsl:if test="$extents/gmd:description or $extents/gmd:geographicElement/gmd:EX_GeographicBoundingBox
-                    or $extents/gmd:geographicElement/tw:EX_GeographicBoundingBox
-                    or $extents/gmd:temporalElement or $extents/gmd:verticalElement">
-        <dataExt>
-          <xsl:call-template name="extent">
-            <xsl:with-param name="extents" select="$extents"/>
-            <xsl:with-param name="description" select="'exDesc'"/>
-            <xsl:with-param name="box-wrapper" select="'geoEle'"/>
-            <xsl:with-param name="id" select="'dataExt'"/>
-          </xsl:call-template>
-        </dataExt>
-      </xsl:if>
-      <xsl:for-each select="$geodesc">
-        <geoDesc>
-          <xsl:call-template name="typed">
-            <xsl:with-param name="name" select="'exTypeCode'"/>
-            <xsl:with-param name="p" select="gmd:extentTypeCode"/>
-            <xsl:with-param name="verbatim" select="tw:verbatim[@property = 'extentTypeCode']"/>
-          </xsl:call-template>
-          <xsl:call-template name="identifier">
-            <xsl:with-param name="name" select="'geoId'"/>
-            <xsl:with-param name="identifier" select="gmd:geographicIdentifier/*"/>
-          </xsl:call-template>
-        </geoDesc>
-      </xsl:for-each>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'suppInfo'"/>
-        <xsl:with-param name="p" select="$ident/gmd:supplementalInformation"/>
-      </xsl:call-template>
-    </dataIdInfo>
-  </xsl:template>
-
-  <!-- ===================================================================
-       Citation, responsible party, identifier, online resource
-       =================================================================== -->
-
-  <xsl:template name="citation">
-    <xsl:param name="name"/>
-    <xsl:param name="citation"/>
-    <xsl:for-each select="$citation[1]">
-      <xsl:element name="{$name}">
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'resTitle'"/>
-          <xsl:with-param name="p" select="gmd:title"/>
-        </xsl:call-template>
-        <xsl:for-each select="gmd:date/gmd:CI_Date | gmd:date/tw:CI_Date">
-          <resRefDate>
-            <xsl:call-template name="typed">
-              <xsl:with-param name="name" select="'refDate'"/>
-              <xsl:with-param name="p" select="gmd:date"/>
-              <xsl:with-param name="verbatim" select="tw:verbatim[@property = 'date']"/>
-            </xsl:call-template>
-            <xsl:call-template name="code">
-              <xsl:with-param name="name" select="'refDateType'"/>
-              <xsl:with-param name="code" select="'DateTypCd'"/>
-              <xsl:with-param name="p" select="gmd:dateType"/>
-              <xsl:with-param name="list" select="'CI_DateTypeCode'"/>
-            </xsl:call-template>
-          </resRefDate>
-        </xsl:for-each>
-      </xsl:element>
-    </xsl:for-each>
-  </xsl:template>
-
-  <!-- A responsible party. Its role is a name (the Contact page's form), or
-       a RoleCd code where $role-code names that element. -->
-  <xsl:template name="party">
-    <xsl:param name="name"/>
-    <xsl:param name="party"/>
-    <xsl:param name="role-code" select="''"/>
-    <xsl:for-each select="$party">
-      <xsl:element name="{$name}">
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'rpIndName'"/>
-          <xsl:with-param name="p" select="gmd:individualName"/>
-        </xsl:call-template>
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'rpOrgName'"/>
-          <xsl:with-param name="p" select="gmd:organisationName"/>
-        </xsl:call-template>
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'rpPosName'"/>
-          <xsl:with-param name="p" select="gmd:positionName"/>
-        </xsl:call-template>
-        <xsl:for-each select="gmd:contactInfo/gmd:CI_Contact">
-          <rpCntInfo>
-            <xsl:for-each select="gmd:phone/gmd:CI_Telephone">
-              <cntPhone>
-                <xsl:call-template name="str">
-                  <xsl:with-param name="name" select="'voiceNum'"/>
-                  <xsl:with-param name="p" select="gmd:voice"/>
-                </xsl:call-template>
-                <xsl:call-template name="str">
-                  <xsl:with-param name="name" select="'faxNum'"/>
-                  <xsl:with-param name="p" select="gmd:facsimile"/>
-                </xsl:call-template>
-              </cntPhone>
-            </xsl:for-each>
-            <xsl:for-each select="gmd:address/gmd:CI_Address">
-              <cntAddress>
-                <xsl:call-template name="str">
-                  <xsl:with-param name="name" select="'delPoint'"/>
-                  <xsl:with-param name="p" select="gmd:deliveryPoint"/>
-                </xsl:call-template>
-                <xsl:call-template name="str">
-                  <xsl:with-param name="name" select="'city'"/>
-                  <xsl:with-param name="p" select="gmd:city"/>
-                </xsl:call-template>
-                <xsl:call-template name="str">
-                  <xsl:with-param name="name" select="'adminArea'"/>
-                  <xsl:with-param name="p" select="gmd:administrativeArea"/>
-                </xsl:call-template>
-                <xsl:call-template name="str">
-                  <xsl:with-param name="name" select="'postCode'"/>
-                  <xsl:with-param name="p" select="gmd:postalCode"/>
-                </xsl:call-template>
-                <xsl:call-template name="str">
-                  <xsl:with-param name="name" select="'country'"/>
-                  <xsl:with-param name="p" select="gmd:country"/>
-                </xsl:call-template>
-                <xsl:call-template name="str">
-                  <xsl:with-param name="name" select="'eMailAdd'"/>
-                  <xsl:with-param name="p" select="gmd:electronicMailAddress"/>
-                </xsl:call-template>
-              </cntAddress>
-            </xsl:for-each>
-            <xsl:call-template name="online-resource">
-              <xsl:with-param name="name" select="'cntOnlineRes'"/>
-              <xsl:with-param name="resource" select="gmd:onlineResource/gmd:CI_OnlineResource"/>
-            </xsl:call-template>
-            <xsl:call-template name="str">
-              <xsl:with-param name="name" select="'cntHours'"/>
-              <xsl:with-param name="p" select="gmd:hoursOfService"/>
-            </xsl:call-template>
-            <xsl:call-template name="str">
-              <xsl:with-param name="name" select="'cntInstr'"/>
-              <xsl:with-param name="p" select="gmd:contactInstructions"/>
-            </xsl:call-template>
-          </rpCntInfo>
-        </xsl:for-each>
-        <xsl:call-template name="code">
-          <xsl:with-param name="name" select="'role'"/>
-          <xsl:with-param name="code" select="$role-code"/>
-          <xsl:with-param name="p" select="gmd:role"/>
-          <xsl:with-param name="list" select="'CI_RoleCode'"/>
-        </xsl:call-template>
-      </xsl:element>
-    </xsl:for-each>
-  </xsl:template>
-
-  <xsl:template name="online-resource">
-    <xsl:param name="name"/>
-    <xsl:param name="resource"/>
-    <xsl:for-each select="$resource[1]">
-      <xsl:element name="{$name}">
-        <xsl:if test="gmd:linkage/gmd:URL">
-          <linkage><xsl:value-of select="gmd:linkage/gmd:URL"/></linkage>
-        </xsl:if>
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'protocol'"/>
-          <xsl:with-param name="p" select="gmd:protocol"/>
-        </xsl:call-template>
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'orName'"/>
-          <xsl:with-param name="p" select="gmd:name"/>
-        </xsl:call-template>
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'orDesc'"/>
-          <xsl:with-param name="p" select="gmd:description"/>
-        </xsl:call-template>
-      </xsl:element>
-    </xsl:for-each>
-  </xsl:template>
-
-  <!-- An MD_Identifier or RS_Identifier (or a class derived from them). -->
-  <xsl:template name="identifier">
-    <xsl:param name="name"/>
-    <xsl:param name="identifier"/>
-    <xsl:for-each select="$identifier[1]">
-      <xsl:element name="{$name}">
-        <xsl:call-template name="citation">
-          <xsl:with-param name="name" select="'identAuth'"/>
-          <xsl:with-param name="citation" select="gmd:authority/gmd:CI_Citation"/>
-        </xsl:call-template>
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'identCode'"/>
-          <xsl:with-param name="p" select="gmd:code"/>
-        </xsl:call-template>
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'idCodeSpace'"/>
-          <xsl:with-param name="p" select="gmd:codeSpace"/>
-        </xsl:call-template>
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'idVersion'"/>
-          <xsl:with-param name="p" select="gmd:version"/>
-        </xsl:call-template>
-      </xsl:element>
-    </xsl:for-each>
-  </xsl:template>
-
-  <!-- ===================================================================
-       Extent
-       =================================================================== -->
-
-  <!-- The content of the host's extent from the EX_Extent elements given:
-       the first description, bounding box, temporal and vertical extent. -->
-  <xsl:template name="extent">
-    <xsl:param name="extents"/>
-    <xsl:param name="description"/>
-    <xsl:param name="box-wrapper" select="''"/>
-    <xsl:param name="id"/>
-    <xsl:variable name="geographic" select="$extents/gmd:geographicElement"/>
-    <xsl:variable name="box"
-        select="($geographic/gmd:EX_GeographicBoundingBox | $geographic/tw:EX_GeographicBoundingBox)[1]"/>
-    <xsl:call-template name="str">
-      <xsl:with-param name="name" select="$description"/>
-      <xsl:with-param name="p" select="$extents/gmd:description"/>
+  <!-- The content of the host element for the class element $e, read
+       through $table: its id and uuid, its properties, and what the item
+       must carry. $route "first-extent": the geographic descriptions stay
+       out (the identification holds them in geoDesc). -->
+  <xsl:template name="object">
+    <xsl:param name="table"/>
+    <xsl:param name="e"/>
+    <xsl:param name="route" select="''"/>
+    <xsl:copy-of select="$e/@id[not(starts-with(., 'tw-'))] | $e/@uuid"/>
+    <xsl:variable name="names">
+      <xsl:call-template name="names"><xsl:with-param name="table" select="$table"/></xsl:call-template>
+    </xsl:variable>
+    <xsl:call-template name="rows">
+      <xsl:with-param name="table" select="$table"/>
+      <xsl:with-param name="e" select="$e"/>
+      <xsl:with-param name="names" select="$names"/>
+      <xsl:with-param name="route" select="$route"/>
     </xsl:call-template>
-    <xsl:if test="$box">
-      <xsl:choose>
-        <xsl:when test="$box-wrapper">
-          <xsl:element name="{$box-wrapper}">
-            <xsl:call-template name="GeoBndBox">
-              <xsl:with-param name="box" select="$box"/>
-            </xsl:call-template>
-          </xsl:element>
-        </xsl:when>
-        <xsl:otherwise>
-          <xsl:call-template name="GeoBndBox">
-            <xsl:with-param name="box" select="$box"/>
-          </xsl:call-template>
-        </xsl:otherwise>
-      </xsl:choose>
-    </xsl:if>
-    <xsl:for-each select="($extents/gmd:temporalElement/*)[1]">
-      <xsl:variable name="period" select="gmd:extent/gml:TimePeriod | gmd:extent/gml31:TimePeriod"/>
-      <xsl:variable name="instant" select="gmd:extent/gml:TimeInstant | gmd:extent/gml31:TimeInstant"/>
-      <tempEle>
-        <exTemp>
-          <xsl:choose>
-            <xsl:when test="$period">
-              <beginEnd>
-                <xsl:call-template name="position">
-                  <xsl:with-param name="name" select="'begin'"/>
-                  <xsl:with-param name="position"
-                      select="$period/gml:beginPosition | $period/gml31:beginPosition
-                              | $period/gml:begin/gml:TimeInstant/gml:timePosition
-                              | $period/gml31:begin/gml31:TimeInstant/gml31:timePosition"/>
-                  <xsl:with-param name="verbatim" select="tw:verbatim[@property = 'beginPosition']"/>
-                </xsl:call-template>
-                <xsl:call-template name="position">
-                  <xsl:with-param name="name" select="'end'"/>
-                  <xsl:with-param name="position"
-                      select="$period/gml:endPosition | $period/gml31:endPosition
-                              | $period/gml:end/gml:TimeInstant/gml:timePosition
-                              | $period/gml31:end/gml31:TimeInstant/gml31:timePosition"/>
-                  <xsl:with-param name="verbatim" select="tw:verbatim[@property = 'endPosition']"/>
-                </xsl:call-template>
-              </beginEnd>
-            </xsl:when>
-            <xsl:when test="$instant">
-              <xsl:call-template name="position">
-                <xsl:with-param name="name" select="'instant'"/>
-                <xsl:with-param name="position" select="$instant/gml:timePosition | $instant/gml31:timePosition"/>
-                <xsl:with-param name="verbatim" select="tw:verbatim[@property = 'timePosition']"/>
-              </xsl:call-template>
-            </xsl:when>
-          </xsl:choose>
-        </exTemp>
-      </tempEle>
+    <!-- What the export had to write apart, in tw:carried. -->
+    <xsl:for-each select="$e[@id]">
+      <xsl:for-each select="key('carried', @id)">
+        <xsl:for-each select="*">
+          <carry after="{../@after}"><xsl:copy-of select="."/></carry>
+        </xsl:for-each>
+      </xsl:for-each>
     </xsl:for-each>
-    <xsl:for-each select="($extents/gmd:verticalElement/gmd:EX_VerticalExtent | $extents/gmd:verticalElement/tw:EX_VerticalExtent)[1]">
-      <vertEle>
-        <xsl:call-template name="typed">
-          <xsl:with-param name="name" select="'vertMinVal'"/>
-          <xsl:with-param name="p" select="gmd:minimumValue"/>
-          <xsl:with-param name="verbatim" select="tw:verbatim[@property = 'minimumValue']"/>
-        </xsl:call-template>
-        <xsl:call-template name="typed">
-          <xsl:with-param name="name" select="'vertMaxVal'"/>
-          <xsl:with-param name="p" select="gmd:maximumValue"/>
-          <xsl:with-param name="verbatim" select="tw:verbatim[@property = 'maximumValue']"/>
-        </xsl:call-template>
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'vertUoM'"/>
-          <xsl:with-param name="p" select="tw:unitOfMeasure"/>
-        </xsl:call-template>
-        <xsl:if test="string(gmd:verticalCRS/@xlink:href)">
-          <vertCRS><xsl:value-of select="gmd:verticalCRS/@xlink:href"/></vertCRS>
-        </xsl:if>
-      </vertEle>
+    <xsl:for-each select="$e/*[not(contains($names, concat(' {', namespace-uri(), '}', local-name(), ' ')))]
+                          [not(self::tw:verbatim or self::tw:carried)]">
+      <xsl:call-template name="carry">
+        <xsl:with-param name="names" select="$names"/>
+      </xsl:call-template>
     </xsl:for-each>
   </xsl:template>
 
-  <xsl:template name="GeoBndBox">
-    <xsl:param name="box"/>
-    <GeoBndBox>
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'exTypeCode'"/>
-        <xsl:with-param name="p" select="$box/gmd:extentTypeCode"/>
-        <xsl:with-param name="verbatim" select="$box/tw:verbatim[@property = 'extentTypeCode']"/>
+  <!-- " {uri}name " for every property of $table and its base. -->
+  <xsl:template name="names">
+    <xsl:param name="table"/>
+    <xsl:for-each select="$maps">
+      <xsl:variable name="t" select="key('class', $table)"/>
+      <xsl:if test="$t/@base">
+        <xsl:call-template name="names"><xsl:with-param name="table" select="$t/@base"/></xsl:call-template>
+      </xsl:if>
+      <xsl:for-each select="$t/map:p">
+        <xsl:variable name="prefix" select="(@ns | ../@ns)[last()]"/>
+        <xsl:value-of select="concat(' {', $maps/map:ns[@prefix = $prefix]/@uri, '}', @iso, ' ')"/>
+        <xsl:if test="@also">
+          <xsl:value-of select="concat(' {', $maps/map:ns[@prefix = current()/@also]/@uri, '}', @iso, ' ')"/>
+        </xsl:if>
+      </xsl:for-each>
+    </xsl:for-each>
+  </xsl:template>
+
+  <!-- The ISO element (the context node) kept as it is, with the property
+       of its class that it follows. -->
+  <xsl:template name="carry">
+    <xsl:param name="names"/>
+    <xsl:variable name="before"
+        select="preceding-sibling::*[contains($names, concat(' {', namespace-uri(), '}', local-name(), ' '))][1]"/>
+    <carry>
+      <xsl:attribute name="after">
+        <xsl:if test="$before">
+          <xsl:value-of select="concat($maps/map:ns[@uri = namespace-uri($before)]/@prefix, ':', local-name($before))"/>
+        </xsl:if>
+      </xsl:attribute>
+      <xsl:copy-of select="."/>
+    </carry>
+  </xsl:template>
+
+  <xsl:template name="rows">
+    <xsl:param name="table"/>
+    <xsl:param name="e"/>
+    <xsl:param name="names"/>
+    <xsl:param name="route"/>
+    <xsl:for-each select="$maps">
+      <xsl:variable name="t" select="key('class', $table)"/>
+      <xsl:if test="$t/@base">
+        <xsl:call-template name="rows">
+          <xsl:with-param name="table" select="$t/@base"/>
+          <xsl:with-param name="e" select="$e"/>
+          <xsl:with-param name="names" select="$names"/>
+          <xsl:with-param name="route" select="$route"/>
+        </xsl:call-template>
+      </xsl:if>
+      <xsl:for-each select="$t/map:p">
+        <xsl:variable name="row" select="."/>
+        <xsl:variable name="prefix" select="(@ns | ../@ns)[last()]"/>
+        <xsl:variable name="uri" select="$maps/map:ns[@prefix = $prefix]/@uri"/>
+        <xsl:variable name="also" select="$maps/map:ns[@prefix = $row/@also]/@uri"/>
+        <xsl:variable name="found" select="$e/*[local-name() = $row/@iso and (namespace-uri() = $uri or namespace-uri() = $also)]"/>
+        <xsl:variable name="props" select="$found[$row/@max = 'n' or position() = 1]"/>
+        <xsl:choose>
+          <xsl:when test="$row/@host = 'dataExt'">
+            <!-- The identification's extents; the geographic descriptions of
+                 the first stand in geoDesc. -->
+            <xsl:for-each select="$props">
+              <xsl:call-template name="property">
+                <xsl:with-param name="row" select="$row"/>
+                <xsl:with-param name="names" select="$names"/>
+                <xsl:with-param name="route" select="substring('first-extent', 1, 12 * (position() = 1))"/>
+              </xsl:call-template>
+            </xsl:for-each>
+            <xsl:for-each select="$props[1]/gmd:EX_Extent/gmd:geographicElement[gmd:EX_GeographicDescription or tw:EX_GeographicDescription]">
+              <geoDesc>
+                <xsl:call-template name="object">
+                  <xsl:with-param name="table" select="'EX_GeographicDescription'"/>
+                  <xsl:with-param name="e" select="*"/>
+                </xsl:call-template>
+              </geoDesc>
+            </xsl:for-each>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:for-each select="$props">
+              <xsl:choose>
+                <xsl:when test="tw:MD_CRS[not(gmd:referenceSystemIdentifier)]
+                                and preceding-sibling::*[1][self::gmd:referenceSystemInfo/gmd:MD_ReferenceSystem]"/>
+                <xsl:when test="$row/@iso = 'descriptiveKeywords' and normalize-space(*/gmd:thesaurusName/*/gmd:title/*) = $theme-thesaurus"/>
+                <xsl:when test="$row/@iso = 'metadataExtensionInfo' and */gmd:extensionOnLineResource/*/gmd:linkage/gmd:URL = $tw-ns"/>
+                <xsl:when test="$route = 'first-extent' and $row/@iso = 'geographicElement'
+                                and (gmd:EX_GeographicDescription or tw:EX_GeographicDescription)"/>
+                <xsl:otherwise>
+                  <xsl:call-template name="property">
+                    <xsl:with-param name="row" select="$row"/>
+                    <xsl:with-param name="names" select="$names"/>
+                  </xsl:call-template>
+                </xsl:otherwise>
+              </xsl:choose>
+            </xsl:for-each>
+          </xsl:otherwise>
+        </xsl:choose>
+        <!-- A property that ISO does not repeat, given again. -->
+        <xsl:for-each select="$found[position() &gt; 1][not($row/@max = 'n')]">
+          <xsl:call-template name="carry">
+            <xsl:with-param name="names" select="$names"/>
+          </xsl:call-template>
+        </xsl:for-each>
+      </xsl:for-each>
+    </xsl:for-each>
+  </xsl:template>
+
+  <!-- The ISO class of an element: its own name, or the one its profile
+       says it extends. -->
+  <xsl:template name="iso-class">
+    <xsl:param name="x"/>
+    <xsl:choose>
+      <xsl:when test="contains($x/@gco:isoType, ':')"><xsl:value-of select="substring-after($x/@gco:isoType, ':')"/></xsl:when>
+      <xsl:when test="$x/@gco:isoType"><xsl:value-of select="$x/@gco:isoType"/></xsl:when>
+      <xsl:otherwise><xsl:value-of select="local-name($x)"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- One property element (the context node) of row $row. -->
+  <xsl:template name="property">
+    <xsl:param name="row"/>
+    <xsl:param name="names"/>
+    <xsl:param name="route" select="''"/>
+    <xsl:variable name="p" select="."/>
+    <xsl:variable name="x" select="*[1]"/>
+    <xsl:variable name="x-class">
+      <xsl:call-template name="iso-class"><xsl:with-param name="x" select="$x"/></xsl:call-template>
+    </xsl:variable>
+    <xsl:choose>
+      <!-- Text where ISO wants an element: kept as it is. -->
+      <xsl:when test="not(*) and normalize-space(text()) != '' and not($row/@type = 'inline')">
+        <xsl:call-template name="carry"><xsl:with-param name="names" select="$names"/></xsl:call-template>
+      </xsl:when>
+      <!-- A placeholder: no value, nothing to keep. -->
+      <xsl:when test="not(*) and not(@*[not(local-name() = 'nilReason' and . = 'missing')])
+                      and not($row/@type = 'inline') and not($row/@type = 'text' and string(.))"/>
+      <!-- An empty property whose attributes mean nothing here (some records
+           write "href" without its namespace): a placeholder too. -->
+      <xsl:when test="not(*) and not(@xlink:href or @xlink:title or @uuidref or @gco:nilReason[. != 'missing'])
+                      and ($row/@class or $row/@choice)"/>
+      <!-- An object of one class. -->
+      <xsl:when test="$row/@class">
+        <xsl:variable name="t" select="$maps/map:class[@name = $row/@class]"/>
+        <xsl:choose>
+          <xsl:when test="not($x)">
+            <xsl:element name="{$row/@host}">
+              <xsl:call-template name="property-attributes"/>
+            </xsl:element>
+          </xsl:when>
+          <xsl:when test="($x-class = $t/@iso or not($t/@iso) and $x-class = $t/@name) and not(*[2])">
+            <xsl:element name="{$row/@host}">
+              <xsl:call-template name="property-attributes"/>
+              <xsl:call-template name="object">
+                <xsl:with-param name="table" select="$row/@class"/>
+                <xsl:with-param name="e" select="$x"/>
+                <xsl:with-param name="route" select="$route"/>
+              </xsl:call-template>
+            </xsl:element>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:call-template name="carry"><xsl:with-param name="names" select="$names"/></xsl:call-template>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:when>
+      <!-- An object of one of several classes. -->
+      <xsl:when test="$row/@choice">
+        <xsl:variable name="options" select="$maps/map:choice[@name = $row/@choice]/map:c"/>
+        <xsl:variable name="c" select="$options[@iso = $x-class][1]"/>
+        <xsl:variable name="default" select="$options[@host = $c/@host][not(@detect)][1]"/>
+        <xsl:variable name="table">
+          <xsl:choose>
+            <xsl:when test="$c/@table"><xsl:value-of select="$c/@table"/></xsl:when>
+            <xsl:otherwise><xsl:value-of select="$c/@iso"/></xsl:otherwise>
+          </xsl:choose>
+        </xsl:variable>
+        <xsl:choose>
+          <xsl:when test="not($x) and $row/@host != ''">
+            <xsl:element name="{$row/@host}">
+              <xsl:call-template name="property-attributes"/>
+            </xsl:element>
+          </xsl:when>
+          <xsl:when test="not($c) or *[2] or ($row/@host = '' and (@gco:nilReason or @xlink:href or @uuidref))">
+            <xsl:call-template name="carry"><xsl:with-param name="names" select="$names"/></xsl:call-template>
+          </xsl:when>
+          <xsl:otherwise>
+            <!-- The class is marked where its properties would not tell it. -->
+            <xsl:variable name="properties">
+              <xsl:for-each select="$x/*"><xsl:value-of select="concat(' ', local-name(), ' ')"/></xsl:for-each>
+            </xsl:variable>
+            <xsl:variable name="told"
+                select="$maps/map:class[@name = $table]/map:p[contains(concat(' ', $c/@detect, ' '), concat(' ', @host, ' '))]
+                                                            [contains($properties, concat(' ', @iso, ' '))]"/>
+            <xsl:variable name="marked" select="$c/@detect and $c/@iso != $default/@iso and not($told)"/>
+            <xsl:choose>
+              <xsl:when test="$row/@host = ''">
+                <xsl:element name="{$c/@host}"><xsl:call-template name="choice-object">
+                    <xsl:with-param name="class" select="$c/@iso"/>
+                    <xsl:with-param name="marked" select="$marked"/>
+                    <xsl:with-param name="table" select="$table"/>
+                    <xsl:with-param name="e" select="$x"/>
+                    <xsl:with-param name="route" select="$route"/>
+                  </xsl:call-template></xsl:element>
+              </xsl:when>
+              <xsl:when test="$c/@host = ''">
+                <xsl:element name="{$row/@host}">
+                  <xsl:call-template name="property-attributes"/>
+                  <xsl:call-template name="choice-object">
+                    <xsl:with-param name="class" select="$c/@iso"/>
+                    <xsl:with-param name="marked" select="$marked"/>
+                    <xsl:with-param name="table" select="$table"/>
+                    <xsl:with-param name="e" select="$x"/>
+                    <xsl:with-param name="route" select="$route"/>
+                  </xsl:call-template>
+                </xsl:element>
+              </xsl:when>
+              <xsl:otherwise>
+                <xsl:element name="{$row/@host}">
+                  <xsl:call-template name="property-attributes"/>
+                  <xsl:element name="{$c/@host}"><xsl:call-template name="choice-object">
+                    <xsl:with-param name="class" select="$c/@iso"/>
+                    <xsl:with-param name="marked" select="$marked"/>
+                    <xsl:with-param name="table" select="$table"/>
+                    <xsl:with-param name="e" select="$x"/>
+                    <xsl:with-param name="route" select="$route"/>
+                  </xsl:call-template></xsl:element>
+                </xsl:element>
+              </xsl:otherwise>
+            </xsl:choose>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:variable name="readable">
+          <xsl:call-template name="readable">
+            <xsl:with-param name="type" select="$row/@type"/>
+          </xsl:call-template>
+        </xsl:variable>
+        <xsl:choose>
+          <xsl:when test="not(string($readable))">
+            <xsl:call-template name="carry"><xsl:with-param name="names" select="$names"/></xsl:call-template>
+          </xsl:when>
+          <xsl:when test="$row/@host = ''">
+            <xsl:call-template name="value"><xsl:with-param name="row" select="$row"/></xsl:call-template>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:variable name="v">
+              <v><xsl:call-template name="value"><xsl:with-param name="row" select="$row"/></xsl:call-template></v>
+            </xsl:variable>
+            <xsl:variable name="w" select="exsl:node-set($v)/v"/>
+            <!-- The importer writes only what the record holds: an empty
+                 text is a value, an empty number is none. -->
+            <xsl:if test="$w/@* or $w/node() or ($row/@type = 'text' and *)">
+              <xsl:element name="{$row/@host}">
+                <xsl:copy-of select="$w/@* | $w/node()"/>
+              </xsl:element>
+            </xsl:if>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- A class chosen among several: its mark where the host element could
+       stand for another, and its content. A reference system's identifier
+       and the description of ours that the export wrote after it (without
+       an identifier) are one reference system of the host. -->
+  <xsl:template name="choice-object">
+    <xsl:param name="class"/>
+    <xsl:param name="marked"/>
+    <xsl:param name="table"/>
+    <xsl:param name="e"/>
+    <xsl:param name="route"/>
+    <xsl:if test="$marked">
+      <xsl:attribute name="class"><xsl:value-of select="$class"/></xsl:attribute>
+    </xsl:if>
+    <xsl:call-template name="object">
+      <xsl:with-param name="table" select="$table"/>
+      <xsl:with-param name="e" select="$e"/>
+      <xsl:with-param name="route" select="$route"/>
+    </xsl:call-template>
+    <xsl:variable name="crs"
+        select="$e/self::gmd:MD_ReferenceSystem/../following-sibling::*[1]/self::gmd:referenceSystemInfo/tw:MD_CRS[not(gmd:referenceSystemIdentifier)]"/>
+    <xsl:if test="$crs">
+      <xsl:call-template name="object">
+        <xsl:with-param name="table" select="'MD_CRS'"/>
+        <xsl:with-param name="e" select="$crs"/>
       </xsl:call-template>
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'westBL'"/>
-        <xsl:with-param name="p" select="$box/gmd:westBoundLongitude"/>
-        <xsl:with-param name="verbatim" select="$box/tw:verbatim[@property = 'westBoundLongitude']"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'eastBL'"/>
-        <xsl:with-param name="p" select="$box/gmd:eastBoundLongitude"/>
-        <xsl:with-param name="verbatim" select="$box/tw:verbatim[@property = 'eastBoundLongitude']"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'northBL'"/>
-        <xsl:with-param name="p" select="$box/gmd:northBoundLatitude"/>
-        <xsl:with-param name="verbatim" select="$box/tw:verbatim[@property = 'northBoundLatitude']"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'southBL'"/>
-        <xsl:with-param name="p" select="$box/gmd:southBoundLatitude"/>
-        <xsl:with-param name="verbatim" select="$box/tw:verbatim[@property = 'southBoundLatitude']"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'altiBoundLongitude'"/>
-        <xsl:with-param name="p" select="$box/tw:altitudeBoundLongitude"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'altiBoundLatitude'"/>
-        <xsl:with-param name="p" select="$box/tw:altitudeBoundLatitude"/>
-      </xsl:call-template>
-    </GeoBndBox>
+    </xsl:if>
+  </xsl:template>
+
+  <!-- The attributes of a property (the context node): its nil reason, and
+       the reference of a property given by reference. -->
+  <xsl:template name="property-attributes">
+    <!-- "missing" is what a writer puts where ISO wants a value it has not:
+         no value, and nothing to keep. -->
+    <xsl:if test="@gco:nilReason and @gco:nilReason != 'missing' and not(*)">
+      <xsl:attribute name="nilReason"><xsl:value-of select="@gco:nilReason"/></xsl:attribute>
+    </xsl:if>
+    <xsl:if test="@xlink:href"><xsl:attribute name="href"><xsl:value-of select="@xlink:href"/></xsl:attribute></xsl:if>
+    <xsl:if test="@xlink:title"><xsl:attribute name="title"><xsl:value-of select="@xlink:title"/></xsl:attribute></xsl:if>
+    <xsl:if test="@uuidref"><xsl:attribute name="uuidref"><xsl:value-of select="@uuidref"/></xsl:attribute></xsl:if>
+  </xsl:template>
+
+  <!-- "1" when the property (the context node) holds what a value of $type
+       is read from; anything else is carried. -->
+  <xsl:template name="readable">
+    <xsl:param name="type"/>
+    <xsl:variable name="x" select="*[1]"/>
+    <xsl:choose>
+      <xsl:when test="$type = 'inline' or not($x)">1</xsl:when>
+      <xsl:when test="$type = 'text'">
+        <xsl:if test="not(*[not(self::gco:CharacterString or self::gmx:Anchor or self::gmx:FileName
+                              or self::gmx:MimeFileType or self::gmd:PT_FreeText or self::gco:characterString)])
+                      and not(gmd:PT_FreeText/*[not(self::gmd:textGroup)])">1</xsl:if>
+      </xsl:when>
+      <xsl:when test="*[2]"/>
+      <xsl:when test="$type = 'URL'"><xsl:if test="$x/self::gmd:URL">1</xsl:if></xsl:when>
+      <xsl:when test="$type = 'Record' or $type = 'Binary'"><xsl:if test="not($x/*)">1</xsl:if></xsl:when>
+      <xsl:when test="$type = 'href' or $type = 'ref'"/>
+      <xsl:when test="$type = 'unit'">
+        <xsl:if test="($x/self::gml:UnitDefinition or $x/self::gml31:UnitDefinition)
+                      and not($x/*[local-name() != 'identifier'])">1</xsl:if>
+      </xsl:when>
+      <xsl:when test="$type = 'polygon'">
+        <xsl:if test="($x/self::gml:Polygon or $x/self::gml31:Polygon)
+                      and not($x/*[local-name() != 'exterior' and local-name() != 'interior'])
+                      and not($x/*/*[local-name() != 'LinearRing'])
+                      and not($x/*/*/*[local-name() != 'posList' and local-name() != 'pos'])
+                      and not($x/*/*[*[local-name() = 'pos'] and *[local-name() = 'posList']])">1</xsl:if>
+      </xsl:when>
+      <xsl:when test="$type = 'point'">
+        <xsl:if test="($x/self::gml:Point or $x/self::gml31:Point) and count($x/*) = 1 and $x/*[local-name() = 'pos']">1</xsl:if>
+      </xsl:when>
+      <xsl:when test="$type = 'time'">
+        <xsl:if test="$x[self::gml:TimePeriod or self::gml31:TimePeriod or self::gml:TimeInstant or self::gml31:TimeInstant]">1</xsl:if>
+      </xsl:when>
+      <xsl:when test="$type = 'language' or $type = 'country' or $type = 'code' or $type = 'enum'">
+        <xsl:if test="not($x/*)">1</xsl:if>
+      </xsl:when>
+      <xsl:when test="$type = 'MemberName' or $type = 'TypeName'">
+        <xsl:if test="$x/gco:aName/gco:CharacterString">1</xsl:if>
+      </xsl:when>
+      <xsl:when test="$x/self::gco:* or $x/self::gts:*">
+        <xsl:if test="not($x/*)">1</xsl:if>
+      </xsl:when>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- ===================================================================
+       Values: the attributes and content of the host element of a
+       property (the context node).
+       =================================================================== -->
+
+  <xsl:template name="value">
+    <xsl:param name="row"/>
+    <xsl:variable name="type" select="$row/@type"/>
+    <xsl:variable name="x" select="*[1]"/>
+    <xsl:choose>
+      <xsl:when test="$type = 'text'">
+        <!-- gco:characterString: a misspelling some writers make. -->
+        <xsl:variable name="v" select="(gco:CharacterString | gmx:Anchor | gmx:FileName | gmx:MimeFileType | gco:characterString)[1]"/>
+        <xsl:variable name="translations" select="gmd:PT_FreeText/gmd:textGroup/gmd:LocalisedCharacterString"/>
+        <xsl:if test="not($v or $translations)"><xsl:call-template name="property-attributes"/></xsl:if>
+        <xsl:if test="$v/@xlink:href"><xsl:attribute name="href"><xsl:value-of select="$v/@xlink:href"/></xsl:attribute></xsl:if>
+        <xsl:if test="$v/@xlink:title"><xsl:attribute name="title"><xsl:value-of select="$v/@xlink:title"/></xsl:attribute></xsl:if>
+        <xsl:if test="$v/self::gmx:FileName"><xsl:attribute name="src"><xsl:value-of select="$v/@src"/></xsl:attribute></xsl:if>
+        <xsl:if test="$v/self::gmx:MimeFileType"><xsl:attribute name="mimeType"><xsl:value-of select="$v/@type"/></xsl:attribute></xsl:if>
+        <xsl:value-of select="$v"/>
+        <xsl:for-each select="$translations">
+          <transl>
+            <xsl:copy-of select="@locale | @id"/>
+            <xsl:value-of select="."/>
+          </transl>
+        </xsl:for-each>
+      </xsl:when>
+      <xsl:when test="$type = 'URL'">
+        <xsl:if test="not($x)"><xsl:call-template name="property-attributes"/></xsl:if>
+        <xsl:value-of select="$x"/>
+      </xsl:when>
+      <xsl:when test="$type = 'code' or $type = 'enum'">
+        <xsl:if test="not($x)"><xsl:call-template name="property-attributes"/></xsl:if>
+        <xsl:call-template name="code"><xsl:with-param name="row" select="$row"/></xsl:call-template>
+      </xsl:when>
+      <xsl:when test="$type = 'language' or $type = 'country'">
+        <xsl:if test="not($x)"><xsl:call-template name="property-attributes"/></xsl:if>
+        <xsl:variable name="code" select="$x[self::gmd:LanguageCode or self::gmd:Country]"/>
+        <xsl:variable name="value">
+          <xsl:choose>
+            <xsl:when test="normalize-space($code/@codeListValue)"><xsl:value-of select="normalize-space($code/@codeListValue)"/></xsl:when>
+            <xsl:otherwise><xsl:value-of select="normalize-space($code)"/></xsl:otherwise>
+          </xsl:choose>
+        </xsl:variable>
+        <xsl:choose>
+          <xsl:when test="$code and string($value) and $type = 'language'"><languageCode value="{$value}"><xsl:copy-of select="$code/@codeSpace"/></languageCode></xsl:when>
+          <xsl:when test="$code and string($value)"><countryCode value="{$value}"><xsl:copy-of select="$code/@codeSpace"/></countryCode></xsl:when>
+          <xsl:otherwise><xsl:value-of select="$x/self::gco:CharacterString"/></xsl:otherwise>
+        </xsl:choose>
+      </xsl:when>
+      <xsl:when test="$type = 'time'">
+        <xsl:variable name="period" select="$x[self::gml:TimePeriod or self::gml31:TimePeriod]"/>
+        <xsl:variable name="instant" select="$x[self::gml:TimeInstant or self::gml31:TimeInstant]"/>
+        <xsl:variable name="class" select=".."/>
+        <xsl:for-each select="$period">
+          <beginEnd>
+            <xsl:call-template name="gml-id"/>
+            <xsl:call-template name="position">
+              <xsl:with-param name="name" select="'begin'"/>
+              <xsl:with-param name="position"
+                  select="gml:beginPosition | gml31:beginPosition | gml:begin/gml:TimeInstant/gml:timePosition
+                          | gml31:begin/gml31:TimeInstant/gml31:timePosition"/>
+              <xsl:with-param name="verbatim" select="$class/tw:verbatim[@property = 'beginPosition']"/>
+            </xsl:call-template>
+            <xsl:call-template name="position">
+              <xsl:with-param name="name" select="'end'"/>
+              <xsl:with-param name="position"
+                  select="gml:endPosition | gml31:endPosition | gml:end/gml:TimeInstant/gml:timePosition
+                          | gml31:end/gml31:TimeInstant/gml31:timePosition"/>
+              <xsl:with-param name="verbatim" select="$class/tw:verbatim[@property = 'endPosition']"/>
+            </xsl:call-template>
+          </beginEnd>
+        </xsl:for-each>
+        <xsl:for-each select="$instant">
+          <xsl:call-template name="position">
+            <xsl:with-param name="name" select="'instant'"/>
+            <xsl:with-param name="position" select="gml:timePosition | gml31:timePosition"/>
+            <xsl:with-param name="verbatim" select="$class/tw:verbatim[@property = 'timePosition']"/>
+            <xsl:with-param name="id" select="(@gml:id | @gml31:id)[not(starts-with(., 'tw-'))]"/>
+          </xsl:call-template>
+        </xsl:for-each>
+      </xsl:when>
+      <xsl:when test="$type = 'ref'">
+        <xsl:call-template name="property-attributes"/>
+      </xsl:when>
+      <xsl:when test="$type = 'href'">
+        <xsl:if test="not(@xlink:href)"><xsl:call-template name="property-attributes"/></xsl:if>
+        <xsl:value-of select="@xlink:href"/>
+      </xsl:when>
+      <xsl:when test="$type = 'unit'">
+        <xsl:call-template name="property-attributes"/>
+        <xsl:for-each select="$x">
+          <xsl:call-template name="gml-id"><xsl:with-param name="name" select="'unitId'"/></xsl:call-template>
+          <xsl:variable name="identifier" select="gml:identifier | gml31:identifier"/>
+          <xsl:if test="$identifier/@codeSpace != $tw-ns">
+            <xsl:attribute name="codeSpace"><xsl:value-of select="$identifier/@codeSpace"/></xsl:attribute>
+          </xsl:if>
+          <xsl:if test="$identifier"><uomName><xsl:value-of select="$identifier"/></uomName></xsl:if>
+        </xsl:for-each>
+      </xsl:when>
+      <xsl:when test="$type = 'polygon'">
+        <xsl:if test="not($x)"><xsl:call-template name="property-attributes"/></xsl:if>
+        <xsl:for-each select="$x">
+          <xsl:copy-of select="@srsName"/>
+          <xsl:call-template name="gml-id"/>
+          <xsl:for-each select="*">
+            <xsl:element name="{local-name()}">
+              <xsl:variable name="ring" select="*/*"/>
+              <xsl:if test="$ring[local-name() = 'pos']"><xsl:attribute name="posForm">pos</xsl:attribute></xsl:if>
+              <xsl:for-each select="$ring">
+                <xsl:if test="position() &gt; 1"><xsl:text> </xsl:text></xsl:if>
+                <xsl:value-of select="normalize-space(.)"/>
+              </xsl:for-each>
+            </xsl:element>
+          </xsl:for-each>
+        </xsl:for-each>
+      </xsl:when>
+      <xsl:when test="$type = 'point'">
+        <xsl:if test="not($x)"><xsl:call-template name="property-attributes"/></xsl:if>
+        <xsl:for-each select="$x">
+          <xsl:call-template name="gml-id"/>
+          <xsl:value-of select="normalize-space(*)"/>
+        </xsl:for-each>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:call-template name="typed"><xsl:with-param name="row" select="$row"/></xsl:call-template>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- The gml:id of the context node, unless the export made it up. -->
+  <xsl:template name="gml-id">
+    <xsl:param name="name" select="'id'"/>
+    <xsl:variable name="id" select="(@gml:id | @gml31:id)[not(starts-with(., 'tw-'))]"/>
+    <xsl:if test="$id"><xsl:attribute name="{$name}"><xsl:value-of select="$id"/></xsl:attribute></xsl:if>
+  </xsl:template>
+
+  <!-- A text property as its own host element $name, for the theme. -->
+  <xsl:template name="text">
+    <xsl:param name="name"/>
+    <xsl:param name="p"/>
+    <xsl:variable name="value" select="($p/gco:CharacterString | $p/gmx:Anchor)[1]"/>
+    <xsl:if test="$value">
+      <xsl:element name="{$name}"><xsl:value-of select="$value"/></xsl:element>
+    </xsl:if>
+  </xsl:template>
+
+  <!-- A property of another gco or gts type (the context node), as text; its
+       verbatim text from the extension when there is one. Booleans as
+       "true" and "false", a measure as the value, a space and its unit. -->
+  <xsl:template name="typed">
+    <xsl:param name="row"/>
+    <xsl:variable name="type" select="$row/@type"/>
+    <xsl:variable name="v" select="*[1]"/>
+    <xsl:variable name="text" select="normalize-space($v)"/>
+    <xsl:choose>
+      <xsl:when test="@gco:nilReason = 'other:verbatim' and ../tw:verbatim[@property = $row/@iso]">
+        <!-- The k-th such property takes the k-th verbatim text of its name. -->
+        <xsl:variable name="k" select="count(preceding-sibling::*[local-name() = local-name(current())][@gco:nilReason = 'other:verbatim']) + 1"/>
+        <xsl:value-of select="../tw:verbatim[@property = $row/@iso][$k]/*"/>
+      </xsl:when>
+      <xsl:when test="$type = 'inline'"><xsl:value-of select="normalize-space(.)"/></xsl:when>
+      <xsl:when test="not($v)"><xsl:call-template name="property-attributes"/></xsl:when>
+      <xsl:when test="$type = 'Binary'"><BinaryBase64><xsl:value-of select="$v"/></BinaryBase64></xsl:when>
+      <xsl:when test="$type = 'Record'"><otherValue><xsl:value-of select="$v"/></otherValue></xsl:when>
+      <xsl:when test="$text = ''"/>
+      <xsl:when test="$v/self::gco:Boolean">
+        <xsl:choose>
+          <xsl:when test="$text = '1' or $text = 'true'">true</xsl:when>
+          <xsl:when test="$text = '0' or $text = 'false'">false</xsl:when>
+          <xsl:otherwise><xsl:value-of select="$text"/></xsl:otherwise>
+        </xsl:choose>
+      </xsl:when>
+      <xsl:when test="$type = 'GenericName'">
+        <xsl:copy-of select="$v/@codeSpace"/>
+        <xsl:if test="$v/self::gco:ScopedName"><xsl:attribute name="scoped">true</xsl:attribute></xsl:if>
+        <xsl:value-of select="$text"/>
+      </xsl:when>
+      <xsl:when test="$type = 'MemberName'">
+        <xsl:variable name="attribute-type" select="$v/gco:attributeType/gco:TypeName/gco:aName/gco:CharacterString"/>
+        <xsl:if test="$attribute-type"><xsl:attribute name="attributeType"><xsl:value-of select="$attribute-type"/></xsl:attribute></xsl:if>
+        <xsl:value-of select="$v/gco:aName/gco:CharacterString"/>
+      </xsl:when>
+      <xsl:when test="$type = 'TypeName'"><xsl:value-of select="$v/gco:aName/gco:CharacterString"/></xsl:when>
+      <xsl:when test="$v/@uom"><xsl:value-of select="concat($text, ' ', $v/@uom)"/></xsl:when>
+      <xsl:otherwise><xsl:value-of select="$text"/></xsl:otherwise>
+    </xsl:choose>
   </xsl:template>
 
   <!-- A time position: its text, else its indeterminate position (an
@@ -828,427 +688,33 @@
     <xsl:param name="name"/>
     <xsl:param name="position"/>
     <xsl:param name="verbatim"/>
+    <xsl:param name="id" select="/.."/>
     <xsl:variable name="value" select="normalize-space($position[1])"/>
     <xsl:variable name="indeterminate" select="normalize-space($position[1]/@indeterminatePosition)"/>
-    <xsl:choose>
-      <xsl:when test="$verbatim">
-        <xsl:element name="{$name}"><xsl:value-of select="$verbatim[1]/*"/></xsl:element>
-      </xsl:when>
-      <xsl:when test="$value">
-        <xsl:element name="{$name}"><xsl:value-of select="$value"/></xsl:element>
-      </xsl:when>
-      <xsl:when test="$indeterminate and $indeterminate != 'unknown'">
-        <xsl:element name="{$name}">
-          <xsl:attribute name="indeterminate"><xsl:value-of select="$indeterminate"/></xsl:attribute>
-        </xsl:element>
-      </xsl:when>
-    </xsl:choose>
-  </xsl:template>
-
-  <!-- ===================================================================
-       Reference system
-       =================================================================== -->
-
-  <!-- The first identifier of a reference system, and the first description
-       of ours (tw:MD_CRS). -->
-  <xsl:template name="MdCoRefSys">
-    <xsl:param name="systems"/>
-    <xsl:variable name="identifier" select="($systems/gmd:referenceSystemIdentifier/*)[1]"/>
-    <xsl:variable name="crs" select="($systems[self::tw:MD_CRS])[1]"/>
-    <xsl:if test="$identifier or $crs">
-      <MdCoRefSys>
-        <xsl:call-template name="identifier">
-          <xsl:with-param name="name" select="'refSysId'"/>
-          <xsl:with-param name="identifier" select="$identifier"/>
-        </xsl:call-template>
-        <xsl:for-each select="$crs">
-          <xsl:call-template name="identifier">
-            <xsl:with-param name="name" select="'projection'"/>
-            <xsl:with-param name="identifier" select="tw:projection/*"/>
-          </xsl:call-template>
-          <xsl:call-template name="identifier">
-            <xsl:with-param name="name" select="'ellipsoid'"/>
-            <xsl:with-param name="identifier" select="tw:ellipsoid/*"/>
-          </xsl:call-template>
-          <xsl:call-template name="identifier">
-            <xsl:with-param name="name" select="'datum'"/>
-            <xsl:with-param name="identifier" select="tw:datum/*"/>
-          </xsl:call-template>
-          <xsl:call-template name="text-class">
-            <xsl:with-param name="class" select="tw:projectionParameters/tw:MD_ProjectionParameters"/>
-          </xsl:call-template>
-          <xsl:call-template name="text-class">
-            <xsl:with-param name="class" select="tw:ellipsoidParameters/tw:MD_EllipsoidParameters"/>
-          </xsl:call-template>
-        </xsl:for-each>
-      </MdCoRefSys>
-    </xsl:if>
-  </xsl:template>
-
-  <!-- A class of ours whose properties are all text, through its table. -->
-  <xsl:template name="text-class">
-    <xsl:param name="class"/>
-    <xsl:for-each select="$class[1]">
-      <xsl:variable name="values" select="*"/>
-      <xsl:variable name="table" select="$maps/map:class[@iso = local-name(current())]"/>
-      <xsl:element name="{$table/@host}">
-        <xsl:for-each select="$table/map:p">
-          <xsl:call-template name="str">
-            <xsl:with-param name="name" select="@host"/>
-            <xsl:with-param name="p" select="$values[local-name() = current()/@iso]"/>
-          </xsl:call-template>
-        </xsl:for-each>
-      </xsl:element>
-    </xsl:for-each>
-  </xsl:template>
-
-  <!-- ===================================================================
-       Spatial representation, distribution, application schema
-       =================================================================== -->
-
-  <xsl:template name="VectSpatRep">
-    <xsl:param name="vector"/>
-    <VectSpatRep>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'topLvl'"/>
-        <xsl:with-param name="p" select="$vector/gmd:topologyLevel"/>
-        <xsl:with-param name="list" select="'MD_TopologyLevelCode'"/>
-      </xsl:call-template>
-      <xsl:for-each select="$vector/gmd:geometricObjects/gmd:MD_GeometricObjects | $vector/gmd:geometricObjects/tw:MD_GeometricObjects">
-        <geometObjs>
-          <xsl:call-template name="code">
-            <xsl:with-param name="name" select="'geoObjTyp'"/>
-            <xsl:with-param name="p" select="gmd:geometricObjectType"/>
-            <xsl:with-param name="list" select="'MD_GeometricObjectTypeCode'"/>
-          </xsl:call-template>
-          <xsl:call-template name="typed">
-            <xsl:with-param name="name" select="'geoObjCnt'"/>
-            <xsl:with-param name="p" select="gmd:geometricObjectCount"/>
-            <xsl:with-param name="verbatim" select="tw:verbatim[@property = 'geometricObjectCount']"/>
-          </xsl:call-template>
-        </geometObjs>
-      </xsl:for-each>
-    </VectSpatRep>
-  </xsl:template>
-
-  <xsl:template name="GridSpatRep">
-    <xsl:param name="grid"/>
-    <GridSpatRep>
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'numDims'"/>
-        <xsl:with-param name="p" select="$grid/gmd:numberOfDimensions"/>
-        <xsl:with-param name="verbatim" select="$grid/tw:verbatim[@property = 'numberOfDimensions']"/>
-      </xsl:call-template>
-      <xsl:call-template name="code">
-        <xsl:with-param name="name" select="'cellGeo'"/>
-        <xsl:with-param name="p" select="$grid/gmd:cellGeometry"/>
-        <xsl:with-param name="list" select="'MD_CellGeometryCode'"/>
-      </xsl:call-template>
-      <xsl:call-template name="typed">
-        <xsl:with-param name="name" select="'tranParaAv'"/>
-        <xsl:with-param name="p" select="$grid/gmd:transformationParameterAvailability"/>
-        <xsl:with-param name="verbatim" select="$grid/tw:verbatim[@property = 'transformationParameterAvailability']"/>
-      </xsl:call-template>
-      <xsl:for-each select="$grid/gmd:axisDimensionProperties/gmd:MD_Dimension | $grid/gmd:axisDimensionProperties/tw:MD_Dimension">
-        <axDimProps>
-          <xsl:call-template name="code">
-            <xsl:with-param name="name" select="'dimName'"/>
-            <xsl:with-param name="p" select="gmd:dimensionName"/>
-            <xsl:with-param name="list" select="'MD_DimensionNameTypeCode'"/>
-          </xsl:call-template>
-          <xsl:call-template name="typed">
-            <xsl:with-param name="name" select="'dimSize'"/>
-            <xsl:with-param name="p" select="gmd:dimensionSize"/>
-            <xsl:with-param name="verbatim" select="tw:verbatim[@property = 'dimensionSize']"/>
-          </xsl:call-template>
-          <xsl:call-template name="typed">
-            <xsl:with-param name="name" select="'dimResol'"/>
-            <xsl:with-param name="p" select="gmd:resolution"/>
-            <xsl:with-param name="verbatim" select="tw:verbatim[@property = 'resolution']"/>
-          </xsl:call-template>
-        </axDimProps>
-      </xsl:for-each>
-    </GridSpatRep>
-  </xsl:template>
-
-  <xsl:template name="distInfo">
-    <xsl:param name="dist"/>
-    <distInfo>
-      <xsl:for-each select="$dist/gmd:distributionFormat/gmd:MD_Format">
-        <distFormat>
-          <xsl:call-template name="str">
-            <xsl:with-param name="name" select="'formatName'"/>
-            <xsl:with-param name="p" select="gmd:name"/>
-          </xsl:call-template>
-          <xsl:call-template name="str">
-            <xsl:with-param name="name" select="'formatVer'"/>
-            <xsl:with-param name="p" select="gmd:version"/>
-          </xsl:call-template>
-        </distFormat>
-      </xsl:for-each>
-      <xsl:for-each select="$dist/gmd:distributor/gmd:MD_Distributor">
-        <distributor>
-          <xsl:call-template name="party">
-            <xsl:with-param name="name" select="'distorCont'"/>
-            <xsl:with-param name="party" select="(gmd:distributorContact/gmd:CI_ResponsibleParty)[1]"/>
-            <xsl:with-param name="role-code" select="'RoleCd'"/>
-          </xsl:call-template>
-        </distributor>
-      </xsl:for-each>
-      <xsl:for-each select="$dist/gmd:transferOptions/gmd:MD_DigitalTransferOptions">
-        <distTranOps>
-          <xsl:for-each select="gmd:onLine/gmd:CI_OnlineResource">
-            <xsl:call-template name="online-resource">
-              <xsl:with-param name="name" select="'onLineSrc'"/>
-              <xsl:with-param name="resource" select="."/>
-            </xsl:call-template>
-          </xsl:for-each>
-        </distTranOps>
-      </xsl:for-each>
-    </distInfo>
-  </xsl:template>
-
-  <xsl:template name="appSchInfo">
-    <xsl:param name="schema"/>
-    <appSchInfo>
-      <xsl:call-template name="citation">
-        <xsl:with-param name="name" select="'asName'"/>
-        <xsl:with-param name="citation" select="$schema/gmd:name/gmd:CI_Citation"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'asSchLang'"/>
-        <xsl:with-param name="p" select="$schema/gmd:schemaLanguage"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'asCstLang'"/>
-        <xsl:with-param name="p" select="$schema/gmd:constraintLanguage"/>
-      </xsl:call-template>
-      <xsl:call-template name="str">
-        <xsl:with-param name="name" select="'asAscii'"/>
-        <xsl:with-param name="p" select="$schema/gmd:schemaAscii"/>
-      </xsl:call-template>
-      <xsl:for-each select="$schema/gmd:graphicsFile/gco:Binary">
-        <asGraFile><BinaryBase64><xsl:value-of select="."/></BinaryBase64></asGraFile>
-      </xsl:for-each>
-    </appSchInfo>
-  </xsl:template>
-
-  <!-- ===================================================================
-       Data quality
-       =================================================================== -->
-
-  <!-- All data quality sections in one: the first scope and lineage, and
-       the first report of each of the fifteen kinds. -->
-  <xsl:template name="dqInfo">
-    <xsl:param name="dqs"/>
-    <dqInfo>
-      <xsl:for-each select="($dqs/gmd:scope/gmd:DQ_Scope)[1]">
-        <dqScope>
-          <xsl:call-template name="code">
-            <xsl:with-param name="name" select="'scpLvl'"/>
-            <xsl:with-param name="code" select="'ScopeCd'"/>
-            <xsl:with-param name="p" select="gmd:level"/>
-            <xsl:with-param name="list" select="'MD_ScopeCode'"/>
-          </xsl:call-template>
-          <xsl:if test="gmd:extent/gmd:EX_Extent">
-            <scpExt>
-              <xsl:call-template name="extent">
-                <xsl:with-param name="extents" select="gmd:extent/gmd:EX_Extent"/>
-                <xsl:with-param name="description" select="'exDescr'"/>
-                <xsl:with-param name="id" select="'scpExt'"/>
-              </xsl:call-template>
-            </scpExt>
-          </xsl:if>
-          <xsl:variable name="dataset" select="gmd:levelDescription/gmd:MD_ScopeDescription/gmd:dataset"/>
-          <xsl:if test="$dataset">
-            <scpLvlDesc>
-              <xsl:call-template name="str">
-                <xsl:with-param name="name" select="'datasetSet'"/>
-                <xsl:with-param name="p" select="$dataset"/>
-              </xsl:call-template>
-            </scpLvlDesc>
-          </xsl:if>
-        </dqScope>
-      </xsl:for-each>
-      <xsl:for-each select="$dqs/gmd:report/*">
-        <xsl:if test="generate-id() = generate-id(key('report', local-name())[1])">
-          <xsl:variable name="report" select="."/>
-          <xsl:for-each select="$maps">
-            <xsl:for-each select="key('quality', local-name($report))">
-              <xsl:call-template name="quality-element">
-                <xsl:with-param name="name" select="@host"/>
-                <xsl:with-param name="report" select="$report"/>
-              </xsl:call-template>
-            </xsl:for-each>
-          </xsl:for-each>
-        </xsl:if>
-      </xsl:for-each>
-      <xsl:for-each select="($dqs/gmd:lineage/gmd:LI_Lineage)[1]">
-        <dataLineage>
-          <xsl:call-template name="str">
-            <xsl:with-param name="name" select="'statement'"/>
-            <xsl:with-param name="p" select="gmd:statement"/>
-          </xsl:call-template>
-        </dataLineage>
-      </xsl:for-each>
-    </dqInfo>
-  </xsl:template>
-
-  <!-- Any of the fifteen quality elements, under the host's name for it. -->
-  <xsl:template name="quality-element">
-    <xsl:param name="name"/>
-    <xsl:param name="report"/>
-    <xsl:for-each select="$report">
+    <xsl:variable name="held" select="$verbatim or $value or ($indeterminate and $indeterminate != 'unknown')"/>
+    <xsl:if test="$held or $id">
       <xsl:element name="{$name}">
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'measName'"/>
-          <xsl:with-param name="p" select="gmd:nameOfMeasure"/>
-        </xsl:call-template>
-        <xsl:call-template name="identifier">
-          <xsl:with-param name="name" select="'measId'"/>
-          <xsl:with-param name="identifier" select="gmd:measureIdentification/*"/>
-        </xsl:call-template>
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'measDesc'"/>
-          <xsl:with-param name="p" select="gmd:measureDescription"/>
-        </xsl:call-template>
-        <xsl:call-template name="code">
-          <xsl:with-param name="name" select="'evalMethType'"/>
-          <xsl:with-param name="p" select="gmd:evaluationMethodType"/>
-          <xsl:with-param name="list" select="'DQ_EvaluationMethodTypeCode'"/>
-        </xsl:call-template>
-        <xsl:call-template name="str">
-          <xsl:with-param name="name" select="'evalMethDesc'"/>
-          <xsl:with-param name="p" select="gmd:evaluationMethodDescription"/>
-        </xsl:call-template>
-        <xsl:call-template name="citation">
-          <xsl:with-param name="name" select="'evalProc'"/>
-          <xsl:with-param name="citation" select="gmd:evaluationProcedure/gmd:CI_Citation"/>
-        </xsl:call-template>
-        <xsl:call-template name="typed">
-          <xsl:with-param name="name" select="'measDateTm'"/>
-          <xsl:with-param name="p" select="gmd:dateTime"/>
-          <xsl:with-param name="verbatim" select="tw:verbatim[@property = 'dateTime']"/>
-        </xsl:call-template>
-        <xsl:for-each select="(gmd:result/gmd:DQ_ConformanceResult | gmd:result/tw:DQ_ConformanceResult)[1]">
-          <ConResult>
-            <xsl:call-template name="citation">
-              <xsl:with-param name="name" select="'conSpec'"/>
-              <xsl:with-param name="citation" select="gmd:specification/gmd:CI_Citation"/>
-            </xsl:call-template>
-            <xsl:call-template name="str">
-              <xsl:with-param name="name" select="'conExpl'"/>
-              <xsl:with-param name="p" select="gmd:explanation"/>
-            </xsl:call-template>
-            <xsl:call-template name="typed">
-              <xsl:with-param name="name" select="'conPass'"/>
-              <xsl:with-param name="p" select="gmd:pass"/>
-              <xsl:with-param name="verbatim" select="tw:verbatim[@property = 'pass']"/>
-            </xsl:call-template>
-          </ConResult>
-        </xsl:for-each>
-        <xsl:for-each select="(gmd:result/gmd:DQ_QuantitativeResult)[1]">
-          <xsl:variable name="unit" select="gmd:valueUnit"/>
-          <xsl:variable name="definition" select="$unit/gml:UnitDefinition | $unit/gml31:UnitDefinition"/>
-          <xsl:variable name="unit-name"
-              select="($definition/gml:identifier | $definition/gml31:identifier | $definition/gml:name
-                       | $definition/gml31:name | $definition/gml:catalogSymbol | $definition/gml31:catalogSymbol
-                       | $unit/@xlink:href)[1]"/>
-          <QuanResult>
-            <xsl:for-each select="gmd:valueType/gco:RecordType">
-              <quanValType><xsl:value-of select="."/></quanValType>
-            </xsl:for-each>
-            <xsl:if test="$unit-name">
-              <UomScale><uomName><xsl:value-of select="$unit-name"/></uomName></UomScale>
-            </xsl:if>
-            <xsl:call-template name="str">
-              <xsl:with-param name="name" select="'errStat'"/>
-              <xsl:with-param name="p" select="gmd:errorStatistic"/>
-            </xsl:call-template>
-            <xsl:for-each select="(gmd:value/gco:Record)[1]">
-              <quanVal><otherValue><xsl:value-of select="."/></otherValue></quanVal>
-            </xsl:for-each>
-          </QuanResult>
-        </xsl:for-each>
+        <xsl:if test="$id"><xsl:attribute name="id"><xsl:value-of select="$id"/></xsl:attribute></xsl:if>
+        <xsl:if test="$held"><xsl:copy-of select="$position[1]/@frame | $position[1]/@calendarEraName"/></xsl:if>
+        <xsl:choose>
+          <xsl:when test="$verbatim"><xsl:value-of select="$verbatim[1]/*"/></xsl:when>
+          <xsl:when test="$value"><xsl:value-of select="$value"/></xsl:when>
+          <xsl:when test="$indeterminate and $indeterminate != 'unknown'">
+            <xsl:attribute name="indeterminate"><xsl:value-of select="$indeterminate"/></xsl:attribute>
+          </xsl:when>
+        </xsl:choose>
       </xsl:element>
-    </xsl:for-each>
-  </xsl:template>
-
-  <!-- ===================================================================
-       Properties
-       =================================================================== -->
-
-  <!-- A text property: the first value among $p (gco:CharacterString, or
-       what stands in for it); nothing when they hold none. -->
-  <xsl:template name="str">
-    <xsl:param name="name"/>
-    <xsl:param name="p"/>
-    <xsl:variable name="value"
-        select="($p/gco:CharacterString | $p/gmx:Anchor | $p/gmx:FileName | $p/gmx:MimeFileType
-                 | $p/gmd:PT_FreeText/gmd:textGroup/gmd:LocalisedCharacterString)[1]"/>
-    <xsl:if test="$value">
-      <xsl:element name="{$name}"><xsl:value-of select="$value"/></xsl:element>
     </xsl:if>
   </xsl:template>
 
-  <!-- A property of another ISO type, as text; its verbatim text from the
-       extension when there is one. Booleans as "true" and "false", a
-       measure as the value, a space and its unit. -->
-  <xsl:template name="typed">
-    <xsl:param name="name"/>
-    <xsl:param name="p"/>
-    <xsl:param name="verbatim"/>
-    <xsl:variable name="v" select="($p/*)[1]"/>
-    <xsl:variable name="text" select="normalize-space($v)"/>
-    <xsl:choose>
-      <xsl:when test="$verbatim">
-        <xsl:element name="{$name}"><xsl:value-of select="$verbatim[1]/*"/></xsl:element>
-      </xsl:when>
-      <xsl:when test="$text = ''"/>
-      <xsl:when test="$v/self::gco:Boolean">
-        <xsl:element name="{$name}">
-          <xsl:choose>
-            <xsl:when test="$text = '1' or $text = 'true'">true</xsl:when>
-            <xsl:when test="$text = '0' or $text = 'false'">false</xsl:when>
-            <xsl:otherwise><xsl:value-of select="$text"/></xsl:otherwise>
-          </xsl:choose>
-        </xsl:element>
-      </xsl:when>
-      <xsl:when test="$v/@uom">
-        <xsl:element name="{$name}"><xsl:value-of select="concat($text, ' ', $v/@uom)"/></xsl:element>
-      </xsl:when>
-      <xsl:otherwise>
-        <xsl:element name="{$name}"><xsl:value-of select="$text"/></xsl:element>
-      </xsl:otherwise>
-    </xsl:choose>
-  </xsl:template>
-
-  <xsl:template name="language">
-    <xsl:param name="name"/>
-    <xsl:param name="p"/>
-    <xsl:variable name="code" select="($p/gmd:LanguageCode)[1]"/>
-    <xsl:variable name="value">
-      <xsl:choose>
-        <xsl:when test="normalize-space($code/@codeListValue)"><xsl:value-of select="normalize-space($code/@codeListValue)"/></xsl:when>
-        <xsl:when test="$code"><xsl:value-of select="normalize-space($code)"/></xsl:when>
-        <xsl:otherwise><xsl:value-of select="normalize-space(($p/gco:CharacterString)[1])"/></xsl:otherwise>
-      </xsl:choose>
-    </xsl:variable>
-    <xsl:if test="string($value)">
-      <xsl:element name="{$name}"><languageCode value="{$value}"/></xsl:element>
-    </xsl:if>
-  </xsl:template>
-
-  <!-- A code list property: the host's name as the text of $name, or, where
-       $code names the code element, the host's three-digit code in its
-       attribute "value". A value under a code list of ours is the host's
+  <!-- A code list value (of the property, the context node): the host's
+       three-digit code in the "value" of the row's code element, or the
+       host's name as text. A value under a code list of ours is the host's
        text itself; an ISO value outside the table is kept as it is. -->
   <xsl:template name="code">
-    <xsl:param name="name"/>
-    <xsl:param name="code" select="''"/>
-    <xsl:param name="p"/>
-    <xsl:param name="list"/>
-    <xsl:variable name="element" select="($p/*)[1]"/>
+    <xsl:param name="row"/>
+    <xsl:variable name="list" select="$row/@list"/>
+    <xsl:variable name="element" select="*[1]"/>
     <xsl:variable name="given">
       <xsl:choose>
         <xsl:when test="normalize-space($element/@codeListValue)"><xsl:value-of select="normalize-space($element/@codeListValue)"/></xsl:when>
@@ -1264,19 +730,20 @@
         <xsl:otherwise><xsl:value-of select="$given"/></xsl:otherwise>
       </xsl:choose>
     </xsl:variable>
+    <xsl:variable name="form" select="string($row/@form)"/>
     <xsl:variable name="host">
       <xsl:choose>
         <xsl:when test="starts-with($element/@codeList, $tw-ns)"><xsl:value-of select="$element"/></xsl:when>
         <xsl:otherwise>
           <xsl:for-each select="$maps">
-            <xsl:variable name="row"
+            <xsl:variable name="entry"
                 select="(key('code-by-iso', concat($list, ' ', $iso))
                          | key('code-by-lower-iso', concat($list, ' ', translate($iso, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', 'abcdefghijklmnopqrstuvwxyz')))
                          | key('code-by-code', concat($list, ' ', $iso)))[1]"/>
             <xsl:choose>
-              <xsl:when test="$row and $code"><xsl:value-of select="$row/@code"/></xsl:when>
-              <xsl:when test="$row/@name"><xsl:value-of select="$row/@name"/></xsl:when>
-              <xsl:when test="$row"><xsl:value-of select="$row/@iso"/></xsl:when>
+              <xsl:when test="$entry and $form"><xsl:value-of select="$entry/@code"/></xsl:when>
+              <xsl:when test="$entry/@name"><xsl:value-of select="$entry/@name"/></xsl:when>
+              <xsl:when test="$entry"><xsl:value-of select="$entry/@iso"/></xsl:when>
               <xsl:otherwise><xsl:value-of select="$iso"/></xsl:otherwise>
             </xsl:choose>
           </xsl:for-each>
@@ -1284,16 +751,18 @@
       </xsl:choose>
     </xsl:variable>
     <xsl:if test="string($host)">
-      <xsl:element name="{$name}">
-        <xsl:choose>
-          <xsl:when test="$code">
-            <xsl:element name="{$code}">
-              <xsl:attribute name="value"><xsl:value-of select="$host"/></xsl:attribute>
-            </xsl:element>
-          </xsl:when>
-          <xsl:otherwise><xsl:value-of select="$host"/></xsl:otherwise>
-        </xsl:choose>
-      </xsl:element>
+      <xsl:choose>
+        <xsl:when test="$form">
+          <xsl:element name="{$form}">
+            <xsl:attribute name="value"><xsl:value-of select="$host"/></xsl:attribute>
+            <xsl:copy-of select="$element/@codeSpace"/>
+          </xsl:element>
+        </xsl:when>
+        <xsl:otherwise>
+          <xsl:copy-of select="$element/@codeSpace"/>
+          <xsl:value-of select="$host"/>
+        </xsl:otherwise>
+      </xsl:choose>
     </xsl:if>
   </xsl:template>
 

@@ -123,7 +123,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
   edit_options.add_to(*edit);
 
   ConvertOptions& convert = line.convert;
-  std::string stylesheets, from, to;
+  std::string stylesheets, from, to, split;
+  std::size_t record = 0;
   CLI::App* import = app.add_subcommand(
       "import", "import a file in the project's model into an item, through its stylesheet");
   CLI::App* export_ = app.add_subcommand(
@@ -139,8 +140,19 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
         ->add_option(importing ? "ITEM" : "DESTINATION", to,
                      importing ? "the item's metadata file (with --batch: a folder of items)"
                                : "the file to write (with --batch: a folder)")
-        ->required();
+        ->required(!importing);
     command->add_flag("--batch", convert.batch, "convert every .xml file of the folder FROM");
+    if (importing) {
+      command
+          ->add_option("--record", record,
+                       "of a file holding several records, import record N (from 1)")
+          ->type_name("N")
+          ->check(CLI::PositiveNumber);
+      command
+          ->add_option("--split", split,
+                       "import each record of the file into an item of its own in FOLDER")
+          ->type_name("FOLDER");
+    }
     command
         ->add_option("--stylesheets", stylesheets,
                      "the stylesheet folder, instead of TIDEWISE_STYLESHEETS")
@@ -246,6 +258,26 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     line.command = import->parsed() ? CommandLine::Command::Import : CommandLine::Command::Export;
     convert.trace_file = options.trace_file;
     if (command->count("--stylesheets") > 0) convert.stylesheets = stylesheets;
+    if (import->parsed() && import->count("--split") > 0) {
+      if (split.empty()) throw UsageError("--split: the folder name is empty");
+      if (import->count("ITEM") > 0) {
+        throw UsageError("--split: the items are named from the records; give no ITEM");
+      }
+      convert.split = split;
+      to = split;
+    } else if (import->parsed() && import->count("ITEM") == 0) {
+      throw UsageError("import: ITEM is required (or --split FOLDER)");
+    }
+    if (import->parsed() && import->count("--record") > 0) {
+      if (convert.split) throw UsageError("--record and --split: choose one");
+      convert.record = record;
+    }
+    if (convert.batch && (convert.record || convert.split)) {
+      throw UsageError("--batch takes every file whole: no --record or --split");
+    }
+    if (convert.split && convert.trace_file) {
+      throw UsageError("--trace: the imports of --split cannot be traced");
+    }
     if (from.empty() || to.empty()) throw UsageError("a file or folder name is empty");
     convert.from = from;
     convert.to = to;

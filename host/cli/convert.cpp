@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "tidewise/host/item.h"
+#include "tidewise/host/records.h"
 #include "tool.h"
 
 extern char** environ;
@@ -59,6 +60,105 @@ void import_file(const fs::path& source, const fs::path& item_file, TraceFile& t
   // Nothing changed (the stylesheet folder was not set): nothing is written,
   // and an item that did not exist is not created.
   if (item->modified()) item->save();
+}
+
+// ---- Files of several records
+
+// One record of a file, written alone into a folder of its own that goes
+// with this object, for the importer to read.
+class ScratchRecord {
+ public:
+  explicit ScratchRecord(const std::string& text) {
+    std::string pattern = (fs::temp_directory_path() / "tidewise-record-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      throw com::Error(com::E_FAIL,
+                       std::string("cannot create a scratch folder: ") + std::strerror(errno));
+    }
+    folder_ = pattern;
+    const fs::path file = path();
+    std::ofstream out(file, std::ios::binary);
+    out << text;
+    out.close();
+    if (!out) {
+      std::error_code ec;
+      fs::remove_all(folder_, ec);
+      throw com::Error(com::E_FAIL, "cannot write " + quoted(file));
+    }
+  }
+  ~ScratchRecord() {
+    std::error_code ec;
+    fs::remove_all(folder_, ec);
+  }
+  ScratchRecord(const ScratchRecord&) = delete;
+  ScratchRecord& operator=(const ScratchRecord&) = delete;
+
+  fs::path path() const { return folder_ / "record.xml"; }
+
+ private:
+  fs::path folder_;
+};
+
+// The import of one ITEM from SOURCE: the file itself, or with --record the
+// record it names. A file of several records needs --record or --split.
+void import_source(const ConvertOptions& options, TraceFile& trace) {
+  const host::RecordFile records(options.from);
+  const std::size_t count = records.count();
+  if (!options.record) {
+    if (count > 1) {
+      throw UsageError(quoted(options.from) + " holds " + std::to_string(count) +
+                       " ISO 19139 records: import one with --record N (1 to " +
+                       std::to_string(count) + "), or each into an item of its own with --split " +
+                       "FOLDER");
+    }
+    import_file(options.from, options.to, trace);
+    return;
+  }
+  if (*options.record > count) {
+    throw UsageError("--record " + std::to_string(*options.record) + ": " + quoted(options.from) +
+                     " holds " + std::to_string(count) + " record" + (count == 1 ? "" : "s"));
+  }
+  if (!records.wrapped()) {
+    import_file(options.from, options.to, trace);
+    return;
+  }
+  const ScratchRecord record(records.record(*options.record));
+  if (same_file(options.from, options.to)) {
+    throw UsageError("the item " + quoted(options.to) + " is the file to import");
+  }
+  import_file(record.path(), options.to, trace);
+}
+
+// --split: every record into an item of FOLDER named from its file
+// identifier; the items made are printed, one a line. A record that fails is
+// reported while the others are imported.
+int import_split(const ConvertOptions& options) {
+  const host::RecordFile records(options.from);
+  if (records.count() == 0) {
+    throw com::Error(com::E_INVALIDARG, quoted(options.from) + " holds no ISO 19139 record");
+  }
+  std::error_code ec;
+  fs::create_directories(*options.split, ec);
+  if (ec) {
+    throw com::Error(com::E_FAIL, "cannot create " + quoted(*options.split) + ": " + ec.message());
+  }
+  std::set<std::string> taken;
+  std::size_t failed = 0;
+  TraceFile no_trace(std::nullopt);
+  for (std::size_t n = 1; n <= records.count(); ++n) {
+    const fs::path item =
+        *options.split / host::item_file_name(records.file_identifier(n), n, taken);
+    try {
+      const ScratchRecord record(records.record(n));
+      import_file(record.path(), item, no_trace);
+      std::cout << item.string() << '\n';
+    } catch (const std::exception& e) {
+      ++failed;
+      std::cerr << "tidewise: record " << n << " (" << item.filename().string() << "): " << e.what()
+                << '\n';
+    }
+  }
+  std::cout << std::flush;
+  return failed == 0 ? 0 : 1;
 }
 
 void export_file(const fs::path& item_file, const fs::path& destination, TraceFile& trace) {
@@ -269,6 +369,10 @@ int run_batch(Direction direction, const ConvertOptions& options) {
 int run(Direction direction, const ConvertOptions& options) {
   use_stylesheets(options);
   if (options.batch) return run_batch(direction, options);
+  if (options.split) {
+    Session session;
+    return import_split(options);
+  }
   if (direction == Direction::Import) {
     refuse_trace_over(options.trace_file,
                       {{"the file to import", options.from}, {"the item", options.to}});
@@ -280,7 +384,7 @@ int run(Direction direction, const ConvertOptions& options) {
   {
     Session session;
     if (direction == Direction::Import) {
-      import_file(options.from, options.to, trace);
+      import_source(options, trace);
     } else {
       export_file(options.from, options.to, trace);
     }

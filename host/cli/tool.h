@@ -158,8 +158,12 @@ void run_serve(const ServeOptions& options);
 int run_check(const Options& options);
 
 // import and export: one file, or with --batch every .xml file of a folder.
+// An import of a file that holds several records (a catalogue's response)
+// takes one with --record N, or each into an item of its own with --split.
 struct ConvertOptions {
   bool batch = false;
+  std::optional<std::size_t> record;           // --record N, from 1
+  std::optional<std::filesystem::path> split;  // --split FOLDER (then there is no ITEM)
   std::optional<std::filesystem::path> trace_file;
   std::optional<std::string> stylesheets;  // the folder, instead of TIDEWISE_STYLESHEETS
   std::filesystem::path from;              // SOURCE, ITEM, SOURCE_DIR or ITEM_DIR

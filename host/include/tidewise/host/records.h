@@ -1,0 +1,54 @@
+#pragma once
+// The ISO 19139 records a file to import holds: the file itself when its root
+// is a record, else each record a wrapper holds (a catalogue's
+// GetRecordByIdResponse or GetRecordsResponse). The one place where a front
+// (the command line, the editor) learns how many there are and takes one.
+
+#include <cstddef>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tidewise/xml/xml.h"
+
+namespace tw::host {
+
+class RecordFile {
+ public:
+  // Reads `file` as untrusted XML: only its root element when that is a
+  // record, the whole file otherwise. Unreadable or malformed: com::Error.
+  explicit RecordFile(const std::filesystem::path& file);
+
+  // The records: 1 for a record file; those a wrapper holds (records inside
+  // a record, a series' members, belong to it); 0 for a file of something
+  // else, which the importer then refuses with its own message.
+  std::size_t count() const { return wrapped_ ? records_.size() : 1 - none_; }
+  // Whether the records stand inside a wrapper, rather than the file being one.
+  bool wrapped() const { return wrapped_; }
+  // Record `n` (from 1) as a document of its own, its namespaces declared on
+  // it. E_INVALIDARG when there is no such record.
+  std::string record(std::size_t n) const;
+  // Its gmd:fileIdentifier, empty when it has none.
+  std::string file_identifier(std::size_t n) const;
+
+ private:
+  const xmlNode* at(std::size_t n) const;
+
+  std::filesystem::path file_;
+  xml::DocPtr doc_;
+  std::vector<const xmlNode*> records_;
+  bool wrapped_ = false;
+  bool none_ = false;
+};
+
+// A file name (NAME.xml) for the item of a record, made from its file
+// identifier: letters, digits, '.', '-' and '_' are kept, anything else
+// becomes '_', so that it stays in the folder whatever the record says; a
+// record without an identifier, or whose name is taken, is "record-N".
+// `taken` holds the names given so far, and gains this one.
+std::string item_file_name(std::string_view identifier, std::size_t n,
+                           std::set<std::string>& taken);
+
+}  // namespace tw::host

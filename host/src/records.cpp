@@ -1,0 +1,167 @@
+#include "tidewise/host/records.h"
+
+#include <libxml/xmlreader.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "tidewise/com/error.h"
+
+namespace tw::host {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kGmd = "http://www.isotc211.org/2005/gmd";
+constexpr std::string_view kGmi = "http://www.isotc211.org/2005/gmi";
+constexpr std::string_view kGco = "http://www.isotc211.org/2005/gco";
+constexpr std::string_view kTidewise = "http://www.tidewise.org/2026/iso19139-ext";
+
+std::string_view view(const xmlChar* text) {
+  return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
+}
+
+// What the importer takes for a record: gmd:MD_Metadata, gmi:MI_Metadata,
+// ours, or a profile's root that declares gco:isoType of one of them.
+bool is_record(std::string_view ns, std::string_view name, std::string_view iso_type) {
+  if (name == "MD_Metadata" && (ns == kGmd || ns == kTidewise)) return true;
+  if (name == "MI_Metadata" && ns == kGmi) return true;
+  const std::string_view type = iso_type.substr(iso_type.find(':') + 1);
+  return type == "MD_Metadata" || type == "MI_Metadata";
+}
+
+bool is_record(const xmlNode* node) {
+  if (node->type != XML_ELEMENT_NODE) return false;
+  const xmlChar* type = xmlGetNsProp(node, reinterpret_cast<const xmlChar*>("isoType"),
+                                     reinterpret_cast<const xmlChar*>(kGco.data()));
+  const std::string iso_type(view(type));
+  xmlFree(const_cast<xmlChar*>(type));
+  return is_record(node->ns ? view(node->ns->href) : std::string_view(), view(node->name),
+                   iso_type);
+}
+
+// The outermost records below `node`, in document order.
+void collect(const xmlNode* node, std::vector<const xmlNode*>& found) {
+  for (const xmlNode* child = node->children; child; child = child->next) {
+    if (child->type != XML_ELEMENT_NODE) continue;
+    if (is_record(child)) {
+      found.push_back(child);
+    } else {
+      collect(child, found);
+    }
+  }
+}
+
+struct ReaderDeleter {
+  void operator()(xmlTextReader* reader) const noexcept { xmlFreeTextReader(reader); }
+};
+
+// Whether the root element of `file` is a record, reading no further than
+// its start tag (no DTD, no entities, no network). False when it cannot
+// tell: the whole file is then parsed, under the usual rules.
+bool root_is_record(const fs::path& file) {
+  std::unique_ptr<xmlTextReader, ReaderDeleter> reader(xmlReaderForFile(
+      file.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  if (!reader) return false;
+  while (xmlTextReaderRead(reader.get()) == 1) {
+    if (xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_DOCUMENT_TYPE) return false;
+    if (xmlTextReaderNodeType(reader.get()) != XML_READER_TYPE_ELEMENT) continue;
+    xmlChar* type =
+        xmlTextReaderGetAttributeNs(reader.get(), reinterpret_cast<const xmlChar*>("isoType"),
+                                    reinterpret_cast<const xmlChar*>(kGco.data()));
+    const std::string iso_type(view(type));
+    xmlFree(type);
+    return is_record(view(xmlTextReaderConstNamespaceUri(reader.get())),
+                     view(xmlTextReaderConstLocalName(reader.get())), iso_type);
+  }
+  return false;
+}
+
+}  // namespace
+
+RecordFile::RecordFile(const fs::path& file) : file_(file) {
+  if (root_is_record(file)) return;
+  doc_ = xml::parse_file_to_read(file);
+  const xmlNode* root = xmlDocGetRootElement(doc_.get());
+  if (is_record(root)) return;
+  collect(root, records_);
+  wrapped_ = !records_.empty();
+  none_ = !wrapped_;
+}
+
+const xmlNode* RecordFile::at(std::size_t n) const {
+  if (n < 1 || n > count()) {
+    throw com::Error(com::E_INVALIDARG,
+                     "\"" + file_.string() + "\" holds " + std::to_string(count()) + " record" +
+                         (count() == 1 ? "" : "s") + ", not a record " + std::to_string(n));
+  }
+  if (wrapped_) return records_[n - 1];
+  // A record file read by its start tag alone is read whole when asked for.
+  if (!doc_) const_cast<RecordFile*>(this)->doc_ = xml::parse_file_to_read(file_);
+  return xmlDocGetRootElement(doc_.get());
+}
+
+std::string RecordFile::record(std::size_t n) const {
+  const xmlNode* node = at(n);
+  xml::DocPtr doc(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
+  if (!doc) throw std::bad_alloc();
+  xmlNode* copy = xmlDocCopyNode(const_cast<xmlNode*>(node), doc.get(), 1);
+  if (!copy) throw std::bad_alloc();
+  xmlDocSetRootElement(doc.get(), copy);
+  // The wrapper's namespace declarations that the record uses move onto it.
+  xmlReconciliateNs(doc.get(), copy);
+  xmlChar* text = nullptr;
+  int size = 0;
+  xmlDocDumpMemoryEnc(doc.get(), &text, &size, "UTF-8");
+  if (!text) throw std::bad_alloc();
+  std::string result(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size));
+  xmlFree(text);
+  return result;
+}
+
+std::string RecordFile::file_identifier(std::size_t n) const {
+  const xmlNode* node = at(n);
+  for (const xmlNode* child = node->children; child; child = child->next) {
+    if (child->type != XML_ELEMENT_NODE || !child->ns || view(child->ns->href) != kGmd ||
+        view(child->name) != "fileIdentifier") {
+      continue;
+    }
+    for (const xmlNode* value = child->children; value; value = value->next) {
+      if (value->type != XML_ELEMENT_NODE) continue;
+      xmlChar* text = xmlNodeGetContent(value);
+      std::string result(view(text));
+      xmlFree(text);
+      const auto first = result.find_first_not_of(" \t\r\n");
+      if (first == std::string::npos) return "";
+      return result.substr(first, result.find_last_not_of(" \t\r\n") - first + 1);
+    }
+  }
+  return "";
+}
+
+std::string item_file_name(std::string_view identifier, std::size_t n,
+                           std::set<std::string>& taken) {
+  constexpr std::size_t kLongest = 120;
+  std::string name;
+  for (const char c : identifier.substr(0, kLongest)) {
+    const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '.' || c == '-' || c == '_';
+    name += kept ? c : '_';
+  }
+  // Not hidden, not "." or "..", and something besides underscores.
+  const bool usable =
+      !name.empty() && name.front() != '.' && name.find_first_not_of('_') != std::string::npos;
+  std::string file = usable ? name + ".xml" : "";
+  if (file.empty() || taken.count(file) > 0) {
+    file = "record-" + std::to_string(n) + ".xml";
+    for (std::size_t again = 2; taken.count(file) > 0; ++again) {
+      file = "record-" + std::to_string(n) + "-" + std::to_string(again) + ".xml";
+    }
+  }
+  taken.insert(file);
+  return file;
+}
+
+}  // namespace tw::host
