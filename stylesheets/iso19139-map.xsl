@@ -173,8 +173,9 @@
     <map:p iso="contact" host="maintCont" class="CI_ResponsibleParty" max="n"/>
   </map:class>
 
-  <!-- One of its properties, as ISO 19115 makes it a choice. -->
-  <map:class name="MD_ScopeDescription" ns="gmd">
+  <!-- One of its properties, as ISO 19115 makes it a choice (@union): the
+       export writes one object for each property the host element holds. -->
+  <map:class name="MD_ScopeDescription" ns="gmd" union="yes">
     <map:p iso="attributes" host="attribSet" type="ref" max="n"/>
     <map:p iso="features" host="featSet" type="ref" max="n"/>
     <map:p iso="featureInstances" host="featIntSet" type="ref" max="n"/>
@@ -281,7 +282,7 @@
   </map:class>
 
   <!-- One of the two, as ISO 19115 makes it a choice. -->
-  <map:class name="MD_Resolution" ns="gmd">
+  <map:class name="MD_Resolution" ns="gmd" union="yes">
     <map:p iso="equivalentScale" host="equScale" class="MD_RepresentativeFraction"/>
     <map:p iso="distance" host="scaleDist" type="Measure" gco="Distance"/>
   </map:class>

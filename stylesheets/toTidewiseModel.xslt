@@ -164,6 +164,7 @@
     <xsl:param name="h"/>
     <xsl:param name="geo" select="/.."/>
     <xsl:param name="no-base" select="false()"/>
+    <xsl:param name="only" select="''"/>
     <xsl:for-each select="$maps">
       <xsl:variable name="t" select="key('class', $table)"/>
       <xsl:variable name="local">
@@ -196,6 +197,7 @@
           <xsl:with-param name="geo" select="$geo"/>
           <xsl:with-param name="no-base" select="$no-base"/>
           <xsl:with-param name="tw" select="boolean(string($odd))"/>
+          <xsl:with-param name="only" select="$only"/>
         </xsl:call-template>
         <xsl:if test="string($odd)">
           <xsl:call-template name="verbatims">
@@ -232,7 +234,7 @@
                       and translate($h/@id, ' :&#9;&#10;&#13;', '') = $h/@id">
         <xsl:value-of select="$h/@id"/>
       </xsl:when>
-      <xsl:otherwise><xsl:value-of select="concat('tw-', count($h/ancestor::* | $h/preceding::*))"/></xsl:otherwise>
+      <xsl:otherwise><xsl:call-template name="place-id"><xsl:with-param name="n" select="$h"/></xsl:call-template></xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
@@ -244,6 +246,7 @@
     <xsl:param name="geo" select="/.."/>
     <xsl:param name="no-base" select="false()"/>
     <xsl:param name="tw" select="false()"/>
+    <xsl:param name="only" select="''"/>
     <xsl:for-each select="$maps">
       <xsl:variable name="t" select="key('class', $table)"/>
       <xsl:if test="$t/@base and not($no-base)">
@@ -253,7 +256,7 @@
           <xsl:with-param name="tw" select="$tw"/>
         </xsl:call-template>
       </xsl:if>
-      <xsl:for-each select="$t/map:p">
+      <xsl:for-each select="$t/map:p[$only = '' or @iso = $only]">
         <xsl:variable name="qname" select="concat((@ns | ../@ns)[last()], ':', @iso)"/>
         <!-- A property of ours in an ISO class: written in our class alone, and
              only with text. -->
@@ -447,6 +450,21 @@
     <xsl:variable name="bare" select="not($n/*[not(self::carry)]) and not($n/@href or $n/@uuidref)"/>
     <xsl:choose>
       <!-- Objects -->
+      <xsl:when test="$row/@class and $maps/map:class[@name = $row/@class]/@union
+                      and count($n/*[name() = $maps/map:class[@name = $row/@class]/map:p/@host]) &gt; 1">
+        <!-- A union holding several of its properties: an object for each. -->
+        <xsl:for-each select="$maps/map:class[@name = $row/@class]/map:p">
+          <xsl:if test="$n/*[name() = current()/@host]">
+            <xsl:element name="{$qname}">
+              <xsl:call-template name="object">
+                <xsl:with-param name="table" select="$row/@class"/>
+                <xsl:with-param name="h" select="$n"/>
+                <xsl:with-param name="only" select="@iso"/>
+              </xsl:call-template>
+            </xsl:element>
+          </xsl:if>
+        </xsl:for-each>
+      </xsl:when>
       <xsl:when test="$row/@class">
         <xsl:element name="{$qname}">
           <xsl:call-template name="property-attributes">
@@ -700,7 +718,7 @@
     <xsl:param name="n"/>
     <xsl:param name="v"/>
     <xsl:variable name="type" select="$row/@type"/>
-    <xsl:variable name="id" select="concat('tw-', count($n/ancestor::* | $n/preceding::*))"/>
+    <xsl:variable name="id"><xsl:call-template name="place-id"><xsl:with-param name="n" select="$n"/></xsl:call-template></xsl:variable>
     <xsl:choose>
       <xsl:when test="$type = 'Measure'">
         <xsl:element name="gco:{concat(substring('Measure', 1, 7 * not($row/@gco)), $row/@gco)}">
@@ -782,6 +800,17 @@
         <xsl:element name="gco:{$type}"><xsl:value-of select="$v"/></xsl:element>
       </xsl:otherwise>
     </xsl:choose>
+  </xsl:template>
+
+  <!-- An id for what the host element $n holds, made from its place: each
+       element above it, by name and rank among those of its name, so that
+       it stays the same when the item's elements of other names move. -->
+  <xsl:template name="place-id">
+    <xsl:param name="n"/>
+    <xsl:text>tw</xsl:text>
+    <xsl:for-each select="$n/ancestor-or-self::*[parent::*] | $n[not(parent::*)]">
+      <xsl:value-of select="concat('-', name(), count(preceding-sibling::*[name() = name(current())]) + 1)"/>
+    </xsl:for-each>
   </xsl:template>
 
   <xsl:template name="gml-id">
@@ -898,7 +927,7 @@
   <xsl:template name="time">
     <xsl:param name="qname"/>
     <xsl:param name="n"/>
-    <xsl:variable name="id" select="concat('tw-', count($n/ancestor::* | $n/preceding::*))"/>
+    <xsl:variable name="id"><xsl:call-template name="place-id"><xsl:with-param name="n" select="$n"/></xsl:call-template></xsl:variable>
     <xsl:element name="{$qname}">
       <xsl:choose>
         <xsl:when test="$n/instant and not($n/beginEnd)">

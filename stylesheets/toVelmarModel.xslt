@@ -55,26 +55,48 @@
       use="concat(../@list, ' ', translate(@iso, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', 'abcdefghijklmnopqrstuvwxyz'))"/>
   <xsl:key name="code-by-code" match="map:v[@code]" use="concat(../@list, ' ', @code)"/>
   <xsl:key name="carried" match="tw:carried" use="@ref"/>
+  <xsl:key name="ns" match="map:ns" use="@prefix"/>
+  <!-- The elements of a class element, by their name: what a row reads. -->
+  <xsl:key name="property" match="*" use="concat(generate-id(..), ' ', namespace-uri(), ' ', local-name())"/>
+  <!-- " {uri}name " of every property of each table (its base's too), made once. -->
+  <xsl:variable name="names-made">
+    <xsl:for-each select="$maps/map:class">
+      <names table="{@name}">
+        <xsl:call-template name="names"><xsl:with-param name="table" select="@name"/></xsl:call-template>
+      </names>
+    </xsl:for-each>
+  </xsl:variable>
+  <xsl:key name="names" match="names" use="@table"/>
 
   <!-- ===================================================================
        The record
        =================================================================== -->
 
   <xsl:template match="/">
-    <xsl:variable name="records"
-        select="descendant-or-self::*[self::gmd:MD_Metadata or self::gmi:MI_Metadata or self::tw:MD_Metadata
-                or substring-after(@gco:isoType, ':') = 'MD_Metadata' or @gco:isoType = 'MD_Metadata'
-                or substring-after(@gco:isoType, ':') = 'MI_Metadata' or @gco:isoType = 'MI_Metadata']"/>
-    <xsl:variable name="record" select="$records[1]"/>
     <xsl:choose>
-      <xsl:when test="$record">
-        <xsl:apply-templates select="$record" mode="record"/>
-      </xsl:when>
-      <xsl:when test="descendant-or-self::*[starts-with(namespace-uri(), $iso19115-3)]">
-        <xsl:message terminate="yes">an ISO 19115-3 record (namespace <xsl:value-of select="namespace-uri(descendant-or-self::*[starts-with(namespace-uri(), $iso19115-3)][1])"/>): ISO 19115-3 records cannot be imported yet, only ISO 19139 records</xsl:message>
+      <xsl:when test="*[self::gmd:MD_Metadata or self::gmi:MI_Metadata or self::tw:MD_Metadata]
+                      or substring-after(*/@gco:isoType, ':') = 'MD_Metadata' or */@gco:isoType = 'MD_Metadata'
+                      or substring-after(*/@gco:isoType, ':') = 'MI_Metadata' or */@gco:isoType = 'MI_Metadata'">
+        <xsl:apply-templates select="*" mode="record"/>
       </xsl:when>
       <xsl:otherwise>
-        <xsl:message terminate="yes">not an ISO 19139 record: no gmd:MD_Metadata or gmi:MI_Metadata element</xsl:message>
+        <!-- A record inside a wrapper, as a catalogue answers a request: the
+             first (the host asks which one before it imports). -->
+        <xsl:variable name="records"
+            select="//*[self::gmd:MD_Metadata or self::gmi:MI_Metadata or self::tw:MD_Metadata
+                    or substring-after(@gco:isoType, ':') = 'MD_Metadata' or @gco:isoType = 'MD_Metadata'
+                    or substring-after(@gco:isoType, ':') = 'MI_Metadata' or @gco:isoType = 'MI_Metadata']"/>
+        <xsl:choose>
+          <xsl:when test="$records">
+            <xsl:apply-templates select="$records[1]" mode="record"/>
+          </xsl:when>
+          <xsl:when test="descendant-or-self::*[starts-with(namespace-uri(), $iso19115-3)]">
+            <xsl:message terminate="yes">an ISO 19115-3 record (namespace <xsl:value-of select="namespace-uri(descendant-or-self::*[starts-with(namespace-uri(), $iso19115-3)][1])"/>): ISO 19115-3 records cannot be imported yet, only ISO 19139 records</xsl:message>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:message terminate="yes">not an ISO 19139 record: no gmd:MD_Metadata or gmi:MI_Metadata element</xsl:message>
+          </xsl:otherwise>
+        </xsl:choose>
       </xsl:otherwise>
     </xsl:choose>
   </xsl:template>
@@ -121,9 +143,14 @@
     <xsl:param name="table"/>
     <xsl:param name="e"/>
     <xsl:param name="route" select="''"/>
-    <xsl:copy-of select="$e/@id[not(starts-with(., 'tw-'))] | $e/@uuid"/>
+    <!-- An id the export made up is not the record's; one that is no XML
+         name (some records have "98742") cannot be written back. -->
+    <xsl:copy-of select="$e/@id[not(starts-with(., 'tw-'))][translate(substring(., 1, 1), '0123456789-.', '') != '']
+                         [translate(., ' :&#9;&#10;&#13;', '') = .] | $e/@uuid"/>
     <xsl:variable name="names">
-      <xsl:call-template name="names"><xsl:with-param name="table" select="$table"/></xsl:call-template>
+      <xsl:for-each select="exsl:node-set($names-made)">
+        <xsl:value-of select="key('names', $table)"/>
+      </xsl:for-each>
     </xsl:variable>
     <xsl:call-template name="rows">
       <xsl:with-param name="table" select="$table"/>
@@ -199,9 +226,28 @@
       <xsl:for-each select="$t/map:p">
         <xsl:variable name="row" select="."/>
         <xsl:variable name="prefix" select="(@ns | ../@ns)[last()]"/>
-        <xsl:variable name="uri" select="$maps/map:ns[@prefix = $prefix]/@uri"/>
-        <xsl:variable name="also" select="$maps/map:ns[@prefix = $row/@also]/@uri"/>
-        <xsl:variable name="found" select="$e/*[local-name() = $row/@iso and (namespace-uri() = $uri or namespace-uri() = $also)]"/>
+        <xsl:variable name="uri" select="string(key('ns', $prefix)/@uri)"/>
+        <xsl:variable name="also" select="string(key('ns', $row/@also)/@uri)"/>
+        <xsl:for-each select="$e">
+          <xsl:call-template name="row">
+            <xsl:with-param name="row" select="$row"/>
+            <xsl:with-param name="found"
+                select="key('property', concat(generate-id(), ' ', $uri, ' ', $row/@iso))
+                        | key('property', concat(generate-id(), ' ', $also, ' ', $row/@iso))"/>
+            <xsl:with-param name="names" select="$names"/>
+            <xsl:with-param name="route" select="$route"/>
+          </xsl:call-template>
+        </xsl:for-each>
+      </xsl:for-each>
+    </xsl:for-each>
+  </xsl:template>
+
+  <!-- One row of a table for the elements $found of its class element. -->
+  <xsl:template name="row">
+    <xsl:param name="row"/>
+    <xsl:param name="found"/>
+    <xsl:param name="names"/>
+    <xsl:param name="route"/>
         <xsl:variable name="props" select="$found[$row/@max = 'n' or position() = 1]"/>
         <xsl:choose>
           <xsl:when test="$row/@host = 'dataExt'">
@@ -248,8 +294,6 @@
             <xsl:with-param name="names" select="$names"/>
           </xsl:call-template>
         </xsl:for-each>
-      </xsl:for-each>
-    </xsl:for-each>
   </xsl:template>
 
   <!-- The ISO class of an element: its own name, or the one its profile
@@ -388,6 +432,12 @@
           </xsl:when>
           <xsl:when test="$row/@host = ''">
             <xsl:call-template name="value"><xsl:with-param name="row" select="$row"/></xsl:call-template>
+          </xsl:when>
+          <xsl:when test="$row/@type = 'text' or $row/@type = 'URL'">
+            <!-- A text holds an empty value too. -->
+            <xsl:element name="{$row/@host}">
+              <xsl:call-template name="value"><xsl:with-param name="row" select="$row"/></xsl:call-template>
+            </xsl:element>
           </xsl:when>
           <xsl:otherwise>
             <xsl:variable name="v">

@@ -101,7 +101,18 @@ class ScratchRecord {
 // The import of one ITEM from SOURCE: the file itself, or with --record the
 // record it names. A file of several records needs --record or --split.
 void import_source(const ConvertOptions& options, TraceFile& trace) {
-  const host::RecordFile records(options.from);
+  std::optional<host::RecordFile> read;
+  try {
+    read.emplace(options.from);
+  } catch (const com::Error&) {
+    // A file the host cannot read is the importer's to report, as ever.
+    if (!options.record) {
+      import_file(options.from, options.to, trace);
+      return;
+    }
+    throw;
+  }
+  const host::RecordFile& records = *read;
   const std::size_t count = records.count();
   if (!options.record) {
     if (count > 1) {
