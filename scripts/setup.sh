@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config libxml2-dev libxslt1-dev
-          nlohmann-json3-dev libcli11-dev libcpp-httplib-dev libgtest-dev libgmock-dev
+          nlohmann-json3-dev libcli11-dev libcpp-httplib-dev libsqlite3-dev libgtest-dev libgmock-dev
           libbenchmark-dev xsltproc libxml2-utils python3-owslib python3-lxml
           ${TIDEWISE_EXTRA_PACKAGES:-})
 target="${TIDEWISE_TARGET:-all}"
