@@ -11,6 +11,7 @@ cd "$(dirname "$0")/.."
 packages=(build-essential cmake ninja-build pkg-config libxml2-dev libxslt1-dev
           nlohmann-json3-dev libcli11-dev libcpp-httplib-dev libsqlite3-dev libgtest-dev libgmock-dev
           libbenchmark-dev xsltproc libxml2-utils python3-owslib python3-lxml
+          proj-data
           ${TIDEWISE_EXTRA_PACKAGES:-})
 target="${TIDEWISE_TARGET:-all}"
 browser_tests=""

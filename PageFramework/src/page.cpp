@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "record.h"
 #include "tidewise/pages/quality_elements.h"
 
 namespace tw::pages {
@@ -62,6 +63,7 @@ Page::Page(const PageData& data) : data_(data) {
   for (std::string_view name : data.pick_handlers) {
     form_.get(name).on_click([this] { changed_ = true; });
   }
+  if (data.tracked) record_ = std::make_unique<Record>(*this, form_, changed_);
   switch (data.at_creation) {
     case TitleAtCreation::ShortTitleAndHeading:
       set_short_title(std::string(data.default_title));
@@ -73,6 +75,8 @@ Page::Page(const PageData& data) : data_(data) {
       break;
   }
 }
+
+Page::~Page() = default;
 
 HRESULT Page::QueryInterface(const com::GUID& iid, void** out) noexcept {
   // The class's own interface has no members of its own on most pages.
@@ -113,6 +117,10 @@ HRESULT Page::get_HelpContextID(std::int16_t* id) noexcept {
 HRESULT Page::get_Completed(com::VARIANT_BOOL* completed) noexcept {
   return boundary("IMetaDataPage.Completed", [&] {
     com::VARIANT_BOOL& out = out_param(completed);
+    if (record_) {
+      out = com::to_variant_bool(record_->completed());
+      return;
+    }
     out = com::to_variant_bool(data_.required_text.empty() ||
                                !form_.get(data_.required_text).text().empty());
   });
@@ -179,6 +187,10 @@ void Page::load(host::IMetadataValues* values, const std::string& unique_name) {
     changed_ = false;
     return;
   }
+  if (record_) {
+    record_->load(values);
+    return;
+  }
   Document document(values);
   if (data_.xml_up_front) document.xml();
   if (data_.changed_before_reads) changed_ = data_.changed_after_load;
@@ -189,7 +201,9 @@ void Page::load(host::IMetadataValues* values, const std::string& unique_name) {
 
 bool Page::unload(host::IMetadataValues* values, host::IMetadataSections* sections) {
   if (data_.unload_action != nullptr) return data_.unload_action(*this, sections);
-  if (changed_) {
+  if (record_) {
+    record_->unload(values);
+  } else if (changed_) {
     Document document(values);
     if (data_.update_flag) {
       check(document.xml()->SetUpdateFlag(com::VARIANT_TRUE), "IMetadataXml.SetUpdateFlag");
@@ -241,6 +255,9 @@ void Page::read(const Field& field, Document& document) {
       form_.get(ReadText(path, document.values()) == "true" ? field.control : field.unselected)
           .set_value(1);
       break;
+    default:  // the host's pages' kinds: read by their record
+      com::raise(com::E_NOTIMPL,
+                 "the field of \"" + std::string(field.control) + "\" belongs to a host page");
   }
 }
 
@@ -269,6 +286,9 @@ void Page::write(const Field& field, Document& document) {
           document.values()->WriteValue(path, Variant::str(source.value() != 0 ? "true" : "false")),
           "IMetadataValues.WriteValue");
       break;
+    default:
+      com::raise(com::E_NOTIMPL,
+                 "the field of \"" + std::string(field.control) + "\" belongs to a host page");
   }
 }
 

@@ -1,5 +1,5 @@
-// Registration of the three component libraries, the platform's XML DOM
-// library and the host's classes.
+// Registration of the three component libraries, the host's own page
+// library, the platform's XML DOM library and the host's classes.
 // The tool links no component: it loads each library and lets it write its
 // own registry entries.
 
@@ -26,6 +26,8 @@ struct Component {
 };
 constexpr Component kComponents[] = {
     {"TidewiseCustomPage.so", "TidewiseCustomPage.Connect"},
+    // The host's own pages, which its default tree names.
+    {"TidewiseHostPages.so", "TidewiseHostPages.Citation"},
     {"Importer.so", "Importer.SampleImporter"},
     {"Exporter.so", "Exporter.SampleExporter"},
     // The platform's XML DOM document, which the importer creates.

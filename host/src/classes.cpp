@@ -3,6 +3,7 @@
 #include <array>
 
 #include "tidewise/host/document.h"
+#include "tidewise/host/reference_systems.h"
 #include "tidewise/host/synchronizers.h"
 
 namespace tw::host {
@@ -21,6 +22,8 @@ constexpr std::array kClasses = {
                     &create<XmlMetadataDocument>},
     com::ClassEntry{CLSID_SynchronizerList, "SynchronizerList", "TidewiseHost.SynchronizerList",
                     ISynchronizerList::IID, ISynchronizerList::Name, &create<SynchronizerList>},
+    com::ClassEntry{CLSID_ReferenceSystems, "ReferenceSystems", "TidewiseHost.ReferenceSystems",
+                    IReferenceSystems::IID, IReferenceSystems::Name, &create<ReferenceSystems>},
 };
 
 const com::ModuleInfo kModule{{LIBID_TidewiseHost, "TidewiseHost", "1.0"}, kClasses};

@@ -246,14 +246,63 @@ const MetadataPageEntry* MetadataSections::find_page(std::string_view unique_nam
   return nullptr;
 }
 
+namespace {
+
+// The host's own pages, which its library TidewiseHostPages serves, in the
+// books where the editor shows them before any component adds its own.
+struct HostPage {
+  std::string_view book;
+  std::string_view unique_name;  // also the page class
+};
+constexpr HostPage kHostPages[] = {
+    {"GeneralInfo", "Citation"},
+    {"GeneralInfo", "Description"},
+    {"GeneralInfo", "Keywords"},
+    {"GeneralInfo", "TopicCategories"},
+    {"GeneralInfo", "PointsOfContact"},
+    {"GeneralInfo", "CitedParties"},
+    {"GeneralInfo", "MetadataInfo"},
+    {"GeneralInfo", "MetadataContacts"},
+    {"GeneralInfo", "Maintenance"},
+    {"GeneralInfo", "GraphicOverviews"},
+    {"GeneralInfo", "ResourceConstraints"},
+    {"DatasetId", "ServiceIdentification"},
+    {"DatasetId", "Resolution"},
+    {"DatasetId", "DataLanguages"},
+    {"SpatialRef", "BoundingBoxes"},
+    {"SpatialRef", "BoundingPolygons"},
+    {"SpatialRef", "TemporalExtents"},
+    {"SpatialRef", "VerticalExtents"},
+    {"SpatialRef", "ReferenceSystems"},
+    {"DistInfo", "Formats"},
+    {"DistInfo", "Distributors"},
+    {"DistInfo", "OnlineResources"},
+};
+
+}  // namespace
+
+void MetadataBook::add_host_page(std::string prog_id, std::string unique_name) {
+  entries_.push_back(
+      com::make_object<MetadataPageEntry>(std::move(prog_id), std::move(unique_name)));
+}
+
 ComPtr<MetadataSections> make_default_tree() {
-  return com::make_object<MetadataSections>(std::initializer_list<MetadataSections::BookSpec>{
+  auto tree = com::make_object<MetadataSections>(std::initializer_list<MetadataSections::BookSpec>{
       {"GeneralInfo", "General information"},
       {"DatasetId", "Dataset identification"},
       {"SpatialRef", "Spatial reference"},
       {"DistInfo", "Distribution information"},
       {"History", "History"},
   });
+  for (const HostPage& page : kHostPages) {
+    for (const auto& book : tree->books()) {
+      if (book->key() == page.book) {
+        book->add_host_page(std::string(kHostPagePrefix) + std::string(page.unique_name),
+                            std::string(page.unique_name));
+      }
+    }
+  }
+  return tree;
 }
 
 }  // namespace tw::host

@@ -4,7 +4,13 @@
 // pair that moves the page's fields between its controls and the document.
 // A page is data: its controls, its fields in load order, its write order
 // and the few answers in which pages differ.
+//
+// The host's own pages are data of the same kind with a few more parts: code
+// lists read as words, lists of repeated elements with the selected entry's
+// fields below them, values written only where they differ from what was
+// loaded, and Completed from what ISO requires of what the page shows.
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,14 +29,73 @@ enum class FieldKind {
   TaggedText,  // as Text; after writing, the element is tagged with the extension namespace
   Code,        // the attribute "value" holds a code, shown through the field's code list
   Flag,        // "true" selects the field's option button, anything else its `unselected` one
+  // The host's pages:
+  Words,      // the element's text is a code, shown in words through `words`
+  WordsAt,    // the attribute "value" of the element holds a code, shown in words
+  Attribute,  // the element's attribute `attribute` ("href": a keyword's link)
+  Lines,      // a box of lines, each the value of one of the elements `path` repeats
+  Checked,    // a list box with check marks, each checked item one of the elements `path` repeats
+};
+
+// A code list as a person reads it: each code as the item stores it, and
+// the words that stand for it on the page.
+struct Words {
+  std::string_view code;
+  std::string_view words;
+};
+class WordList {
+ public:
+  constexpr explicit WordList(std::span<const Words> entries) : entries_(entries) {}
+  // A code outside the list shows as it is stored.
+  std::string words_of(std::string_view code) const;
+  // Text that names no entry (a code typed as it is stored, or anything
+  // else) is stored as it is.
+  std::string code_of(std::string_view words) const;
+  bool knows(std::string_view code) const;
+  std::vector<std::string> all_words() const;
+
+ private:
+  std::span<const Words> entries_;
 };
 
 struct Field {
   std::string_view control;
-  std::string_view path;  // below the root; on quality pages below "dqInfo/" and the element
+  std::string_view path;  // below the root; on quality pages below "dqInfo/" and the element;
+                          // in a list's entry below the entry's element
   FieldKind kind = FieldKind::Text;
   const CodeList* codes = nullptr;
   std::string_view unselected = {};
+  // The host's pages:
+  const WordList* words = nullptr;  // Words, WordsAt, and Lines or Checked values in words
+  bool required = false;            // ISO requires it: Completed only while it holds text
+  // Lines and Checked: where each repeated element keeps its value: below
+  // it (empty: its own text), in the attribute `attribute` when one is named.
+  std::string_view sub = {};
+  std::string_view attribute = {};
+};
+
+// The host's pages: a list of repeated elements. The list box shows an
+// entry a line; the fields below it show the selected entry; the buttons
+// add an entry after the last, remove the selected one, and move it up or
+// down. A list inside another one shows the entries of the selected entry
+// of its parent list.
+struct Repeat {
+  std::string_view list;  // the list box
+  std::string_view path;  // the repeated element: below the root, or below the parent's entry
+  std::string_view parent = {};  // the list whose selected entry holds these; empty: none
+  // Only elements that hold this child are entries ("GeoBndBox" among the
+  // geographic elements); the others stay where they are.
+  std::string_view holding = {};
+  std::span<const Field> fields = {};  // paths below the entry's element
+  // The controls whose texts name an entry in the list, joined; when all are
+  // empty the entry is named `entry_name` and its number.
+  std::span<const std::string_view> caption = {};
+  std::string_view entry_name = "Entry";
+  std::string_view add = {}, remove = {}, up = {}, down = {};  // the buttons
+  std::string_view map = {};  // a map showing every entry's box (from the fields its links name)
+  std::size_t at_least = 0;   // entries ISO requires, for Completed
+  // Each entry must hold text in one of these controls, for Completed.
+  std::span<const std::string_view> one_of = {};
 };
 
 enum class TitleAtCreation {
@@ -58,6 +123,8 @@ struct QualityRole {
 
 class Page;
 using UnloadAction = bool (*)(Page& page, host::IMetadataSections* tree);
+// Called after the page took a user's Change or Click on `control`.
+using EventHook = void (*)(Page& page, std::string_view control);
 
 struct PageData {
   std::string_view class_name;
@@ -81,15 +148,29 @@ struct PageData {
   std::string_view load_title = {};
   const QualityRole* quality = nullptr;
   UnloadAction unload_action = nullptr;  // replaces the writing of fields
+  // The host's pages: LoadPage clears `changed`, every field and list takes
+  // the user's edits, UnloadPage writes only what differs from what was
+  // loaded and answers `changed`; Completed follows the fields' and lists'
+  // requirements.
+  bool tracked = false;
+  std::span<const Repeat> repeats = {};
+  // Controls bound to nothing in the document (a search box, its button and
+  // results) whose Change or Click only `on_event` takes. It is also called
+  // with an empty name once LoadPage has filled the page.
+  std::span<const std::string_view> actions = {};
+  EventHook on_event = nullptr;
 };
 
 // Layout shared by every page, in twips.
 inline constexpr int kPageWidth = 9600;
 inline constexpr int kBandHeight = 480;
 
+class Record;
+
 class Page : public com::Object<Page, host::IMetaDataPage, forms::IUserControl> {
  public:
   explicit Page(const PageData& data);
+  ~Page() override;
 
   // Also answers the class's own interface.
   com::HRESULT QueryInterface(const com::GUID& iid, void** out) noexcept override;
@@ -133,6 +214,7 @@ class Page : public com::Object<Page, host::IMetaDataPage, forms::IUserControl> 
   std::string short_title_;
   bool changed_ = false;
   std::string quality_element_;
+  std::unique_ptr<Record> record_;  // the host's pages
 };
 
 // The factory function of a page class, for the library's class table.

@@ -1,6 +1,6 @@
 #pragma once
 // The classes the host itself serves to components: the creatable metadata
-// document and the synchronizer list.
+// document, the synchronizer list and the EPSG registry.
 
 #include <filesystem>
 

@@ -75,6 +75,23 @@ struct IMetadataElements : IUnknown {
 
 inline constexpr GUID CLSID_XmlMetadataDocument = guid("{99F50761-C137-11D2-9F83-00C04F8ED211}");
 
+// ---- The EPSG registry, which the host reads for its own pages
+
+struct IReferenceSystems : IUnknown {
+  static constexpr GUID IID = guid("{8C51E0A7-3B6F-4D92-A4E8-1F07C39D5B62}");
+  static constexpr std::string_view Name = "IReferenceSystems";
+
+  // The coordinate reference systems of the EPSG registry whose code is
+  // `text` or whose name holds it (case aside), the best first, at most
+  // `limit`: an array of Strings "CODE<tab>NAME"; Empty when none.
+  virtual HRESULT Find(const std::string& text, std::int32_t limit, Variant* found) noexcept = 0;
+
+ protected:
+  ~IReferenceSystems() = default;
+};
+
+inline constexpr GUID CLSID_ReferenceSystems = guid("{8C51E0A7-3B6F-4D92-A4E8-1F07C39D5B63}");
+
 // ---- The editor tree
 
 struct IMetadataPageEntry : IUnknown {

@@ -44,6 +44,9 @@ class MetadataBook final : public com::Object<MetadataBook, IMetadataBook> {
   const std::string& key() const { return key_; }
   const std::string& caption() const { return caption_; }
   const std::vector<com::ComPtr<MetadataPageEntry>>& entries() const { return entries_; }
+  // The host's own entries, placed by the host itself: untraced, and not
+  // checked against the registry (their pages fail, if at all, when opened).
+  void add_host_page(std::string prog_id, std::string unique_name);
 
  private:
   std::string key_;
@@ -90,8 +93,12 @@ class MetadataSections final : public com::Object<MetadataSections, IMetadataSec
   std::vector<com::ComPtr<MetadataBook>> books_;
 };
 
+// The prefix of the host's own pages' programmatic identifiers.
+inline constexpr std::string_view kHostPagePrefix = "TidewiseHostPages.";
+
 // The editor's own tree before any component has touched it: "GeneralInfo",
-// "DatasetId", "SpatialRef", "DistInfo" and "History", all without pages.
+// "DatasetId", "SpatialRef", "DistInfo" holding the host's own pages, and
+// "History" without pages.
 com::ComPtr<MetadataSections> make_default_tree();
 
 }  // namespace tw::host

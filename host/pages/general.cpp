@@ -1,0 +1,525 @@
+// The host's pages of the book "GeneralInfo": the citation, the
+// description, keywords, topic categories, the responsible parties, the
+// record itself, maintenance, graphic overviews and constraints.
+
+#include "pages.h"
+
+namespace tw::hostpages {
+namespace {
+
+using std::to_array;
+
+// ---- Citation
+
+constexpr auto kCitationControls =
+    join(to_array<ControlSpec>({
+             intro("How the resource is cited: its titles, dates, identifiers and series"),
+             label("lblTitle", "Title", 0),
+             text("txtTitle", 0, 0),
+             label("lblAltTitles", "Alternate titles (one a line)", 1),
+             text("txtAltTitles", 1, 1, kFieldLeft, kFieldWidth, 2),
+             label("lblEdition", "Edition", 3),
+             text("txtEdition", 3, 2, kFieldLeft, kHalfWidth),
+             label("lblEdDate", "Edition date", 3, kSecondLabel, kSecondLabelWidth),
+             text("txtEdDate", 3, 3, kSecondField, kSecondFieldWidth, 1, "date"),
+             label("lblDates", "Dates of the resource", 4),
+             list_box("lstDates", 4.7, 3, 4),
+             label("lblDate", "Date (YYYY-MM-DD)", 7.8),
+             text("txtDate", 7.8, 9, kFieldLeft, kHalfWidth, 1, "date"),
+             label("lblDateType", "Date type", 7.8, kSecondLabel, kSecondLabelWidth),
+             combo("cmbDateType", 7.8, 10, kSecondField, kSecondFieldWidth),
+             label("lblIds", "Identifiers", 9),
+             list_box("lstIds", 9.7, 3, 11),
+             label("lblCode", "Code", 12.8),
+             text("txtCode", 12.8, 16),
+             label("lblCodeSpace", "Code space", 13.8),
+             text("txtCodeSpace", 13.8, 17, kFieldLeft, kHalfWidth),
+             label("lblIdVersion", "Version", 13.8, kSecondLabel, kSecondLabelWidth),
+             text("txtIdVersion", 13.8, 18, kSecondField, kSecondFieldWidth),
+             label("lblSeries", "Series name", 15),
+             text("txtSeries", 15, 19),
+             label("lblIssue", "Issue of the series", 16),
+             text("txtIssue", 16, 20, kFieldLeft, kHalfWidth),
+             label("lblPage", "Pages", 16, kSecondLabel, kSecondLabelWidth),
+             text("txtPage", 16, 21, kSecondField, kSecondFieldWidth),
+         }),
+         list_buttons("cmdAddDate", "cmdRemoveDate", "cmdDateUp", "cmdDateDown", 4.7, 5),
+         list_buttons("cmdAddId", "cmdRemoveId", "cmdIdUp", "cmdIdDown", 9.7, 12));
+
+constexpr Field kCitationFields[] = {
+    {.control = "txtTitle", .path = "dataIdInfo/idCitation/resTitle", .required = true},
+    {.control = "txtAltTitles",
+     .path = "dataIdInfo/idCitation/resAltTitle",
+     .kind = FieldKind::Lines},
+    {.control = "txtEdition", .path = "dataIdInfo/idCitation/resEd"},
+    {.control = "txtEdDate", .path = "dataIdInfo/idCitation/resEdDate"},
+    {.control = "txtSeries", .path = "dataIdInfo/idCitation/datasetSeries/seriesName"},
+    {.control = "txtIssue", .path = "dataIdInfo/idCitation/datasetSeries/issId"},
+    {.control = "txtPage", .path = "dataIdInfo/idCitation/datasetSeries/artPage"},
+};
+constexpr Field kDateFields[] = {
+    {.control = "txtDate", .path = "refDate", .required = true},
+    {.control = "cmbDateType",
+     .path = "refDateType/DateTypCd",
+     .kind = FieldKind::WordsAt,
+     .words = &kDateTypes,
+     .required = true},
+};
+constexpr std::string_view kDateCaption[] = {"txtDate", "cmbDateType"};
+constexpr Field kIdentifierFields[] = {
+    {.control = "txtCode", .path = "identCode", .required = true},
+    {.control = "txtCodeSpace", .path = "idCodeSpace"},
+    {.control = "txtIdVersion", .path = "idVersion"},
+};
+constexpr std::string_view kIdentifierCaption[] = {"txtCodeSpace", "txtCode", "txtIdVersion"};
+constexpr Repeat kCitationLists[] = {
+    {.list = "lstDates",
+     .path = "dataIdInfo/idCitation/resRefDate",
+     .fields = kDateFields,
+     .caption = kDateCaption,
+     .entry_name = "Date",
+     .add = "cmdAddDate",
+     .remove = "cmdRemoveDate",
+     .up = "cmdDateUp",
+     .down = "cmdDateDown",
+     .at_least = 1},
+    {.list = "lstIds",
+     .path = "dataIdInfo/idCitation/citId",
+     .fields = kIdentifierFields,
+     .caption = kIdentifierCaption,
+     .entry_name = "Identifier",
+     .add = "cmdAddId",
+     .remove = "cmdRemoveId",
+     .up = "cmdIdUp",
+     .down = "cmdIdDown"},
+};
+
+// ---- Description
+
+constexpr ControlSpec kDescriptionControls[] = {
+    intro("What the resource is, who made it possible, and what else to know"),
+    label("lblAbstract", "Abstract", 0, kFullLeft, kFullWidth),
+    text("txtAbstract", 0.7, 0, kFullLeft, kFullWidth, 7),
+    label("lblCredit", "Credits (one a line)", 7.8, kFullLeft, kFullWidth),
+    text("txtCredit", 8.5, 1, kFullLeft, kFullWidth, 3),
+    label("lblSupp", "Supplemental information", 11.6, kFullLeft, kFullWidth),
+    text("txtSupp", 12.3, 2, kFullLeft, kFullWidth, 4),
+};
+constexpr Field kDescriptionFields[] = {
+    {.control = "txtAbstract", .path = "dataIdInfo/idAbs", .required = true},
+    {.control = "txtCredit", .path = "dataIdInfo/idCredit", .kind = FieldKind::Lines},
+    {.control = "txtSupp", .path = "dataIdInfo/suppInfo"},
+};
+
+// ---- Keywords
+
+constexpr auto kKeywordControls = join(
+    to_array<ControlSpec>({
+        intro("Keywords in sets: each set of one type, from one thesaurus"),
+        label("lblSets", "Keyword sets", 0),
+        list_box("lstSets", 0.7, 4, 0),
+        label("lblType", "Type of the keywords", 4.8),
+        combo("cmbType", 4.8, 5),
+        label("lblThesaurus", "Thesaurus title", 5.8),
+        text("txtThesaurus", 5.8, 6),
+        label("lblThesLink", "Thesaurus link", 6.8),
+        text("txtThesLink", 6.8, 7, kFieldLeft, kFieldWidth),
+        label("lblThesDate", "Thesaurus date", 7.8),
+        text("txtThesDate", 7.8, 8, kFieldLeft, kHalfWidth, 1, "date"),
+        label("lblThesDateType", "Date type", 7.8, kSecondLabel, kSecondLabelWidth),
+        combo("cmbThesDateType", 7.8, 9, kSecondField, kSecondFieldWidth),
+        label("lblKeywords", "Keywords of the set", 9),
+        list_box("lstKeywords", 9.7, 5, 10),
+        label("lblKeyword", "Keyword", 14.8),
+        text("txtKeyword", 14.8, 15),
+        label("lblLink", "Link of the keyword (anchor)", 15.8),
+        text("txtLink", 15.8, 16, kFieldLeft, kFieldWidth),
+    }),
+    list_buttons("cmdAddSet", "cmdRemoveSet", "cmdSetUp", "cmdSetDown", 0.7, 1),
+    list_buttons("cmdAddKeyword", "cmdRemoveKeyword", "cmdKeywordUp", "cmdKeywordDown", 9.7, 11));
+
+constexpr Field kSetFields[] = {
+    {.control = "cmbType",
+     .path = "keyTyp/KeyTypCd",
+     .kind = FieldKind::WordsAt,
+     .words = &kKeywordTypes},
+    {.control = "txtThesaurus", .path = "thesaName/resTitle"},
+    {.control = "txtThesLink",
+     .path = "thesaName/resTitle",
+     .kind = FieldKind::Attribute,
+     .attribute = "href"},
+    {.control = "txtThesDate", .path = "thesaName/resRefDate/refDate"},
+    {.control = "cmbThesDateType",
+     .path = "thesaName/resRefDate/refDateType/DateTypCd",
+     .kind = FieldKind::WordsAt,
+     .words = &kDateTypes},
+};
+constexpr std::string_view kSetCaption[] = {"cmbType", "txtThesaurus"};
+constexpr Field kKeywordFields[] = {
+    {.control = "txtKeyword", .path = "", .required = true},
+    {.control = "txtLink", .path = "", .kind = FieldKind::Attribute, .attribute = "href"},
+};
+constexpr std::string_view kKeywordCaption[] = {"txtKeyword"};
+constexpr Repeat kKeywordLists[] = {
+    {.list = "lstSets",
+     .path = "dataIdInfo/searchKeys",
+     .fields = kSetFields,
+     .caption = kSetCaption,
+     .entry_name = "Keyword set",
+     .add = "cmdAddSet",
+     .remove = "cmdRemoveSet",
+     .up = "cmdSetUp",
+     .down = "cmdSetDown"},
+    {.list = "lstKeywords",
+     .path = "keyword",
+     .parent = "lstSets",
+     .fields = kKeywordFields,
+     .caption = kKeywordCaption,
+     .entry_name = "Keyword",
+     .add = "cmdAddKeyword",
+     .remove = "cmdRemoveKeyword",
+     .up = "cmdKeywordUp",
+     .down = "cmdKeywordDown",
+     .at_least = 1},
+};
+
+// ---- Topic categories
+
+constexpr ControlSpec kTopicControls[] = {
+    intro("The main themes of the resource in ISO's list: tick every one that applies"),
+    list_box("lstTopics", 0, 14, 0, kLabelLeft, 5400, true),
+};
+constexpr Field kTopicFields[] = {
+    {.control = "lstTopics",
+     .path = "dataIdInfo/tpCat",
+     .kind = FieldKind::Checked,
+     .words = &kTopics,
+     .sub = "TopicCatCd",
+     .attribute = "value"},
+};
+
+// ---- Responsible parties: points of contact, cited parties, metadata contacts
+
+constexpr auto kPartyControls =
+    join(to_array<ControlSpec>({
+             list_box("lstParties", 0, 4, 0),
+             label("lblIndName", "Individual's name", 4.2),
+             text("txtIndName", 4.2, 5),
+             label("lblOrgName", "Organisation's name", 5.2),
+             text("txtOrgName", 5.2, 6),
+             label("lblPosName", "Position", 6.2),
+             text("txtPosName", 6.2, 7),
+             label("lblRole", "Role", 7.2),
+             combo("cmbRole", 7.2, 8),
+             frame("frmContact", "Contact information", 8.4, 12.6),
+             label("lblVoice", "Telephone (one a line)", 9.1),
+             text("txtVoice", 9.1, 9, kFieldLeft, kFieldWidth, 1.8),
+             label("lblFax", "Facsimile", 10.9),
+             text("txtFax", 10.9, 10),
+             label("lblDelPoint", "Delivery point (one a line)", 11.9),
+             text("txtDelPoint", 11.9, 11, kFieldLeft, kFieldWidth, 1.8),
+             label("lblCity", "City", 13.7),
+             text("txtCity", 13.7, 12),
+             label("lblAdminArea", "Administrative area", 14.7),
+             text("txtAdminArea", 14.7, 13),
+             label("lblPostCode", "Postal code", 15.7),
+             text("txtPostCode", 15.7, 14, kFieldLeft, kHalfWidth),
+             label("lblCountry", "Country", 15.7, kSecondLabel, kSecondLabelWidth),
+             text("txtCountry", 15.7, 15, kSecondField, kSecondFieldWidth),
+             label("lblEmail", "E-mail", 16.7),
+             text("txtEmail", 16.7, 16, kFieldLeft, kFieldWidth, 1, "email"),
+             label("lblOnline", "Online resource", 17.7),
+             text("txtOnline", 17.7, 17, kFieldLeft, kFieldWidth),
+             label("lblHours", "Hours of service", 18.7),
+             text("txtHours", 18.7, 18),
+             label("lblInstr", "Contact instructions", 19.7),
+             text("txtInstr", 19.7, 19),
+         }),
+         list_buttons("cmdAdd", "cmdRemove", "cmdUp", "cmdDown", 0, 1));
+
+// Every field of a responsible party; the role is stored as ISO's name or
+// as the host's code, as the party's place in the item says.
+constexpr auto party_fields(Field role) {
+  return to_array<Field>({
+      {.control = "txtIndName", .path = "rpIndName"},
+      {.control = "txtOrgName", .path = "rpOrgName"},
+      {.control = "txtPosName", .path = "rpPosName"},
+      role,
+      {.control = "txtVoice", .path = "rpCntInfo/cntPhone/voiceNum", .kind = FieldKind::Lines},
+      {.control = "txtFax", .path = "rpCntInfo/cntPhone/faxNum"},
+      {.control = "txtDelPoint", .path = "rpCntInfo/cntAddress/delPoint", .kind = FieldKind::Lines},
+      {.control = "txtCity", .path = "rpCntInfo/cntAddress/city"},
+      {.control = "txtAdminArea", .path = "rpCntInfo/cntAddress/adminArea"},
+      {.control = "txtPostCode", .path = "rpCntInfo/cntAddress/postCode"},
+      {.control = "txtCountry", .path = "rpCntInfo/cntAddress/country"},
+      {.control = "txtEmail", .path = "rpCntInfo/cntAddress/eMailAdd"},
+      {.control = "txtOnline", .path = "rpCntInfo/cntOnlineRes/linkage"},
+      {.control = "txtHours", .path = "rpCntInfo/cntHours"},
+      {.control = "txtInstr", .path = "rpCntInfo/cntInstr"},
+  });
+}
+constexpr auto kNamedRoleParty = party_fields({.control = "cmbRole",
+                                               .path = "role",
+                                               .kind = FieldKind::Words,
+                                               .words = &kRoleNames,
+                                               .required = true});
+constexpr auto kCodedRoleParty = party_fields({.control = "cmbRole",
+                                               .path = "role/RoleCd",
+                                               .kind = FieldKind::WordsAt,
+                                               .words = &kRoleCodes,
+                                               .required = true});
+constexpr std::string_view kPartyCaption[] = {"txtOrgName", "txtIndName", "txtPosName", "cmbRole"};
+// ISO: a party has a name, an organisation or a position.
+constexpr std::string_view kPartyNames[] = {"txtIndName", "txtOrgName", "txtPosName"};
+
+constexpr Repeat party_list(std::string_view path, std::span<const Field> fields,
+                            std::size_t at_least = 0) {
+  return {.list = "lstParties",
+          .path = path,
+          .fields = fields,
+          .caption = kPartyCaption,
+          .entry_name = "Party",
+          .add = "cmdAdd",
+          .remove = "cmdRemove",
+          .up = "cmdUp",
+          .down = "cmdDown",
+          .at_least = at_least,
+          .one_of = kPartyNames};
+}
+constexpr Repeat kPointsOfContact[] = {party_list("dataIdInfo/idPoC", kNamedRoleParty)};
+constexpr Repeat kCitedParties[] = {
+    party_list("dataIdInfo/idCitation/citRespParty", kCodedRoleParty)};
+constexpr Repeat kMetadataContacts[] = {party_list("mdContact", kCodedRoleParty, 1)};
+
+// ---- The record itself
+
+constexpr ControlSpec kMetadataInfoControls[] = {
+    intro("The metadata record itself: its identifier, language, date and standard"),
+    label("lblFileId", "File identifier", 0),
+    text("txtFileId", 0, 0),
+    label("lblLang", "Language of the record", 1),
+    combo("cmbLang", 1, 1),
+    label("lblChar", "Character set", 2),
+    combo("cmbChar", 2, 2, kFieldLeft, 4800),
+    label("lblDateSt", "Date stamp (YYYY-MM-DD)", 3),
+    text("txtDateSt", 3, 3, kFieldLeft, kHalfWidth, 1, "date"),
+    label("lblStanName", "Metadata standard", 4),
+    text("txtStanName", 4, 4),
+    label("lblStanVer", "Version of the standard", 5),
+    text("txtStanVer", 5, 5),
+    label("lblLevel", "Hierarchy level", 6),
+    combo("cmbLevel", 6, 6),
+    label("lblLevelName", "Name of the hierarchy level", 7),
+    text("txtLevelName", 7, 7),
+    label("lblParent", "Parent record's identifier", 8),
+    text("txtParent", 8, 8),
+    label("lblDataSetURI", "Dataset URI", 9),
+    text("txtDataSetURI", 9, 9, kFieldLeft, kFieldWidth),
+};
+constexpr Field kMetadataInfoFields[] = {
+    {.control = "txtFileId", .path = "mdFileID"},
+    {.control = "cmbLang",
+     .path = "mdLang/languageCode",
+     .kind = FieldKind::WordsAt,
+     .words = &kLanguages},
+    {.control = "cmbChar", .path = "mdChar2", .kind = FieldKind::Words, .words = &kCharacterSets},
+    {.control = "txtDateSt", .path = "mdDateSt", .required = true},
+    {.control = "txtStanName", .path = "mdStanName2"},
+    {.control = "txtStanVer", .path = "mdStanVer2"},
+    {.control = "cmbLevel", .path = "mdHrLv2", .kind = FieldKind::Words, .words = &kScopeNames},
+    {.control = "txtLevelName", .path = "mdHrLvName"},
+    {.control = "txtParent", .path = "mdParentID"},
+    {.control = "txtDataSetURI", .path = "dataSetURI"},
+};
+
+// ---- Maintenance
+
+constexpr ControlSpec kMaintenanceControls[] = {
+    intro("How often the resource and its record are brought up to date"),
+    frame("frmResource", "The resource", 0, 6.3),
+    label("lblFreq", "Frequency of maintenance", 0.7),
+    combo("cmbFreq", 0.7, 0),
+    label("lblNext", "Next update (YYYY-MM-DD)", 1.7),
+    text("txtNext", 1.7, 1, kFieldLeft, kHalfWidth, 1, "date"),
+    label("lblScope", "Scope of the updates", 2.7),
+    combo("cmbScope", 2.7, 2),
+    label("lblNote", "Notes (one a line)", 3.7),
+    text("txtNote", 3.7, 3, kFieldLeft, kFieldWidth, 2.4),
+    frame("frmRecord", "The metadata record", 6.6, 5.3),
+    label("lblMdFreq", "Frequency of maintenance", 7.3),
+    combo("cmbMdFreq", 7.3, 4),
+    label("lblMdNext", "Next update (YYYY-MM-DD)", 8.3),
+    text("txtMdNext", 8.3, 5, kFieldLeft, kHalfWidth, 1, "date"),
+    label("lblMdNote", "Notes (one a line)", 9.3),
+    text("txtMdNote", 9.3, 6, kFieldLeft, kFieldWidth, 2.4),
+};
+constexpr Field kMaintenanceFields[] = {
+    {.control = "cmbFreq",
+     .path = "dataIdInfo/resMaint/maintFreq/MaintFreqCd",
+     .kind = FieldKind::WordsAt,
+     .words = &kFrequencies},
+    {.control = "txtNext", .path = "dataIdInfo/resMaint/dateNext"},
+    {.control = "cmbScope",
+     .path = "dataIdInfo/resMaint/maintScp/ScopeCd",
+     .kind = FieldKind::WordsAt,
+     .words = &kScopeCodes},
+    {.control = "txtNote", .path = "dataIdInfo/resMaint/maintNote", .kind = FieldKind::Lines},
+    {.control = "cmbMdFreq",
+     .path = "mdMaint/maintFreq/MaintFreqCd",
+     .kind = FieldKind::WordsAt,
+     .words = &kFrequencies},
+    {.control = "txtMdNext", .path = "mdMaint/dateNext"},
+    {.control = "txtMdNote", .path = "mdMaint/maintNote", .kind = FieldKind::Lines},
+};
+
+// ---- Graphic overviews
+
+constexpr auto kOverviewControls =
+    join(to_array<ControlSpec>({
+             intro("Pictures that show what the resource looks like"),
+             list_box("lstOverviews", 0, 4, 0),
+             label("lblFileName", "File name or address", 4.2),
+             text("txtFileName", 4.2, 5, kFieldLeft, kFieldWidth),
+             label("lblFileDesc", "Description", 5.2),
+             text("txtFileDesc", 5.2, 6, kFieldLeft, kFieldWidth, 2),
+             label("lblFileType", "File type", 7.2),
+             text("txtFileType", 7.2, 7, kFieldLeft, kHalfWidth),
+         }),
+         list_buttons("cmdAdd", "cmdRemove", "cmdUp", "cmdDown", 0, 1));
+constexpr Field kOverviewFields[] = {
+    {.control = "txtFileName", .path = "bgFileName", .required = true},
+    {.control = "txtFileDesc", .path = "bgFileDesc"},
+    {.control = "txtFileType", .path = "bgFileType"},
+};
+constexpr std::string_view kOverviewCaption[] = {"txtFileName"};
+constexpr Repeat kOverviewLists[] = {{.list = "lstOverviews",
+                                      .path = "dataIdInfo/graphOver",
+                                      .fields = kOverviewFields,
+                                      .caption = kOverviewCaption,
+                                      .entry_name = "Overview",
+                                      .add = "cmdAdd",
+                                      .remove = "cmdRemove",
+                                      .up = "cmdUp",
+                                      .down = "cmdDown"}};
+
+// ---- Constraints
+
+constexpr auto kConstraintControls =
+    join(to_array<ControlSpec>({
+             intro("Legal and security constraints on the resource"),
+             label("lblLegal", "Legal constraints", 0),
+             list_box("lstLegal", 0.7, 4, 0),
+             label("lblUseLimit", "Limitations of use (one a line)", 4.9),
+             text("txtUseLimit", 4.9, 5, kFieldLeft, kFieldWidth, 2),
+             label("lblAccess", "Access constraints (one a line)", 6.9),
+             text("txtAccess", 6.9, 6, kFieldLeft, kFieldWidth, 1.6),
+             label("lblUse", "Use constraints (one a line)", 8.5),
+             text("txtUse", 8.5, 7, kFieldLeft, kFieldWidth, 1.6),
+             label("lblOther", "Other constraints (one a line)", 10.1),
+             text("txtOther", 10.1, 8, kFieldLeft, kFieldWidth, 2.4),
+             frame("frmSecurity", "Security constraints", 12.7, 4.6),
+             label("lblClass", "Classification", 13.4),
+             combo("cmbClass", 13.4, 9),
+             label("lblClassSys", "Classification system", 14.4),
+             text("txtClassSys", 14.4, 10),
+             label("lblUserNote", "Note to the user", 15.4),
+             text("txtUserNote", 15.4, 11),
+             label("lblHandling", "Handling", 16.4),
+             text("txtHandling", 16.4, 12),
+         }),
+         list_buttons("cmdAddLegal", "cmdRemoveLegal", "cmdLegalUp", "cmdLegalDown", 0.7, 1));
+constexpr Field kConstraintFields[] = {
+    {.control = "cmbClass",
+     .path = "dataIdInfo/SecConsts/secClass/ClasscationCd",
+     .kind = FieldKind::WordsAt,
+     .words = &kClassifications},
+    {.control = "txtClassSys", .path = "dataIdInfo/SecConsts/secClassSys"},
+    {.control = "txtUserNote", .path = "dataIdInfo/SecConsts/secUserNote"},
+    {.control = "txtHandling", .path = "dataIdInfo/SecConsts/secHandDesc"},
+};
+constexpr Field kLegalFields[] = {
+    {.control = "txtUseLimit", .path = "useLimit", .kind = FieldKind::Lines},
+    {.control = "txtAccess",
+     .path = "accessConsts",
+     .kind = FieldKind::Lines,
+     .words = &kRestrictions,
+     .sub = "RestrictCd",
+     .attribute = "value"},
+    {.control = "txtUse",
+     .path = "useConsts",
+     .kind = FieldKind::Lines,
+     .words = &kRestrictions,
+     .sub = "RestrictCd",
+     .attribute = "value"},
+    {.control = "txtOther", .path = "othConsts", .kind = FieldKind::Lines},
+};
+constexpr std::string_view kLegalCaption[] = {"txtOther", "txtUseLimit", "txtAccess"};
+constexpr Repeat kConstraintLists[] = {{.list = "lstLegal",
+                                        .path = "dataIdInfo/LegConsts",
+                                        .fields = kLegalFields,
+                                        .caption = kLegalCaption,
+                                        .entry_name = "Legal constraints",
+                                        .add = "cmdAddLegal",
+                                        .remove = "cmdRemoveLegal",
+                                        .up = "cmdLegalUp",
+                                        .down = "cmdLegalDown"}};
+
+}  // namespace
+
+extern const PageData kCitationPage;
+constexpr PageData kCitationPage =
+    host_page("Citation", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A01}"),
+              com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A02}"), "Citation", kCitationControls,
+              kCitationFields, kCitationLists);
+extern const PageData kDescriptionPage;
+constexpr PageData kDescriptionPage =
+    host_page("Description", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A03}"),
+              com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A04}"), "Description",
+              kDescriptionControls, kDescriptionFields);
+extern const PageData kKeywordsPage;
+constexpr PageData kKeywordsPage =
+    host_page("Keywords", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A05}"),
+              com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A06}"), "Keywords", kKeywordControls, {},
+              kKeywordLists);
+extern const PageData kTopicCategoriesPage;
+constexpr PageData kTopicCategoriesPage =
+    host_page("TopicCategories", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A07}"),
+              com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A08}"), "Topic categories",
+              kTopicControls, kTopicFields);
+extern const PageData kPointsOfContactPage;
+constexpr PageData kPointsOfContactPage =
+    host_page("PointsOfContact", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A09}"),
+              com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A0A}"), "Points of contact",
+              kPartyControls, {}, kPointsOfContact);
+extern const PageData kCitedPartiesPage;
+constexpr PageData kCitedPartiesPage =
+    host_page("CitedParties", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A0B}"),
+              com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A0C}"), "Cited responsible parties",
+              kPartyControls, {}, kCitedParties);
+extern const PageData kMetadataInfoPage;
+constexpr PageData kMetadataInfoPage =
+    host_page("MetadataInfo", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A0D}"),
+              com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A0E}"), "Metadata record",
+              kMetadataInfoControls, kMetadataInfoFields);
+extern const PageData kMetadataContactsPage;
+constexpr PageData kMetadataContactsPage =
+    host_page("MetadataContacts", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A0F}"),
+              com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A10}"), "Metadata contacts",
+              kPartyControls, {}, kMetadataContacts);
+extern const PageData kMaintenancePage;
+constexpr PageData kMaintenancePage =
+    host_page("Maintenance", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A11}"),
+              com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A12}"), "Maintenance",
+              kMaintenanceControls, kMaintenanceFields);
+extern const PageData kGraphicOverviewsPage;
+constexpr PageData kGraphicOverviewsPage =
+    host_page("GraphicOverviews", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A13}"),
+              com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A14}"), "Graphic overviews",
+              kOverviewControls, {}, kOverviewLists);
+extern const PageData kResourceConstraintsPage;
+constexpr PageData kResourceConstraintsPage =
+    host_page("ResourceConstraints", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A15}"),
+              com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A16}"), "Resource constraints",
+              kConstraintControls, kConstraintFields, kConstraintLists);
+
+}  // namespace tw::hostpages
