@@ -79,15 +79,25 @@ TEST_F(CliTest, TreeOnAFreshHomeLoadsThePagesAndDisablesEachSynchronizerOnce) {
   EXPECT_EQ(tree["result"], true);
   const json& books = tree["books"];
   ASSERT_EQ(books.size(), 21u);
-  std::size_t pages = 0;
+  std::size_t pages = 0, host_pages = 0;
   for (const json& book : books) {
     EXPECT_NE(book["key"], "History");
     EXPECT_TRUE(book["caption"].is_string());
-    pages += book["pages"].size();
+    bool project_page_seen = false;
+    for (const json& page : book["pages"]) {
+      const bool host_page = page["progId"].get<std::string>().starts_with("TidewiseHostPages.");
+      // The host's own pages come first in their books.
+      EXPECT_FALSE(host_page && project_page_seen) << page;
+      project_page_seen = project_page_seen || !host_page;
+      (host_page ? host_pages : pages) += 1;
+    }
   }
   EXPECT_EQ(pages, 65u);
+  EXPECT_EQ(host_pages, 22u);
   EXPECT_EQ(books[0]["key"], "GeneralInfo");
   EXPECT_EQ(books[0]["pages"][0],
+            (json{{"uniqueName", "Citation"}, {"progId", "TidewiseHostPages.Citation"}}));
+  EXPECT_EQ(books[0]["pages"][11],
             (json{{"uniqueName", "Purpose"}, {"progId", "TidewiseCustomPage.Purpose"}}));
   EXPECT_EQ(books[4]["key"], "QualityBook") << "the first added book follows DistInfo";
   EXPECT_EQ(books[20]["key"], "TidewiseBook");

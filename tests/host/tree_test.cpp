@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "support/files.h"
 #include "tidewise/com/registry.h"
 #include "tidewise/host/trace.h"
@@ -51,7 +53,14 @@ class TreeTest : public ::testing::Test {
     registry.set(std::string(kUnserved) + "\\CLSID", "", com::to_string(kUnservedClsid));
     registry.save();
     baseline_ = com::ModuleCount::count;
-    tree_ = make_default_tree();
+    // The editor's books without the host's own pages: what the tree does
+    // with what components add.
+    tree_ = com::make_object<MetadataSections>(std::initializer_list<MetadataSections::BookSpec>{
+        {"GeneralInfo", "General information"},
+        {"DatasetId", "Dataset identification"},
+        {"SpatialRef", "Spatial reference"},
+        {"DistInfo", "Distribution information"},
+        {"History", "History"}});
   }
   void TearDown() override {
     tree_ = nullptr;
@@ -76,7 +85,8 @@ class TreeTest : public ::testing::Test {
   ComPtr<MetadataSections> tree_;
 };
 
-TEST_F(TreeTest, DefaultTreeHoldsTheEditorsFiveBooksInOrderWithoutPages) {
+TEST_F(TreeTest, DefaultTreeHoldsTheEditorsFiveBooksInOrderWithTheHostsOwnPages) {
+  tree_ = make_default_tree();
   const std::vector<std::string> expected = {"GeneralInfo", "DatasetId", "SpatialRef", "DistInfo",
                                              "History"};
   EXPECT_EQ(keys_of(*tree_.get()), expected);
@@ -92,7 +102,19 @@ TEST_F(TreeTest, DefaultTreeHoldsTheEditorsFiveBooksInOrderWithoutPages) {
     EXPECT_EQ(key, expected[static_cast<std::size_t>(i)]);
     EXPECT_FALSE(caption.empty());
   }
-  for (const BookInfo& book : tree_->snapshot()) EXPECT_TRUE(book.pages.empty()) << book.key;
+  // The host's pages stand in the four books, each unique name once, each
+  // page of the host's own library; "History" is empty.
+  std::set<std::string> names;
+  std::size_t pages = 0;
+  for (const BookInfo& book : tree_->snapshot()) {
+    EXPECT_EQ(book.pages.empty(), book.key == "History") << book.key;
+    for (const PageInfo& page : book.pages) {
+      ++pages;
+      EXPECT_TRUE(names.insert(page.unique_name).second) << page.unique_name;
+      EXPECT_EQ(page.prog_id, std::string(kHostPagePrefix) + page.unique_name);
+    }
+  }
+  EXPECT_EQ(pages, 22u);
 }
 
 TEST_F(TreeTest, ItemOutsideTheBooksFailsWithBadIndex) {
