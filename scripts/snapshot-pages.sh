@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Writes tests/data/pages/CLASS.json: `tidewise show --json` of every page
-# class on an empty item, the reviewed record of each page's controls (names,
+# class on an empty item (and tests/data/hostpages/layouts/CLASS.json of the
+# host's own pages), the reviewed record of each page's controls (names,
 # kinds, captions, list items, positions, sizes, tab order). Run it only when a
 # page's layout changes on purpose, and check each changed file by eye before
 # committing it: the layout test compares the pages with these files.
@@ -27,3 +28,14 @@ for entry in "${pages[@]}"; do
     > "tests/data/pages/$class.json"
 done
 echo "wrote ${#pages[@]} files to tests/data/pages/"
+# The host's own pages stand in the default tree under their class names.
+host_pages=(Citation Description Keywords TopicCategories PointsOfContact CitedParties MetadataInfo
+            MetadataContacts Maintenance GraphicOverviews ResourceConstraints ServiceIdentification
+            Resolution DataLanguages BoundingBoxes BoundingPolygons TemporalExtents VerticalExtents
+            ReferenceSystems Formats Distributors OnlineResources)
+mkdir -p tests/data/hostpages/layouts
+for page in "${host_pages[@]}"; do
+  "$build/bin/tidewise" show "$home/empty.xml" "$page" --json \
+    > "tests/data/hostpages/layouts/$page.json"
+done
+echo "wrote ${#host_pages[@]} files to tests/data/hostpages/layouts/"
