@@ -20,7 +20,8 @@ inline constexpr int kRow = 400;
 inline constexpr int kLabelLeft = 240, kLabelWidth = 2760;
 inline constexpr int kFieldLeft = 3120, kFieldWidth = 6240;
 inline constexpr int kLineHeight = 315;
-inline constexpr int kButtonWidth = 1200;
+inline constexpr int kButtonWidth = 1440;
+inline constexpr int kListWidth = 7620;  // a list with its buttons to its right
 
 constexpr int row_top(double row) {
   return kFirstRow + static_cast<int>(row * kRow);
@@ -69,7 +70,8 @@ constexpr ControlSpec combo(std::string_view name, double row, int tab, int left
 }
 
 constexpr ControlSpec list_box(std::string_view name, double row, double rows, int tab,
-                               int left = kLabelLeft, int width = 7860, bool check_marks = false) {
+                               int left = kLabelLeft, int width = kListWidth,
+                               bool check_marks = false) {
   return {.name = name,
           .kind = Kind::ListBox,
           .left = left,
@@ -81,7 +83,7 @@ constexpr ControlSpec list_box(std::string_view name, double row, double rows, i
 }
 
 constexpr ControlSpec button(std::string_view name, std::string_view caption, double row, int tab,
-                             int left = kLabelLeft + 7860 + 60, int width = kButtonWidth) {
+                             int left = kLabelLeft + kListWidth + 60, int width = kButtonWidth) {
   return {.name = name,
           .kind = Kind::CommandButton,
           .caption = caption,

@@ -18,7 +18,7 @@ constexpr auto extent_controls(std::string_view what) {
   return join(
       to_array<ControlSpec>({
           intro(what),
-          label("lblExtents", "Extents of the resource", 0),
+          label("lblExtents", "Extents of the resource", 0, kLabelLeft, kFullWidth),
           list_box("lstExtents", 0.7, 4, 0),
           label("lblExDesc", "Description of the extent", 4.9),
           text("txtExDesc", 4.9, 5),
@@ -40,7 +40,7 @@ constexpr Repeat kExtents{.list = "lstExtents",
 // The list inside the selected extent, 6 rows down.
 constexpr auto inner_list(std::string_view caption, std::string_view list, double rows) {
   return to_array<ControlSpec>({
-      label("lblInner", caption, 6),
+      label("lblInner", caption, 6, kLabelLeft, kFullWidth),
       list_box(list, 6.7, rows, 6),
   });
 }
@@ -71,24 +71,25 @@ constexpr int kMapWidth = 7440, kMapHeight = 3720;  // two to one, as the world 
 constexpr int kEdgeLeft = kLabelLeft + kMapWidth + 120, kEdgeWidth = 1440;
 constexpr auto kBoxControls =
     join(extent_controls("Where the resource lies: boxes in degrees of longitude and latitude"),
-         inner_list("Bounding boxes of the extent (draw one on the map)", "lstBoxes", 3),
+         inner_list("Bounding boxes of the extent: draw one on the map, or type its edges",
+                    "lstBoxes", 4),
          inner_buttons(),
          to_array<ControlSpec>({
              {.name = "mapBoxes",
               .kind = Kind::Map,
               .left = kLabelLeft,
-              .top = row_top(10),
+              .top = row_top(11),
               .width = kMapWidth,
               .height = kMapHeight,
               .links = kBoxLinks},
-             label("lblNorth", "North", 10, kEdgeLeft, kEdgeWidth),
-             text("txtNorth", 10.6, 12, kEdgeLeft, kEdgeWidth, 1, "latitude >=@txtSouth"),
-             label("lblWest", "West", 11.8, kEdgeLeft, kEdgeWidth),
-             text("txtWest", 12.4, 13, kEdgeLeft, kEdgeWidth, 1, "longitude"),
-             label("lblEast", "East", 13.6, kEdgeLeft, kEdgeWidth),
-             text("txtEast", 14.2, 14, kEdgeLeft, kEdgeWidth, 1, "longitude"),
-             label("lblSouth", "South", 15.4, kEdgeLeft, kEdgeWidth),
-             text("txtSouth", 16, 15, kEdgeLeft, kEdgeWidth, 1, "latitude"),
+             label("lblNorth", "North", 11, kEdgeLeft, kEdgeWidth),
+             text("txtNorth", 11.6, 12, kEdgeLeft, kEdgeWidth, 1, "latitude >=@txtSouth"),
+             label("lblWest", "West", 12.8, kEdgeLeft, kEdgeWidth),
+             text("txtWest", 13.4, 13, kEdgeLeft, kEdgeWidth, 1, "longitude"),
+             label("lblEast", "East", 14.6, kEdgeLeft, kEdgeWidth),
+             text("txtEast", 15.2, 14, kEdgeLeft, kEdgeWidth, 1, "longitude"),
+             label("lblSouth", "South", 16.4, kEdgeLeft, kEdgeWidth),
+             text("txtSouth", 17, 15, kEdgeLeft, kEdgeWidth, 1, "latitude"),
          }));
 constexpr Field kBoxFields[] = {
     {.control = "txtWest", .path = "GeoBndBox/westBL", .required = true},
@@ -171,19 +172,19 @@ constexpr Repeat kTimeLists[] = {
 
 // ---- Vertical extents
 
-constexpr auto kVerticalControls = join(
-    extent_controls("How high or deep: the vertical extents of the resource"),
-    inner_list("Vertical extents of the extent", "lstHeights", 4), inner_buttons(),
-    to_array<ControlSpec>({
-        label("lblMin", "Lowest value", 10.9),
-        text("txtMin", 10.9, 12, kFieldLeft, kHalfWidth, 1, "real"),
-        label("lblMax", "Highest value", 10.9, kSecondLabel, kSecondLabelWidth),
-        text("txtMax", 10.9, 13, kSecondField, kSecondFieldWidth, 1, "real >=@txtMin"),
-        label("lblUnit", "Unit of measure", 11.9),
-        text("txtUnit", 11.9, 14, kFieldLeft, kHalfWidth),
-        label("lblVertCRS", "Vertical reference system", 12.9),
-        text("txtVertCRS", 12.9, 15),
-    }));
+constexpr auto kVerticalControls =
+    join(extent_controls("How high or deep: the vertical extents of the resource"),
+         inner_list("Vertical extents of the extent", "lstHeights", 4), inner_buttons(),
+         to_array<ControlSpec>({
+             label("lblMin", "Lowest value", 10.9),
+             text("txtMin", 10.9, 12, kFieldLeft, kHalfWidth, 1, "real"),
+             label("lblMax", "Highest value", 10.9, kSecondLabel, kSecondLabelWidth),
+             text("txtMax", 10.9, 13, kSecondField, kSecondFieldWidth, 1, "real >=@txtMin"),
+             label("lblUnit", "Unit of measure", 11.9),
+             text("txtUnit", 11.9, 14, kFieldLeft, kHalfWidth),
+             label("lblVertCRS", "Vertical reference system", 12.9),
+             text("txtVertCRS", 12.9, 15),
+         }));
 constexpr Field kHeightFields[] = {
     {.control = "txtMin", .path = "vertMinVal", .required = true},
     {.control = "txtMax", .path = "vertMaxVal", .required = true},
@@ -212,8 +213,8 @@ constexpr auto kReferenceControls =
              label("lblRegistry", "", 6.2, kFieldLeft, kFieldWidth),
              frame("frmFind", "Find a system in the EPSG registry", 7.5, 7.4),
              label("lblFind", "Name or code (\"WGS 84\", \"4326\")", 8.2),
-             text("txtFind", 8.2, 8, kFieldLeft, 4800),
-             button("cmdFind", "Find", 8.2, 9, kFieldLeft + 4920, kButtonWidth),
+             text("txtFind", 8.2, 8, kFieldLeft, 4680),
+             button("cmdFind", "Find", 8.2, 9, kFieldLeft + 4800, kButtonWidth),
              list_box("lstFound", 9.3, 5, 10, kFieldLeft, kFieldWidth),
          }),
          list_buttons("cmdAdd", "cmdRemove", "cmdUp", "cmdDown", 0, 1));

@@ -8,7 +8,7 @@
 
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
+import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
@@ -331,4 +331,119 @@ test('an ISO 19139 record imports into the item and into a new item; export down
   const item = fs.readFileSync(path.join(catalog, 'imported-record.xml'), 'utf8');
   assert.match(item, /<idPurp>Monitor cliff-top retreat/);
   await screenshot('catalog-with-imported-item');
+});
+
+async function click(control) {
+  const sent = page.waitForResponse((r) => r.url().endsWith('/api/edit'));
+  await page.locator(`#page [data-control="${control}"]`).click();
+  assert.equal((await sent).status(), 200);
+}
+
+test('a record written from empty through the host\'s pages exports valid ISO 19139 that OWSLib reads', async () => {
+  await page.locator('#new-item').click();
+  const name = page.locator('dialog.ask-text');
+  await name.waitFor();
+  await name.locator('input').fill('from-empty.xml');
+  await name.getByRole('button', { name: 'OK' }).click();
+  await page.locator('#page[data-page="Citation"]').waitFor();
+  // An empty record: the tree marks what ISO requires and it lacks.
+  const marked = await page.locator('#tree button.entry:has(.mark)').evaluateAll((nodes) => nodes.map((n) => n.dataset.unique));
+  for (const unique of ['Citation', 'Description', 'MetadataInfo', 'MetadataContacts', 'DataLanguages']) {
+    assert.ok(marked.includes(unique), `${unique} is marked as not completed`);
+  }
+
+  await typeInto('txtTitle', 'Tidal flats of Kestrel Bay');
+  await click('cmdAddDate');
+  await typeInto('txtDate', '2024-03-01');
+  await pick('cmbDateType', 'Creation');
+  assert.equal(await page.locator('#tree button.entry[data-unique="Citation"] .mark').count(), 0, 'the citation is now complete');
+  await screenshot('host-citation-written');
+
+  await openEntry('Description');
+  await typeInto('txtAbstract', 'Sediment and elevation of the intertidal flats, surveyed at low water in 2024.');
+
+  await openEntry('Keywords');
+  await click('cmdAddSet');
+  await pick('cmbType', 'Theme');
+  await click('cmdAddKeyword');
+  await typeInto('txtKeyword', 'tidal flats');
+  await click('cmdAddKeyword');
+  await typeInto('txtKeyword', 'sediment');
+  assert.deepEqual(await page.locator('#page [data-control="lstKeywords"] li').allTextContents(), ['tidal flats', 'sediment']);
+  await screenshot('host-keywords-written');
+
+  // The box is drawn on the map: its edges are typed into the four boxes.
+  await openEntry('BoundingBoxes');
+  await click('cmdAddExtent');
+  await click('cmdAdd');
+  const map = page.locator('#page [data-control="mapBoxes"] svg');
+  const frame = await map.boundingBox();
+  // From 10 W 60 N to 10 E 40 S on a map of 360 by 180 degrees.
+  const at = (lon, lat) => [frame.x + ((lon + 180) / 360) * frame.width, frame.y + ((90 - lat) / 180) * frame.height];
+  const typed = [];
+  page.on('response', (r) => { if (r.url().endsWith('/api/edit')) typed.push(r); });
+  await page.mouse.move(...at(-10, 60));
+  await page.mouse.down();
+  await page.mouse.move(...at(0, 20), { steps: 4 });
+  await page.mouse.move(...at(10, -40), { steps: 4 });
+  await page.mouse.up();
+  await page.waitForFunction(() => document.querySelector('#page [data-control="txtSouth"]').value !== '');
+  await page.waitForFunction(() => document.querySelector('#page [data-control="mapBoxes"] rect.box.selected'));
+  const edge = async (control) => Number(await page.locator(`#page [data-control="${control}"]`).inputValue());
+  assert.ok(Math.abs((await edge('txtWest')) + 10) < 1.5, 'west');
+  assert.ok(Math.abs((await edge('txtEast')) - 10) < 1.5, 'east');
+  assert.ok(Math.abs((await edge('txtSouth')) + 40) < 1.5, 'south');
+  assert.ok(Math.abs((await edge('txtNorth')) - 60) < 1.5, 'north');
+  // Typing moves the box on the map.
+  await typeInto('txtNorth', '55.5');
+  await page.waitForFunction(() => {
+    const rect = document.querySelector('#page [data-control="mapBoxes"] rect.box.selected');
+    return rect && Math.abs(Number(rect.getAttribute('y')) + 55.5) < 0.01;
+  });
+  await screenshot('host-bounding-box-drawn');
+
+  await openEntry('OnlineResources');
+  await click('cmdAddTransfer');
+  await click('cmdAddLink');
+  await typeInto('txtLinkage', 'https://example.org/kestrel/tidal-flats.gpkg');
+  await typeInto('txtLinkName', 'Tidal flats, GeoPackage');
+  await pick('cmbFunction', 'Download');
+
+  await openEntry('MetadataContacts');
+  await click('cmdAdd');
+  await typeInto('txtOrgName', 'Harbour Point Coastal Observatory');
+  await pick('cmbRole', 'Point of contact');
+  await openEntry('MetadataInfo');
+  await typeInto('txtDateSt', '2024-03-02');
+  await openEntry('DataLanguages');
+  await typeInto('txtLangs', 'English');
+  await openEntry('Citation');
+
+  // Saved, then exported as the catalog would read it.
+  await page.click('#save');
+  const confirm = page.locator('dialog.review');
+  await confirm.waitFor();
+  const saved = page.waitForResponse((r) => r.url().endsWith('/api/save'));
+  await confirm.locator('#confirm-save').click();
+  assert.equal((await saved).status(), 200);
+  const item = fs.readFileSync(path.join(catalog, 'from-empty.xml'), 'utf8');
+  assert.match(item, /<keyword>tidal flats<\/keyword>/);
+  assert.match(item, /<KeyTypCd value="005"\/>/, 'a theme is stored as its code');
+
+  const download = page.waitForEvent('download');
+  await page.click('#export');
+  const exported = path.join(home, 'from-empty-export.xml');
+  await (await download).saveAs(exported);
+  const check = spawnSync('xmllint', ['--noout', '--nonet', '--schema', path.join(source, 'schemas', 'iso19139', 'gmd', 'gmd.xsd'), exported],
+    { encoding: 'utf8', env: { ...process.env, XML_CATALOG_FILES: path.join(source, 'schemas', 'catalog.xml') } });
+  assert.equal(check.status, 0, check.stderr);
+  const read = spawnSync('/usr/bin/python3', [path.join(source, 'tests', 'cli', 'owslib_read.py'), exported], { encoding: 'utf8' });
+  assert.equal(read.status, 0, read.stderr);
+  const record = JSON.parse(read.stdout);
+  assert.equal(record.title, 'Tidal flats of Kestrel Bay');
+  assert.match(record.abstract, /^Sediment and elevation/);
+  assert.deepEqual(record.keywords, ['tidal flats', 'sediment']);
+  assert.equal(record.bbox.length, 1);
+  assert.ok(Math.abs(Number(record.bbox[0][3]) - 55.5) < 1e-9, `north: ${record.bbox[0]}`);
+  assert.deepEqual(record.online, ['https://example.org/kestrel/tidal-flats.gpkg']);
 });

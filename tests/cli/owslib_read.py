@@ -19,4 +19,8 @@ print(json.dumps({
     # Keywords are texts in older OWSLib releases and objects in newer ones.
     "keywords": [getattr(k, "name", k) for group in identification.keywords2
                  for k in group.keywords],
+    "bbox": [[box.minx, box.maxx, box.miny, box.maxy]
+             for box in [getattr(identification, "bbox", None)] if box is not None],
+    "online": [resource.url for resource in
+               (record.distribution.online if record.distribution else [])],
 }))
