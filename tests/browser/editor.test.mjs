@@ -437,7 +437,7 @@ test('a record written from empty through the host\'s pages exports valid ISO 19
   const check = spawnSync('xmllint', ['--noout', '--nonet', '--schema', path.join(source, 'schemas', 'iso19139', 'gmd', 'gmd.xsd'), exported],
     { encoding: 'utf8', env: { ...process.env, XML_CATALOG_FILES: path.join(source, 'schemas', 'catalog.xml') } });
   assert.equal(check.status, 0, check.stderr);
-  const read = spawnSync('/usr/bin/python3', [path.join(source, 'tests', 'cli', 'owslib_read.py'), exported], { encoding: 'utf8' });
+  const read = spawnSync('/usr/bin/python3', [path.join(source, 'tests', 'cli', 'owslib_read.py'), exported, '--extent-and-links'], { encoding: 'utf8' });
   assert.equal(read.status, 0, read.stderr);
   const record = JSON.parse(read.stdout);
   assert.equal(record.title, 'Tidal flats of Kestrel Bay');
