@@ -1,15 +1,19 @@
 #include "tidewise/platform.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <utility>
 
@@ -132,19 +136,36 @@ FileStamp stamp(const struct stat& st) {
           static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
+// The temporary files of `name` are ".NAME.PID.XXXXXX": the process that
+// writes one is named, so that whoever finds one later can tell whether its
+// writer is gone.
+std::string temporary_prefix(const std::string& name) {
+  return "." + name + ".";
+}
+
 // A name no other file in the folder has yet; the file is created with
-// `mode`, which the umask narrows.
+// `mode`, which the umask narrows. The name is a leftover before the file
+// exists, so that no moment is left in which a signal would leave it (the
+// process's number in it makes it nobody else's).
 int create_temporary(const fs::path& directory, const std::string& name, unsigned mode,
-                     std::string& created) {
+                     std::string& created, std::optional<Leftover>& leftover) {
   static thread_local std::mt19937_64 random{std::random_device{}()};
   constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string suffix(6, 'x');
     for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
-    created = (directory / ("." + name + "." + suffix)).string();
+    created =
+        (directory / (temporary_prefix(name) + std::to_string(::getpid()) + "." + suffix)).string();
+    leftover.emplace(created);
     const int fd =
         ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    if (fd >= 0) return fd;
+    const int error = errno;
+    leftover.reset();
+    if (error != EEXIST) {
+      errno = error;
+      return -1;
+    }
   }
   errno = EEXIST;
   return -1;
@@ -179,15 +200,61 @@ fs::path write_target(const fs::path& file) {
   fail_errno(ELOOP, "follow the links of", file);
 }
 
+void remove_abandoned_temporaries(const fs::path& file) {
+  const fs::path target = write_target(file);
+  const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const std::string prefix = temporary_prefix(target.filename().string());
+  std::error_code ec;
+  for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    // PID, a dot, six letters or digits: nothing else is ours to remove.
+    const std::string_view rest = std::string_view(name).substr(prefix.size());
+    const auto dot = rest.find('.');
+    if (dot == std::string_view::npos || dot == 0 || rest.size() != dot + 7) continue;
+    int pid = 0;
+    for (const char c : rest.substr(0, dot)) {
+      if (c < '0' || c > '9' || pid > 100'000'000) {
+        pid = -1;
+        break;
+      }
+      pid = pid * 10 + (c - '0');
+    }
+    if (pid <= 0 || process_exists(pid)) continue;
+    struct stat st {};
+    if (::lstat(it->path().c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) {
+      ::unlink(it->path().c_str());
+    }
+  }
+}
+
 FileStamp write_file_atomically(const fs::path& file, std::string_view content,
                                 const WriteOptions& options) {
   return write_file_atomically(
       file, [content](const ContentWriter& write) { write(content); }, options);
 }
 
+namespace {
+
+std::atomic<bool> writing_stopped{false};
+
+void check_writing(const fs::path& file) {
+  if (writing_stopped.load()) {
+    com::raise(com::E_ABORT,
+               "\"" + shown(file.string()) + "\" was not written: the program is stopping");
+  }
+}
+
+}  // namespace
+
+void stop_writing() noexcept {
+  writing_stopped.store(true);
+}
+
 FileStamp write_file_atomically(const fs::path& file,
                                 const std::function<void(const ContentWriter& write)>& produce,
                                 const WriteOptions& options) {
+  check_writing(file);
   // A link stays a link: what it points to is replaced, beside itself.
   const fs::path target = write_target(file);
   const auto fail = [&](std::string_view what) { fail_errno(errno, what, file); };
@@ -213,10 +280,13 @@ FileStamp write_file_atomically(const fs::path& file,
 
   const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
   std::string temp;
+  // Forgotten after the file is removed or renamed (declared before the
+  // cleanup, it goes after it).
+  std::optional<Leftover> leftover;
   // A file being replaced gets its permissions once it has its owner; until
   // then only its writer may read it.
   const int fd = create_temporary(directory, target.filename().string(),
-                                  replacing ? 0600 : options.new_file_mode, temp);
+                                  replacing ? 0600 : options.new_file_mode, temp, leftover);
   if (fd < 0) fail("create a temporary file beside");
   struct Cleanup {
     int fd;
@@ -272,7 +342,9 @@ FileStamp write_file_atomically(const fs::path& file,
   struct stat written {};
   if (::fstat(fd, &written) != 0) fail("examine");
   if (::close(std::exchange(cleanup.fd, -1)) != 0) fail("close");
+  if (options.check_written) options.check_written(temp);
   if (options.before_replace) options.before_replace(target);
+  check_writing(file);
   if (::rename(temp.c_str(), target.c_str()) != 0) fail("replace");
   cleanup.done = true;
   // Make the rename itself durable.
@@ -281,6 +353,116 @@ FileStamp write_file_atomically(const fs::path& file,
     ::close(dir);
   }
   return stamp(written);
+}
+
+// ---- Leftovers
+
+namespace {
+
+// Slots a signal handler reads: what is taken from a slot is taken by one
+// side alone, the handler or the owner, so neither frees what the other uses.
+constexpr int kSlots = 256;
+struct LeftoverFile {
+  char* path;
+  int lock_fd;  // -1: not a lock file
+};
+std::atomic<LeftoverFile*> leftover_files[kSlots];
+std::atomic<int> stopped_children[kSlots];
+
+template <class T, class V>
+int take_slot(std::atomic<T> (&slots)[kSlots], V value) noexcept {
+  for (int i = 0; i < kSlots; ++i) {
+    T empty{};
+    if (slots[i].compare_exchange_strong(empty, value)) return i;
+  }
+  return -1;  // too many at once: this one is not removed if stopped
+}
+
+int name_slot(const fs::path& file, int lock_fd) noexcept {
+  auto* entry = static_cast<LeftoverFile*>(std::malloc(sizeof(LeftoverFile)));
+  char* path = ::strdup(file.c_str());
+  if (entry == nullptr || path == nullptr) {
+    std::free(entry);
+    std::free(path);
+    return -1;
+  }
+  *entry = {path, lock_fd};
+  const int slot = take_slot(leftover_files, entry);
+  if (slot < 0) {
+    std::free(path);
+    std::free(entry);
+  }
+  return slot;
+}
+
+// Only what is safe in a signal handler.
+void remove_leftover(const LeftoverFile& entry) noexcept {
+  if (entry.lock_fd >= 0) {
+    // Ours if we hold it, or can take it now; and only while the name still
+    // leads to it (its last holder may have removed it meanwhile).
+    struct stat held {
+    }, named{};
+    if (::flock(entry.lock_fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(entry.lock_fd, &held) != 0 ||
+        ::stat(entry.path, &named) != 0 || held.st_dev != named.st_dev ||
+        held.st_ino != named.st_ino || held.st_size != 0) {
+      return;
+    }
+  }
+  ::unlink(entry.path);
+}
+
+void on_stop_signal(int signal) {
+  remove_leftovers();
+  // The handler was reset as it was entered; the signal, raised again,
+  // takes its usual course once the handler returns.
+  ::raise(signal);
+}
+
+}  // namespace
+
+Leftover::Leftover(const fs::path& file) noexcept : slot_(name_slot(file, -1)) {}
+
+Leftover::Leftover(const fs::path& file, int lock_fd) noexcept : slot_(name_slot(file, lock_fd)) {}
+
+Leftover::~Leftover() {
+  if (slot_ < 0) return;
+  if (LeftoverFile* entry = leftover_files[slot_].exchange(nullptr)) {
+    std::free(entry->path);
+    std::free(entry);
+  }
+}
+
+StoppedWithUs::StoppedWithUs(int pid) noexcept {
+  if (pid > 0) slot_ = take_slot(stopped_children, pid);
+}
+
+StoppedWithUs::~StoppedWithUs() {
+  if (slot_ >= 0) stopped_children[slot_].store(0);
+}
+
+void remove_leftovers() noexcept {
+  const int saved = errno;
+  for (int i = 0; i < kSlots; ++i) {
+    // Not freed: this may run in a signal handler, and the process ends.
+    if (const LeftoverFile* entry = leftover_files[i].exchange(nullptr)) remove_leftover(*entry);
+    if (const int pid = stopped_children[i].exchange(0); pid > 0) ::kill(pid, SIGTERM);
+  }
+  errno = saved;
+}
+
+void remove_leftovers_on_signals() {
+  struct sigaction action {};
+  action.sa_handler = on_stop_signal;
+  action.sa_flags = SA_RESETHAND;
+  // A second signal (Ctrl-C, then the batch's own SIGTERM) waits until the
+  // first has removed everything, instead of ending the process midway.
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, signal);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+bool process_exists(int pid) noexcept {
+  return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
 }
 
 }  // namespace tw::platform

@@ -25,6 +25,7 @@ std::string hresult_name(HRESULT hr) {
       {E_NOTIMPL, "E_NOTIMPL"},
       {E_NOINTERFACE, "E_NOINTERFACE"},
       {E_POINTER, "E_POINTER"},
+      {E_ABORT, "E_ABORT"},
       {E_FAIL, "E_FAIL"},
       {E_OUTOFMEMORY, "E_OUTOFMEMORY"},
       {E_INVALIDARG, "E_INVALIDARG"},

@@ -169,11 +169,24 @@ TEST(WriteFileAtomically, ACheckBeforeTheReplaceCanStillAbandonTheWrite) {
   TempHome dir;
   const fs::path file = dir.path() / "out.xml";
   write_file(file, "old");
-  WriteOptions options;
-  options.before_replace = [](const fs::path&) { com::raise(com::E_FAIL, "changed meanwhile"); };
-  EXPECT_THROW(write_file_atomically(file, "new", options), com::Error);
-  EXPECT_EQ(read_file(file), "old");
-  EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"out.xml"});
+  // The check of what was written sees the new content whole, in a file of
+  // its own beside the old one.
+  std::string seen;
+  WriteOptions reading;
+  reading.check_written = [&](const fs::path& written) {
+    EXPECT_EQ(written.parent_path(), dir.path());
+    EXPECT_NE(written, file);
+    seen = read_file(written);
+    com::raise(com::E_FAIL, "does not read back");
+  };
+  WriteOptions changed;
+  changed.before_replace = [](const fs::path&) { com::raise(com::E_FAIL, "changed meanwhile"); };
+  for (const WriteOptions& options : {reading, changed}) {
+    EXPECT_THROW(write_file_atomically(file, "new", options), com::Error);
+    EXPECT_EQ(read_file(file), "old");
+    EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"out.xml"});
+  }
+  EXPECT_EQ(seen, "new");
 }
 
 TEST(FileStamps, TellAFileFromItsLaterStates) {

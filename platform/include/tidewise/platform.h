@@ -65,6 +65,10 @@ struct WriteOptions {
   // on disk, just before it takes the file's place. Throwing abandons the
   // write: the file stays as it was.
   std::function<void(const std::filesystem::path& target)> before_replace;
+  // Called with the temporary file once the new content is on disk, before
+  // before_replace: it may read the file to see that it is what was meant.
+  // Throwing abandons the write.
+  std::function<void(const std::filesystem::path& written)> check_written;
 };
 
 // Writes the whole file or nothing: the old file stays intact on failure.
@@ -82,5 +86,60 @@ using ContentWriter = std::function<void(std::string_view piece)>;
 FileStamp write_file_atomically(const std::filesystem::path& file,
                                 const std::function<void(const ContentWriter& write)>& produce,
                                 const WriteOptions& options = {});
+
+// ---- What a stopped process would leave behind
+
+// A file a process holds for a moment (a temporary file, a lock file it
+// holds), removed should SIGINT, SIGTERM or SIGHUP stop the process while it
+// is named here, once the program asked for that with
+// remove_leftovers_on_signals(). A handler cannot unwind the stack, so such
+// files are named while they exist.
+class Leftover {
+ public:
+  explicit Leftover(const std::filesystem::path& file) noexcept;
+  // A lock file, open as `lock_fd`: removed only if this process holds its
+  // flock() lock (or can take it as it stops) and the name still leads to
+  // it, so that it may be named before the lock is taken.
+  Leftover(const std::filesystem::path& file, int lock_fd) noexcept;
+  ~Leftover();
+  Leftover(const Leftover&) = delete;
+  Leftover& operator=(const Leftover&) = delete;
+
+ private:
+  int slot_ = -1;
+};
+
+// A child process that such a signal stops as well (SIGTERM), so that it
+// removes its own leftovers.
+class StoppedWithUs {
+ public:
+  explicit StoppedWithUs(int pid) noexcept;
+  ~StoppedWithUs();
+  StoppedWithUs(const StoppedWithUs&) = delete;
+  StoppedWithUs& operator=(const StoppedWithUs&) = delete;
+
+ private:
+  int slot_ = -1;
+};
+
+// Installs the handlers: on SIGINT, SIGTERM or SIGHUP the files named are
+// removed and the children named stopped, then the signal takes its usual
+// course. For programs that do not take those signals themselves.
+void remove_leftovers_on_signals();
+// Removes the files named and stops the children now, as those handlers do:
+// for a program that takes the signals itself and must leave at once.
+void remove_leftovers() noexcept;
+
+// Removes the temporary files a write of `file` left when its process was
+// killed before it could: those of processes that are no longer running.
+void remove_abandoned_temporaries(const std::filesystem::path& file);
+
+// From now on no write_file_atomically() of this process replaces a file:
+// a program that is stopping abandons its writes whole (E_ABORT).
+void stop_writing() noexcept;
+
+// Whether a process of that number is running (a process of another user
+// counts as running).
+bool process_exists(int pid) noexcept;
 
 }  // namespace tw::platform

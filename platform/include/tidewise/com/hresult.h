@@ -18,6 +18,7 @@ inline constexpr HRESULT S_FALSE = 1;
 inline constexpr HRESULT E_NOTIMPL = make_hresult(0x80004001);
 inline constexpr HRESULT E_NOINTERFACE = make_hresult(0x80004002);
 inline constexpr HRESULT E_POINTER = make_hresult(0x80004003);
+inline constexpr HRESULT E_ABORT = make_hresult(0x80004004);
 inline constexpr HRESULT E_FAIL = make_hresult(0x80004005);
 inline constexpr HRESULT E_OUTOFMEMORY = make_hresult(0x8007000E);
 inline constexpr HRESULT E_INVALIDARG = make_hresult(0x80070057);
