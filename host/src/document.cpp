@@ -12,6 +12,7 @@
 
 #include "tidewise/com/error.h"
 #include "tidewise/host/layout.h"
+#include "tidewise/host/session.h"
 #include "tidewise/host/trace.h"
 #include "tidewise/platform.h"
 
@@ -468,7 +469,46 @@ void XmlMetadataDocument::write_xml(const std::function<void(std::string_view)>&
 }
 
 void XmlMetadataDocument::save_file(const fs::path& file) const {
-  platform::write_file_atomically(file, xml());
+  write_file(file);
+}
+
+platform::FileStamp XmlMetadataDocument::write_file(
+    const fs::path& file, platform::WriteOptions options,
+    const std::function<void(std::string_view)>& each_piece) const {
+  const char* encoding = doc_->encoding ? reinterpret_cast<const char*>(doc_->encoding) : nullptr;
+  // UTF-8 is what the serializer and the parser agree on by construction;
+  // every other encoding goes through converters that may not read back
+  // what they wrote, so the file is read as the next load would read it.
+  const bool utf8 = encoding == nullptr || xmlStrcasecmp(x(encoding), x("UTF-8")) == 0 ||
+                    xmlStrcasecmp(x(encoding), x("UTF8")) == 0;
+  if (!utf8) {
+    options.check_written = [this, encoding, file,
+                             then = std::move(options.check_written)](const fs::path& written) {
+      XmlMetadataDocument read_back;
+      try {
+        read_back.load_file(written);
+      } catch (const com::Error& e) {
+        raise(com::E_FAIL, "\"" + shown(file.string()) +
+                               "\" was not saved: written in its encoding, " + shown(encoding) +
+                               ", it would not read back (" + e.what() + ")");
+      }
+      if (!compare_documents(*doc_, read_back.doc(), 1).changes.empty()) {
+        raise(com::E_FAIL, "\"" + shown(file.string()) +
+                               "\" was not saved: written in its encoding, " + shown(encoding) +
+                               ", it would read back with other values");
+      }
+      if (then) then(written);
+    };
+  }
+  return platform::write_file_atomically(
+      file,
+      [&](const platform::ContentWriter& write) {
+        xml::serialize(*doc_, [&](std::string_view piece) {
+          write(piece);
+          if (each_piece) each_piece(piece);
+        });
+      },
+      options);
 }
 
 void XmlMetadataDocument::lay_out() {

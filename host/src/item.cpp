@@ -3,10 +3,15 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
 #include <utility>
 
 #include "tidewise/com/error.h"
@@ -83,22 +88,88 @@ fs::path ItemLock::lock_file(const fs::path& item) {
   return target.parent_path() / ("." + target.filename().string() + ".lock");
 }
 
-ItemLock::ItemLock(const fs::path& item) : file_(lock_file(item)) {
+namespace {
+
+// Who holds a flock() lock on the file open as `fd`, from /proc/locks: its
+// process number, or 0 where the system does not say.
+int lock_holder(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return 0;
+  char wanted[64];
+  std::snprintf(wanted, sizeof wanted, "%02x:%02x:%llu", ::major(st.st_dev), ::minor(st.st_dev),
+                static_cast<unsigned long long>(st.st_ino));
+  std::ifstream locks("/proc/locks");
+  for (std::string line; std::getline(locks, line);) {
+    // "1: FLOCK  ADVISORY  WRITE 1234 08:02:131090 0 EOF"; waiters have "->".
+    std::istringstream fields(line);
+    std::string number, kind, mode, access, device;
+    int pid = 0;
+    if (!(fields >> number >> kind) || kind != "FLOCK") continue;
+    if (fields >> mode >> access >> pid >> device && device == wanted) return pid;
+  }
+  return 0;
+}
+
+// "process 1234 (flock)", as much as the system tells of it.
+std::string described(int pid) {
+  if (pid <= 0) return "another program";
+  std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+  std::string name;
+  std::getline(comm, name);
+  return "another program (process " + std::to_string(pid) +
+         (name.empty() ? std::string() : ", " + shown(name)) + ")";
+}
+
+}  // namespace
+
+ItemLock::ItemLock(const fs::path& item, std::optional<std::chrono::milliseconds> patience)
+    : file_(lock_file(item)) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = patience ? Clock::now() + *patience : Clock::time_point::max();
   for (;;) {
     // Created as the user's files are, honouring the umask; never through a
-    // link somebody placed there.
-    fd_ = ::open(file_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    // link somebody placed there. A file that was there already is either
+    // held, or was left by a holder that could not remove it.
+    bool found = false;
+    fd_ = ::open(file_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd_ < 0 && errno == EEXIST) {
+      found = true;
+      fd_ = ::open(file_.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+      if (fd_ < 0 && errno == ENOENT) continue;  // its holder just removed it
+    }
     if (fd_ < 0) fail("create the lock file", file_, errno);
+    // Named before the lock is taken, and removed by a signal only if the
+    // lock is ours by then: no moment is left in which a stopped run would
+    // leave the file behind.
+    leftover_.emplace(file_, fd_);
+    const auto give_up = [&] {
+      leftover_.reset();
+      ::close(std::exchange(fd_, -1));
+    };
     struct stat held {};
     if (::fstat(fd_, &held) != 0 || !S_ISREG(held.st_mode)) {
-      ::close(std::exchange(fd_, -1));
+      give_up();
       com::raise(com::E_FAIL, "cannot lock \"" + shown(item.string()) + "\": \"" +
                                   shown(file_.string()) + "\" is not a regular file");
     }
-    while (::flock(fd_, LOCK_EX) != 0) {
-      if (errno == EINTR) continue;
+    // Without patience, waits in flock(); with it, tries again now and then
+    // so that the waiting ends in time.
+    for (;;) {
+      if (::flock(fd_, patience ? LOCK_EX | LOCK_NB : LOCK_EX) == 0) break;
       const int error = errno;
-      ::close(std::exchange(fd_, -1));
+      if (error == EINTR) continue;
+      if (error == EWOULDBLOCK && patience) {
+        if (Clock::now() < deadline) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(20));
+          continue;
+        }
+        const int holder = lock_holder(fd_);
+        give_up();
+        throw ItemInUse("\"" + shown(item.string()) + "\" is in use by " + described(holder) +
+                            ", which holds its lock \"" + shown(file_.string()) + "\"",
+                        holder);
+      }
+      give_up();
       fail("lock", file_, error);
     }
     // The holder before us removes the file as it lets go: the lock we got
@@ -106,18 +177,23 @@ ItemLock::ItemLock(const fs::path& item) : file_(lock_file(item)) {
     struct stat named {};
     if (::stat(file_.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
         named.st_ino == held.st_ino) {
+      // Nobody removed it: its last holder was stopped before it could, and
+      // may have left a copy of the item it was writing.
+      if (found) platform::remove_abandoned_temporaries(item);
       return;
     }
-    ::close(std::exchange(fd_, -1));
+    give_up();
   }
 }
 
 ItemLock::~ItemLock() {
   if (fd_ < 0) return;
   // Removed while still held, so that nobody locks it after us; a file of
-  // that name with content is not ours to remove.
+  // that name with content is not ours to remove. Forgotten as a leftover
+  // only then: a signal meanwhile finds the name gone and leaves it alone.
   struct stat st {};
   if (::fstat(fd_, &st) == 0 && st.st_size == 0) ::unlink(file_.c_str());
+  leftover_.reset();
   ::close(fd_);
 }
 
@@ -217,22 +293,15 @@ void CatalogItem::save() {
   // An item opened for reading takes the lock for the write alone: between
   // the check and the rename no other host process may write.
   std::unique_ptr<ItemLock> held;
-  if (!lock_) held = std::make_unique<ItemLock>(path_);
+  if (!lock_) held = std::make_unique<ItemLock>(path_, kSaveLockPatience);
   platform::WriteOptions options;
   options.before_replace = [this](const fs::path& target) { check_unchanged(target); };
   // One element a line, so that a diff of two versions shows what changed.
   document_->lay_out();
   // Written and hashed as it is serialized: a large item is never held twice.
   ContentHash hash;
-  const platform::FileStamp written = platform::write_file_atomically(
-      path_,
-      [&](const platform::ContentWriter& write) {
-        document_->write_xml([&](std::string_view piece) {
-          write(piece);
-          hash.add(piece.data(), piece.size());
-        });
-      },
-      options);
+  const platform::FileStamp written = document_->write_file(
+      path_, options, [&](std::string_view piece) { hash.add(piece.data(), piece.size()); });
   seen_ = {written, hash.value()};
 }
 

@@ -442,17 +442,12 @@ void EditingSession::save() {
   restored_modified_ = false;
 }
 
-std::vector<Difference> EditingSession::review() const {
-  std::string on_disk;
-  std::error_code ec;
-  if (fs::exists(item_->path(), ec)) {
-    XmlMetadataDocument saved;
-    saved.load_file(item_->path());
-    on_disk = saved.xml();
-  } else {
-    on_disk = XmlMetadataDocument().xml();
-  }
-  return differences(on_disk, document().xml());
+Review EditingSession::review() const {
+  // The two trees themselves: a text of either could be larger than what the
+  // parser takes.
+  XmlMetadataDocument saved;
+  saved.load_file(item_->path());
+  return compare_documents(saved.doc(), document().doc());
 }
 
 void EditingSession::restore(const XmlMetadataDocument& snapshot, bool was_modified) {

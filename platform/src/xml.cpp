@@ -17,11 +17,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -171,14 +173,28 @@ class ErrorSink {
 // element being read is checked (see ParseState::within_bounds).
 struct Source {
   int fd = -1;
-  std::string_view text;     // when there is no file, else what was read and not yet handed
+  std::string_view text;     // when there is no file: what is left of it
+  std::string_view block;    // what was read (or taken of the text) and not yet handed
   std::vector<char> buffer;  // a file is read in larger pieces than the parser asks for
   std::size_t handed = 0;
   int error = 0;  // errno of a failed read
   bool too_large = false;
   xmlParserCtxt* ctxt = nullptr;
   const std::function<void(std::string_view)>* each_piece = nullptr;
+  bool utf32 = false;  // it begins as UTF-32 does, which libxml2 mostly cannot read
 };
+
+// The first bytes of UTF-32 (UCS-4) text in either byte order, with or
+// without a byte order mark.
+bool begins_as_utf32(std::string_view bytes) {
+  if (bytes.size() < 4) return false;
+  static constexpr std::string_view kStarts[] = {
+      {"\x00\x00\xFE\xFF", 4}, {"\xFF\xFE\x00\x00", 4}, {"\x00\x00\x00<", 4}, {"<\x00\x00\x00", 4}};
+  for (const std::string_view start : kStarts) {
+    if (bytes.substr(0, 4) == start) return true;
+  }
+  return false;
+}
 
 struct FileCloser {
   int fd;
@@ -270,8 +286,13 @@ int read_source(void* context, char* buffer, int length) noexcept {
   Source& source = *static_cast<Source*>(context);
   if (!ParseState::of(source.ctxt).within_bounds(source.ctxt)) return -1;
   if (length <= 0) return 0;
-  if (source.text.empty() && source.fd >= 0) {
-    source.buffer.resize(std::size_t{1} << 16);
+  // A text is handed over in the pieces a file of it would be read in: the
+  // parser then works on both alike. (Handed more at once, libxml2 keeps it
+  // all in view and refuses, past 10,000,000 bytes of it, a document it
+  // reads from a file: "Huge input lookup".)
+  constexpr std::size_t kPiece = std::size_t{1} << 16;
+  if (source.block.empty() && source.fd >= 0) {
+    source.buffer.resize(kPiece);
     ssize_t got;
     do {
       got = ::read(source.fd, source.buffer.data(), source.buffer.size());
@@ -280,12 +301,16 @@ int read_source(void* context, char* buffer, int length) noexcept {
       source.error = errno;
       return -1;
     }
-    source.text = std::string_view(source.buffer.data(), static_cast<std::size_t>(got));
-    if (source.each_piece != nullptr && *source.each_piece) (*source.each_piece)(source.text);
+    source.block = std::string_view(source.buffer.data(), static_cast<std::size_t>(got));
+    if (source.each_piece != nullptr && *source.each_piece) (*source.each_piece)(source.block);
+  } else if (source.block.empty()) {
+    source.block = source.text.substr(0, kPiece);
+    source.text.remove_prefix(source.block.size());
   }
-  const std::size_t n = std::min(static_cast<std::size_t>(length), source.text.size());
-  std::memcpy(buffer, source.text.data(), n);
-  source.text.remove_prefix(n);
+  const std::size_t n = std::min(static_cast<std::size_t>(length), source.block.size());
+  if (source.handed == 0) source.utf32 = begins_as_utf32(source.block);
+  std::memcpy(buffer, source.block.data(), n);
+  source.block.remove_prefix(n);
   source.handed += n;
   // A file may grow after its size was checked, and a device has none.
   if (source.handed > kMaxDocumentBytes) {
@@ -424,18 +449,31 @@ DocPtr parse_source(Source& source, const std::string& label, const char* url, x
   }
   if (source.too_large) raise(E_INVALIDARG, label + " is larger than 64 MiB");
   if (!state.refusal.empty()) fail(state.refusal_line, state.refusal);
+  // UTF-32 reads as NUL characters or broken input: say what it is.
+  const auto fail_utf32 = [&] {
+    if (source.utf32) {
+      fail(1, "the document is in UTF-32, which cannot be read here; save it as UTF-8 or UTF-16");
+    }
+  };
   // libxml2 stops at a NUL character wherever it stands; after the root
   // element it takes it for the end of the input and reports nothing, and
   // what follows would be lost at the next save. XML cannot hold the
   // character anywhere, in any encoding.
   const xmlParserInput* at = ctxt->input;
   if (at != nullptr && at->cur != nullptr && at->cur < at->end && *at->cur == '\0') {
+    fail_utf32();
     fail(at->line, "the document holds a NUL character, which XML cannot hold");
   }
   if (!doc || !ctxt->wellFormed || !ctxt->nsWellFormed) {
+    fail_utf32();
     if (const ErrorSink::Entry* e = sink.first_error()) {
       if (e->message.find("huge text node") != std::string::npos) {
         fail(e->line, "a text is longer than 10,000,000 bytes, the most a text may hold");
+      }
+      // libxml2 never looks at more than that much at once: a start tag
+      // whose attributes hold more cannot be read.
+      if (e->message.find("Huge input lookup") != std::string::npos) {
+        fail(e->line, "a tag is longer than 10,000,000 bytes, the most one may hold");
       }
       fail(e->line, e->message);
     }
@@ -698,15 +736,48 @@ std::string serialize(const xmlDoc& doc) {
   return out;
 }
 
+namespace {
+
+// Whether the encoder writes ASCII as the same bytes: then a declaration
+// written by hand in ASCII is read as the encoding's text. UTF-16, UTF-32
+// and the EBCDIC code pages do not, whatever their names, and iconv knows
+// many names for each. Asked of the encoder itself, once per name.
+bool keeps_ascii(const char* encoding) {
+  static std::mutex mutex;
+  static std::map<std::string, bool, std::less<>> known;
+  std::string key(encoding);
+  for (char& ch : key) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  std::lock_guard lock(mutex);
+  if (const auto found = known.find(key); found != known.end()) return found->second;
+  bool keeps = false;
+  if (xmlCharEncodingHandler* handler = xmlFindCharEncodingHandler(encoding)) {
+    std::string probe = "<?xml version=\"1.0\" encoding=\"\"?>\n\t";
+    for (char ch = 0x20; ch < 0x7F; ++ch) probe += ch;
+    xmlBuffer* in = xmlBufferCreate();
+    xmlBuffer* out = xmlBufferCreate();
+    if (in != nullptr && out != nullptr &&
+        xmlBufferAdd(in, x(probe.c_str()), static_cast<int>(probe.size())) == 0 &&
+        xmlCharEncOutFunc(handler, out, in) >= 0) {
+      keeps = std::string_view(c(xmlBufferContent(out)),
+                               static_cast<std::size_t>(xmlBufferLength(out))) == probe;
+    }
+    xmlBufferFree(in);
+    xmlBufferFree(out);
+    xmlCharEncCloseFunc(handler);
+  }
+  known.emplace(std::move(key), keeps);
+  return keeps;
+}
+
+}  // namespace
+
 void serialize(const xmlDoc& doc, const std::function<void(std::string_view)>& sink) {
   ensure_initialized();
   ErrorSink errors;
   // Without an encoding libxml2 would write every non-ASCII character as a
   // character reference; a document that names none is UTF-8.
   const char* encoding = doc.encoding ? c(doc.encoding) : "UTF-8";
-  const bool ascii_based = xmlStrncasecmp(x(encoding), x("UTF-16"), 6) != 0 &&
-                           xmlStrncasecmp(x(encoding), x("UTF-32"), 6) != 0 &&
-                           xmlStrncasecmp(x(encoding), x("UCS"), 3) != 0;
+  const bool ascii_based = keeps_ascii(encoding);
   // libxml2 records a source without an XML declaration as standalone == -1.
   const bool declaration = doc.standalone != -1;
   int options = XML_SAVE_NO_DECL;

@@ -3,13 +3,20 @@
 
 #include "tidewise/host/item.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <iconv.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <functional>
+#include <latch>
 #include <thread>
 
 #include "support/files.h"
@@ -18,6 +25,10 @@
 #include "tidewise/host/synchronizers.h"
 
 namespace tw::host {
+
+// Called as the platform renames a file into place, when set.
+std::function<void()>* renaming = nullptr;
+
 namespace {
 
 using com::ComPtr;
@@ -279,6 +290,47 @@ TEST_F(ItemTest, ASaveOverAFileChangedSinceItWasReadIsRefusedAndWritesNothing) {
   EXPECT_EQ(test::read_file(file()), theirs);
 }
 
+// Text in another encoding, as a file in it would hold it.
+std::string encoded(const std::string& utf8, const char* encoding) {
+  const iconv_t convert = ::iconv_open(encoding, "UTF-8");
+  EXPECT_NE(convert, reinterpret_cast<iconv_t>(-1)) << encoding;
+  std::string out(utf8.size() * 4 + 16, '\0');
+  char* in = const_cast<char*>(utf8.data());
+  std::size_t in_left = utf8.size();
+  char* at = out.data();
+  std::size_t out_left = out.size();
+  EXPECT_NE(::iconv(convert, &in, &in_left, &at, &out_left), static_cast<std::size_t>(-1))
+      << encoding;
+  ::iconv_close(convert);
+  out.resize(out.size() - out_left);
+  return out;
+}
+
+// An item is saved so that it reads back: in the encoding it declares, also
+// where that encoding writes ASCII as other bytes (UTF-16 under names other
+// than "UTF-16", the EBCDIC code pages), which used to get a declaration in
+// ASCII before a body in the encoding: a file nobody could read.
+TEST_F(ItemTest, AnItemIsSavedInItsEncodingSoThatItReadsBack) {
+  for (const char* encoding :
+       {"UTF16", "UTF16LE", "UTF16BE", "UNICODE", "UNICODEBIG", "CSUNICODE", "UTF-16", "IBM037",
+        "IBM1047", "CP1047", "EBCDIC-US", "IBM500", "IBM273", "ISO-8859-1", "windows-1252"}) {
+    SCOPED_TRACE(encoding);
+    test::write_file(file(), encoded(std::string("<?xml version=\"1.0\" encoding=\"") + encoding +
+                                         "\"?>\n<metadata><dataIdInfo><idPurp>Shoreline"
+                                         "</idPurp></dataIdInfo></metadata>\n",
+                                     encoding));
+    ASSERT_EQ(purpose_of(file()), "Shoreline");
+    const auto item = CatalogItem::open(file(), CatalogItem::Access::Edit);
+    write_purpose(item, "Qualit\u00e9 c\u00f4ti\u00e8re \u20ac \U0001F30A");
+    item->save();
+    EXPECT_EQ(purpose_of(file()), "Qualit\u00e9 c\u00f4ti\u00e8re \u20ac \U0001F30A");
+    const auto reread = CatalogItem::open(file());
+    ASSERT_NE(reread->document()->doc().encoding, nullptr);
+    EXPECT_STREQ(reinterpret_cast<const char*>(reread->document()->doc().encoding), encoding)
+        << "the item keeps its encoding";
+  }
+}
+
 TEST_F(ItemTest, ItsOwnSavesFollowEachOther) {
   for (const std::string& content : {std::string(kSurvey), large_survey()}) {
     SCOPED_TRACE(content.size());
@@ -326,6 +378,89 @@ TEST_F(ItemTest, ASecondEditorWaitsForTheFirstAndReadsWhatItSaved) {
   second.join();
   EXPECT_EQ(seen_by_second, "First");
   EXPECT_EQ(purpose_of(file()), "First + second");
+}
+
+// An item opened for reading (the editor's way) takes the lock for its save
+// and holds it from the check that the file is unchanged until the rename:
+// another process seen there would find the lock held. Readers of one
+// version who save at once: one lands, the others are refused.
+TEST_F(ItemTest, ASaveOfAnItemOpenedForReadingHoldsTheLockUntilItsRename) {
+  test::write_file(file(), kSurvey);
+  int renames = 0;
+  bool locked_then = false;
+  std::function<void()> seen = [&] {
+    ++renames;
+    locked_then = locked(file());
+  };
+  renaming = &seen;
+  {
+    const auto item = CatalogItem::open(file(), CatalogItem::Access::Read);
+    write_purpose(item, "Read, then saved");
+    item->save();
+  }
+  renaming = nullptr;
+  EXPECT_EQ(renames, 1);
+  EXPECT_TRUE(locked_then) << "the lock was let go before the rename";
+  EXPECT_FALSE(locked(file()));
+
+  constexpr int kReaders = 8;
+  std::latch all_read(kReaders);
+  std::atomic<int> landed{0}, refused{0};
+  std::vector<std::string> values(kReaders);
+  std::vector<std::thread> readers;
+  for (int i = 0; i < kReaders; ++i) {
+    readers.emplace_back([&, i] {
+      const auto item = CatalogItem::open(file(), CatalogItem::Access::Read);
+      values[i] = "Reader " + std::to_string(i);
+      write_purpose(item, values[i]);
+      all_read.arrive_and_wait();
+      try {
+        item->save();
+        ++landed;
+      } catch (const ItemChanged&) {
+        ++refused;
+      }
+    });
+  }
+  for (std::thread& reader : readers) reader.join();
+  EXPECT_EQ(landed, 1);
+  EXPECT_EQ(refused, kReaders - 1);
+  EXPECT_NE(std::find(values.begin(), values.end(), purpose_of(file())), values.end());
+}
+
+// Another process that holds the lock keeps a save of an item opened for
+// reading waiting for a moment at most: then it says who holds it, and
+// writes nothing.
+TEST_F(ItemTest, ASaveWaitsAMomentAtMostForAnotherProcessHoldingTheLock) {
+  test::write_file(file(), kSurvey);
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    const int fd = ::open(ItemLock::lock_file(file()).c_str(), O_RDWR | O_CREAT, 0644);
+    if (fd < 0 || ::flock(fd, LOCK_EX) != 0) ::_exit(1);
+    (void)::write(ready[1], "x", 1);
+    for (;;) ::pause();
+  }
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  const auto item = CatalogItem::open(file(), CatalogItem::Access::Read);
+  write_purpose(item, "Not while it is held");
+  try {
+    item->save();
+    ADD_FAILURE() << "saved under another process's lock";
+  } catch (const ItemInUse& e) {
+    EXPECT_EQ(e.holder(), holder);
+    EXPECT_NE(std::string(e.what()).find("(process " + std::to_string(holder)), std::string::npos)
+        << e.what();
+  }
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  EXPECT_EQ(test::read_file(file()), kSurvey);
+  item->save();
+  EXPECT_EQ(purpose_of(file()), "Not while it is held");
 }
 
 TEST_F(ItemTest, TheLockLiesBesideTheFileALinkLeadsToAndHonoursTheUmask) {
@@ -410,3 +545,12 @@ TEST_F(HostClassesTest, RegistrationNamesTheProgramThatServesThemAndIsUndoneExac
 
 }  // namespace
 }  // namespace tw::host
+
+// Interposed on the C library's rename(), which the platform's atomic write
+// calls last: what a test needs to see at that moment, it sees there.
+extern "C" int rename(const char* from, const char* to) {
+  using Rename = int (*)(const char*, const char*);
+  static const auto real = reinterpret_cast<Rename>(::dlsym(RTLD_NEXT, "rename"));
+  if (tw::host::renaming != nullptr && *tw::host::renaming) (*tw::host::renaming)();
+  return real(from, to);
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tidewise/host/session.h"
+#include "tidewise/xml/xml.h"
 
 namespace tw::host {
 namespace {
@@ -72,6 +73,48 @@ const Case kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Review, Differences, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// An item of 200 nested elements with names of 40,000 characters, and
+// 20,000 elements added at the bottom: the review costs what reading the two
+// costs. It lists a bounded number of changes, each path shortened in its
+// middle, instead of copying the whole path of ancestors for every element.
+TEST(Review, ADeepItemWithLongNamesIsReviewedInTimeLinearInItsSize) {
+  std::string open, close;
+  for (int level = 0; level < 200; ++level) {
+    const std::string name = std::string(40'000, 'n') + std::to_string(level);
+    open += "<" + name + ">";
+    close = "</" + name + ">" + close;
+  }
+  std::string added;
+  for (int i = 0; i < 20'000; ++i) added += "<e/>";
+  const std::vector<Difference> listed =
+      differences("<metadata>" + open + close + "</metadata>",
+                  "<metadata>" + open + added + close + "</metadata>");
+  ASSERT_EQ(listed.size(), kMostChangesListed);
+  for (std::size_t i = 0; i < listed.size(); i += 997) {
+    const Difference& d = listed[i];
+    EXPECT_EQ(d.change, Change::Added);
+    EXPECT_EQ(d.after, "");
+    EXPECT_LT(d.path.size(), 2'000u);
+    EXPECT_TRUE(d.path.starts_with(std::string(500, 'n'))) << d.path.substr(0, 80);
+    EXPECT_NE(d.path.find("\u2026"), std::string::npos) << "shortened in its middle";
+    EXPECT_TRUE(d.path.ends_with("n199/e[" + std::to_string(i + 1) + "]"))
+        << d.path.substr(d.path.size() - 40);
+  }
+}
+
+// Counted past those listed, for the whole trees as they are.
+TEST(Review, ChangesBeyondThoseListedAreCounted) {
+  const xml::DocPtr before = xml::parse_text("<metadata><a x='1'/></metadata>");
+  const xml::DocPtr after = xml::parse_text("<metadata><a x='2' y='3'/><b>t</b></metadata>");
+  const Review whole = compare_documents(*before, *after);
+  EXPECT_EQ(whole.changes.size(), 3u);
+  EXPECT_EQ(whole.more, 0u);
+  const Review bounded = compare_documents(*before, *after, 1);
+  ASSERT_EQ(bounded.changes.size(), 1u);
+  EXPECT_EQ(bounded.changes[0], whole.changes[0]);
+  EXPECT_EQ(bounded.more, 2u);
+}
 
 TEST(Review, RefusesWhatIsNotXml) {
   EXPECT_THROW(differences("<metadata/>", "<metadata>"), com::Error);

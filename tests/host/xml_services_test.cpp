@@ -182,6 +182,15 @@ TEST_F(XmlServicesTest, HostileInputIsRefusedWithItsReason) {
     utf16_nul += '\0';
   }
   utf16_nul += std::string("\0\0<\0", 4);
+  // UTF-32 in either byte order, with a byte order mark or without.
+  const auto utf32 = [](std::string_view mark, bool big_endian) {
+    std::string text(mark);
+    for (const char ch : std::string_view("<m>a</m>")) {
+      const std::string zeros(3, '\0');
+      text += big_endian ? zeros + ch : ch + zeros;
+    }
+    return text;
+  };
   const struct {
     std::string source;
     std::string message;  // empty: accepted
@@ -193,6 +202,27 @@ TEST_F(XmlServicesTest, HostileInputIsRefusedWithItsReason) {
       {std::string("<m>\n<a>x\0y</a></m>", 18), "line 2: the document holds a NUL character"},
       {std::string("<m a='\0'/>", 10), "line 1: the document holds a NUL character"},
       {utf16_nul, "line 2: the document holds a NUL character"},
+      // Read as NUL characters or broken input, UTF-32 is named as what it is.
+      {utf32(std::string_view("\xFF\xFE\0\0", 4), false), "line 1: the document is in UTF-32"},
+      {utf32(std::string_view("\0\0\xFE\xFF", 4), true), "line 1: the document is in UTF-32"},
+      {utf32({}, false), "line 1: the document is in UTF-32"},
+      {utf32({}, true), ""},
+      // A text is read as a file of it is: 16 MB of nested start and end
+      // tags, which libxml2 refused as text alone ("Huge input lookup").
+      {[] {
+         std::string open, close;
+         for (int level = 0; level < 200; ++level) {
+           const std::string name = std::string(40'000, 'n') + std::to_string(level);
+           open += "<" + name + ">";
+           close = "</" + name + ">" + close;
+         }
+         return open + close;
+       }(),
+       ""},
+      // libxml2 looks at no more than 10,000,000 bytes at once.
+      {"<m>\n<e a='" + std::string(5'000'000, 'x') + "' b='" + std::string(5'500'000, 'x') +
+           "'/></m>",
+       "line 2: a tag is longer than 10,000,000 bytes"},
       // Attributes: a bound that keeps the duplicate check of libxml2 from
       // growing with the square of their number.
       {element_with(256), ""},

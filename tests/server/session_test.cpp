@@ -26,13 +26,13 @@ TEST_F(SessionTest, AnEditReachesTheFileOnlyThroughLeavingThePageAndSaving) {
   const std::vector<Edit> edits = {{Edit::Kind::Type, "txtInfo", "Map the 2024 retreat"}};
   session.edit(edits);
   EXPECT_FALSE(session.modified()) << "the page holds the edit until it is left";
-  EXPECT_TRUE(session.review().empty());
+  EXPECT_TRUE(session.review().changes.empty());
 
   const Leave left = session.leave();
   EXPECT_TRUE(left.query_unload);
   EXPECT_TRUE(left.unload_page);
   EXPECT_TRUE(session.modified());
-  const auto changes = session.review();
+  const auto changes = session.review().changes;
   ASSERT_EQ(changes.size(), 2u);
   EXPECT_EQ(changes[0].path, "dataIdInfo/idPurp");
   EXPECT_EQ(changes[0].after, "Map the 2024 retreat");
@@ -41,7 +41,7 @@ TEST_F(SessionTest, AnEditReachesTheFileOnlyThroughLeavingThePageAndSaving) {
 
   session.save();
   EXPECT_NE(test::read_file(item()).find(">Map the 2024 retreat</idPurp>"), std::string::npos);
-  EXPECT_TRUE(session.review().empty());
+  EXPECT_TRUE(session.review().changes.empty());
 }
 
 TEST_F(SessionTest, AFailingUnloadLeavesTheDocumentAsItWas) {
@@ -155,7 +155,7 @@ TEST_F(SessionTest, AnItemWithoutAFileReviewsAsEverythingAdded) {
   const std::vector<Edit> edits = {{Edit::Kind::Type, "txtInfo", "First purpose"}};
   session.edit(edits);
   session.leave();
-  const auto changes = session.review();
+  const auto changes = session.review().changes;
   ASSERT_EQ(changes.size(), 2u);
   for (const Difference& d : changes) {
     EXPECT_EQ(d.change, Difference::Change::Added) << d.path;

@@ -23,6 +23,7 @@
 
 #include "tidewise/com/object.h"
 #include "tidewise/host/interfaces.h"
+#include "tidewise/platform.h"
 #include "tidewise/xml/xml.h"
 
 namespace tw::host {
@@ -61,6 +62,16 @@ class XmlMetadataDocument final
   // modified() stays as it was. A shared content is copied only when its
   // layout changes.
   void lay_out();
+  // Writes the document to `file` as write_file_atomically does with
+  // `options`, handing `each_piece` every piece written as well. A document
+  // in an encoding other than UTF-8 is read back from the new file before
+  // it takes the old one's place: a file that would not read back as this
+  // document is refused (E_FAIL) and nothing is replaced.
+  platform::FileStamp write_file(
+      const std::filesystem::path& file, platform::WriteOptions options = {},
+      const std::function<void(std::string_view)>& each_piece = {}) const;
+  // The document's tree, for reading alone.
+  const xmlDoc& doc() const { return *doc_; }
   // Whether WriteValue, WriteAttribute or LoadXmlText wrote to the document
   // since construction or the last load, even if the text stayed the same:
   // a page that writes is saved.

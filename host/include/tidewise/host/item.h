@@ -3,9 +3,11 @@
 // the host works on it. Import and export reach the document through
 // IMetadataHolder.
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "tidewise/com/object.h"
 #include "tidewise/host/document.h"
@@ -19,12 +21,16 @@ namespace tw::host {
 // never work on the same version: an advisory lock on the file ".NAME.lock"
 // beside the item's file (beside the end of its links). The holder removes
 // the lock file as it lets go; whoever waited on the removed file tries
-// again on the new one.
+// again on the new one. A lock file found whose holder is gone (killed
+// before it could remove it) is taken over, and the temporary copies of the
+// item that holder left are removed.
 class ItemLock {
  public:
-  // Waits for the holder before us, if any. Throws com::Error when the lock
-  // file cannot be created or locked.
-  explicit ItemLock(const std::filesystem::path& item);
+  // Waits for the holder before us, if any, or for `patience` at most: then
+  // ItemInUse says who holds it. Throws com::Error when the lock file cannot
+  // be created or locked.
+  explicit ItemLock(const std::filesystem::path& item,
+                    std::optional<std::chrono::milliseconds> patience = std::nullopt);
   ~ItemLock();
   ItemLock(const ItemLock&) = delete;
   ItemLock& operator=(const ItemLock&) = delete;
@@ -34,6 +40,19 @@ class ItemLock {
  private:
   std::filesystem::path file_;
   int fd_ = -1;
+  std::optional<platform::Leftover> leftover_;  // removed if a signal stops us holding it
+};
+
+// The item's lock is held by another process, which did not let it go in
+// time. `holder` is its process number where the system tells it, else 0.
+class ItemInUse : public com::Error {
+ public:
+  ItemInUse(std::string description, int holder)
+      : com::Error(com::E_FAIL, std::move(description)), holder_(holder) {}
+  int holder() const { return holder_; }
+
+ private:
+  int holder_;
 };
 
 // A save refused because the item's file was changed by another program
@@ -43,13 +62,18 @@ class ItemChanged : public com::Error {
   explicit ItemChanged(std::string description) : com::Error(com::E_FAIL, std::move(description)) {}
 };
 
+// How long a save of an item opened for reading waits for another process
+// that holds the item's lock: it must not hold up whoever waits for it.
+inline constexpr std::chrono::milliseconds kSaveLockPatience{1500};
+
 class CatalogItem final : public com::Object<CatalogItem, IMetadataHolder> {
  public:
   // Edit holds the item's lock from before the file is read until the item
   // is released, so that edits of other processes wait and then read what
   // this one saved; one process must not open an item for editing twice.
-  // Read takes the lock only while saving, and a save over a file that
-  // changed since it was read is refused in either case.
+  // Read takes the lock only while saving, waiting for it no longer than
+  // kSaveLockPatience (then ItemInUse), and a save over a file that changed
+  // since it was read is refused in either case.
   enum class Access { Read, Edit };
 
   // Reads the item's file; an item without a file holds an empty document.

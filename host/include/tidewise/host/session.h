@@ -192,9 +192,20 @@ struct Difference {
   friend bool operator==(const Difference&, const Difference&) = default;
 };
 std::string_view to_string(Difference::Change change);
+// The differences listed, and how many more there are: a review lists a
+// bounded number, and shortens a path over 2 KiB in its middle ("…").
+struct Review {
+  std::vector<Difference> changes;
+  std::size_t more = 0;
+};
+inline constexpr std::size_t kMostChangesListed = 10'000;
 // Every element text and attribute value of `after` that differs from
 // `before`, in document order (removed ones where they stood). Whitespace
-// between child elements is layout, not a value.
+// between child elements is layout, not a value. Costs time linear in the
+// two documents' size.
+Review compare_documents(const xmlDoc& before, const xmlDoc& after,
+                         std::size_t most_listed = kMostChangesListed);
+// The same of two texts (E_INVALIDARG for one that is not XML).
 std::vector<Difference> differences(std::string_view before_xml, std::string_view after_xml);
 
 // An entry of the tree with what its page answers once loaded.
@@ -285,7 +296,7 @@ class EditingSession {
   bool modified() const { return restored_modified_ || item_->modified(); }
   void save();
   // What saving would change in the item's file as it is on disk now.
-  std::vector<Difference> review() const;
+  Review review() const;
 
   // The open page's entry, as the page answers now.
   std::optional<EntryState> page_state() const;
