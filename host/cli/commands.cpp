@@ -89,11 +89,23 @@ void TraceFile::finish() {
 
 void TraceFile::open() {
   // Opened without truncating, so that the file is looked at once more, as
-  // what it is now, before anything in it is lost.
-  fd_ = ::open(file_->c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  // what it is now, before anything in it is lost; and without waiting, as
+  // the item is held meanwhile: a FIFO nobody reads would wait forever.
+  // A program about to read it is given a moment.
+  for (int tries = 0; tries < 100; ++tries) {
+    fd_ = ::open(file_->c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd_ >= 0 || errno != ENXIO) break;
+    ::usleep(20'000);
+  }
   if (fd_ < 0) {
-    throw com::Error(com::E_FAIL, "cannot open the trace file \"" + shown(file_->string()) +
-                                      "\": " + std::strerror(errno));
+    const int error = errno;
+    throw com::Error(com::E_FAIL,
+                     "cannot open the trace file \"" + shown(file_->string()) + "\": " +
+                         (error == ENXIO ? "no program reads from it" : std::strerror(error)));
+  }
+  // Written as any file is, once open.
+  if (const int flags = ::fcntl(fd_, F_GETFL); flags >= 0) {
+    ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
   }
   struct stat st {};
   if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd_, 0) != 0) error_ = errno;

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,7 +12,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <list>
+#include <optional>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "tidewise/host/item.h"
@@ -37,7 +41,27 @@ std::string_view command_name(Direction direction) {
 }
 
 std::string quoted(const fs::path& path) {
-  return "\"" + path.string() + "\"";
+  return "\"" + platform::shown(path.string()) + "\"";
+}
+
+// The file the components open for a name the tool hands them: the
+// platform's file access reads "\\" as a folder separator, which the host,
+// opening items as they are written, does not. Whether two names reach the
+// same file, or a name stays in its folder, is asked of these.
+fs::path as_components_open(const fs::path& name) {
+  return platform::file_path(name.string());
+}
+
+// The two names of one conversion as they are opened: the item by the host,
+// the other file (the source read or the destination written) by a
+// component.
+struct Opened {
+  fs::path item;
+  fs::path other;
+};
+Opened opened(Direction direction, const fs::path& from, const fs::path& to) {
+  return direction == Direction::Import ? Opened{to, as_components_open(from)}
+                                        : Opened{from, as_components_open(to)};
 }
 
 // The components read the folder from the environment, as the host's would.
@@ -47,7 +71,8 @@ void use_stylesheets(const ConvertOptions& options) {
 
 void import_file(const fs::path& source, const fs::path& item_file, TraceFile& trace) {
   // Importing a file into itself would replace the file being read.
-  if (same_file(source, item_file)) {
+  if (const Opened files = opened(Direction::Import, source, item_file);
+      same_file(files.other, files.item)) {
     throw UsageError("the item " + quoted(item_file) + " is the file to import");
   }
   // Held from before the item is read until it is saved, as an edit does.
@@ -103,7 +128,8 @@ class ScratchRecord {
 void import_source(const ConvertOptions& options, TraceFile& trace) {
   std::optional<host::RecordFile> read;
   try {
-    read.emplace(options.from);
+    // The file the importer would read.
+    read.emplace(as_components_open(options.from));
   } catch (const com::Error&) {
     // A file the host cannot read is the importer's to report, as ever.
     if (!options.record) {
@@ -133,7 +159,8 @@ void import_source(const ConvertOptions& options, TraceFile& trace) {
     return;
   }
   const ScratchRecord record(records.record(*options.record));
-  if (same_file(options.from, options.to)) {
+  if (const Opened files = opened(Direction::Import, options.from, options.to);
+      same_file(files.other, files.item)) {
     throw UsageError("the item " + quoted(options.to) + " is the file to import");
   }
   import_file(record.path(), options.to, trace);
@@ -143,7 +170,7 @@ void import_source(const ConvertOptions& options, TraceFile& trace) {
 // identifier; the items made are printed, one a line. A record that fails is
 // reported while the others are imported.
 int import_split(const ConvertOptions& options) {
-  const host::RecordFile records(options.from);
+  const host::RecordFile records(as_components_open(options.from));
   if (records.count() == 0) {
     throw com::Error(com::E_INVALIDARG, quoted(options.from) + " holds no ISO 19139 record");
   }
@@ -164,8 +191,8 @@ int import_split(const ConvertOptions& options) {
       std::cout << item.string() << '\n';
     } catch (const std::exception& e) {
       ++failed;
-      std::cerr << "tidewise: record " << n << " (" << item.filename().string() << "): " << e.what()
-                << '\n';
+      std::cerr << "tidewise: record " << n << " (" << platform::shown(item.filename().string())
+                << "): " << platform::shown(e.what()) << '\n';
     }
   }
   std::cout << std::flush;
@@ -178,7 +205,8 @@ void export_file(const fs::path& item_file, const fs::path& destination, TraceFi
   if (!fs::is_regular_file(item_file, ec)) {
     throw com::Error(com::E_FAIL, "the item " + quoted(item_file) + " does not exist");
   }
-  if (same_file(item_file, destination)) {
+  if (const Opened files = opened(Direction::Export, item_file, destination);
+      same_file(files.item, files.other)) {
     throw UsageError("the destination " + quoted(destination) + " is the item itself");
   }
   const auto item = host::CatalogItem::open(item_file);
@@ -231,9 +259,17 @@ Child spawn_child(const std::vector<std::string>& args, std::size_t index) {
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
+  // The child takes signals whatever the parent holds back meanwhile.
+  posix_spawnattr_t attributes;
+  ::posix_spawnattr_init(&attributes);
+  sigset_t none;
+  sigemptyset(&none);
+  ::posix_spawnattr_setsigmask(&attributes, &none);
+  ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
   Child child;
   child.index = index;
-  const int error = ::posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), environ);
+  const int error = ::posix_spawn(&child.pid, argv[0], &actions, &attributes, argv.data(), environ);
+  ::posix_spawnattr_destroy(&attributes);
   ::posix_spawn_file_actions_destroy(&actions);
   ::close(fds[1]);
   if (error != 0) {
@@ -243,6 +279,23 @@ Child spawn_child(const std::vector<std::string>& args, std::size_t index) {
   child.output = fds[0];
   return child;
 }
+
+// Ctrl-C and the like wait while it lives, then take their course.
+class SignalsHeldBack {
+ public:
+  SignalsHeldBack() {
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal);
+    ::sigprocmask(SIG_BLOCK, &stops, &previous_);
+  }
+  ~SignalsHeldBack() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+  SignalsHeldBack(const SignalsHeldBack&) = delete;
+  SignalsHeldBack& operator=(const SignalsHeldBack&) = delete;
+
+ private:
+  sigset_t previous_;
+};
 
 // Reads what is there; false at the end of the child's output.
 bool read_some(Child& child) {
@@ -275,7 +328,8 @@ std::string reason(const std::string& output, int status) {
   return text.empty() ? "exit status " + std::to_string(status) : text;
 }
 
-// A bar on standard error, drawn only on a terminal.
+// A bar on standard error, drawn only on a terminal: how many files were
+// converted of how many, and how many failed.
 class Progress {
  public:
   Progress(std::size_t total, std::string_view verb)
@@ -284,8 +338,8 @@ class Progress {
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;
 
-  void advance() {
-    ++done_;
+  void advance(bool converted) {
+    ++(converted ? converted_ : failed_);
     draw();
   }
   // A line of its own, with the bar redrawn below it.
@@ -299,9 +353,12 @@ class Progress {
   void draw() {
     if (!shown_) return;
     constexpr std::size_t kWidth = 30;
-    const std::size_t filled = total_ == 0 ? kWidth : done_ * kWidth / total_;
+    const std::size_t done = converted_ + failed_;
+    const std::size_t filled = total_ == 0 ? kWidth : done * kWidth / total_;
     std::cerr << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, '.') << "] "
-              << done_ << '/' << total_ << ' ' << verb_ << std::flush;
+              << converted_ << '/' << total_ << ' ' << verb_;
+    if (failed_ > 0) std::cerr << ", " << failed_ << " failed";
+    std::cerr << std::flush;
     drawn_ = true;
   }
   void clear() {
@@ -311,23 +368,37 @@ class Progress {
   }
 
   std::size_t total_;
-  std::size_t done_ = 0;
+  std::size_t converted_ = 0;
+  std::size_t failed_ = 0;
   std::string verb_;
   bool shown_;
   bool drawn_ = false;
 };
 
+// Why a file of a batch is not handed to a component at all: the components
+// read "\\" as a folder separator, so that a name holding one would lead the
+// child to a file outside the batch's two folders.
+std::optional<std::string> refused_name(const std::string& name) {
+  if (name.find('\\') == std::string::npos) return std::nullopt;
+  return "the name holds \"\\\", which the components read as a folder separator: the file "
+         "would be read or written outside the folders given";
+}
+
 int run_batch(Direction direction, const ConvertOptions& options) {
   if (options.trace_file) throw UsageError("--trace: a batch cannot be traced");
-  if (same_file(options.from, options.to)) {
+  // The folders as the files in them are opened: the items' by the host, the
+  // other one by the components.
+  const Opened folders = opened(direction, options.from, options.to);
+  const fs::path& from = direction == Direction::Import ? folders.other : folders.item;
+  const fs::path& to = direction == Direction::Import ? folders.item : folders.other;
+  if (same_file(from, to)) {
     throw UsageError("the folders " + quoted(options.from) + " and " + quoted(options.to) +
                      " are the same");
   }
-  const std::vector<std::string> names = xml_files(options.from);
+  const std::vector<std::string> names = xml_files(from);
   std::error_code ec;
-  fs::create_directories(options.to, ec);
-  if (ec)
-    throw com::Error(com::E_FAIL, "cannot create " + quoted(options.to) + ": " + ec.message());
+  fs::create_directories(to, ec);
+  if (ec) throw com::Error(com::E_FAIL, "cannot create " + quoted(to) + ": " + ec.message());
   {
     // Registered once here, so that the children find everything in place.
     Session session;
@@ -337,38 +408,58 @@ int run_batch(Direction direction, const ConvertOptions& options) {
   const std::size_t workers =
       std::max<std::size_t>(1, std::min<std::size_t>(std::thread::hardware_concurrency(), 8));
   Progress progress(names.size(), direction == Direction::Import ? "imported" : "exported");
-  std::vector<Child> running;
+  // A signal that stops the batch stops its children, which remove their
+  // temporary and lock files as they go.
+  std::list<std::pair<Child, platform::StoppedWithUs>> running;
   std::set<std::string> notes;  // what succeeding children said (the components' messages)
   std::size_t next = 0, failed = 0;
+  const auto fail = [&](const std::string& name, const std::string& why) {
+    ++failed;
+    progress.say("tidewise: " + platform::shown(name) + ": " + platform::shown(why));
+    progress.advance(false);
+  };
   while (next < names.size() || !running.empty()) {
     while (running.size() < workers && next < names.size()) {
       const std::string& name = names[next];
-      running.push_back(spawn_child({program, std::string(command_name(direction)),
-                                     (options.from / name).string(), (options.to / name).string()},
-                                    next));
+      if (const auto why = refused_name(name)) {
+        fail(name, *why);
+      } else {
+        // A signal waits until the child is named, so that none is left
+        // running unseen.
+        const SignalsHeldBack held;
+        Child child = spawn_child({program, std::string(command_name(direction)),
+                                   (from / name).string(), (to / name).string()},
+                                  next);
+        running.emplace_back(std::piecewise_construct, std::forward_as_tuple(child),
+                             std::forward_as_tuple(child.pid));
+      }
       ++next;
     }
+    if (running.empty()) continue;
     std::vector<pollfd> polls;
-    for (const Child& child : running) polls.push_back({child.output, POLLIN, 0});
+    for (const auto& [child, stopped] : running) polls.push_back({child.output, POLLIN, 0});
     if (::poll(polls.data(), polls.size(), -1) < 0 && errno != EINTR) {
       throw com::Error(com::E_FAIL, std::string("cannot wait: ") + std::strerror(errno));
     }
-    for (std::size_t i = polls.size(); i-- > 0;) {
-      if (polls[i].revents == 0) continue;
-      Child& child = running[i];
-      if (read_some(child)) continue;
+    auto it = running.begin();
+    for (const pollfd& poll : polls) {
+      Child& child = it->first;
+      if (poll.revents == 0 || read_some(child)) {
+        ++it;
+        continue;
+      }
       ::close(child.output);
       const int status = wait_for(child.pid);
       if (status == 0) {
-        if (std::string text = trimmed(child.text); !text.empty() && notes.insert(text).second) {
-          progress.say(text);
+        std::istringstream lines(trimmed(child.text));
+        for (std::string line; std::getline(lines, line);) {
+          if (!line.empty() && notes.insert(line).second) progress.say(platform::shown(line));
         }
+        progress.advance(true);
       } else {
-        ++failed;
-        progress.say("tidewise: " + names[child.index] + ": " + reason(child.text, status));
+        fail(names[child.index], reason(child.text, status));
       }
-      progress.advance();
-      running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
+      it = running.erase(it);
     }
   }
   if (failed == 0) return 0;
@@ -384,13 +475,11 @@ int run(Direction direction, const ConvertOptions& options) {
     Session session;
     return import_split(options);
   }
-  if (direction == Direction::Import) {
-    refuse_trace_over(options.trace_file,
-                      {{"the file to import", options.from}, {"the item", options.to}});
-  } else {
-    refuse_trace_over(options.trace_file,
-                      {{"the item", options.from}, {"the destination", options.to}});
-  }
+  const Opened files = opened(direction, options.from, options.to);
+  refuse_trace_over(
+      options.trace_file,
+      {{"the item", files.item},
+       {direction == Direction::Import ? "the file to import" : "the destination", files.other}});
   TraceFile trace(options.trace_file);
   {
     Session session;

@@ -56,6 +56,9 @@ int main(int argc, char** argv) {
   const auto report = [](std::string_view message) {
     std::cerr << "tidewise: " << platform::shown(message) << '\n';
   };
+  // What a run holds for a moment (lock files, temporary copies) goes with
+  // it when Ctrl-C or a signal stops it.
+  platform::remove_leftovers_on_signals();
   try {
     return cli::run(argc, argv);
   } catch (const cli::UsageError& e) {

@@ -372,9 +372,77 @@ TEST_F(ConvertCli, AFolderIsConvertedFileByFileAndABadFileIsReportedByName) {
             2);
 }
 
+// The components read "\\" as a folder separator: every check of whether
+// two names reach one file compares them as they will be opened.
+TEST_F(ConvertCli, NamesAreComparedAsTheComponentsOpenThem) {
+  const std::string item = item_.string();
+  const std::string before = test::read_file(item_);
+  fs::create_directory(home_.path() / "items");
+  fs::copy_file(item_, home_.path() / "items" / "a.xml");
+  const fs::path dot = home_.path() / ".";
+  const std::string items = (home_.path() / "items").string();
+  const std::string trace = (home_.path() / "trace.jsonl").string();
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"export", item, dot.string() + "\\coastal.xml"}, "is the item itself"},
+      {{"export", item, (home_.path() / "items" / "..\\coastal.xml").string()},
+       "is the item itself"},
+      {{"import", dot.string() + "\\coastal.xml", item}, "is the file to import"},
+      {{"export", "--batch", items, items + "\\"}, "are the same"},
+      {{"import", "--batch", items + "\\", items}, "are the same"},
+      {{"export", item, dot.string() + "\\trace.jsonl", "--trace", trace},
+       "--trace: \"" + trace + "\" is the destination"},
+  };
+  for (const auto& c : cases) {
+    const Outcome r = run(c.args);
+    EXPECT_EQ(r.status, 2) << c.args.back() << ": " << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(test::read_file(item_), before) << c.args.back();
+    EXPECT_EQ(test::read_file(home_.path() / "items" / "a.xml"), before) << c.args.back();
+  }
+}
+
+// A file name in a batch folder never leads a conversion outside its two
+// folders: it is refused like a file that fails, named as every message
+// names things, while the others are converted.
+TEST_F(ConvertCli, ABatchReadsAndWritesInsideItsFoldersWhateverTheNames) {
+  const std::string record = test::read_file(kData / "record.xml");
+  file("victim/p.xml", "<victim/>");
+  file("items/ok.xml", test::read_file(item_));
+  file("items/..\\victim\\p.xml", test::read_file(item_));
+  file("records/ok.xml", record);
+  file("records/..\\victim\\p.xml", record);
+  file("records/bad\x1B[2J.xml", "<gmd:MD_Metadata>");
+  const struct {
+    std::string command, from, to;
+    std::size_t failed;
+  } cases[] = {
+      {"export", "items", "exported", 1},
+      {"import", "records", "imported", 2},
+  };
+  for (const auto& c : cases) {
+    const Outcome r = run(
+        {c.command, "--batch", (home_.path() / c.from).string(), (home_.path() / c.to).string()});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("tidewise: ..\\victim\\p.xml: the name holds \"\\\""), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(std::to_string(c.failed) + " of " + std::to_string(c.failed + 1) +
+                         " files could not be"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find('\x1B'), std::string::npos) << "a raw escape reached the terminal";
+    EXPECT_EQ(test::names_in(home_.path() / c.to), std::vector<std::string>{"ok.xml"});
+    EXPECT_EQ(test::names_in(home_.path() / "victim"), std::vector<std::string>{"p.xml"});
+    EXPECT_EQ(test::read_file(home_.path() / "victim/p.xml"), "<victim/>");
+  }
+}
+
 TEST_F(ConvertCli, AFolderShowsItsProgressOnATerminal) {
   file("incoming/a.xml", test::read_file(kData / "record.xml"));
   file("incoming/b.xml", test::read_file(kData / "record.xml"));
+  file("incoming/c.xml", "<gmd:MD_Metadata>");
   int terminal = -1;
   const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
   ASSERT_GE(child, 0);
@@ -395,9 +463,11 @@ TEST_F(ConvertCli, AFolderShowsItsProgressOnATerminal) {
   ::close(terminal);
   int status = 0;
   ::waitpid(child, &status, 0);
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_NE(shown.find("] 1/2 imported"), std::string::npos) << shown;
-  EXPECT_NE(shown.find("] 2/2 imported"), std::string::npos) << shown;
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  // What happened is counted: a failure is not a file imported.
+  EXPECT_NE(shown.find("/3 imported, 1 failed"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("] 2/3 imported, 1 failed"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("3/3 imported"), std::string::npos) << shown;
   EXPECT_EQ(test::names_in(home_.path() / "items"), (std::vector<std::string>{"a.xml", "b.xml"}));
 }
 
