@@ -169,10 +169,13 @@ Outcome Apartment::wait(std::unique_lock<std::mutex>& lock, const CallPtr& call)
   const auto asking_elsewhere = [&] {
     return current_ && current_ != call && current_->state == Call::State::Asking;
   };
+  // Once the editor stops, nobody waits for a task still running: it may
+  // run long, and the editor stops without it.
   changed_.wait(lock, [&] {
     return call->state == Call::State::Done || call->state == Call::State::Refused ||
            (call->state == Call::State::Asking && call->dialog->id != call->handed_out) ||
-           (call->state == Call::State::Queued && asking_elsewhere());
+           (call->state == Call::State::Queued && asking_elsewhere()) ||
+           (call->state == Call::State::Running && stopping_);
   });
   Outcome outcome;
   switch (call->state) {
@@ -192,8 +195,10 @@ Outcome Apartment::wait(std::unique_lock<std::mutex>& lock, const CallPtr& call)
       outcome.state = Outcome::State::Asking;
       outcome.dialog = call->dialog;
       return outcome;
-    case Call::State::Queued:
     case Call::State::Running:
+      outcome.error = std::make_exception_ptr(std::runtime_error("the editor is stopping"));
+      return outcome;
+    case Call::State::Queued:
       break;
   }
   // Queued behind a task that waits for an answer: withdrawn, so that the

@@ -34,8 +34,14 @@ constexpr OfferedPage kOfferedPages[] = {
 };
 
 constexpr std::size_t kMaxRecordBytes = 32u << 20;
+constexpr std::size_t kMaxNameBytes = 255;  // NAME_MAX
 constexpr int kMaxFolderDepth = 8;
 constexpr std::size_t kMaxItems = 5000;
+
+// A name in a message, quoted and shown as the tool shows names.
+std::string in_quotes(std::string_view name) {
+  return "\"" + platform::shown(name) + "\"";
+}
 
 const OfferedPage* offered(std::string_view unique_name) {
   for (const OfferedPage& page : kOfferedPages) {
@@ -128,10 +134,22 @@ void create_new_file(const fs::path& file, std::string_view content) {
   const int error = errno;
   ::unlink(temp.c_str());
   if (linked != 0) {
-    if (error == EEXIST) throw ApiError(409, "\"" + file.filename().string() + "\" exists already");
-    throw ApiError(500,
-                   "cannot create \"" + file.filename().string() + "\": " + std::strerror(error));
+    if (error == EEXIST)
+      throw ApiError(409, in_quotes(file.filename().string()) + " exists already");
+    throw ApiError(
+        500, "cannot create " + in_quotes(file.filename().string()) + ": " + std::strerror(error));
   }
+}
+
+// What a file is, whatever name reaches it: its device and inode, or for a
+// file not yet there, where a save would create it.
+std::string identity_of(const fs::path& file) {
+  const fs::path target = platform::write_target(file);
+  if (const platform::FileStamp stamp = platform::stamp_of(target); stamp.exists) {
+    return std::to_string(stamp.device) + ":" + std::to_string(stamp.inode);
+  }
+  std::error_code ec;
+  return fs::weakly_canonical(fs::absolute(target), ec).string();
 }
 
 bool inside(const fs::path& folder, const fs::path& path) {
@@ -146,20 +164,23 @@ bool inside(const fs::path& folder, const fs::path& path) {
 Catalog::Catalog(const fs::path& path) {
   std::error_code ec;
   const fs::path canonical = fs::canonical(path, ec);
-  if (ec) throw ApiError(400, "\"" + path.string() + "\" cannot be opened: " + ec.message());
+  if (ec) throw ApiError(400, in_quotes(path.string()) + " cannot be opened: " + ec.message());
   if (fs::is_directory(canonical, ec)) {
     folder_ = canonical;
   } else if (fs::is_regular_file(canonical, ec)) {
     folder_ = canonical.parent_path();
     single_ = canonical.filename().string();
   } else {
-    throw ApiError(400, "\"" + path.string() + "\" is neither a folder nor an item file");
+    throw ApiError(400, in_quotes(path.string()) + " is neither a folder nor an item file");
   }
 }
 
 fs::path Catalog::resolve(const std::string& relative, bool must_exist) const {
   const auto refuse = [&](const std::string& why) -> fs::path {
-    throw ApiError(400, "item path \"" + relative + "\" " + why);
+    // Quoted as every message quotes names: a NUL or a control character
+    // in it would otherwise cut the message short or reach a terminal.
+    throw ApiError(400, "item path " + in_quotes(relative.substr(0, 300)) +
+                            (relative.size() > 300 ? "…" : "") + " " + why);
   };
   if (relative.empty()) return refuse("is empty");
   if (relative.size() > 1024) return refuse("is too long");
@@ -168,11 +189,18 @@ fs::path Catalog::resolve(const std::string& relative, bool must_exist) const {
   }
   const fs::path path(relative);
   if (path.is_absolute()) return refuse("is absolute; item paths are relative to the catalog");
+  if (relative.back() == '/') return refuse("ends in \"/\"; an item is a file");
+  if (relative.find("//") != std::string::npos) return refuse("has an empty step (\"//\")");
   int depth = 0;
   for (const fs::path& step : path) {
     const std::string name = step.string();
-    if (name.empty() || name == "." || name == "..") return refuse("has a \".\" or \"..\" step");
+    if (name.empty()) return refuse("has an empty step (\"//\")");
+    if (name == "." || name == "..") return refuse("has a \".\" or \"..\" step");
     if (name.front() == '.') return refuse("names a hidden file or folder");
+    if (name.size() > kMaxNameBytes) {
+      return refuse("holds a name longer than " + std::to_string(kMaxNameBytes) +
+                    " bytes, more than a file name may have");
+    }
     if (++depth > kMaxFolderDepth) return refuse("is nested too deeply");
   }
   if (path.extension() != ".xml") return refuse("does not end in \".xml\"");
@@ -193,7 +221,7 @@ fs::path Catalog::resolve(const std::string& relative, bool must_exist) const {
     return joined;
   }
   if (fs::is_symlink(link_status)) return refuse("leads outside the catalog");
-  if (must_exist) throw ApiError(404, "there is no item \"" + relative + "\"");
+  if (must_exist) throw ApiError(404, "there is no item " + in_quotes(relative));
   return joined;
 }
 
@@ -237,6 +265,7 @@ std::vector<std::string> Catalog::items() const {
 struct Editor::Session {
   std::string path;  // relative to the catalog
   fs::path file;
+  std::string identity;  // the file it names, whatever the name
   std::unique_ptr<EditingSession> editing;
   std::string saved_xml;  // the document as last read or saved
   std::uint64_t version = 0;
@@ -286,18 +315,30 @@ Editor::Session& Editor::session_for(const Json& request, bool open_if_needed) {
     return *found->second;
   }
   if (!open_if_needed) {
-    throw ApiError(409, "\"" + relative + "\" is not open for editing (it was closed)",
+    throw ApiError(409, in_quotes(relative) + " is not open for editing (it was closed)",
                    {{"closed", true}});
+  }
+  // One file, one session: two sessions of the same file under two names
+  // (a link) would each take the other's save for another program's.
+  const std::string identity = identity_of(file);
+  for (const auto& [path, open] : sessions_) {
+    if (open->identity == identity) {
+      throw ApiError(409,
+                     in_quotes(relative) + " is the item " + in_quotes(path) +
+                         " under another name, and that one is open: edit it there",
+                     {{"sameAs", path}});
+    }
   }
   auto session = std::make_unique<Session>();
   session->path = relative;
   session->file = file;
+  session->identity = identity;
   try {
     session->editing = std::make_unique<EditingSession>(file);
   } catch (const MemberFailure& failure) {
     throw ApiError(500, failure.what(), {{"failure", failure_json(failure)}});
   } catch (const com::Error& error) {
-    throw ApiError(422, "\"" + relative + "\" cannot be opened: " + error.what());
+    throw ApiError(422, in_quotes(relative) + " cannot be opened: " + error.what());
   }
   session->saved_xml = session->editing->document().xml();
   changed(*session);
@@ -310,8 +351,8 @@ void Editor::check_version(const Json& request, Session& session) {
   if (!found->is_number_unsigned()) throw ApiError(400, "\"version\" must be a whole number");
   if (found->get<std::uint64_t>() != session.version) {
     throw ApiError(409,
-                   "\"" + session.path +
-                       "\" was changed in another tab or window; this one now shows it as it is",
+                   in_quotes(session.path) +
+                       " was changed in another tab or window; this one now shows it as it is",
                    {{"state", state(session, true)}});
   }
 }
@@ -357,8 +398,9 @@ Json Editor::tree_json(Session& session) {
   if (key != session.probed_key || session.probed.size() != entries) {
     session.probed = session.probes.entries(editing.document(), editing.tree());
     session.probed_offered.clear();
-    const auto copy = com::make_object<host::XmlMetadataDocument>();
-    copy->load_text(editing.document().xml());
+    // A copy of the tree itself: the editor reads what the tool reads, and
+    // the text of an item may be larger than any text the parser takes.
+    const auto copy = editing.document().copy();
     for (const OfferedPage& page : kOfferedPages) {
       session.probed_offered.push_back(
           session.probes.entry(*copy.get(), editing.tree(), page.unique_name,
@@ -462,19 +504,31 @@ Editor::ScratchFile Editor::record_file(const Json& request) {
 }
 
 Json Editor::review_json(Session& session) {
-  const auto differences = session.editing->review();
+  const host::Review review = session.editing->review();
   Json changes = Json::array();
-  for (const host::Difference& d : differences) {
+  for (const host::Difference& d : review.changes) {
     changes.push_back({{"change", host::to_string(d.change)},
                        {"path", d.path},
                        {"before", d.before ? Json(*d.before) : Json()},
                        {"after", d.after ? Json(*d.after) : Json()}});
   }
-  std::error_code ec;
-  const std::string on_disk = fs::exists(session.file, ec) ? read_all(session.file) : "";
-  const std::uint64_t digest =
-      fnv1a(session.editing->document().xml(), fnv1a(on_disk + std::string(1, '\0')));
-  return {{"changes", changes}, {"digest", hex64(digest)}};
+  // What was reviewed: the file as it is and the document, both taken as
+  // they stream by.
+  std::uint64_t digest = fnv1a({});
+  {
+    std::ifstream in(session.file, std::ios::binary);
+    std::vector<char> buffer(std::size_t{1} << 16);
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+      digest =
+          fnv1a(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())), digest);
+    }
+  }
+  digest = fnv1a(std::string_view("\0", 1), digest);
+  session.editing->document().write_xml(
+      [&digest](std::string_view piece) { digest = fnv1a(piece, digest); });
+  Json answer = {{"changes", changes}, {"digest", hex64(digest)}};
+  if (review.more > 0) answer["more"] = review.more;
+  return answer;
 }
 
 // ---- Requests
@@ -590,8 +644,9 @@ Json Editor::open_page(const Json& request) {
   return with_failures(session, [&] {
     if (editing.page()) {
       if (!editing.leave().query_unload) {
-        throw ApiError(409, "the page \"" + editing.page()->unique_name() + "\" cannot be left now",
-                       {{"state", state(session, true)}});
+        throw ApiError(
+            409, "the page " + in_quotes(editing.page()->unique_name()) + " cannot be left now",
+            {{"state", state(session, true)}});
       }
       session.page_edited = false;
     }
@@ -610,8 +665,8 @@ Json Editor::edit(const Json& request) {
     if (!edit.is_object()) throw ApiError(400, "an edit is an object {kind, control, value}");
     const auto kind = host::edit_kind(text_field(edit, "kind"));
     if (!kind) {
-      throw ApiError(400, "the edit kind \"" + text_field(edit, "kind") +
-                              "\" is none of type, pick, check, uncheck, choose, select, click");
+      throw ApiError(400, "the edit kind " + in_quotes(text_field(edit, "kind")) +
+                              " is none of type, pick, check, uncheck, choose, select, click");
     }
     host::Edit e{*kind, text_field(edit, "control"), {}};
     if (*kind == host::Edit::Kind::Type || *kind == host::Edit::Kind::Pick) {
@@ -645,8 +700,9 @@ Json Editor::edit(const Json& request) {
   with_failures(session, [&] {
     if (!editing.page() || editing.page()->unique_name() != unique_name) {
       if (editing.page() && !editing.leave().query_unload) {
-        throw ApiError(409, "the page \"" + editing.page()->unique_name() + "\" cannot be left now",
-                       {{"state", state(session, true)}});
+        throw ApiError(
+            409, "the page " + in_quotes(editing.page()->unique_name()) + " cannot be left now",
+            {{"state", state(session, true)}});
       }
       changed(session);
       open_page_named(session, unique_name);
@@ -700,6 +756,12 @@ Json Editor::save(const Json& request) {
       // The same rule as the command line's: another program's change is
       // not overwritten. The user reverts to see it, or saves elsewhere.
       throw ApiError(409, error.what(), {{"state", state(session, true)}});
+    } catch (const host::ItemInUse& error) {
+      // Another program holds the item's lock: nothing was written, and the
+      // user may save again once it lets go.
+      Json in_use = {{"pid", error.holder() > 0 ? Json(error.holder()) : Json()}};
+      throw ApiError(423, std::string("the item was not saved: ") + error.what(),
+                     {{"state", state(session, true)}, {"inUse", in_use}});
     } catch (const com::Error& error) {
       throw ApiError(500, std::string("the item was not saved: ") + error.what(),
                      {{"state", state(session, true)}});
@@ -729,7 +791,7 @@ Json Editor::revert(const Json& request) {
   } catch (const com::Error& error) {
     const std::string path = session.path;
     sessions_.erase(path);
-    throw ApiError(422, "\"" + path + "\" cannot be read again: " + error.what(),
+    throw ApiError(422, in_quotes(path) + " cannot be read again: " + error.what(),
                    {{"closed", true}});
   }
   session.saved_xml = session.editing->document().xml();
@@ -765,7 +827,7 @@ Json Editor::close_item(const Json& request) {
       return Json();
     });
     if (dirty(session)) {
-      throw ApiError(409, "\"" + relative + "\" has unsaved changes: save them or discard them",
+      throw ApiError(409, in_quotes(relative) + " has unsaved changes: save them or discard them",
                      {{"state", state(session, true)}, {"dirty", true}});
     }
   }

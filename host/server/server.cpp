@@ -2,14 +2,19 @@
 
 #include <httplib.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
 
+#include "connections.h"
 #include "tidewise/com/error.h"
 #include "tidewise/host/session.h"
+#include "tidewise/platform.h"
 
 namespace tw::server {
 
@@ -79,6 +84,67 @@ void send_json(httplib::Response& response, int status, const Json& body) {
 
 void refuse(httplib::Response& response, int status, const std::string& message) {
   send_json(response, status, {{"error", message}});
+}
+
+// What the HTTP library's own refusals mean, said as the editor says things.
+std::string refusal_of(int status) {
+  switch (status) {
+    case 400:
+      return "the request is not one the editor understands";
+    case 404:
+      return "nothing is here";
+    case 405:
+      return "the editor answers GET for its files and POST for its requests";
+    case 413:
+      return "the request is larger than " + std::to_string(kMaxBody >> 20) +
+             " MiB, the most the editor takes";
+    case 414:
+      return "the request's address is too long";
+    case 431:
+      return "the request's headers are too large";
+    default:
+      return status >= 500 ? "the editor failed to answer" : "the request was refused";
+  }
+}
+
+constexpr std::string_view kScratchPrefix = "tidewise-serve-";
+
+// The scratch folders of editors that were killed (their process is gone):
+// an editor that stops removes its own.
+void remove_abandoned_scratch(const fs::path& temp) {
+  std::error_code ec;
+  for (fs::directory_iterator it(temp, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(kScratchPrefix)) continue;
+    const std::string rest = name.substr(kScratchPrefix.size());
+    const auto dash = rest.find('-');
+    if (dash == std::string::npos || dash == 0 || rest.find_first_not_of("0123456789") != dash ||
+        dash > 9) {
+      continue;
+    }
+    struct stat st {};
+    if (::lstat(it->path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+      continue;
+    }
+    if (!platform::process_exists(std::stoi(rest.substr(0, dash)))) {
+      std::error_code ignored;
+      fs::remove_all(it->path(), ignored);
+    }
+  }
+}
+
+// Each connection is a descriptor: as many as the system lets this process
+// have, so that a burst of connections is not refused for want of them.
+std::size_t most_connections() {
+  rlimit files{};
+  if (::getrlimit(RLIMIT_NOFILE, &files) != 0) return 256;
+  if (files.rlim_cur < files.rlim_max && files.rlim_cur < 8192) {
+    files.rlim_cur = std::min<rlim_t>(files.rlim_max, 8192);
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    ::getrlimit(RLIMIT_NOFILE, &files);
+  }
+  const rlim_t usable = files.rlim_cur > 128 ? files.rlim_cur - 96 : 32;
+  return static_cast<std::size_t>(std::min<rlim_t>(usable, 1024));
 }
 
 // The editor's requests by name.
@@ -156,7 +222,11 @@ void send_outcome(httplib::Response& response, Outcome outcome) {
 
 EditorServer::EditorServer(ServerOptions options)
     : options_(std::move(options)), token_(options_.token.value_or(random_token())) {
-  std::string pattern = (fs::temp_directory_path() / "tidewise-serve-XXXXXX").string();
+  remove_abandoned_scratch(fs::temp_directory_path());
+  // Named with the process, so that the next editor can tell it was left.
+  std::string pattern = (fs::temp_directory_path() /
+                         (std::string(kScratchPrefix) + std::to_string(::getpid()) + "-XXXXXX"))
+                            .string();
   if (::mkdtemp(pattern.data()) == nullptr) {
     throw std::runtime_error("cannot create a scratch folder in " +
                              fs::temp_directory_path().string());
@@ -188,11 +258,17 @@ EditorServer::EditorServer(ServerOptions options)
     std::rethrow_exception(made.error);
   }
 
-  http_ = std::make_unique<httplib::Server>();
-  const int threads = options_.threads;
-  http_->new_task_queue = [threads] {
-    return new httplib::ThreadPool(static_cast<std::size_t>(threads));
-  };
+  if (!options_.listen) {
+    port_ = options_.port;
+    return;
+  }
+  ConnectionLimits limits;
+  limits.workers = static_cast<std::size_t>(std::max(1, options_.threads));
+  limits.connections = most_connections();
+  // Requests carrying the token are answered first; admit() decides.
+  http_ = std::make_unique<GuardedServer>(limits, [this](std::string_view head) {
+    return head.find(token_) != std::string_view::npos;
+  });
   http_->set_payload_max_length(kMaxBody);
   // Small answers go out at once instead of waiting for the browser's
   // acknowledgement of the previous packet.
@@ -206,27 +282,23 @@ EditorServer::EditorServer(ServerOptions options)
       {"Cross-Origin-Resource-Policy", "same-origin"},
       {"Cache-Control", "no-store"},
   });
+  // Admission comes before a body is read, as well as in respond().
   http_->set_pre_routing_handler(
       [this](const httplib::Request& request, httplib::Response& response) {
         return admit(request, response) ? httplib::Server::HandlerResponse::Unhandled
                                         : httplib::Server::HandlerResponse::Handled;
       });
-  http_->Get(R"(/[^/]*)", [this](const httplib::Request& request, httplib::Response& response) {
-    serve_file(request, response);
-  });
-  http_->Post(R"(/api/([a-z-]+))",
-              [this](const httplib::Request& request, httplib::Response& response) {
-                answer_api(request.matches[1], request, response);
-              });
-  const auto not_allowed = [](const httplib::Request&, httplib::Response& response) {
-    refuse(response, 405, "the editor answers GET for its files and POST for its requests");
+  const auto respond_to = [this](const httplib::Request& request, httplib::Response& response) {
+    respond(request, response);
   };
-  http_->Put(".*", not_allowed);
-  http_->Delete(".*", not_allowed);
-  http_->Patch(".*", not_allowed);
-  http_->Options(".*", not_allowed);
+  http_->Get(".*", respond_to);
+  http_->Post(".*", respond_to);
+  http_->Put(".*", respond_to);
+  http_->Delete(".*", respond_to);
+  http_->Patch(".*", respond_to);
+  http_->Options(".*", respond_to);
   http_->set_error_handler([](const httplib::Request&, httplib::Response& response) {
-    if (response.body.empty()) refuse(response, response.status, "nothing is here");
+    if (response.body.empty()) refuse(response, response.status, refusal_of(response.status));
   });
   http_->set_exception_handler(
       [](const httplib::Request&, httplib::Response& response, std::exception_ptr error) {
@@ -248,6 +320,7 @@ EditorServer::EditorServer(ServerOptions options)
     stop();
     throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(wanted));
   }
+  http_->widen_backlog();
 }
 
 EditorServer::~EditorServer() {
@@ -261,7 +334,7 @@ std::string EditorServer::address() const {
 void EditorServer::start() {
   // The socket is bound and listening already: connections wait in its
   // backlog until the thread accepts them.
-  listener_ = std::thread([this] { http_->listen_after_bind(); });
+  if (http_) listener_ = std::thread([this] { http_->listen_after_bind(); });
 }
 
 void EditorServer::stop() {
@@ -275,11 +348,40 @@ void EditorServer::stop() {
       return Json();
     });
   }
-  if (http_) http_->stop();
+  if (http_) http_->shut();
   if (listener_.joinable()) listener_.join();
   apartment_.reset();
   std::error_code ec;
   fs::remove_all(scratch_, ec);
+}
+
+void EditorServer::abandon() {
+  std::error_code ec;
+  fs::remove_all(scratch_, ec);
+}
+
+void EditorServer::respond(const httplib::Request& request, httplib::Response& response) {
+  if (!admit(request, response)) return;
+  if (request.method == "GET" || request.method == "HEAD") {
+    if (request.path.find('/', 1) != std::string::npos) {
+      refuse(response, 404, refusal_of(404));
+      return;
+    }
+    serve_file(request, response);
+    return;
+  }
+  if (request.method != "POST") {
+    refuse(response, 405, refusal_of(405));
+    return;
+  }
+  constexpr std::string_view kApi = "/api/";
+  const std::string_view path = request.path;
+  const std::string_view name = path.starts_with(kApi) ? path.substr(kApi.size()) : "";
+  if (name.empty() || name.find_first_not_of("abcdefghijklmnopqrstuvwxyz-") != std::string::npos) {
+    refuse(response, 404, refusal_of(404));
+    return;
+  }
+  answer_api(std::string(name), request, response);
 }
 
 bool EditorServer::admit(const httplib::Request& request, httplib::Response& response) const {
@@ -327,7 +429,7 @@ void EditorServer::serve_file(const httplib::Request& request, httplib::Response
   }
   const auto found = web_.find(request.path == "/" ? "/index.html" : request.path);
   if (found == web_.end()) {
-    refuse(response, 404, "no file \"" + request.path + "\"");
+    refuse(response, 404, "no file \"" + platform::shown(request.path) + "\"");
     return;
   }
   response.set_content(found->second.content, found->second.type.c_str());

@@ -21,12 +21,13 @@
 #include "editor.h"
 
 namespace httplib {
-class Server;
 struct Request;
 struct Response;
 }  // namespace httplib
 
 namespace tw::server {
+
+class GuardedServer;
 
 struct ServerOptions {
   std::filesystem::path catalog;     // a folder of items, or one item file
@@ -35,6 +36,9 @@ struct ServerOptions {
   std::optional<std::string> token;  // a fresh random one when not given
   std::chrono::milliseconds dialog_timeout = std::chrono::minutes(2);
   int threads = 8;
+  // False: no socket is opened; requests reach the editor through respond()
+  // alone, for `port` as given (tools that drive it without a network).
+  bool listen = true;
 };
 
 // TidewiseEditor.so serves a catalog until Ctrl-C or SIGTERM through its one
@@ -61,8 +65,17 @@ class EditorServer {
   // Serves on a thread of its own until stop().
   void start();
   void stop();
+  // Gives up without waiting for the work in progress, for a process that
+  // ends at once: removes the scratch folder; the rest goes with the process.
+  void abandon();
+
+  // Answers one request as the HTTP server does, from admission to the
+  // answer: what the server's threads call, and what can be called without
+  // a socket.
+  void respond(const httplib::Request& request, httplib::Response& response);
 
   Apartment& apartment() { return *apartment_; }
+  const std::filesystem::path& scratch_folder() const { return scratch_; }
 
  private:
   bool admit(const httplib::Request& request, httplib::Response& response) const;
@@ -80,7 +93,7 @@ class EditorServer {
     std::string type;
   };
   std::map<std::string, WebFile> web_;  // by request path
-  std::unique_ptr<httplib::Server> http_;
+  std::unique_ptr<GuardedServer> http_;
   int port_ = 0;
   std::thread listener_;
   bool stopped_ = false;

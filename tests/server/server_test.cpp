@@ -2,12 +2,16 @@
 // item paths may lead, message boxes across requests, versions, failures, and
 // the one thread every component call runs on.
 
+#include <fcntl.h>
+#include <sys/file.h>
+
 #include <atomic>
 #include <mutex>
 #include <set>
 #include <thread>
 
 #include "server/server_fixture.h"
+#include "tidewise/host/item.h"
 #include "tidewise/host/trace.h"
 
 namespace tw::server {
@@ -380,6 +384,145 @@ TEST_F(ServerTest, RevertDropsTheEditsAndClosingAsksForUnsavedChanges) {
   EXPECT_EQ(ok("close-item", {{"item", kItem}, {"discard", true}})["closed"], true);
   EXPECT_EQ(post("item", {{"item", kItem}}).status, 409) << "closed";
   EXPECT_EQ(test::read_file(catalog_ / kItem), original_);
+}
+
+// An item path the editor cannot use is refused with a message that says
+// why, whole and escaped.
+TEST_F(ServerTest, AnItemPathItCannotUseIsToldWhyWithTheNameEscaped) {
+  start();
+  const struct {
+    std::string path;
+    std::string message;
+  } cases[] = {
+      {std::string("a\0b.xml", 7), "item path \"a\\x00b.xml\" holds a character"},
+      {"x.xml/", "item path \"x.xml/\" ends in \"/\""},
+      {"inner//x.xml", "has an empty step"},
+      {std::string(300, 'n') + ".xml", "holds a name longer than 255 bytes"},
+      {"\x1B[2J.xml/", "item path \"\\x1B[2J.xml/\" ends in"},
+  };
+  for (const auto& c : cases) {
+    for (const char* request : {"open-item", "create-item"}) {
+      const Reply reply =
+          post(request, {{std::string(request) == "open-item" ? "item" : "name", c.path}});
+      EXPECT_EQ(reply.status, 400) << request << " " << reply.body.dump();
+      const std::string error = reply.body.value("error", "");
+      EXPECT_NE(error.find(c.message), std::string::npos) << error;
+      EXPECT_EQ(error.find('\x1B'), std::string::npos) << error;
+    }
+  }
+  EXPECT_EQ(test::names_in(catalog_), std::vector<std::string>{kItem});
+}
+
+// Two names of one file (a link in the catalog) are one item: the second is
+// not opened beside the first, whose save it would call another program's.
+TEST_F(ServerTest, OneFileUnderTwoNamesIsOpenedOnce) {
+  fs::create_symlink(kItem, catalog_ / "link.xml");
+  start();
+  ok("edit", {{"item", kItem},
+              {"page", "Purpose"},
+              {"edit", {{"kind", "type"}, {"control", "txtInfo"}, {"value", "one item"}}}});
+  const Reply second = post("open-item", {{"item", "link.xml"}});
+  EXPECT_EQ(second.status, 409) << second.body.dump();
+  EXPECT_EQ(second.body["sameAs"], kItem);
+  EXPECT_NE(second.body["error"].get<std::string>().find("under another name"), std::string::npos);
+  EXPECT_EQ(ok("save", {{"item", kItem}})["saved"], true);
+  EXPECT_NE(test::read_file(catalog_ / kItem).find(">one item</idPurp>"), std::string::npos);
+  EXPECT_TRUE(fs::is_symlink(catalog_ / "link.xml"));
+}
+
+// Every request that changes an item refuses the version of a tab that has
+// not seen the latest change, and changes nothing.
+TEST_F(ServerTest, EveryRequestThatChangesAnItemRefusesAStaleVersion) {
+  const std::string stylesheets = std::string(TIDEWISE_SOURCE_DIR) + "/stylesheets";
+  ::setenv("TIDEWISE_STYLESHEETS", stylesheets.c_str(), 1);
+  start();
+  const std::string record =
+      test::read_file(fs::path(TIDEWISE_SOURCE_DIR) / "examples/coastal-dataset-iso19139.xml");
+  const std::pair<const char*, json> cases[] = {
+      {"import", {{"fileName", "record.xml"}, {"content", record}}},
+      {"export", json::object()},
+      {"review", json::object()},
+      {"save", json::object()},
+      {"revert", json::object()},
+      {"close-item", {{"discard", true}}},
+      {"open-page", {{"page", "Status"}}},
+  };
+  for (const auto& [name, body] : cases) {
+    SCOPED_TRACE(name);
+    const std::uint64_t seen = ok("open-page", {{"item", kItem}, {"page", "Purpose"}})["version"];
+    const json edited =
+        ok("edit", {{"item", kItem},
+                    {"page", "Purpose"},
+                    {"edit", {{"kind", "type"}, {"control", "txtInfo"}, {"value", "latest"}}}});
+    json stale = body;
+    stale["item"] = kItem;
+    stale["version"] = seen;
+    const Reply refused = post(name, stale);
+    EXPECT_EQ(refused.status, 409) << refused.body.dump().substr(0, 300);
+    EXPECT_EQ(refused.body["state"]["version"], edited["version"]);
+    const json now = ok("item", {{"item", kItem}});
+    EXPECT_EQ(now["version"], edited["version"]) << "nothing moved on";
+    EXPECT_EQ(now["dirty"], true);
+    EXPECT_EQ(control(now["page"], "txtInfo")["text"], "latest");
+    EXPECT_EQ(test::read_file(catalog_ / kItem), original_);
+    ok("close-item", {{"item", kItem}, {"discard", true}});
+  }
+  ::unsetenv("TIDEWISE_STYLESHEETS");
+}
+
+// Another program holds the item's lock (flock .coastal-dataset.xml.lock):
+// the save answers at once that the item is in use and by whom, writes
+// nothing, and the other requests go on; once it lets go, the save lands.
+TEST_F(ServerTest, ALockHeldByAnotherProgramHoldsUpNothing) {
+  start();
+  ok("edit", {{"item", kItem},
+              {"page", "Purpose"},
+              {"edit", {{"kind", "type"}, {"control", "txtInfo"}, {"value", "after the lock"}}}});
+  const fs::path lock = host::ItemLock::lock_file(catalog_ / kItem);
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT, 0644);
+    if (fd < 0 || ::flock(fd, LOCK_EX) != 0) ::_exit(1);
+    (void)::write(ready[1], "x", 1);
+    for (;;) ::pause();
+  }
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  ::close(ready[0]);
+  ::close(ready[1]);
+
+  const Reply refused = post("save", {{"item", kItem}});
+  EXPECT_EQ(refused.status, 423) << refused.body.dump().substr(0, 300);
+  EXPECT_EQ(refused.body["inUse"]["pid"], holder);
+  EXPECT_NE(refused.body["error"].get<std::string>().find("is in use by another program (process " +
+                                                          std::to_string(holder)),
+            std::string::npos)
+      << refused.body["error"];
+  EXPECT_EQ(test::read_file(catalog_ / kItem), original_);
+  EXPECT_EQ(post("catalog", json::object()).status, 200) << "other requests go on";
+  EXPECT_EQ(ok("item", {{"item", kItem}})["dirty"], true) << "the edits are kept";
+
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  EXPECT_EQ(ok("save", {{"item", kItem}})["saved"], true);
+  EXPECT_NE(test::read_file(catalog_ / kItem).find(">after the lock</idPurp>"), std::string::npos);
+}
+
+// The editor reads what the tool reads: an item whose text, written out,
+// would be larger than the parser takes (its "<" and ">" become "&lt;" and
+// "&gt;") opens and is reviewed.
+TEST_F(ServerTest, AnItemTheToolReadsOpensAndIsReviewed) {
+  std::string text(9'000'000, '>');
+  test::write_file(catalog_ / "large.xml", "<metadata><dataIdInfo><idPurp>" + text +
+                                               "</idPurp><idAbs>" + text +
+                                               "</idAbs></dataIdInfo></metadata>\n");
+  start();
+  const json opened = ok("open-item", {{"item", "large.xml"}});
+  EXPECT_EQ(opened["dirty"], false);
+  const json reviewed = ok("review", {{"item", "large.xml"}});
+  EXPECT_EQ(reviewed["review"]["changes"], json::array());
 }
 
 }  // namespace

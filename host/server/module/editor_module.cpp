@@ -9,12 +9,26 @@
 
 #include <signal.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <iostream>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "server.h"
 #include "tidewise/com/error.h"
 #include "tidewise/host/session.h"
+#include "tidewise/platform.h"
+
+namespace {
+
+// How long a stop waits for the request in progress: the editor stops within
+// two seconds of Ctrl-C whatever it is doing.
+constexpr std::chrono::milliseconds kStopWithin{1500};
+
+}  // namespace
 
 extern "C" __attribute__((visibility("default"))) int tidewise_serve(
     const tw::server::ServerOptions& options, std::string& failure) noexcept {
@@ -28,6 +42,7 @@ extern "C" __attribute__((visibility("default"))) int tidewise_serve(
     sigemptyset(&stop_signals);
     sigaddset(&stop_signals, SIGINT);
     sigaddset(&stop_signals, SIGTERM);
+    sigaddset(&stop_signals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
     server::EditorServer server(options);
@@ -38,7 +53,29 @@ extern "C" __attribute__((visibility("default"))) int tidewise_serve(
               << std::flush;
     int signal = 0;
     sigwait(&stop_signals, &signal);
-    server.stop();
+    // From here on no file is replaced: a save that has not reached its
+    // rename is abandoned whole.
+    platform::stop_writing();
+    // The work in progress has a moment to end; past it, the process ends
+    // without it, and what it held (temporary files, locks) goes first.
+    std::mutex mutex;
+    std::condition_variable stopped;
+    bool done = false;
+    std::thread stopper([&] {
+      server.stop();
+      std::lock_guard lock(mutex);
+      done = true;
+      stopped.notify_all();
+    });
+    std::unique_lock lock(mutex);
+    if (!stopped.wait_for(lock, kStopWithin, [&] { return done; })) {
+      platform::remove_leftovers();
+      server.abandon();
+      std::cout << "Stopped; the request in progress was abandoned.\n" << std::flush;
+      std::_Exit(0);
+    }
+    lock.unlock();
+    stopper.join();
     std::cout << "Stopped.\n";
     return 0;
   } catch (const com::Error& e) {
