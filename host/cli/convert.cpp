@@ -141,12 +141,9 @@ void import_source(const ConvertOptions& options, TraceFile& trace) {
   const host::RecordFile& records = *read;
   const std::size_t count = records.count();
   if (!options.record) {
-    if (count > 1) {
-      throw UsageError(quoted(options.from) + " holds " + std::to_string(count) +
-                       " ISO 19139 records: import one with --record N (1 to " +
-                       std::to_string(count) + "), or each into an item of its own with --split " +
-                       "FOLDER");
-    }
+    host::refuse_several_records(records, quoted(options.from),
+                                 "import one with --record N (1 to " + std::to_string(count) +
+                                     "), or each into an item of its own with --split FOLDER");
     import_file(options.from, options.to, trace);
     return;
   }

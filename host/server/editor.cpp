@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "tidewise/com/error.h"
+#include "tidewise/host/records.h"
 #include "tidewise/platform.h"
 
 namespace tw::server {
@@ -125,11 +126,13 @@ std::string title_of(host::XmlMetadataDocument& document) {
 }
 
 // Writes a file that must not exist yet: the whole file or nothing, and
-// never over a file that appeared meanwhile.
-void create_new_file(const fs::path& file, std::string_view content) {
+// never over a file that appeared meanwhile. `write` writes the new file
+// whole (atomically) to the temporary name it is given.
+void create_new_file(const fs::path& file, const std::function<void(const fs::path&)>& write) {
   const fs::path temp =
       file.parent_path() / ("." + file.filename().string() + ".new-" + std::to_string(::getpid()));
-  platform::write_file_atomically(temp, content);
+  const platform::Leftover leftover(temp);
+  write(temp);
   const int linked = ::link(temp.c_str(), file.c_str());
   const int error = errno;
   ::unlink(temp.c_str());
@@ -498,8 +501,20 @@ Editor::ScratchFile Editor::scratch_file(const std::string& file_name) {
 Editor::ScratchFile Editor::record_file(const Json& request) {
   const std::string& content = text_field(request, "content");
   if (content.size() > kMaxRecordBytes) throw ApiError(400, "the record is larger than 32 MiB");
-  ScratchFile file = scratch_file(text_field(request, "fileName"));
+  const std::string& file_name = text_field(request, "fileName");
+  ScratchFile file = scratch_file(file_name);
   platform::write_file_atomically(file.path(), content);
+  // A file of several records is refused as the command line refuses it;
+  // one the host cannot read is the importer's to report.
+  std::optional<host::RecordFile> records;
+  try {
+    records.emplace(file.path());
+  } catch (const com::Error&) {
+    return file;
+  }
+  host::refuse_several_records(
+      *records, in_quotes(file_name),
+      "the editor imports one record at a time; take them apart with \"tidewise import --split\"");
   return file;
 }
 
@@ -590,7 +605,7 @@ Json Editor::create_item(const Json& request) {
     throw ApiError(400, "this editor serves one item; open a folder to create items");
   const std::string& name = text_field(request, "name");
   const fs::path file = catalog_.resolve(name, false);
-  create_new_file(file, host::XmlMetadataDocument().xml());
+  create_new_file(file, [](const fs::path& temp) { host::XmlMetadataDocument().write_file(temp); });
   Json answer = catalog(request);
   answer["created"] = name;
   return answer;
@@ -613,7 +628,10 @@ Json Editor::import_item(const Json& request) {
   }
   Json answer;
   if (item->modified()) {
-    create_new_file(file, item->document()->xml());
+    // Saved as the item would save itself: laid out, and read back first
+    // when in an encoding other than UTF-8.
+    item->document()->lay_out();
+    create_new_file(file, [&](const fs::path& temp) { item->document()->write_file(temp); });
     answer = catalog(request);
     answer["created"] = name;
   } else {

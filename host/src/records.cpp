@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "tidewise/com/error.h"
+#include "tidewise/host/session.h"
 
 namespace tw::host {
 
@@ -162,6 +163,14 @@ std::string item_file_name(std::string_view identifier, std::size_t n,
   }
   taken.insert(file);
   return file;
+}
+
+void refuse_several_records(const RecordFile& records, const std::string& label,
+                            std::string_view choose) {
+  const std::size_t count = records.count();
+  if (count <= 1) return;
+  throw InvalidRequest(label + " holds " + std::to_string(count) +
+                       " ISO 19139 records: " + std::string(choose));
 }
 
 }  // namespace tw::host

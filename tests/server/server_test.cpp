@@ -510,6 +510,30 @@ TEST_F(ServerTest, ALockHeldByAnotherProgramHoldsUpNothing) {
   EXPECT_NE(test::read_file(catalog_ / kItem).find(">after the lock</idPurp>"), std::string::npos);
 }
 
+// A catalogue's answer holding several records is refused, saying how many,
+// as the command line refuses it: none is imported in place of the others.
+TEST_F(ServerTest, AFileOfSeveralRecordsIsRefusedSayingHowMany) {
+  const std::string stylesheets = std::string(TIDEWISE_SOURCE_DIR) + "/stylesheets";
+  ::setenv("TIDEWISE_STYLESHEETS", stylesheets.c_str(), 1);
+  start();
+  const std::string answer = test::read_file(
+      fs::path(TIDEWISE_SOURCE_DIR) / "tests/data/stylesheets/records/response-two-records.xml");
+  const Reply created =
+      post("import-item", {{"name", "new.xml"}, {"fileName", "answer.xml"}, {"content", answer}});
+  const Reply imported =
+      post("import", {{"item", kItem}, {"fileName", "answer.xml"}, {"content", answer}});
+  ::unsetenv("TIDEWISE_STYLESHEETS");
+  for (const Reply& reply : {created, imported}) {
+    EXPECT_EQ(reply.status, 400) << reply.body.dump().substr(0, 300);
+    EXPECT_NE(reply.body.value("error", "").find("\"answer.xml\" holds 2 ISO 19139 records"),
+              std::string::npos)
+        << reply.body.dump().substr(0, 300);
+  }
+  EXPECT_EQ(test::names_in(catalog_), std::vector<std::string>{kItem});
+  EXPECT_EQ(test::read_file(catalog_ / kItem), original_);
+  EXPECT_EQ(ok("item", {{"item", kItem}})["dirty"], false);
+}
+
 // The editor reads what the tool reads: an item whose text, written out,
 // would be larger than the parser takes (its "<" and ">" become "&lt;" and
 // "&gt;") opens and is reviewed.

@@ -43,6 +43,13 @@ class RecordFile {
   bool none_ = false;
 };
 
+// The check the command line and the editor both make before importing a
+// file whole into one item: a file of several records would be imported as
+// its first alone, so it is refused (InvalidRequest) saying how many records
+// it holds (`label` names the file) and, in `choose`, how the front picks one.
+void refuse_several_records(const RecordFile& records, const std::string& label,
+                            std::string_view choose);
+
 // A file name (NAME.xml) for the item of a record, made from its file
 // identifier: letters, digits, '.', '-' and '_' are kept, anything else
 // becomes '_', so that it stays in the folder whatever the record says; a
