@@ -124,8 +124,11 @@ function shown(value) {
 export function reviewChanges(review, canSave) {
   return modal('review', (dialog, close) => {
     const changes = review.changes;
+    // A review lists a bounded number of changes and counts the rest.
+    const more = review.more || 0;
+    const total = changes.length + more;
     const heading = element('h2', {
-      text: changes.length === 0 ? 'No changes' : `${changes.length} change${changes.length === 1 ? '' : 's'} to save`,
+      text: total === 0 ? 'No changes' : `${total} change${total === 1 ? '' : 's'} to save`,
     });
     dialog.append(heading);
     if (changes.length === 0) {
@@ -146,6 +149,9 @@ export function reviewChanges(review, canSave) {
           element('th', { scope: 'col', text: 'Saved file' }),
           element('th', { scope: 'col', text: 'Now' }))),
         body)));
+      if (more > 0) {
+        dialog.append(element('p', { class: 'more', text: `${more} more change${more === 1 ? ' is' : 's are'} not listed.` }));
+      }
     }
     const buttons = element('div', { class: 'buttons' });
     if (canSave) {
