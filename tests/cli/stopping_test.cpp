@@ -2,8 +2,11 @@
 // no lock file, no temporary copy; what a killed run left is cleared by the
 // next one. A run never waits forever for something outside it.
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <thread>
@@ -219,6 +222,91 @@ TEST_F(StoppingTest, ATraceNobodyReadsEndsTheRunAndLetsTheItemGo) {
   EXPECT_EQ(test::read_file(item_), before);
   EXPECT_FALSE(held(item_));
   EXPECT_EQ(hidden_in(home_.path()), std::vector<std::string>{});
+}
+
+// Ctrl-C or SIGTERM stops the editor within two seconds whatever it is
+// doing (here an export whose stylesheet works for hours): the work is
+// abandoned, nothing is written, and its scratch folder goes with it. The
+// scratch folder of an editor killed outright is removed by the next one.
+TEST_F(StoppingTest, TheEditorStopsAtOnceWhateverItDoes) {
+  const fs::path temp = home_.path() / "tmp";
+  const fs::path catalog = home_.path() / "catalog";
+  fs::create_directories(temp);
+  fs::create_directories(catalog);
+  fs::copy_file(item_, catalog / "coastal.xml");
+  const std::string before = test::read_file(catalog / "coastal.xml");
+  test::write_file(home_.path() / "settings.json",
+                   R"({"synchronizers":{"ISO Metadata Synchronizer":false,)"
+                   R"("Item Description Synchronizer":false,"Geography Synchronizer":false}})");
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  const fs::path left = temp / ("tidewise-serve-" + std::to_string(gone) + "-Ab3dE9");
+  fs::create_directories(left);
+  test::write_file(left / "1-export.xml", "<left/>");
+  env_["TMPDIR"] = temp.string();
+
+  for (const int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(strsignal(signal));
+    const fs::path out = home_.path() / "serve.txt";
+    fs::remove(out);  // so that no earlier run's address is read
+    const pid_t serve = ::fork();
+    if (serve == 0) {
+      const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(fd, 1);
+      apply_environment();
+      const std::string program = std::string(TIDEWISE_BIN_DIR) + "/tidewise";
+      ::execl(program.c_str(), program.c_str(), "serve", catalog.c_str(),
+              static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    std::string address;
+    ASSERT_TRUE(wait_until(serve, [&] {
+      const std::string printed = test::read_file(out);
+      const auto at = printed.find("http://127.0.0.1:");
+      if (at == std::string::npos || printed.find('\n', at) == std::string::npos) return false;
+      address = printed.substr(at, printed.find('\n', at) - at);
+      return true;
+    }));
+    EXPECT_FALSE(fs::exists(left)) << "the killed editor's scratch folder";
+    const std::string port = address.substr(17, address.find('/', 17) - 17);
+    const std::string token = address.substr(address.find("token=") + 6);
+    std::vector<fs::path> scratch;
+    for (const auto& entry : fs::directory_iterator(temp)) scratch.push_back(entry.path());
+    ASSERT_EQ(scratch.size(), 1u);
+    EXPECT_TRUE(scratch[0].filename().string().starts_with("tidewise-serve-" +
+                                                           std::to_string(serve) + "-"));
+
+    // The export, sent and not waited for.
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(static_cast<std::uint16_t>(std::stoi(port)));
+    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+    const std::string body = R"({"item":"coastal.xml"})";
+    const std::string request =
+        "POST /api/export HTTP/1.1\r\nHost: 127.0.0.1:" + port + "\r\nX-Tidewise-Token: " + token +
+        "\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+        "\r\n\r\n" + body;
+    ASSERT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(request.size()));
+    // Working: the export's file is being written in the scratch folder.
+    ASSERT_TRUE(wait_until(serve, [&] { return !hidden_in(scratch[0]).empty(); }));
+
+    ::kill(serve, signal);
+    const auto signalled = Clock::now();
+    const Outcome r = end_of(serve);
+    const auto took = Clock::now() - signalled;
+    EXPECT_EQ(r.status, 0);
+    // Two seconds are promised; far less than the export would take.
+    EXPECT_LT(took, std::chrono::seconds(20));
+    EXPECT_NE(test::read_file(out).find("Stopped"), std::string::npos) << test::read_file(out);
+    EXPECT_TRUE(fs::is_empty(temp)) << "the scratch folder goes with the editor";
+    EXPECT_EQ(test::read_file(catalog / "coastal.xml"), before);
+    EXPECT_EQ(hidden_in(catalog), std::vector<std::string>{});
+    ::close(fd);
+  }
 }
 
 }  // namespace
