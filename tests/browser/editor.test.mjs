@@ -22,7 +22,22 @@ const tool = process.env.TIDEWISE_BIN || path.join(source, 'build', 'bin', 'tide
 const artifacts = process.env.TIDEWISE_ARTIFACTS || path.join(source, 'build', 'test-artifacts', 'browser');
 const ITEM = 'coastal-dataset.xml';
 
-let home, catalog, server, address, port, token, context, page;
+let home, catalog, profile, server, address, port, token, context, page;
+
+// This run's scratch folders, named with its process so that the next run
+// can remove those of a run that was killed before it could.
+function scratchFolder(kind) {
+  for (const name of fs.readdirSync(os.tmpdir())) {
+    const match = /^tidewise-browser-(?:home|catalog|profile)-(\d+)-/.exec(name);
+    if (!match) continue;
+    try {
+      process.kill(Number(match[1]), 0);
+    } catch (error) {
+      if (error.code === 'ESRCH') fs.rmSync(path.join(os.tmpdir(), name), { recursive: true, force: true });
+    }
+  }
+  return fs.mkdtempSync(path.join(os.tmpdir(), `tidewise-browser-${kind}-${process.pid}-`));
+}
 let shot = 0;
 
 async function screenshot(name) {
@@ -74,11 +89,11 @@ const itemFile = () => fs.readFileSync(path.join(catalog, ITEM), 'utf8');
 before(async () => {
   fs.mkdirSync(artifacts, { recursive: true });
   for (const old of fs.readdirSync(artifacts)) if (old.endsWith('.png')) fs.rmSync(path.join(artifacts, old));
-  home = fs.mkdtempSync(path.join(os.tmpdir(), 'tidewise-browser-home-'));
-  catalog = fs.mkdtempSync(path.join(os.tmpdir(), 'tidewise-browser-catalog-'));
+  home = scratchFolder('home');
+  catalog = scratchFolder('catalog');
   fs.copyFileSync(path.join(source, 'examples', ITEM), path.join(catalog, ITEM));
   ({ child: server, address, port, token } = await startServer());
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tidewise-browser-profile-'));
+  profile = scratchFolder('profile');
   context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
@@ -98,7 +113,7 @@ after(async () => {
     server.kill('SIGINT');
     await new Promise((resolve) => server.once('exit', resolve));
   }
-  for (const folder of [home, catalog]) if (folder) fs.rmSync(folder, { recursive: true, force: true });
+  for (const folder of [home, catalog, profile]) if (folder) fs.rmSync(folder, { recursive: true, force: true });
 });
 
 test('requests without the token or with a foreign Host are refused and change nothing', async () => {

@@ -10,9 +10,11 @@ that folder is absent. With --tidewise, pages are also opened with the tool.
 """
 
 import argparse
+import atexit
 import collections
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -67,7 +69,28 @@ NS = {
     "gmi": "http://www.isotc211.org/2005/gmi",
 }
 TIDEWISE = None  # the tool, when given
-WORK = Path(tempfile.mkdtemp(prefix="tidewise-stylesheets-"))
+
+
+def _sweep_and_make_work():
+    """The scratch folder of this run, removed as it ends; those of runs
+    that were killed before they could remove theirs go first."""
+    temp = Path(tempfile.gettempdir())
+    for old in temp.glob("tidewise-stylesheets-*-*"):
+        pid = old.name.split("-")[2]
+        if not pid.isdigit() or old.stat().st_uid != os.geteuid():
+            continue
+        try:
+            os.kill(int(pid), 0)
+        except ProcessLookupError:
+            shutil.rmtree(old, ignore_errors=True)
+        except PermissionError:
+            pass
+    work = Path(tempfile.mkdtemp(prefix=f"tidewise-stylesheets-{os.getpid()}-"))
+    atexit.register(shutil.rmtree, work, ignore_errors=True)
+    return work
+
+
+WORK = _sweep_and_make_work()
 
 
 # ---------------------------------------------------------------- helpers

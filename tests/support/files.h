@@ -4,10 +4,13 @@
 // writing whole files, and the test data folder.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,9 +24,13 @@ namespace tw::test {
 
 class TempHome {
  public:
+  // Named with the process, so that a later test can remove the folders of
+  // a test program that was killed before it could remove its own.
   TempHome() {
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    remove_abandoned(temp);
     std::string pattern =
-        (std::filesystem::temp_directory_path() / "tidewise-test-XXXXXX").string();
+        (temp / ("tidewise-test-" + std::to_string(::getpid()) + "-XXXXXX")).string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
     if (const char* old = std::getenv("TIDEWISE_HOME")) previous_ = old;
@@ -43,6 +50,28 @@ class TempHome {
 
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path registry_file() const { return path_ / "registry.json"; }
+
+  static void remove_abandoned(const std::filesystem::path& temp) {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(temp, ec), end; !ec && it != end;
+         it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      constexpr std::string_view kPrefix = "tidewise-test-";
+      if (!name.starts_with(kPrefix)) continue;
+      const std::string rest = name.substr(kPrefix.size());
+      const auto dash = rest.find('-');
+      if (dash == std::string::npos || dash == 0 || dash > 9 ||
+          rest.find_first_not_of("0123456789") != dash) {
+        continue;
+      }
+      struct stat st {};
+      if (::lstat(it->path().c_str(), &st) != 0 || st.st_uid != ::geteuid()) continue;
+      if (::kill(std::stoi(rest.substr(0, dash)), 0) != 0 && errno == ESRCH) {
+        std::error_code ignored;
+        std::filesystem::remove_all(it->path(), ignored);
+      }
+    }
+  }
   std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
 
  private:
