@@ -12,6 +12,8 @@
 #include <string>
 
 #include "tidewise/host/document.h"
+#include "tidewise/host/session.h"
+#include "tidewise/xml/xml.h"
 
 namespace {
 
@@ -104,5 +106,36 @@ BENCHMARK(CreateSiblings)
     ->Range(1000, 8000)
     ->Complexity()
     ->Unit(benchmark::kMillisecond);
+
+// The review of an item of `depth` nested elements with names of 40,000
+// characters and 20,000 elements added at the bottom, against the baseline of
+// parsing it once: the ratio is to stay small and the same at every depth
+// (it grew with depth times the length of the names).
+std::string deep_item(int depth, bool with_added) {
+  std::string open, close;
+  for (int level = 0; level < depth; ++level) {
+    const std::string name = std::string(40'000, 'n') + std::to_string(level);
+    open += "<" + name + ">";
+    close = "</" + name + ">" + close;
+  }
+  std::string added;
+  if (with_added) {
+    for (int i = 0; i < 20'000; ++i) added += "<e/>";
+  }
+  return "<metadata>" + open + added + close + "</metadata>";
+}
+
+void BaselineParseDeepItem(benchmark::State& state) {
+  const std::string item = deep_item(static_cast<int>(state.range(0)), true);
+  for (auto _ : state) benchmark::DoNotOptimize(tw::xml::parse_text(item));
+}
+BENCHMARK(BaselineParseDeepItem)->Arg(50)->Arg(200)->Unit(benchmark::kMillisecond);
+
+void ReviewDeepItem(benchmark::State& state) {
+  const auto before = tw::xml::parse_text(deep_item(static_cast<int>(state.range(0)), false));
+  const auto after = tw::xml::parse_text(deep_item(static_cast<int>(state.range(0)), true));
+  for (auto _ : state) benchmark::DoNotOptimize(tw::host::compare_documents(*before, *after));
+}
+BENCHMARK(ReviewDeepItem)->Arg(50)->Arg(200)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "tidewise/platform.h"
@@ -14,6 +15,12 @@ void quiet_private_home() {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "tidewise-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) broken("mkdtemp failed");
+    // A run that ends removes it; one that crashes leaves it beside its
+    // artifact.
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(std::getenv("TIDEWISE_HOME"), ec);
+    });
     return pattern;
   }();
   ::setenv("TIDEWISE_HOME", home.c_str(), 1);

@@ -16,7 +16,8 @@ ninja -C "$build" -j2 fuzz_targets
 
 seeds="$build/seeds"
 rm -rf "$seeds"
-mkdir -p "$seeds/document" "$seeds/pages" "$seeds/command_line" "$seeds/import" "$build/artifacts"
+mkdir -p "$seeds/document" "$seeds/pages" "$seeds/command_line" "$seeds/import" "$seeds/editor" \
+  "$build/artifacts"
 documents=(examples/*.xml tests/data/document/*.xml)
 for file in "${documents[@]}"; do
   name="$(basename "$file")"
@@ -32,12 +33,14 @@ done
 cp fuzz/seeds/command_line/* "$seeds/command_line/"
 # ISO 19139 records, and items, which the importer refuses.
 cp examples/*.xml tests/data/convert/record.xml "$seeds/import/"
+# Requests of the editor (see fuzz/editor_fuzz.cpp for their form).
+cp fuzz/seeds/editor/* "$seeds/editor/"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:symbolize=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 status=0
 summary=""
-for target in document pages command_line import; do
+for target in document pages command_line import editor; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   log="$build/fuzz_$target.log"
