@@ -9,7 +9,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdlib>
+#include <optional>
 #include <utility>
 
 namespace tw::server {
@@ -69,6 +72,11 @@ struct GuardedServer::Connection {
   Clock::time_point first_byte;
   bool has_bytes = false;
   std::size_t answered = 0;
+  // The bytes the request now answered takes: its headers, and its body when
+  // its length is given (not chunked).
+  std::size_t head_bytes = 0;
+  std::size_t body_bytes = 0;
+  bool chunked = false;
 
   std::string_view pending() const { return std::string_view(received).substr(taken); }
   // Where the request's headers end, if they are all there.
@@ -86,6 +94,47 @@ struct GuardedServer::Connection {
 };
 
 namespace {
+
+// The value of header `name` in a request's headers, if it is there.
+std::optional<std::string_view> header_value(std::string_view head, std::string_view name) {
+  for (std::size_t line = head.find("\r\n"); line != std::string_view::npos;) {
+    const std::size_t start = line + 2;
+    const std::size_t end = std::min(head.size(), head.find("\r\n", start));
+    const std::string_view field = head.substr(start, end - start);
+    const auto colon = field.find(':');
+    if (colon == name.size() &&
+        std::equal(name.begin(), name.end(), field.begin(), [](char a, char b) {
+          return std::tolower(static_cast<unsigned char>(a)) ==
+                 std::tolower(static_cast<unsigned char>(b));
+        })) {
+      std::string_view value = field.substr(colon + 1);
+      while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+        value.remove_prefix(1);
+      while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+        value.remove_suffix(1);
+      return value;
+    }
+    line = end == head.size() ? std::string_view::npos : end;
+  }
+  return std::nullopt;
+}
+
+// The length of a request's body from its headers; nothing when the
+// headers give none that can be read.
+std::optional<std::size_t> body_length(std::string_view head) {
+  const auto value = header_value(head, "Content-Length");
+  if (!value) return 0;
+  if (value->empty() || value->size() > 12 ||
+      value->find_first_not_of("0123456789") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  return static_cast<std::size_t>(std::stoull(std::string(*value)));
+}
+
+// The most of a body left unread (a request refused before its body was
+// read) that is read and dropped to keep the connection: past it, the
+// connection is closed instead.
+constexpr std::size_t kMostDropped = std::size_t{4} << 20;
 
 // The stream the library parses a request from and writes its answer to:
 // first what the reception received, then the socket, each wait bounded, and
@@ -105,15 +154,20 @@ class ConnectionStream final : public httplib::Stream {
       const std::size_t n = std::min(size, pending.size());
       std::copy_n(pending.data(), n, ptr);
       connection_.taken += n;
+      read_ += n;
       return static_cast<ssize_t>(n);
     }
     for (;;) {
       if (!wait(POLLIN, deadline_)) return -1;
       const ssize_t n = ::recv(connection_.fd, ptr, size, 0);
       if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      if (n > 0) read_ += static_cast<std::size_t>(n);
       return n;
     }
   }
+
+  // The bytes of the connection read through this stream.
+  std::size_t bytes_read() const { return read_; }
 
   ssize_t write(const char* ptr, size_t size) override {
     for (;;) {
@@ -146,7 +200,47 @@ class ConnectionStream final : public httplib::Stream {
 
   GuardedServer::Connection& connection_;
   Clock::time_point deadline_;
+  std::size_t read_ = 0;
 };
+
+// Reads and drops `count` bytes of the stream; false past kMostDropped or
+// when they do not come.
+bool drop(ConnectionStream& stream, std::size_t count) {
+  if (count > kMostDropped) return false;
+  char dropped[8192];
+  while (count > 0) {
+    const ssize_t got = stream.read(dropped, std::min(count, sizeof dropped));
+    if (got <= 0) return false;
+    count -= static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+// Reads and drops a chunked body, its last chunk and trailers included.
+bool drop_chunks(ConnectionStream& stream) {
+  std::size_t total = 0;
+  const auto line = [&](std::string& text) {
+    text.clear();
+    for (char c = 0; text.size() < 1024;) {
+      if (stream.read(&c, 1) != 1) return false;
+      if (c == '\n') return true;
+      if (c != '\r') text += c;
+    }
+    return false;
+  };
+  std::string text;
+  for (;;) {
+    if (!line(text)) return false;
+    const std::size_t size = std::strtoull(text.c_str(), nullptr, 16);
+    if (size == 0) break;
+    total += size;
+    if (total > kMostDropped || !drop(stream, size) || !line(text) || !text.empty()) return false;
+  }
+  do {
+    if (!line(text)) return false;  // trailers, up to the empty line
+  } while (!text.empty());
+  return true;
+}
 
 // The library's accept loop hands each connection to its task queue: here
 // it is handed on at once, to the reception.
@@ -226,6 +320,10 @@ void GuardedServer::wait_for_request(std::unique_ptr<Connection> connection) {
 void GuardedServer::ready(std::unique_ptr<Connection> connection) {
   const std::string_view head = connection->pending().substr(0, connection->head_end());
   const bool trusted = trusted_(head);
+  connection->head_bytes = head.size() + 4;
+  connection->chunked = header_value(head, "Transfer-Encoding").has_value();
+  // A length that cannot be read: the connection is not used again.
+  connection->body_bytes = body_length(head).value_or(kMostDropped + 1);
   {
     std::lock_guard lock(mutex_);
     (trusted ? trusted_queue_ : other_queue_).push_back(std::move(connection));
@@ -347,6 +445,14 @@ void GuardedServer::work() {
     bool closed = false;
     const bool answered = process_request(stream, last, closed, nullptr);
     bool keep = answered && !closed && !last;
+    // A body the editor did not read (a request refused before it) would be
+    // read as the next request: it is dropped, or the connection closed.
+    if (keep && stream.bytes_read() == connection->head_bytes) {
+      keep = connection->chunked ? drop_chunks(stream) : drop(stream, connection->body_bytes);
+    } else if (keep && !connection->chunked) {
+      const std::size_t read = stream.bytes_read() - connection->head_bytes;
+      keep = read <= connection->body_bytes && drop(stream, connection->body_bytes - read);
+    }
     {
       std::lock_guard lock(mutex_);
       if (shutting_) keep = false;
