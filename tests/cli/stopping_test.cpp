@@ -68,8 +68,9 @@ class StoppingTest : public CliTest {
     }
   }
 
-  // Started in a process group of its own, as a shell starts a command.
-  pid_t start_group(const std::vector<std::string>& args) const {
+  // Started in a process group of its own, as a shell starts a command;
+  // what it prints goes to `out`.
+  pid_t start_group(const std::vector<std::string>& args, const fs::path& out = "/dev/null") const {
     const std::string program = std::string(TIDEWISE_BIN_DIR) + "/tidewise";
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -78,9 +79,9 @@ class StoppingTest : public CliTest {
     const pid_t child = ::fork();
     if (child == 0) {
       ::setpgid(0, 0);
-      const int null = ::open("/dev/null", O_WRONLY);
+      const int out_fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       const int err_fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      ::dup2(null, 1);
+      ::dup2(out_fd, 1);
       ::dup2(err_fd, 2);
       apply_environment();
       ::execv(program.c_str(), argv.data());
@@ -250,16 +251,7 @@ TEST_F(StoppingTest, TheEditorStopsAtOnceWhateverItDoes) {
     SCOPED_TRACE(strsignal(signal));
     const fs::path out = home_.path() / "serve.txt";
     fs::remove(out);  // so that no earlier run's address is read
-    const pid_t serve = ::fork();
-    if (serve == 0) {
-      const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      ::dup2(fd, 1);
-      apply_environment();
-      const std::string program = std::string(TIDEWISE_BIN_DIR) + "/tidewise";
-      ::execl(program.c_str(), program.c_str(), "serve", catalog.c_str(),
-              static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
+    const pid_t serve = start_group({"serve", catalog.string()}, out);
     std::string address;
     ASSERT_TRUE(wait_until(serve, [&] {
       const std::string printed = test::read_file(out);

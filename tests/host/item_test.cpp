@@ -428,41 +428,6 @@ TEST_F(ItemTest, ASaveOfAnItemOpenedForReadingHoldsTheLockUntilItsRename) {
   EXPECT_NE(std::find(values.begin(), values.end(), purpose_of(file())), values.end());
 }
 
-// Another process that holds the lock keeps a save of an item opened for
-// reading waiting for a moment at most: then it says who holds it, and
-// writes nothing.
-TEST_F(ItemTest, ASaveWaitsAMomentAtMostForAnotherProcessHoldingTheLock) {
-  test::write_file(file(), kSurvey);
-  int ready[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  const pid_t holder = ::fork();
-  if (holder == 0) {
-    const int fd = ::open(ItemLock::lock_file(file()).c_str(), O_RDWR | O_CREAT, 0644);
-    if (fd < 0 || ::flock(fd, LOCK_EX) != 0) ::_exit(1);
-    (void)::write(ready[1], "x", 1);
-    for (;;) ::pause();
-  }
-  char byte = 0;
-  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-  const auto item = CatalogItem::open(file(), CatalogItem::Access::Read);
-  write_purpose(item, "Not while it is held");
-  try {
-    item->save();
-    ADD_FAILURE() << "saved under another process's lock";
-  } catch (const ItemInUse& e) {
-    EXPECT_EQ(e.holder(), holder);
-    EXPECT_NE(std::string(e.what()).find("(process " + std::to_string(holder)), std::string::npos)
-        << e.what();
-  }
-  ::kill(holder, SIGKILL);
-  ::waitpid(holder, nullptr, 0);
-  ::close(ready[0]);
-  ::close(ready[1]);
-  EXPECT_EQ(test::read_file(file()), kSurvey);
-  item->save();
-  EXPECT_EQ(purpose_of(file()), "Not while it is held");
-}
-
 TEST_F(ItemTest, TheLockLiesBesideTheFileALinkLeadsToAndHonoursTheUmask) {
   const std::filesystem::path data = home_.path() / "data";
   std::filesystem::create_directories(data);
