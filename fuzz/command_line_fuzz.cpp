@@ -11,6 +11,11 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   tw::fuzz::quiet_private_home();
+  try {
+    tw::fuzz::register_host_pages();
+  } catch (const tw::com::Error& error) {
+    tw::fuzz::broken("cannot register the host's pages", error.what());
+  }
   return 0;
 }
 

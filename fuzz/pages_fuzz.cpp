@@ -37,6 +37,11 @@ Editor& editor() {
             tw::com::module_register(tw::custom::kModule, home / "TidewiseCustomPage.so"))) {
       tw::fuzz::broken("cannot register the library");
     }
+    try {
+      tw::fuzz::register_host_pages();
+    } catch (const tw::com::Error& error) {
+      tw::fuzz::broken("cannot register the host's pages", error.what());
+    }
     tw::host::serve_host_classes();
     Editor e{tw::host::make_default_tree(), {}};
     for (const tw::com::ClassEntry& entry : tw::custom::kModule.classes) {

@@ -432,6 +432,7 @@ void EditorServer::serve_file(const httplib::Request& request, httplib::Response
     refuse(response, 404, "no file \"" + platform::shown(request.path) + "\"");
     return;
   }
+  response.status = 200;
   response.set_content(found->second.content, found->second.type.c_str());
 }
 
