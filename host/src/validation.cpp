@@ -466,6 +466,22 @@ bool is_base64(std::string_view text) {
                      });
 }
 
+// A unit of measure as ISO's measures take it (GML's UomIdentifier): a symbol
+// without colons or white space ("m"), or a URI ("urn:ogc:def:uom:EPSG::9001",
+// "#m", "../units.xml#m") without white space.
+bool is_unit(std::string_view unit) {
+  if (unit.empty() || unit.find_first_of(" \t\r\n") != std::string_view::npos) return false;
+  const auto colon = unit.find(':');
+  if (colon == std::string_view::npos) return true;
+  if (unit.starts_with('#') || unit.starts_with("./") || unit.starts_with("../")) return true;
+  const std::string_view scheme = unit.substr(0, colon);
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  return !scheme.empty() && letter(scheme[0]) &&
+         std::all_of(scheme.begin(), scheme.end(), [&](char c) {
+           return letter(c) || is_digit(c) || c == '+' || c == '-' || c == '.';
+         });
+}
+
 bool is_email(std::string_view text) {
   const auto at = text.find('@');
   if (at == std::string_view::npos || at == 0 || text.find('@', at + 1) != std::string_view::npos) {
@@ -677,11 +693,11 @@ std::optional<std::string> check_value(const ValueType& type, std::string_view t
     case Kind::Measure: {
       const auto space = text.find(' ');
       const std::string_view unit = space == std::string_view::npos ? "" : text.substr(space + 1);
-      if (space != std::string_view::npos && is_real(text.substr(0, space)) && !unit.empty() &&
-          unit.find_first_of(" \t\r\n:") == std::string_view::npos) {
+      if (space != std::string_view::npos && is_real(text.substr(0, space)) && is_unit(unit)) {
         return std::nullopt;
       }
-      return "is not a measure: expected a number, a space and its unit, like 1.5 m";
+      return "is not a measure: expected a number, a space and its unit, like 1.5 m or 1.5 "
+             "urn:ogc:def:uom:EPSG::9001";
     }
     case Kind::Email:
       if (is_email(text)) return std::nullopt;
@@ -841,7 +857,8 @@ std::vector<Problem> obligation_problems(IMetadataValues& document,
 
 // ---- The whole item
 
-std::vector<Problem> item_problems(EditingSession& session, const IsoSchemas* schemas) {
+std::vector<Problem> item_problems(EditingSession& session, const IsoSchemas* schemas,
+                                   RecordFormat format) {
   std::vector<Problem> problems;
   std::vector<EntryState> pages;
   // The pages read a copy: whatever one does on loading stays away from the
@@ -882,7 +899,7 @@ std::vector<Problem> item_problems(EditingSession& session, const IsoSchemas* sc
     if (!told) problems.push_back(std::move(obligation));
   }
   if (schemas != nullptr) {
-    for (Problem& exported : export_problems(session.item(), *schemas)) {
+    for (Problem& exported : export_problems(session.item(), *schemas, format)) {
       const bool told =
           exported.value && std::any_of(problems.begin(), problems.end(), [&](const Problem& p) {
             return p.page && p.value == exported.value;
