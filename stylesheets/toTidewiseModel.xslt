@@ -36,6 +36,11 @@
     exclude-result-prefixes="map exsl tw xlink gmx gts srv gmi">
 
   <xsl:include href="iso19139-map.xsl"/>
+  <xsl:include href="iso19115-3.xsl"/>
+
+  <!-- The standard the record is written in: "iso19139", or "iso19115-3"
+       (the ISO 19139 record, then written as ISO 19115-3). The host passes it. -->
+  <xsl:param name="format" select="'iso19139'"/>
 
   <xsl:output method="xml" encoding="UTF-8" indent="yes"/>
 
@@ -47,7 +52,10 @@
   <!-- Carried elements of other standards, which go to tw:carried. -->
   <xsl:variable name="foreign"
       select="//carry/*[not(contains($iso-namespaces, concat(' ', namespace-uri(), ' ')))]"/>
-  <xsl:variable name="relocate" select="$foreign and not($host-root/acqInfo or $host-root/@class = 'MI_Metadata')"/>
+  <!-- In ISO 19115-3 they stay in place: the last step there sends whatever
+       has no place in that standard to its extension. -->
+  <xsl:variable name="relocate" select="$foreign and not($host-root/acqInfo or $host-root/@class = 'MI_Metadata')
+                                        and $format != 'iso19115-3'"/>
 
   <xsl:key name="class" match="map:class" use="@name"/>
   <xsl:key name="choice" match="map:choice" use="@name"/>
@@ -62,7 +70,18 @@
     <xsl:if test="not(metadata)">
       <xsl:message terminate="yes">not the host's metadata: the root element is not "metadata"</xsl:message>
     </xsl:if>
-    <xsl:apply-templates select="metadata"/>
+    <xsl:choose>
+      <xsl:when test="$format = 'iso19139'"><xsl:apply-templates select="metadata"/></xsl:when>
+      <xsl:when test="$format = 'iso19115-3'">
+        <xsl:variable name="record"><xsl:apply-templates select="metadata"/></xsl:variable>
+        <xsl:call-template name="iso19115-3-record">
+          <xsl:with-param name="record" select="exsl:node-set($record)/*"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:message terminate="yes">unknown format "<xsl:value-of select="$format"/>": the export writes iso19139 or iso19115-3</xsl:message>
+      </xsl:otherwise>
+    </xsl:choose>
   </xsl:template>
 
   <xsl:template match="/metadata">

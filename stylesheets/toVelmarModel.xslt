@@ -41,6 +41,7 @@
     exclude-result-prefixes="gmd gco gml gml31 gmx gts gmi srv xlink tw map">
 
   <xsl:include href="iso19139-map.xsl"/>
+  <xsl:include href="iso19115-3.xsl"/>
 
   <xsl:output method="xml" encoding="UTF-8" indent="yes"/>
 
@@ -73,32 +74,41 @@
        =================================================================== -->
 
   <xsl:template match="/">
+    <xsl:variable name="records"
+        select="//*[self::gmd:MD_Metadata or self::gmi:MI_Metadata or self::tw:MD_Metadata
+                or substring-after(@gco:isoType, ':') = 'MD_Metadata' or @gco:isoType = 'MD_Metadata'
+                or substring-after(@gco:isoType, ':') = 'MI_Metadata' or @gco:isoType = 'MI_Metadata']"/>
+    <!-- ISO 19115-3, either version of its packages, or ours. -->
+    <xsl:variable name="records3"
+        select="//*[(local-name() = 'MD_Metadata' or local-name() = 'MI_Metadata')
+                    and (starts-with(namespace-uri(), $iso19115-3) or namespace-uri() = $tw3-ns)]"/>
     <xsl:choose>
-      <xsl:when test="*[self::gmd:MD_Metadata or self::gmi:MI_Metadata or self::tw:MD_Metadata]
-                      or substring-after(*/@gco:isoType, ':') = 'MD_Metadata' or */@gco:isoType = 'MD_Metadata'
-                      or substring-after(*/@gco:isoType, ':') = 'MI_Metadata' or */@gco:isoType = 'MI_Metadata'">
+      <xsl:when test="*[count(. | $records) = count($records)]">
         <xsl:apply-templates select="*" mode="record"/>
       </xsl:when>
+      <xsl:when test="*[count(. | $records3) = count($records3)]">
+        <xsl:apply-templates select="*" mode="record3"/>
+      </xsl:when>
+      <!-- A record inside a wrapper, as a catalogue answers a request: the
+           first (the host asks which one before it imports). -->
+      <xsl:when test="($records | $records3)[1][count(. | $records3) = count($records3)]">
+        <xsl:apply-templates select="$records3[1]" mode="record3"/>
+      </xsl:when>
+      <xsl:when test="$records">
+        <xsl:apply-templates select="$records[1]" mode="record"/>
+      </xsl:when>
       <xsl:otherwise>
-        <!-- A record inside a wrapper, as a catalogue answers a request: the
-             first (the host asks which one before it imports). -->
-        <xsl:variable name="records"
-            select="//*[self::gmd:MD_Metadata or self::gmi:MI_Metadata or self::tw:MD_Metadata
-                    or substring-after(@gco:isoType, ':') = 'MD_Metadata' or @gco:isoType = 'MD_Metadata'
-                    or substring-after(@gco:isoType, ':') = 'MI_Metadata' or @gco:isoType = 'MI_Metadata']"/>
-        <xsl:choose>
-          <xsl:when test="$records">
-            <xsl:apply-templates select="$records[1]" mode="record"/>
-          </xsl:when>
-          <xsl:when test="descendant-or-self::*[starts-with(namespace-uri(), $iso19115-3)]">
-            <xsl:message terminate="yes">an ISO 19115-3 record (namespace <xsl:value-of select="namespace-uri(descendant-or-self::*[starts-with(namespace-uri(), $iso19115-3)][1])"/>): ISO 19115-3 records cannot be imported yet, only ISO 19139 records</xsl:message>
-          </xsl:when>
-          <xsl:otherwise>
-            <xsl:message terminate="yes">not an ISO 19139 record: no gmd:MD_Metadata or gmi:MI_Metadata element</xsl:message>
-          </xsl:otherwise>
-        </xsl:choose>
+        <xsl:message terminate="yes">not an ISO 19139 or ISO 19115-3 record: no gmd:MD_Metadata, gmi:MI_Metadata or mdb:MD_Metadata element</xsl:message>
       </xsl:otherwise>
     </xsl:choose>
+  </xsl:template>
+
+  <!-- An ISO 19115-3 record: read as the ISO 19139 it holds. -->
+  <xsl:template match="*" mode="record3">
+    <xsl:variable name="record">
+      <xsl:call-template name="from3-record"><xsl:with-param name="r" select="."/></xsl:call-template>
+    </xsl:variable>
+    <xsl:apply-templates select="exsl:node-set($record)/*" mode="record"/>
   </xsl:template>
 
   <xsl:template match="*" mode="record">
