@@ -1,5 +1,6 @@
 // tidewise check: what is wrong with an item, as the editor would tell it.
 
+#include "tidewise/host/records.h"
 #include "tidewise/host/validation.h"
 #include "tool.h"
 
@@ -16,8 +17,9 @@ int run_check(const Options& options) {
   choose_stylesheets(options.stylesheets);
   Session session;
   host::EditingSession editing(options.item);
-  const host::IsoSchemas schemas(shared_folder("schemas"));
-  const std::vector<host::Problem> problems = host::item_problems(editing, &schemas);
+  const host::RecordFormat format = *host::record_format(options.format);
+  const host::IsoSchemas schemas(shared_folder("schemas"), host::IsoSchemas::root_of(format));
+  const std::vector<host::Problem> problems = host::item_problems(editing, &schemas, format);
   if (options.json) {
     std::cout << Json{{"item", options.item.string()}, {"problems", host::problems_json(problems)}}
                      .dump(2)

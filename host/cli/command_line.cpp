@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "tidewise/host/records.h"
 #include "tidewise/platform.h"
 #include "tool.h"
 
@@ -153,6 +154,12 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
                        "import each record of the file into an item of its own in FOLDER")
           ->type_name("FOLDER");
     }
+    if (!importing) {
+      command
+          ->add_option("--format", convert.format,
+                       "the standard to write: iso19139 (the default) or iso19115-3")
+          ->type_name("FORMAT");
+    }
     command
         ->add_option("--stylesheets", stylesheets,
                      "the stylesheet folder, instead of TIDEWISE_STYLESHEETS")
@@ -190,6 +197,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
                    "the export stylesheets' folder (else TIDEWISE_STYLESHEETS, else the bundled "
                    "ones)")
       ->type_name("DIR");
+  check
+      ->add_option("--format", options.format,
+                   "the standard the export is checked in: iso19139 (the default) or iso19115-3")
+      ->type_name("FORMAT");
 
   // CLI11 would call a misspelt command an unexpected argument.
   if (!args.empty() && !args.front().starts_with('-') &&
@@ -253,6 +264,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       if (stylesheets.empty()) throw UsageError("--stylesheets: the folder name is empty");
       options.stylesheets = stylesheets;
     }
+    if (!host::record_format(options.format)) {
+      throw UsageError("--format: '" + shown(options.format) + "' is not a standard the export " +
+                       "writes (" + host::format_names() + ")");
+    }
   } else if (import->parsed() || export_->parsed()) {
     CLI::App* command = import->parsed() ? import : export_;
     line.command = import->parsed() ? CommandLine::Command::Import : CommandLine::Command::Export;
@@ -277,6 +292,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     }
     if (convert.split && convert.trace_file) {
       throw UsageError("--trace: the imports of --split cannot be traced");
+    }
+    if (!host::record_format(convert.format)) {
+      throw UsageError("--format: '" + shown(convert.format) + "' is not a standard the export " +
+                       "writes (" + host::format_names() + ")");
     }
     if (from.empty() || to.empty()) throw UsageError("a file or folder name is empty");
     convert.from = from;

@@ -32,7 +32,6 @@ using com::HRESULT;
 namespace {
 
 constexpr std::string_view kImporter = "Importer.SampleImporter";
-constexpr std::string_view kExporter = "Exporter.SampleExporter";
 
 enum class Direction { Import, Export };
 
@@ -169,7 +168,8 @@ void import_source(const ConvertOptions& options, TraceFile& trace) {
 int import_split(const ConvertOptions& options) {
   const host::RecordFile records(as_components_open(options.from));
   if (records.count() == 0) {
-    throw com::Error(com::E_INVALIDARG, quoted(options.from) + " holds no ISO 19139 record");
+    throw com::Error(com::E_INVALIDARG,
+                     quoted(options.from) + " holds no ISO 19139 or ISO 19115-3 record");
   }
   std::error_code ec;
   fs::create_directories(*options.split, ec);
@@ -196,7 +196,8 @@ int import_split(const ConvertOptions& options) {
   return failed == 0 ? 0 : 1;
 }
 
-void export_file(const fs::path& item_file, const fs::path& destination, TraceFile& trace) {
+void export_file(const fs::path& item_file, const fs::path& destination, host::RecordFormat format,
+                 TraceFile& trace) {
   // An item that does not exist would export as an empty document.
   std::error_code ec;
   if (!fs::is_regular_file(item_file, ec)) {
@@ -207,11 +208,12 @@ void export_file(const fs::path& item_file, const fs::path& destination, TraceFi
     throw UsageError("the destination " + quoted(destination) + " is the item itself");
   }
   const auto item = host::CatalogItem::open(item_file);
-  const auto exporter = create<host::IMetadataExport>(kExporter);
+  const auto before = host::last_written(destination);
   trace.start();
-  const HRESULT hr = exporter->Export(item->identity(), destination.string());
+  const HRESULT hr = host::call_export(*item.get(), destination.string(), format);
   trace.stop();
   call(hr, "IMetadataExport.Export");
+  host::check_exported(destination, format, before);
 }
 
 // ---- Folders
@@ -424,9 +426,10 @@ int run_batch(Direction direction, const ConvertOptions& options) {
         // A signal waits until the child is named, so that none is left
         // running unseen.
         const SignalsHeldBack held;
-        Child child = spawn_child({program, std::string(command_name(direction)),
-                                   (from / name).string(), (to / name).string()},
-                                  next);
+        std::vector<std::string> args{program, std::string(command_name(direction)),
+                                      (from / name).string(), (to / name).string()};
+        if (direction == Direction::Export) args.insert(args.end(), {"--format", options.format});
+        Child child = spawn_child(args, next);
         running.emplace_back(std::piecewise_construct, std::forward_as_tuple(child),
                              std::forward_as_tuple(child.pid));
       }
@@ -483,7 +486,7 @@ int run(Direction direction, const ConvertOptions& options) {
     if (direction == Direction::Import) {
       import_source(options, trace);
     } else {
-      export_file(options.from, options.to, trace);
+      export_file(options.from, options.to, *host::record_format(options.format), trace);
     }
   }
   trace.finish();

@@ -141,6 +141,7 @@ struct Options {
   std::optional<std::string> page_class;
   std::vector<Edit> edits;  // in the order given on the command line
   std::optional<std::filesystem::path> stylesheets;  // check: the export's stylesheet folder
+  std::string format = "iso19139";                   // check: the standard the export writes
 };
 
 struct ServeOptions {
@@ -168,6 +169,7 @@ struct ConvertOptions {
   std::optional<std::string> stylesheets;  // the folder, instead of TIDEWISE_STYLESHEETS
   std::filesystem::path from;              // SOURCE, ITEM, SOURCE_DIR or ITEM_DIR
   std::filesystem::path to;                // ITEM, DESTINATION, ITEM_DIR or DEST_DIR
+  std::string format = "iso19139";         // export: the standard written (--format)
 };
 // Return the exit status: 1 when a file of a batch failed.
 int run_import(const ConvertOptions& options);

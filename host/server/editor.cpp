@@ -882,6 +882,15 @@ Json Editor::import_into(const Json& request) {
 }
 
 Json Editor::export_item(const Json& request) {
+  // The standard to write: ISO 19139 unless the request names another.
+  host::RecordFormat format = host::RecordFormat::Iso19139;
+  if (request.contains("format") && !request["format"].is_null()) {
+    const auto named = host::record_format(text_field(request, "format"));
+    if (!named) {
+      throw ApiError(400, "\"format\" must be one of " + host::format_names());
+    }
+    format = *named;
+  }
   Session& session = session_for(request, true);
   check_version(request, session);
   EditingSession& editing = *session.editing;
@@ -889,13 +898,17 @@ Json Editor::export_item(const Json& request) {
     write_open_page(session, "its edits cannot be exported");
     const ScratchFile exported = scratch_file("export.xml");
     const fs::path& destination = exported.path();
-    const auto exporter = host::create<host::IMetadataExport>("Exporter.SampleExporter");
-    host::call(exporter->Export(editing.item().identity(), destination.string()),
+    host::call(host::call_export(editing.item(), destination.string(), format),
                "IMetadataExport.Export");
+    host::check_exported(destination, format, std::nullopt);
     Json answer = state(session, true);
     std::error_code ec;
     if (fs::exists(destination, ec)) {
-      answer["export"] = {{"fileName", fs::path(session.path).stem().string() + "-export.xml"},
+      answer["export"] = {{"fileName", fs::path(session.path).stem().string() + "-export" +
+                                           (format == host::RecordFormat::Iso19139
+                                                ? std::string()
+                                                : "-" + std::string(host::format_name(format))) +
+                                           ".xml"},
                           {"content", read_all(destination)}};
     } else {
       answer["export"] = nullptr;

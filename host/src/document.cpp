@@ -759,9 +759,10 @@ HRESULT XmlMetadataDocument::TransformToFile(const std::string& stylesheet,
     if (destination.empty()) raise(E_INVALIDARG, "no destination file");
     const xml::StylesheetPtr sheet = xml::load_stylesheet(platform::file_path(stylesheet));
     // Written as it is serialized: a large result is never held whole.
-    platform::write_file_atomically(
-        platform::file_path(destination),
-        [&](const platform::ContentWriter& write) { xml::transform(*sheet, *doc_, write); });
+    platform::write_file_atomically(platform::file_path(destination),
+                                    [&](const platform::ContentWriter& write) {
+                                      xml::transform(*sheet, *doc_, write, stylesheet_parameters_);
+                                    });
   });
 }
 

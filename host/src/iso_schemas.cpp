@@ -22,8 +22,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kExporter = "Exporter.SampleExporter";
 constexpr std::string_view kTidewiseNamespace = "http://www.tidewise.org/2026/iso19139-ext";
+constexpr std::string_view kTidewise3Namespace = "http://www.tidewise.org/2026/iso19115-3-ext";
 
 std::string_view view(const xmlChar* s) {
   return s ? reinterpret_cast<const char*>(s) : "";
@@ -45,6 +45,24 @@ constexpr std::pair<std::string_view, std::string_view> kPrefixes[] = {
     {"http://www.opengis.net/gml/3.2", "gml"},
     {"http://www.w3.org/1999/xlink", "xlink"},
     {kTidewiseNamespace, "tw"},
+    {"http://standards.iso.org/iso/19115/-3/mdb/2.0", "mdb"},
+    {"http://standards.iso.org/iso/19115/-3/cit/2.0", "cit"},
+    {"http://standards.iso.org/iso/19115/-3/gco/1.0", "gco"},
+    {"http://standards.iso.org/iso/19115/-3/gcx/1.0", "gcx"},
+    {"http://standards.iso.org/iso/19115/-3/gex/1.0", "gex"},
+    {"http://standards.iso.org/iso/19115/-3/lan/1.0", "lan"},
+    {"http://standards.iso.org/iso/19115/-3/mcc/1.0", "mcc"},
+    {"http://standards.iso.org/iso/19115/-3/mco/1.0", "mco"},
+    {"http://standards.iso.org/iso/19115/-3/mmi/1.0", "mmi"},
+    {"http://standards.iso.org/iso/19115/-3/mrc/2.0", "mrc"},
+    {"http://standards.iso.org/iso/19115/-3/mrd/1.0", "mrd"},
+    {"http://standards.iso.org/iso/19115/-3/mri/1.0", "mri"},
+    {"http://standards.iso.org/iso/19115/-3/mrl/2.0", "mrl"},
+    {"http://standards.iso.org/iso/19115/-3/mrs/1.0", "mrs"},
+    {"http://standards.iso.org/iso/19115/-3/msr/2.0", "msr"},
+    {"http://standards.iso.org/iso/19115/-3/srv/2.0", "srv"},
+    {"http://standards.iso.org/iso/19157/-2/mdq/1.0", "mdq"},
+    {kTidewise3Namespace, "tw3"},
 };
 
 // libxml2 names elements "{namespace}name"; the record's readers say "gmd:name".
@@ -196,10 +214,15 @@ class ScratchFolder {
 void verbatim_problems(const xmlNode* node, std::vector<Problem>& problems) {
   for (const xmlNode* child = node->children; child != nullptr; child = child->next) {
     if (child->type != XML_ELEMENT_NODE) continue;
-    if (child->ns != nullptr && view(child->ns->href) == kTidewiseNamespace &&
+    if (child->ns != nullptr &&
+        (view(child->ns->href) == kTidewiseNamespace ||
+         view(child->ns->href) == kTidewise3Namespace) &&
         view(child->name) == "verbatim") {
       xmlChar* property = xmlGetProp(child, BAD_CAST "property");
-      const std::string name = "gmd:" + std::string(view(property));
+      // The property as ISO 19139 names it; ISO 19115-3 may hold it elsewhere
+      // under the same name.
+      const std::string name =
+          (view(child->ns->href) == kTidewiseNamespace ? "gmd:" : "") + std::string(view(property));
       // The text as typed is the gco:CharacterString's; around it lies the
       // record's layout.
       const xmlNode* string = child->children;
@@ -288,7 +311,8 @@ std::vector<Problem> IsoSchemas::validate(const xmlDoc& record) const {
   return std::move(errors.problems);
 }
 
-std::vector<Problem> export_problems(CatalogItem& item, const IsoSchemas& schemas) {
+std::vector<Problem> export_problems(CatalogItem& item, const IsoSchemas& schemas,
+                                     RecordFormat format) {
   const ScratchFolder scratch;
   const fs::path record = scratch.path() / "record.xml";
   const auto failed = [](std::string message) {
@@ -296,8 +320,8 @@ std::vector<Problem> export_problems(CatalogItem& item, const IsoSchemas& schema
         {Problem::Kind::Export, std::nullopt, {}, std::nullopt, std::move(message), {}}};
   };
   try {
-    const auto exporter = create<IMetadataExport>(kExporter);
-    call(exporter->Export(item.identity(), record.string()), "IMetadataExport.Export");
+    call(call_export(item, record.string(), format), "IMetadataExport.Export");
+    check_exported(record, format, std::nullopt);
   } catch (const std::exception& e) {
     return failed(std::string("the item could not be exported to be validated: ") + e.what());
   }

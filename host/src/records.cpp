@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "tidewise/com/error.h"
+#include "tidewise/host/item.h"
 #include "tidewise/host/session.h"
 
 namespace tw::host {
@@ -19,16 +20,31 @@ constexpr std::string_view kGmd = "http://www.isotc211.org/2005/gmd";
 constexpr std::string_view kGmi = "http://www.isotc211.org/2005/gmi";
 constexpr std::string_view kGco = "http://www.isotc211.org/2005/gco";
 constexpr std::string_view kTidewise = "http://www.tidewise.org/2026/iso19139-ext";
+// ISO 19115-3, any version of its packages (mdb/1.0, mdb/2.0), and ours.
+constexpr std::string_view kIso19115_3 = "http://standards.iso.org/iso/19115/-3/";
+constexpr std::string_view kTidewise3 = "http://www.tidewise.org/2026/iso19115-3-ext";
+
+// The package of an ISO 19115-3 namespace ("mdb"), empty for any other.
+std::string_view package_of(std::string_view ns) {
+  if (!ns.starts_with(kIso19115_3)) return {};
+  const std::string_view rest = ns.substr(kIso19115_3.size());
+  return rest.substr(0, rest.find('/'));
+}
 
 std::string_view view(const xmlChar* text) {
   return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
 }
 
 // What the importer takes for a record: gmd:MD_Metadata, gmi:MI_Metadata,
-// ours, or a profile's root that declares gco:isoType of one of them.
+// ours, or a profile's root that declares gco:isoType of one of them; an ISO
+// 19115-3 record (mdb:MD_Metadata, mac:MI_Metadata) or ours.
 bool is_record(std::string_view ns, std::string_view name, std::string_view iso_type) {
   if (name == "MD_Metadata" && (ns == kGmd || ns == kTidewise)) return true;
   if (name == "MI_Metadata" && ns == kGmi) return true;
+  if ((name == "MD_Metadata" || name == "MI_Metadata") &&
+      (ns == kTidewise3 || package_of(ns) == "mdb" || package_of(ns) == "mac")) {
+    return true;
+  }
   const std::string_view type = iso_type.substr(iso_type.find(':') + 1);
   return type == "MD_Metadata" || type == "MI_Metadata";
 }
@@ -122,21 +138,42 @@ std::string RecordFile::record(std::size_t n) const {
   return result;
 }
 
+namespace {
+
+bool is_named(const xmlNode* node, std::string_view name) {
+  return node->type == XML_ELEMENT_NODE && view(node->name) == name;
+}
+
+// The text of the value element of property `node`, without the spaces
+// around it.
+std::string value_of(const xmlNode* node) {
+  for (const xmlNode* value = node->children; value; value = value->next) {
+    if (value->type != XML_ELEMENT_NODE) continue;
+    xmlChar* text = xmlNodeGetContent(value);
+    std::string result(view(text));
+    xmlFree(text);
+    const auto first = result.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return "";
+    return result.substr(first, result.find_last_not_of(" \t\r\n") - first + 1);
+  }
+  return "";
+}
+
+}  // namespace
+
 std::string RecordFile::file_identifier(std::size_t n) const {
   const xmlNode* node = at(n);
   for (const xmlNode* child = node->children; child; child = child->next) {
-    if (child->type != XML_ELEMENT_NODE || !child->ns || view(child->ns->href) != kGmd ||
-        view(child->name) != "fileIdentifier") {
-      continue;
-    }
-    for (const xmlNode* value = child->children; value; value = value->next) {
-      if (value->type != XML_ELEMENT_NODE) continue;
-      xmlChar* text = xmlNodeGetContent(value);
-      std::string result(view(text));
-      xmlFree(text);
-      const auto first = result.find_first_not_of(" \t\r\n");
-      if (first == std::string::npos) return "";
-      return result.substr(first, result.find_last_not_of(" \t\r\n") - first + 1);
+    if (!is_named(child, "fileIdentifier") && !is_named(child, "metadataIdentifier")) continue;
+    const std::string_view ns = child->ns ? view(child->ns->href) : std::string_view();
+    if (ns == kGmd) return value_of(child);
+    // ISO 19115-3: the code of the metadata identifier.
+    if (package_of(ns) != "mdb") continue;
+    for (const xmlNode* id = child->children; id; id = id->next) {
+      if (!is_named(id, "MD_Identifier")) continue;
+      for (const xmlNode* code = id->children; code; code = code->next) {
+        if (is_named(code, "code")) return value_of(code);
+      }
     }
   }
   return "";
@@ -170,7 +207,95 @@ void refuse_several_records(const RecordFile& records, const std::string& label,
   const std::size_t count = records.count();
   if (count <= 1) return;
   throw InvalidRequest(label + " holds " + std::to_string(count) +
-                       " ISO 19139 records: " + std::string(choose));
+                       " records: " + std::string(choose));
+}
+
+// ---- Export
+
+namespace {
+
+constexpr std::pair<RecordFormat, std::string_view> kFormats[] = {
+    {RecordFormat::Iso19139, "iso19139"}, {RecordFormat::Iso19115_3, "iso19115-3"}};
+
+// The standard of a record's root element, by its namespace.
+std::optional<RecordFormat> standard_of(std::string_view ns) {
+  if (ns == kGmd || ns == kGmi || ns == kTidewise) return RecordFormat::Iso19139;
+  if (ns == kTidewise3 || package_of(ns) == "mdb" || package_of(ns) == "mac") {
+    return RecordFormat::Iso19115_3;
+  }
+  return std::nullopt;
+}
+
+std::string_view standard_title(RecordFormat format) {
+  return format == RecordFormat::Iso19139 ? "ISO 19139" : "ISO 19115-3";
+}
+
+}  // namespace
+
+std::optional<RecordFormat> record_format(std::string_view name) {
+  for (const auto& [format, text] : kFormats) {
+    if (name == text) return format;
+  }
+  return std::nullopt;
+}
+
+std::string_view format_name(RecordFormat format) {
+  for (const auto& [f, text] : kFormats) {
+    if (f == format) return text;
+  }
+  return {};
+}
+
+std::string format_names() {
+  std::string names;
+  for (const auto& [format, text] : kFormats)
+    names += (names.empty() ? "" : ", ") + std::string(text);
+  return names;
+}
+
+com::HRESULT call_export(CatalogItem& item, const std::string& destination, RecordFormat format) {
+  const auto exporter = create<IMetadataExport>("Exporter.SampleExporter");
+  xml::StylesheetParameters& parameters = item.document()->stylesheet_parameters();
+  parameters = {{"format", std::string(format_name(format))}};
+  const com::HRESULT hr = exporter->Export(item.identity(), destination);
+  // The document stays the item's; the next export says its own.
+  item.document()->stylesheet_parameters().clear();
+  return hr;
+}
+
+std::optional<fs::file_time_type> last_written(const fs::path& file) {
+  std::error_code ec;
+  const fs::file_time_type time = fs::last_write_time(file, ec);
+  if (ec) return std::nullopt;
+  return time;
+}
+
+void check_exported(const fs::path& destination, RecordFormat format,
+                    std::optional<fs::file_time_type> written_before) {
+  const std::optional<fs::file_time_type> now = last_written(destination);
+  // Nothing written (the stylesheet folder was not set): nothing to check.
+  if (!now || (written_before && *written_before == *now)) return;
+  std::unique_ptr<xmlTextReader, ReaderDeleter> reader(xmlReaderForFile(
+      destination.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  std::optional<RecordFormat> found;
+  std::string root;
+  while (reader && xmlTextReaderRead(reader.get()) == 1) {
+    if (xmlTextReaderNodeType(reader.get()) != XML_READER_TYPE_ELEMENT) continue;
+    const std::string_view ns = view(xmlTextReaderConstNamespaceUri(reader.get()));
+    root = std::string(view(xmlTextReaderConstLocalName(reader.get())));
+    if (root == "MD_Metadata" || root == "MI_Metadata") found = standard_of(ns);
+    root = "{" + std::string(ns) + "}" + root;
+    break;
+  }
+  if (found == format) return;
+  throw com::Error(com::E_FAIL,
+                   "the export wrote " +
+                       (found          ? "an " + std::string(standard_title(*found)) + " record"
+                        : root.empty() ? std::string("no record")
+                                       : "a document of " + root) +
+                       " where an " + std::string(standard_title(format)) +
+                       " record was asked for: the export stylesheet in use does not write " +
+                       std::string(format_name(format)) + " (its parameter \"format\")");
 }
 
 }  // namespace tw::host

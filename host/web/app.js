@@ -156,7 +156,7 @@ async function newItem() {
 
 async function importRecord(file) {
   const suggested = file.name.replace(/\.xml$/i, '') + '.xml';
-  const name = await askText('Import an ISO 19139 record', 'File name of the new item', suggested);
+  const name = await askText('Import an ISO 19139 or ISO 19115-3 record', 'File name of the new item', suggested);
   if (!name) return;
   const path = name.endsWith('.xml') ? name : `${name}.xml`;
   status(`Importing ${file.name}…`);
@@ -403,8 +403,13 @@ function exportItem() {
   flushTyping();
   return enqueue(async () => {
     if (!ui.item) return;
+    const format = await choose('Export', `Write ${ui.item.path} as a record of which standard?`,
+      [{ label: 'ISO 19139', value: 'iso19139', primary: true }, { label: 'ISO 19115-3', value: 'iso19115-3' },
+        { label: 'Cancel', value: null }],
+      null);
+    if (!format) return;
     try {
-      const answer = await call('export', versioned());
+      const answer = await call('export', versioned({ format }));
       applyState(answer, { full: true });
       if (!answer.export) {
         toast(answer.message || 'Nothing was exported.', 'warning');

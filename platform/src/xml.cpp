@@ -11,6 +11,7 @@
 #include <libxslt/imports.h>
 #include <libxslt/security.h>
 #include <libxslt/transform.h>
+#include <libxslt/variables.h>
 #include <libxslt/xsltutils.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -831,7 +832,8 @@ namespace {
 // Runs the stylesheet and hands its result document to `save`, which
 // serializes it; `name` names the stylesheet in errors.
 template <typename Save>
-void run_stylesheet(const xsltStylesheet& sheet, const xmlDoc& doc, Save&& save) {
+void run_stylesheet(const xsltStylesheet& sheet, const xmlDoc& doc,
+                    const StylesheetParameters& parameters, Save&& save) {
   ensure_initialized();
   auto* style = const_cast<xsltStylesheet*>(&sheet);
   const std::optional<fs::path> file =
@@ -855,6 +857,18 @@ void run_stylesheet(const xsltStylesheet& sheet, const xmlDoc& doc, Save&& save)
   ctxt->_private = &state;
   if (xsltSetCtxtSecurityPrefs(prefs.get(), ctxt.get()) != 0) throw std::bad_alloc();
   xsltSetTransformErrorFunc(ctxt.get(), &sink, &ErrorSink::on_generic);
+  if (!parameters.empty()) {
+    // Quoted by libxslt: a value is the string itself, whatever it holds.
+    std::vector<const char*> pairs;
+    for (const auto& [key, value] : parameters) {
+      pairs.push_back(key.c_str());
+      pairs.push_back(value.c_str());
+    }
+    pairs.push_back(nullptr);
+    if (xsltQuoteUserParams(ctxt.get(), pairs.data()) != 0) {
+      raise(E_INVALIDARG, name + ": its parameters cannot be set: " + sink.text());
+    }
+  }
 
   DocPtr result(xsltApplyStylesheetUser(style, input, nullptr, nullptr, nullptr, ctxt.get()));
   if (!state.refusal.empty()) raise(E_ACCESSDENIED, name + ": " + state.refusal);
@@ -868,9 +882,10 @@ void run_stylesheet(const xsltStylesheet& sheet, const xmlDoc& doc, Save&& save)
 
 }  // namespace
 
-std::string transform(const xsltStylesheet& sheet, const xmlDoc& doc) {
+std::string transform(const xsltStylesheet& sheet, const xmlDoc& doc,
+                      const StylesheetParameters& parameters) {
   std::string output;
-  run_stylesheet(sheet, doc, [&](xmlDoc& result, xsltStylesheet* style) {
+  run_stylesheet(sheet, doc, parameters, [&](xmlDoc& result, xsltStylesheet* style) {
     xmlChar* text = nullptr;
     int length = 0;
     if (xsltSaveResultToString(&text, &length, &result, style) != 0) return false;
@@ -882,8 +897,9 @@ std::string transform(const xsltStylesheet& sheet, const xmlDoc& doc) {
 }
 
 void transform(const xsltStylesheet& sheet, const xmlDoc& doc,
-               const std::function<void(std::string_view)>& sink) {
-  run_stylesheet(sheet, doc, [&](xmlDoc& result, xsltStylesheet* style) {
+               const std::function<void(std::string_view)>& sink,
+               const StylesheetParameters& parameters) {
+  run_stylesheet(sheet, doc, parameters, [&](xmlDoc& result, xsltStylesheet* style) {
     // The encoding the stylesheet's xsl:output names, as xsltSaveResultToString
     // would use it.
     const xmlChar* encoding = nullptr;

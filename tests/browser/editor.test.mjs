@@ -320,13 +320,22 @@ test('an ISO 19139 record imports into the item and into a new item; export down
   assert.match(await page.locator('#page [data-control="txtInfo"]').inputValue(), /^Monitor cliff-top retreat/);
   await screenshot('imported');
 
-  const download = page.waitForEvent('download');
-  await page.click('#export');
-  const file = await download;
-  assert.equal(file.suggestedFilename(), 'coastal-dataset-export.xml');
-  const exported = fs.readFileSync(await file.path(), 'utf8');
-  assert.match(exported, /<gmd:MD_Metadata/);
-  assert.match(exported, /Monitor cliff-top retreat/);
+  // Export asks for the standard; each writes its own record.
+  for (const [standard, fileName, root] of [
+    ['ISO 19139', 'coastal-dataset-export.xml', /<gmd:MD_Metadata/],
+    ['ISO 19115-3', 'coastal-dataset-export-iso19115-3.xml', /<(mdb|tw3):MD_Metadata/]]) {
+    const download = page.waitForEvent('download');
+    await page.click('#export');
+    const choice = page.locator('dialog.choice');
+    await choice.waitFor();
+    if (standard === 'ISO 19115-3') await screenshot('export-choice');
+    await choice.getByRole('button', { name: standard, exact: true }).click();
+    const file = await download;
+    assert.equal(file.suggestedFilename(), fileName);
+    const exported = fs.readFileSync(await file.path(), 'utf8');
+    assert.match(exported, root);
+    assert.match(exported, /Monitor cliff-top retreat/);
+  }
 
   // A record becomes a new item of the catalog.
   await page.evaluate(() => { location.hash = ''; });

@@ -89,6 +89,31 @@ TEST_F(CheckCli, ObligationsAndWhatTheExportCouldNotCarry) {
   EXPECT_NE(message(3).find("contact"), std::string::npos);
 }
 
+// A service identification is checked against srv's schema, which the ISO
+// 19139 schemas lack, and the same item in ISO 19115-3 against its schemas.
+TEST_F(CheckCli, TheExportIsCheckedInTheStandardAskedForServicesIncluded) {
+  test::write_file(
+      item_,
+      "<metadata><mdContact><rpOrgName>Harbour</rpOrgName><role><RoleCd value=\"007\"/>"
+      "</role></mdContact><mdDateSt>2024-02-29</mdDateSt><dataIdInfo><idCitation>"
+      "<resTitle>Tide service</resTitle><resRefDate><refDate>2024-01-01</refDate>"
+      "<refDateType><DateTypCd value=\"002\"/></refDateType></resRefDate></idCitation>"
+      "<idAbs>Water levels</idAbs><idPurp>p</idPurp><idStatus>onGoing</idStatus>"
+      "<svType>view</svType><svCouplType>loose</svCouplType><svOper><operName>GetMap"
+      "</operName><DCP>WebServices</DCP><connPoint><linkage>https://tide.example.org/wms"
+      "</linkage></connPoint></svOper></dataIdInfo><dqInfo><dataLineage><statement>s"
+      "</statement></dataLineage></dqInfo></metadata>");
+  for (const std::string format : {"iso19139", "iso19115-3"}) {
+    SCOPED_TRACE(format);
+    const Outcome r = run({"check", item_.string(), "--json", "--format", format});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(json::parse(r.out).at("problems"), json::array());
+  }
+  const Outcome unknown = run({"check", item_.string(), "--format", "gmd"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("--format"), std::string::npos) << unknown.err;
+}
+
 TEST_F(CheckCli, WhatCannotBeCheckedIsAnError) {
   const Outcome missing = run({"check", (home_ / "absent.xml").string()});
   EXPECT_EQ(missing.status, 1);

@@ -131,6 +131,57 @@ TEST_F(ConvertCli, TheProjectsStylesheetsRoundTripTheExampleRecord) {
   EXPECT_EQ(json::parse(after.out).at("identifier"), "tw-coast-erosion-2023-0417");
 }
 
+// The standard an export writes is the one asked for, one file or a folder;
+// a stylesheet of one's own that knows only ISO 19139 is told, not believed.
+TEST_F(ConvertCli, TheFormatChoosesTheStandardAndAStylesheetThatIgnoresItIsTold) {
+  const fs::path sheets = fs::path(TIDEWISE_SOURCE_DIR) / "stylesheets";
+  if (!fs::exists(sheets / "iso19115-3.xsl"))
+    GTEST_SKIP() << "the project's stylesheets are not here";
+  env_["TIDEWISE_STYLESHEETS"] = sheets.string();
+  const fs::path items = home_.path() / "items";
+  fs::create_directory(items);
+  fs::copy_file(fs::path(TIDEWISE_SOURCE_DIR) / "examples/coastal-dataset.xml", items / "a.xml");
+  const auto root = [](const fs::path& file) {
+    const std::string text = test::read_file(file);
+    const auto start = text.find('<', text.find("?>"));
+    return text.substr(start, text.find_first_of(" >", start) - start);
+  };
+  const struct {
+    std::vector<std::string> format;
+    std::string root;
+  } cases[] = {{{}, "<gmd:MD_Metadata"},
+               {{"--format", "iso19139"}, "<gmd:MD_Metadata"},
+               // The example's reference system is ours: the extension's root.
+               {{"--format", "iso19115-3"}, "<tw3:MD_Metadata"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.format.empty() ? "no format" : c.format[1]);
+    const fs::path out = home_.path() / "out.xml";
+    std::vector<std::string> args = {"export", (items / "a.xml").string(), out.string()};
+    args.insert(args.end(), c.format.begin(), c.format.end());
+    const Outcome r = run(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(root(out), c.root);
+    args = {"export", "--batch", items.string(), (home_.path() / "batch").string()};
+    args.insert(args.end(), c.format.begin(), c.format.end());
+    const Outcome batch = run(args);
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    EXPECT_EQ(root(home_.path() / "batch" / "a.xml"), c.root);
+  }
+  const Outcome unknown = run({"export", (items / "a.xml").string(),
+                               (home_.path() / "x.xml").string(), "--format", "iso19115"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("iso19139, iso19115-3"), std::string::npos) << unknown.err;
+  EXPECT_FALSE(fs::exists(home_.path() / "x.xml"));
+
+  env_["TIDEWISE_STYLESHEETS"] = sheets_.string();  // the test's, which write ISO 19139 only
+  const Outcome ignored = run({"export", (items / "a.xml").string(),
+                               (home_.path() / "y.xml").string(), "--format", "iso19115-3"});
+  EXPECT_EQ(ignored.status, 1);
+  EXPECT_NE(ignored.err.find("wrote an ISO 19139 record where an ISO 19115-3 record was asked for"),
+            std::string::npos)
+      << ignored.err;
+}
+
 TEST_F(ConvertCli, TheStylesheetsOptionComesBeforeTheEnvironmentAndMayEndInASeparator) {
   env_["TIDEWISE_STYLESHEETS"] = (home_.path() / "nowhere").string();
   const fs::path item = home_.path() / "new-item.xml";

@@ -52,7 +52,17 @@ TEST(RecordFileTest, CountsTheRecordsTheImporterWouldTake) {
        1, true},
       {"no record at all", "<metadata><idPurp>x</idPurp></metadata>", 0, false},
       {"ISO 19115-3",
-       "<mdb:MD_Metadata xmlns:mdb=\"http://standards.iso.org/iso/19115/-3/mdb/2.0\"/>", 0, false},
+       "<mdb:MD_Metadata xmlns:mdb=\"http://standards.iso.org/iso/19115/-3/mdb/2.0\"/>", 1, false},
+      {"ISO 19115-2's record in ISO 19115-3",
+       "<mac:MI_Metadata xmlns:mac=\"http://standards.iso.org/iso/19115/-3/mac/2.0\"/>", 1, false},
+      {"a response of ISO 19115-3 records of both versions and one of ISO 19139",
+       "<csw:GetRecordsResponse xmlns:csw=\"http://www.opengis.net/cat/csw/3.0\"" + kNs +
+           "><mdb:MD_Metadata xmlns:mdb=\"http://standards.iso.org/iso/19115/-3/mdb/1.0\"/>"
+           "<x:MD_Metadata xmlns:x=\"http://standards.iso.org/iso/19115/-3/mdb/2.0\"/>" +
+           record("c") + "</csw:GetRecordsResponse>",
+       3, true},
+      {"a namespace that only looks like ISO 19115-3's",
+       "<mdb:MD_Metadata xmlns:mdb=\"http://standards.iso.org/iso/19115/-3/mdbx/2.0\"/>", 0, false},
   };
   test::TempHome folder;
   for (const auto& c : cases) {
@@ -92,6 +102,29 @@ TEST(RecordFileTest, ARecordOfAResponseStandsAloneWithItsNamespaces) {
       EXPECT_NE(std::string(e.what()).find("holds 2 records"), std::string::npos) << e.what();
     }
   }
+}
+
+TEST(RecordFileTest, AnIso19115_3RecordIsNamedByItsMetadataIdentifier) {
+  test::TempHome folder;
+  const fs::path file = folder / "response.xml";
+  const std::string ns3 =
+      " xmlns:mdb=\"http://standards.iso.org/iso/19115/-3/mdb/2.0\""
+      " xmlns:mcc=\"http://standards.iso.org/iso/19115/-3/mcc/1.0\""
+      " xmlns:gco=\"http://standards.iso.org/iso/19115/-3/gco/1.0\"";
+  test::write_file(file, "<r:Response xmlns:r=\"urn:x\"" + ns3 +
+                             "><mdb:MD_Metadata><mdb:metadataIdentifier><mcc:MD_Identifier>"
+                             "<mcc:code><gco:CharacterString> tide-3 </gco:CharacterString>"
+                             "</mcc:code><mcc:codeSpace><gco:CharacterString>urn:uuid"
+                             "</gco:CharacterString></mcc:codeSpace></mcc:MD_Identifier>"
+                             "</mdb:metadataIdentifier></mdb:MD_Metadata>"
+                             "<mdb:MD_Metadata/></r:Response>");
+  const RecordFile records(file);
+  ASSERT_EQ(records.count(), 2u);
+  EXPECT_EQ(records.file_identifier(1), "tide-3");
+  EXPECT_EQ(records.file_identifier(2), "");
+  const xml::DocPtr first = xml::parse_text(records.record(1));
+  EXPECT_STREQ(reinterpret_cast<const char*>(xmlDocGetRootElement(first.get())->ns->href),
+               "http://standards.iso.org/iso/19115/-3/mdb/2.0");
 }
 
 TEST(RecordFileTest, ARecordFileIsReadWholeOnlyWhenARecordIsAskedFor) {

@@ -384,6 +384,37 @@ TEST_F(XmlServicesTest, TransformingLeavesTheDocumentAsItWas) {
   }
 }
 
+// A parameter's value reaches the stylesheet as the string itself, never read
+// as an expression (quotes, an XPath or nothing at all); one not given keeps
+// the stylesheet's default.
+TEST_F(XmlServicesTest, StylesheetParametersAreStrings) {
+  const fs::path sheet = folder / "params.xslt";
+  test::write_file(sheet, kStylesheetStart +
+                              "<xsl:output method=\"text\"/><xsl:param name=\"format\" "
+                              "select=\"'iso19139'\"/><xsl:param name=\"other\"/>"
+                              "<xsl:template match=\"/\"><xsl:value-of select=\"concat($format, "
+                              "'|', $other)\"/></xsl:template>" +
+                              kStylesheetEnd);
+  const DocPtr doc = parse_text("<m/>");
+  const struct {
+    StylesheetParameters parameters;
+    std::string output;
+  } cases[] = {
+      {{}, "iso19139|"},
+      {{{"format", "iso19115-3"}}, "iso19115-3|"},
+      {{{"format", "it's \"quoted\""}, {"other", "count(//*)"}}, "it's \"quoted\"|count(//*)"},
+      {{{"format", ""}}, "|"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(transform(*load_stylesheet(sheet), *doc, c.parameters), c.output);
+    std::string streamed;
+    transform(
+        *load_stylesheet(sheet), *doc, [&](std::string_view piece) { streamed += piece; },
+        c.parameters);
+    EXPECT_EQ(streamed, c.output);
+  }
+}
+
 // Written as it is serialized, the output is byte for byte what the whole
 // text would be, in the encoding the stylesheet names, however many pieces
 // it comes in; a writer that fails stops the transformation, or the

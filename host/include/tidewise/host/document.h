@@ -78,6 +78,10 @@ class XmlMetadataDocument final
   bool modified() const { return modified_; }
   // Set by SetUpdateFlag(True) since construction or the last load.
   bool update_flag() const { return update_flag_; }
+  // The values the host gives the parameters of the stylesheets that
+  // TransformToFile runs (the standard an export writes, say): the
+  // component's own steps stay as they are.
+  xml::StylesheetParameters& stylesheet_parameters() { return stylesheet_parameters_; }
 
   // IMetadataValues
   HRESULT ReadValues(const std::string& path, Variant* values) noexcept override;
@@ -90,8 +94,9 @@ class XmlMetadataDocument final
                         Variant* values) noexcept override;
   HRESULT SetUpdateFlag(VARIANT_BOOL updated) noexcept override;
   HRESULT LoadXmlText(const std::string& xml) noexcept override;
-  // `parameters` and `flag` are accepted and have no effect. Both paths may
-  // use "\\" as a folder separator.
+  // `parameters` and `flag` are accepted and have no effect; the stylesheet
+  // gets the host's parameters (stylesheet_parameters). Both paths may use
+  // "\\" as a folder separator.
   HRESULT TransformToFile(const std::string& stylesheet, const std::string& parameters,
                           VARIANT_BOOL flag, const std::string& destination) noexcept override;
 
@@ -125,6 +130,7 @@ class XmlMetadataDocument final
   std::unique_ptr<ChildIndex> index_;
   bool modified_ = false;
   bool update_flag_ = false;
+  xml::StylesheetParameters stylesheet_parameters_;
 };
 
 }  // namespace tw::host

@@ -1,19 +1,23 @@
 #pragma once
-// The ISO 19139 records a file to import holds: the file itself when its root
-// is a record, else each record a wrapper holds (a catalogue's
+// The ISO 19139 and ISO 19115-3 records a file to import holds: the file
+// itself when its root is a record, else each record a wrapper holds (a catalogue's
 // GetRecordByIdResponse or GetRecordsResponse). The one place where a front
 // (the command line, the editor) learns how many there are and takes one.
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "tidewise/com/hresult.h"
 #include "tidewise/xml/xml.h"
 
 namespace tw::host {
+
+class CatalogItem;
 
 class RecordFile {
  public:
@@ -30,7 +34,8 @@ class RecordFile {
   // Record `n` (from 1) as a document of its own, its namespaces declared on
   // it. E_INVALIDARG when there is no such record.
   std::string record(std::size_t n) const;
-  // Its gmd:fileIdentifier, empty when it has none.
+  // Its file identifier (gmd:fileIdentifier, or the code of ISO 19115-3's
+  // metadata identifier), empty when it has none.
   std::string file_identifier(std::size_t n) const;
 
  private:
@@ -57,5 +62,33 @@ void refuse_several_records(const RecordFile& records, const std::string& label,
 // `taken` holds the names given so far, and gains this one.
 std::string item_file_name(std::string_view identifier, std::size_t n,
                            std::set<std::string>& taken);
+
+// ---- Export
+
+// The standard an export writes.
+enum class RecordFormat { Iso19139, Iso19115_3 };
+
+// "iso19139" or "iso19115-3", the names the tool and the editor take; nothing
+// for any other.
+std::optional<RecordFormat> record_format(std::string_view name);
+std::string_view format_name(RecordFormat format);
+// The standards, by name, for a message ("iso19139, iso19115-3").
+std::string format_names();
+
+// Calls Export of the exporter component (Exporter.SampleExporter) on `item`
+// with `destination` and returns its status. The component writes through
+// the stylesheet of its folder by its fixed name; the host tells that
+// stylesheet the standard, as its parameter "format", through the item's
+// document for the time of the call.
+com::HRESULT call_export(CatalogItem& item, const std::string& destination, RecordFormat format);
+
+// After an export that succeeded: when the exporter wrote `destination`
+// since `written_before` (its last write time then, nothing when it did not
+// exist), its root must be a record of `format`; else com::Error saying what
+// it is (a folder of stylesheets of one's own may not know the parameter).
+void check_exported(const std::filesystem::path& destination, RecordFormat format,
+                    std::optional<std::filesystem::file_time_type> written_before);
+// The last write time of `file`, nothing when it does not exist.
+std::optional<std::filesystem::file_time_type> last_written(const std::filesystem::path& file);
 
 }  // namespace tw::host

@@ -28,6 +28,7 @@
 
 #include "tidewise/forms/forms.h"
 #include "tidewise/host/item.h"
+#include "tidewise/host/records.h"
 #include "tidewise/host/session.h"
 
 namespace tw::host {
@@ -152,8 +153,14 @@ std::vector<Problem> obligation_problems(IMetadataValues& document,
 class IsoSchemas {
  public:
   // The schema a record of ISO 19139 is validated against: the extension,
-  // which imports gmd.
+  // which imports gmd (and the stand-ins of srv and gmi beside it).
   static constexpr std::string_view kIso19139 = "tidewise.xsd";
+  // That of an ISO 19115-3 record: the extension of ISO 19115-3, which
+  // imports mdb 2.0 and with it every package.
+  static constexpr std::string_view kIso19115_3 = "tidewise-iso19115-3.xsd";
+  static std::string_view root_of(RecordFormat format) {
+    return format == RecordFormat::Iso19115_3 ? kIso19115_3 : kIso19139;
+  }
 
   // Loads `root`, a file of the folder, and what it imports. Throws
   // com::Error when the folder's schemas cannot be loaded.
@@ -174,15 +181,19 @@ class IsoSchemas {
 };
 
 // Exports the item with the exporter component (whose stylesheet folder the
-// front has chosen) into a scratch file and validates the record: schema
+// front has chosen), in `format`, into a scratch file and validates the
+// record against `schemas` (loaded for that format): schema
 // problems, and every value the export could only carry as typed
-// (tw:verbatim). A failing export is an Export problem, not an exception.
-std::vector<Problem> export_problems(CatalogItem& item, const IsoSchemas& schemas);
+// (tw:verbatim, tw3:verbatim). A failing export is an Export problem, not an
+// exception.
+std::vector<Problem> export_problems(CatalogItem& item, const IsoSchemas& schemas,
+                                     RecordFormat format = RecordFormat::Iso19139);
 
 // All of them for an item open in a session: every entry of its tree loaded
 // on a copy of the document and its controls checked, the obligations, and,
 // with `schemas`, the export. An export problem about a value a page already
 // named is left out. The session's document is not changed.
-std::vector<Problem> item_problems(EditingSession& session, const IsoSchemas* schemas);
+std::vector<Problem> item_problems(EditingSession& session, const IsoSchemas* schemas,
+                                   RecordFormat format = RecordFormat::Iso19139);
 
 }  // namespace tw::host

@@ -18,6 +18,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tw::xml {
 
@@ -30,6 +32,10 @@ struct StylesheetDeleter {
   void operator()(xsltStylesheet* sheet) const noexcept { xsltFreeStylesheet(sheet); }
 };
 using StylesheetPtr = std::unique_ptr<xsltStylesheet, StylesheetDeleter>;
+
+// Values for a stylesheet's top-level parameters (xsl:param), by name; each
+// value is a string, never evaluated as an expression.
+using StylesheetParameters = std::vector<std::pair<std::string, std::string>>;
 
 inline constexpr std::size_t kMaxDocumentBytes = std::size_t{64} << 20;
 inline constexpr int kMaxDepth = 256;  // element levels, the root being level 1
@@ -82,12 +88,15 @@ StylesheetPtr compile_stylesheet(DocPtr doc);
 // others, and may not write files, create directories or use the network:
 // trying to is E_ACCESSDENIED. Any other failure of the transformation is
 // E_FAIL.
-std::string transform(const xsltStylesheet& sheet, const xmlDoc& doc);
+// `parameters` gives the stylesheet's parameters their values.
+std::string transform(const xsltStylesheet& sheet, const xmlDoc& doc,
+                      const StylesheetParameters& parameters = {});
 // As transform, handing the output to `sink` piece by piece as it is
 // serialized instead of building it in memory. An exception thrown by `sink`
 // ends the transformation and is passed on.
 void transform(const xsltStylesheet& sheet, const xmlDoc& doc,
-               const std::function<void(std::string_view)>& sink);
+               const std::function<void(std::string_view)>& sink,
+               const StylesheetParameters& parameters = {});
 
 // True when `name` can be an XML element or attribute name without a prefix.
 bool is_ncname(std::string_view name);
