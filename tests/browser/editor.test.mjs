@@ -454,12 +454,23 @@ test('a record written from empty through the host\'s pages exports valid ISO 19
   assert.match(item, /<keyword>tidal flats<\/keyword>/);
   assert.match(item, /<KeyTypCd value="005"\/>/, 'a theme is stored as its code');
 
-  const download = page.waitForEvent('download');
-  await page.click('#export');
-  const exported = path.join(home, 'from-empty-export.xml');
-  await (await download).saveAs(exported);
-  const check = spawnSync('xmllint', ['--noout', '--nonet', '--schema', path.join(source, 'schemas', 'iso19139', 'gmd', 'gmd.xsd'), exported],
+  const exportAs = async (standard, file) => {
+    const download = page.waitForEvent('download');
+    await page.click('#export');
+    const choice = page.locator('dialog.choice');
+    await choice.waitFor();
+    await choice.getByRole('button', { name: standard, exact: true }).click();
+    const exported = path.join(home, file);
+    await (await download).saveAs(exported);
+    return exported;
+  };
+  const valid = (schema, file) => spawnSync('xmllint', ['--noout', '--nonet', '--schema', path.join(source, 'schemas', ...schema), file],
     { encoding: 'utf8', env: { ...process.env, XML_CATALOG_FILES: path.join(source, 'schemas', 'catalog.xml') } });
+  // The same record in ISO 19115-3 needs nothing but its schemas.
+  const check3 = valid(['iso19115-3', '19115', '-3', 'mdb', '2.0', 'mdb.xsd'], await exportAs('ISO 19115-3', 'from-empty-iso19115-3.xml'));
+  assert.equal(check3.status, 0, check3.stderr);
+  const exported = await exportAs('ISO 19139', 'from-empty-export.xml');
+  const check = valid(['iso19139', 'gmd', 'gmd.xsd'], exported);
   assert.equal(check.status, 0, check.stderr);
   const read = spawnSync('/usr/bin/python3', [path.join(source, 'tests', 'cli', 'owslib_read.py'), exported, '--extent-and-links'], { encoding: 'utf8' });
   assert.equal(read.status, 0, read.stderr);
