@@ -56,6 +56,13 @@
   <xsl:variable name="iso19139-codelists"
       select="'http://standards.iso.org/ittf/PubliclyAvailableStandards/ISO_19139_Schemas/resources/Codelist/gmxCodelists.xml'"/>
   <xsl:variable name="tw19139-ns" select="'http://www.tidewise.org/2026/iso19139-ext'"/>
+  <!-- The tables, once: a search among them is then a search of few. -->
+  <xsl:variable name="tables3" select="$maps/map:class"/>
+  <xsl:variable name="choices3" select="$maps/map:choice"/>
+  <xsl:variable name="codes3" select="$maps/map:codes"/>
+  <xsl:variable name="ns3s" select="$maps/map:ns3"/>
+  <xsl:variable name="ns19139" select="$maps/map:ns"/>
+  <xsl:variable name="namespaces3" select="$maps/map:namespaces3"/>
   <xsl:variable name="iso19139-namespaces"
       select="' http://www.isotc211.org/2005/gmd http://www.isotc211.org/2005/gco http://www.isotc211.org/2005/gmx http://www.isotc211.org/2005/srv http://www.isotc211.org/2005/gmi http://www.isotc211.org/2005/gts http://www.tidewise.org/2026/iso19139-ext '"/>
 
@@ -105,7 +112,7 @@
   <xsl:template name="uri3">
     <xsl:param name="qname"/>
     <xsl:variable name="prefix" select="substring-before($qname, ':')"/>
-    <xsl:value-of select="$maps/map:ns3[@prefix = $prefix]/@uri"/>
+    <xsl:value-of select="$ns3s[@prefix = $prefix]/@uri"/>
   </xsl:template>
 
   <!-- The 19115-3 class name of a table ("cit:CI_Citation"). -->
@@ -176,7 +183,7 @@
     <xsl:param name="name" select="''"/>
     <xsl:param name="root" select="false()"/>
     <xsl:variable name="tname" select="concat($table, substring($default, 1, string-length($default) * not(string($table))))"/>
-    <xsl:variable name="t" select="$maps/map:class[@name = $tname]"/>
+    <xsl:variable name="t" select="$tables3[@name = $tname]"/>
     <xsl:choose>
       <xsl:when test="$t/@iso3 = 'CI_Responsibility'">
         <xsl:call-template name="up-responsibility">
@@ -197,19 +204,20 @@
             </xsl:otherwise>
           </xsl:choose>
         </xsl:variable>
+        <xsl:variable name="order"><xsl:call-template name="order3"><xsl:with-param name="t" select="$t"/></xsl:call-template></xsl:variable>
         <xsl:variable name="fates">
           <xsl:for-each select="$e/*">
             <xsl:call-template name="fate">
               <xsl:with-param name="t" select="$t"/>
               <xsl:with-param name="n" select="position()"/>
+              <xsl:with-param name="order" select="concat(' ', translate($order, '!', ''), ' ')"/>
             </xsl:call-template>
           </xsl:for-each>
         </xsl:variable>
-        <xsl:variable name="order"><xsl:call-template name="order3"><xsl:with-param name="t" select="$t"/></xsl:call-template></xsl:variable>
         <xsl:variable name="uri"><xsl:call-template name="uri3"><xsl:with-param name="qname" select="$qname"/></xsl:call-template></xsl:variable>
         <xsl:element name="{$qname}" namespace="{$uri}">
           <xsl:if test="$root">
-            <xsl:copy-of select="$maps/map:namespaces3/namespace::*[name() != 'xml' and name() != 'xsl' and name() != 'map']"/>
+            <xsl:copy-of select="$namespaces3/namespace::*[name() != 'xml' and name() != 'xsl' and name() != 'map']"/>
           </xsl:if>
           <xsl:copy-of select="$e/@id | $e/@uuid"/>
           <xsl:call-template name="up-tokens">
@@ -240,11 +248,11 @@
   <xsl:template name="fate">
     <xsl:param name="t"/>
     <xsl:param name="n"/>
+    <xsl:param name="order"/>
     <xsl:variable name="c" select="."/>
     <xsl:variable name="prefix"><xsl:call-template name="prefix19139"/></xsl:variable>
     <xsl:variable name="q3"><xsl:call-template name="qname3"/></xsl:variable>
-    <xsl:variable name="order"><xsl:call-template name="order3"><xsl:with-param name="t" select="$t"/></xsl:call-template></xsl:variable>
-    <xsl:variable name="base" select="$maps/map:class[@name = $t/@base]"/>
+    <xsl:variable name="base" select="$tables3[@name = $t/@base]"/>
     <xsl:variable name="row"
         select="($t/map:p[@iso = local-name($c)][(@ns | ../@ns)[last()] = $prefix]
                  | $base/map:p[@iso = local-name($c)][(@ns | ../@ns)[last()] = $prefix]
@@ -264,13 +272,13 @@
               <xsl:when test="$row/@form3 = 'datetime' and gco:Date"/>
               <xsl:when test="*[2] and ($row/@class or $row/@choice)"/>
               <xsl:when test="$row/@class and $x">
-                <xsl:variable name="ct" select="$maps/map:class[@name = $row/@class]"/>
+                <xsl:variable name="ct" select="$tables3[@name = $row/@class]"/>
                 <xsl:if test="(local-name($x) = $ct/@iso or not($ct/@iso) and local-name($x) = $ct/@name)
                               and ($x/self::gmd:* or $x/self::srv:* or $x/self::gmi:* or $x/self::tw:*)
                               and not($row/@class = 'MD_ScopeDescription' and not($x/gmd:dataset or $x/gmd:other))">1</xsl:if>
               </xsl:when>
               <xsl:when test="$row/@choice and $x">
-                <xsl:if test="$maps/map:choice[@name = $row/@choice]/map:c[@iso = local-name($x)]
+                <xsl:if test="$choices3[@name = $row/@choice]/map:c[@iso = local-name($x)]
                               and ($x/self::gmd:* or $x/self::srv:* or $x/self::gmi:* or $x/self::tw:*)">1</xsl:if>
               </xsl:when>
               <xsl:otherwise>1</xsl:otherwise>
@@ -317,7 +325,7 @@
           <xsl:attribute name="move">evaluation</xsl:attribute>
           <xsl:attribute name="token">mdq:evaluationMethod</xsl:attribute>
         </xsl:when>
-        <xsl:when test="string($q3) and contains(concat(' ', translate($order, '!', ''), ' '), concat(' ', $q3, ' '))">
+        <xsl:when test="string($q3) and contains($order, concat(' ', $q3, ' '))">
           <xsl:attribute name="kind">f</xsl:attribute>
           <xsl:attribute name="token"><xsl:value-of select="$q3"/></xsl:attribute>
         </xsl:when>
@@ -410,7 +418,7 @@
           <xsl:variable name="scope">
             <xsl:call-template name="up-property">
               <xsl:with-param name="c" select="."/>
-              <xsl:with-param name="row" select="$maps/map:class[@name = 'DQ_DataQuality']/map:p[@iso = 'scope']"/>
+              <xsl:with-param name="row" select="$tables3[@name = 'DQ_DataQuality']/map:p[@iso = 'scope']"/>
               <xsl:with-param name="token" select="'mrl:scope'"/>
             </xsl:call-template>
           </xsl:variable>
@@ -440,7 +448,7 @@
         <xsl:when test="@kind = 't'">
           <xsl:call-template name="up-property">
             <xsl:with-param name="c" select="$c"/>
-            <xsl:with-param name="row" select="$maps/map:class[@name = $f/@table]/map:p[@iso = $f/@iso]"/>
+            <xsl:with-param name="row" select="$tables3[@name = $f/@table]/map:p[@iso = $f/@iso]"/>
             <xsl:with-param name="token" select="$token"/>
           </xsl:call-template>
         </xsl:when>
@@ -542,7 +550,7 @@
         </xsl:call-template>
       </xsl:when>
       <xsl:when test="$row/@choice">
-        <xsl:variable name="o" select="$maps/map:choice[@name = $row/@choice]/map:c[@iso = local-name($x)][1]"/>
+        <xsl:variable name="o" select="$choices3[@name = $row/@choice]/map:c[@iso = local-name($x)][1]"/>
         <xsl:call-template name="up-class">
           <xsl:with-param name="e" select="$x"/>
           <xsl:with-param name="table" select="($o/@table | $o/@iso)[last()]"/>
@@ -628,9 +636,9 @@
           </xsl:for-each>
         </xsl:element>
       </xsl:when>
-      <xsl:when test="(self::gmd:* or self::srv:*) and $maps/map:codes[@list = local-name(current())]">
-        <xsl:variable name="ns3" select="$maps/map:codes[@list = local-name(current())]/@ns3"/>
-        <xsl:element name="{$ns3}:{local-name()}" namespace="{$maps/map:ns3[@prefix = $ns3]/@uri}">
+      <xsl:when test="(self::gmd:* or self::srv:*) and $codes3[@list = local-name(current())]">
+        <xsl:variable name="ns3" select="$codes3[@list = local-name(current())]/@ns3"/>
+        <xsl:element name="{$ns3}:{local-name()}" namespace="{$ns3s[@prefix = $ns3]/@uri}">
           <xsl:if test="@codeList">
             <xsl:attribute name="codeList">
               <xsl:choose>
@@ -641,7 +649,7 @@
           </xsl:if>
           <xsl:copy-of select="@codeSpace"/>
           <!-- A value ISO 19115-1 spells its own way. -->
-          <xsl:variable name="spelt" select="$maps/map:codes[@list = local-name(current())]/map:v[@iso = normalize-space(current())]/@iso3"/>
+          <xsl:variable name="spelt" select="$codes3[@list = local-name(current())]/map:v[@iso = normalize-space(current())]/@iso3"/>
           <xsl:if test="@codeListValue">
             <xsl:attribute name="codeListValue">
               <xsl:value-of select="concat($spelt, substring(@codeListValue, 1, string-length(@codeListValue) * not($spelt)))"/>
@@ -718,7 +726,7 @@
     <xsl:if test="string($rest)">
       <xsl:variable name="token" select="translate(substring-before(concat($rest, ' '), ' '), '!', '')"/>
       <xsl:variable name="local" select="substring-after($token, ':')"/>
-      <xsl:variable name="uri" select="$maps/map:ns3[@prefix = substring-before($token, ':')]/@uri"/>
+      <xsl:variable name="uri" select="$ns3s[@prefix = substring-before($token, ':')]/@uri"/>
       <xsl:variable name="mine" select="$new[local-name() = $local][namespace-uri() = $uri]"/>
       <xsl:choose>
         <xsl:when test="$mine"><xsl:copy-of select="$mine"/></xsl:when>
@@ -771,7 +779,7 @@
       <xsl:when test="$c">
         <xsl:call-template name="up-property">
           <xsl:with-param name="c" select="$c[1]"/>
-          <xsl:with-param name="row" select="$maps/map:class[@name = $table]/map:p[@iso = local-name($c[1])]"/>
+          <xsl:with-param name="row" select="$tables3[@name = $table]/map:p[@iso = local-name($c[1])]"/>
           <xsl:with-param name="token" select="$token"/>
         </xsl:call-template>
       </xsl:when>
@@ -783,9 +791,9 @@
   <xsl:template name="code3">
     <xsl:param name="list"/>
     <xsl:param name="value"/>
-    <xsl:variable name="ns3" select="$maps/map:codes[@list = $list]/@ns3"/>
+    <xsl:variable name="ns3" select="$codes3[@list = $list]/@ns3"/>
     <xsl:element name="{concat(substring($ns3, 1, 3 * boolean(string($ns3))), substring('cit', 1, 3 * not(string($ns3))))}:{$list}"
-        namespace="{$maps/map:ns3[@prefix = concat(substring($ns3, 1, 3 * boolean(string($ns3))), substring('cit', 1, 3 * not(string($ns3))))]/@uri}">
+        namespace="{$ns3s[@prefix = concat(substring($ns3, 1, 3 * boolean(string($ns3))), substring('cit', 1, 3 * not(string($ns3))))]/@uri}">
       <xsl:attribute name="codeList"><xsl:value-of select="concat($iso3-codelists, $list)"/></xsl:attribute>
       <xsl:attribute name="codeListValue"><xsl:value-of select="$value"/></xsl:attribute>
       <xsl:value-of select="$value"/>
@@ -815,7 +823,7 @@
           <xsl:with-param name="class" select="'mcc:MD_Identifier'"/>
           <xsl:with-param name="new" select="$new"/>
           <xsl:with-param name="shadow" select="$e/*[@tw3:shadow = 'gmd:fileIdentifier'][1]"/>
-          <xsl:with-param name="order" select="$maps/map:class[@name = 'MD_Identifier']/@order3"/>
+          <xsl:with-param name="order" select="$tables3[@name = 'MD_Identifier']/@order3"/>
         </xsl:call-template>
       </xsl:when>
       <!-- Language and character set: a locale, the first the default. -->
@@ -852,7 +860,7 @@
             <xsl:with-param name="class" select="'lan:PT_Locale'"/>
             <xsl:with-param name="new" select="$new"/>
             <xsl:with-param name="shadow" select="$e/*[@tw3:shadow = 'gmd:language'][$i = 1][1]"/>
-            <xsl:with-param name="order" select="$maps/map:class[@name = 'PT_Locale']/@order3"/>
+            <xsl:with-param name="order" select="$tables3[@name = 'PT_Locale']/@order3"/>
           </xsl:call-template>
         </xsl:for-each>
       </xsl:when>
@@ -918,7 +926,7 @@
               <xsl:with-param name="class" select="'cit:CI_Date'"/>
               <xsl:with-param name="new" select="$new"/>
               <xsl:with-param name="shadow" select="$shadow"/>
-              <xsl:with-param name="order" select="$maps/map:class[@name = 'CI_Date']/@order3"/>
+              <xsl:with-param name="order" select="$tables3[@name = 'CI_Date']/@order3"/>
             </xsl:call-template>
           </xsl:when>
           <xsl:otherwise>
@@ -957,7 +965,7 @@
           <xsl:with-param name="class" select="'cit:CI_Citation'"/>
           <xsl:with-param name="new" select="$new"/>
           <xsl:with-param name="shadow" select="$e/*[@tw3:shadow = 'gmd:metadataStandardName'][1]"/>
-          <xsl:with-param name="order" select="$maps/map:class[@name = 'CI_Citation']/@order3"/>
+          <xsl:with-param name="order" select="$tables3[@name = 'CI_Citation']/@order3"/>
         </xsl:call-template>
       </xsl:when>
       <!-- Data quality without its lineage (which stands on its own); a
@@ -1034,7 +1042,7 @@
           <xsl:with-param name="class" select="'cit:CI_Citation'"/>
           <xsl:with-param name="new" select="$new"/>
           <xsl:with-param name="shadow" select="$e/*[@tw3:shadow = 'gmd:name'][1]"/>
-          <xsl:with-param name="order" select="$maps/map:class[@name = 'CI_Citation']/@order3"/>
+          <xsl:with-param name="order" select="$tables3[@name = 'CI_Citation']/@order3"/>
         </xsl:call-template>
       </xsl:when>
       <!-- The aggregate's identifier: the citation of its metadata. -->
@@ -1047,7 +1055,7 @@
                 <xsl:call-template name="nil3"><xsl:with-param name="qname" select="'cit:title'"/></xsl:call-template>
                 <cit:identifier>
                   <xsl:call-template name="up-content">
-                    <xsl:with-param name="row" select="$maps/map:class[@name = 'MD_AggregateInformation']/map:p[@iso = 'aggregateDataSetIdentifier']"/>
+                    <xsl:with-param name="row" select="$tables3[@name = 'MD_AggregateInformation']/map:p[@iso = 'aggregateDataSetIdentifier']"/>
                   </xsl:call-template>
                 </cit:identifier>
               </cit:CI_Citation>
@@ -1341,7 +1349,7 @@
       </xsl:choose>
     </xsl:variable>
     <xsl:element name="{$name}" namespace="{substring(namespace-uri(), 1, string-length(namespace-uri()) * not($extended and local-name() = 'MD_Metadata'))}{substring($tw3-ns, 1, string-length($tw3-ns) * ($extended and local-name() = 'MD_Metadata'))}">
-      <xsl:copy-of select="$maps/map:namespaces3/namespace::*[name() != 'xml' and name() != 'xsl' and name() != 'map']
+      <xsl:copy-of select="$namespaces3/namespace::*[name() != 'xml' and name() != 'xsl' and name() != 'map']
                            [name() != 'tw3' or $extended]"/>
       <xsl:copy-of select="@*"/>
       <xsl:if test="tw3:misfit and not(@id)">
@@ -1432,7 +1440,7 @@
   <xsl:template name="uri19139">
     <xsl:param name="qname"/>
     <xsl:variable name="prefix" select="substring-before($qname, ':')"/>
-    <xsl:value-of select="$maps/map:ns[@prefix = $prefix]/@uri"/>
+    <xsl:value-of select="$ns19139[@prefix = $prefix]/@uri"/>
   </xsl:template>
 
   <!-- The 19139 class element of table $table (named $name, else the
@@ -1443,7 +1451,7 @@
     <xsl:param name="name" select="''"/>
     <xsl:param name="scopes" select="/.."/>
     <xsl:param name="lineage" select="/.."/>
-    <xsl:variable name="t" select="$maps/map:class[@name = $table]"/>
+    <xsl:variable name="t" select="$tables3[@name = $table]"/>
     <xsl:choose>
       <xsl:when test="$t/@iso3 = 'CI_Responsibility'">
         <xsl:call-template name="down-responsibility">
@@ -1550,7 +1558,7 @@
     <xsl:param name="scopes"/>
     <xsl:variable name="p" select="."/>
     <xsl:variable name="q"><xsl:call-template name="qname3"/></xsl:variable>
-    <xsl:variable name="base" select="$maps/map:class[@name = $t/@base]"/>
+    <xsl:variable name="base" select="$tables3[@name = $t/@base]"/>
     <xsl:variable name="token">
       <xsl:choose>
         <xsl:when test="$q = 'mac:acquisitionInformation'">mdb:acquisitionInformation</xsl:when>
@@ -1590,7 +1598,7 @@
             <gmd:DQ_DataQuality>
               <xsl:for-each select="*/*[local-name() = 'scope']">
                 <xsl:call-template name="down-property">
-                  <xsl:with-param name="row" select="$maps/map:class[@name = 'DQ_DataQuality']/map:p[@iso = 'scope']"/>
+                  <xsl:with-param name="row" select="$tables3[@name = 'DQ_DataQuality']/map:p[@iso = 'scope']"/>
                 </xsl:call-template>
               </xsl:for-each>
               <gmd:lineage>
@@ -1654,7 +1662,7 @@
   <!-- The namespace of the context element in the version the export writes. -->
   <xsl:template name="uri-now">
     <xsl:variable name="package"><xsl:call-template name="package"/></xsl:variable>
-    <xsl:variable name="now" select="$maps/map:ns3[@prefix = $package]/@uri"/>
+    <xsl:variable name="now" select="$ns3s[@prefix = $package]/@uri"/>
     <xsl:choose>
       <xsl:when test="string($package) and $package != 'tw3' and $now"><xsl:value-of select="$now"/></xsl:when>
       <xsl:otherwise><xsl:value-of select="namespace-uri()"/></xsl:otherwise>
@@ -1680,7 +1688,7 @@
       <xsl:choose>
         <xsl:when test="$row/@wrap3"/>
         <xsl:when test="$row/@class">
-          <xsl:variable name="ct" select="$maps/map:class[@name = $row/@class]"/>
+          <xsl:variable name="ct" select="$tables3[@name = $row/@class]"/>
           <xsl:variable name="c3"><xsl:call-template name="class3"><xsl:with-param name="t" select="$ct"/></xsl:call-template></xsl:variable>
           <xsl:variable name="q"><xsl:call-template name="qname3"><xsl:with-param name="n" select="$x"/></xsl:call-template></xsl:variable>
           <xsl:if test="$q = $c3 or $q = concat('tw3:', substring-after($c3, ':'))"><xsl:value-of select="$row/@class"/></xsl:if>
@@ -1707,7 +1715,7 @@
       <!-- A value of an enumeration that ISO 19139's does not have (ISO
            19115-1 added some): ISO 19139 cannot hold it. -->
       <xsl:when test="$row/@type = 'enum' and $x
-                      and not($maps/map:codes[@list = $row/@list]/map:v[@iso = normalize-space($x) or @iso3 = normalize-space($x)])">
+                      and not($codes3[@list = $row/@list]/map:v[@iso = normalize-space($x) or @iso3 = normalize-space($x)])">
         <xsl:call-template name="leftover"/>
       </xsl:when>
       <xsl:otherwise>
@@ -1726,14 +1734,14 @@
               <gco:DateTime><xsl:value-of select="$x/*"/></gco:DateTime>
             </xsl:when>
             <xsl:when test="$row/@class or $row/@choice">
-              <xsl:variable name="o" select="$maps/map:choice[@name = $row/@choice]/map:c[(@table | @iso)[last()] = $table]"/>
+              <xsl:variable name="o" select="$choices3[@name = $row/@choice]/map:c[(@table | @iso)[last()] = $table]"/>
               <xsl:call-template name="down-class">
                 <xsl:with-param name="x" select="$x"/>
                 <xsl:with-param name="table" select="$table"/>
                 <xsl:with-param name="name">
                   <xsl:if test="$o/@table">
                     <xsl:value-of select="concat(substring('gmd:', 1, 4 * not(namespace-uri($x) = $tw3-ns)), substring('tw:', 1, 3 * (namespace-uri($x) = $tw3-ns)),
-                                                 $maps/map:choice[@name = $row/@choice]/map:c[@iso3 = local-name($x) or @iso = local-name($x)][1]/@iso)"/>
+                                                 $choices3[@name = $row/@choice]/map:c[@iso3 = local-name($x) or @iso = local-name($x)][1]/@iso)"/>
                   </xsl:if>
                 </xsl:with-param>
               </xsl:call-template>
@@ -1760,9 +1768,9 @@
     <xsl:param name="x"/>
     <xsl:variable name="q"><xsl:call-template name="qname3"><xsl:with-param name="n" select="$x"/></xsl:call-template></xsl:variable>
     <xsl:variable name="found">
-      <xsl:for-each select="$maps/map:choice[@name = $choice]/map:c">
+      <xsl:for-each select="$choices3[@name = $choice]/map:c">
         <xsl:variable name="table" select="(@table | @iso)[last()]"/>
-        <xsl:variable name="ct" select="$maps/map:class[@name = $table]"/>
+        <xsl:variable name="ct" select="$tables3[@name = $table]"/>
         <xsl:variable name="c3">
           <xsl:choose>
             <xsl:when test="@table"><xsl:value-of select="concat($ct/@ns3, ':', (@iso3 | @iso)[last()])"/></xsl:when>
@@ -1872,11 +1880,11 @@
       <xsl:when test="$package = 'lan' and local-name() = 'CountryCode'">
         <gmd:Country><xsl:copy-of select="@*"/><xsl:value-of select="."/></gmd:Country>
       </xsl:when>
-      <xsl:when test="string($package) and (@codeListValue or $maps/map:codes[@list = local-name(current())])">
+      <xsl:when test="string($package) and (@codeListValue or $codes3[@list = local-name(current())])">
         <xsl:variable name="ns" select="concat(substring('srv', 1, 3 * (local-name() = 'SV_CouplingType' or local-name() = 'DCPList')),
                                                substring('gmd', 1, 3 * not(local-name() = 'SV_CouplingType' or local-name() = 'DCPList')))"/>
-        <xsl:variable name="spelt" select="$maps/map:codes[@list = local-name(current())]/map:v[@iso3 = normalize-space(current())]/@iso"/>
-        <xsl:element name="{$ns}:{local-name()}" namespace="{$maps/map:ns[@prefix = $ns]/@uri}">
+        <xsl:variable name="spelt" select="$codes3[@list = local-name(current())]/map:v[@iso3 = normalize-space(current())]/@iso"/>
+        <xsl:element name="{$ns}:{local-name()}" namespace="{$ns19139[@prefix = $ns]/@uri}">
           <xsl:copy-of select="@*"/>
           <xsl:if test="$spelt and @codeListValue"><xsl:attribute name="codeListValue"><xsl:value-of select="$spelt"/></xsl:attribute></xsl:if>
           <xsl:value-of select="concat($spelt, substring(., 1, string-length(.) * not($spelt)))"/>
@@ -1984,7 +1992,7 @@
             </xsl:for-each>
             <xsl:for-each select="$c/*[local-name() = 'name']">
               <xsl:call-template name="down-property">
-                <xsl:with-param name="row" select="$maps/map:class[@name = 'MD_Metadata']/map:p[@iso = 'hierarchyLevelName']"/>
+                <xsl:with-param name="row" select="$tables3[@name = 'MD_Metadata']/map:p[@iso = 'hierarchyLevelName']"/>
               </xsl:call-template>
             </xsl:for-each>
           </xsl:otherwise>
@@ -2018,12 +2026,12 @@
           <xsl:otherwise>
             <xsl:for-each select="$title">
               <xsl:call-template name="down-property">
-                <xsl:with-param name="row" select="$maps/map:class[@name = 'MD_Metadata']/map:p[@iso = 'metadataStandardName']"/>
+                <xsl:with-param name="row" select="$tables3[@name = 'MD_Metadata']/map:p[@iso = 'metadataStandardName']"/>
               </xsl:call-template>
             </xsl:for-each>
             <xsl:for-each select="$c/*[local-name() = 'edition']">
               <xsl:call-template name="down-property">
-                <xsl:with-param name="row" select="$maps/map:class[@name = 'MD_Metadata']/map:p[@iso = 'metadataStandardVersion']"/>
+                <xsl:with-param name="row" select="$tables3[@name = 'MD_Metadata']/map:p[@iso = 'metadataStandardVersion']"/>
               </xsl:call-template>
             </xsl:for-each>
             <xsl:if test="not($plain) or $c/*[local-name() != 'title' and local-name() != 'edition']">
@@ -2096,17 +2104,17 @@
           <xsl:otherwise>
             <xsl:for-each select="$c/*[local-name() = 'title']">
               <xsl:call-template name="down-property">
-                <xsl:with-param name="row" select="$maps/map:class[@name = 'MD_Format']/map:p[@iso = 'name']"/>
+                <xsl:with-param name="row" select="$tables3[@name = 'MD_Format']/map:p[@iso = 'name']"/>
               </xsl:call-template>
             </xsl:for-each>
             <xsl:for-each select="$c/*[local-name() = 'edition']">
               <xsl:call-template name="down-property">
-                <xsl:with-param name="row" select="$maps/map:class[@name = 'MD_Format']/map:p[@iso = 'version']"/>
+                <xsl:with-param name="row" select="$tables3[@name = 'MD_Format']/map:p[@iso = 'version']"/>
               </xsl:call-template>
             </xsl:for-each>
             <xsl:for-each select="$alternates[count($alternates) = 1]">
               <xsl:call-template name="down-property">
-                <xsl:with-param name="row" select="$maps/map:class[@name = 'MD_Format']/map:p[@iso = 'specification']"/>
+                <xsl:with-param name="row" select="$tables3[@name = 'MD_Format']/map:p[@iso = 'specification']"/>
               </xsl:call-template>
             </xsl:for-each>
             <xsl:if test="not($plain) or count($alternates) &gt; 1
@@ -2162,7 +2170,7 @@
         <xsl:choose>
           <xsl:when test="$plain and $c[local-name() = 'DQ_MeasureReference'] and not($same)">
             <xsl:for-each select="$c/*">
-              <xsl:variable name="r" select="$maps/map:class[@name = 'DQ_Element']/map:p[@iso = local-name(current())]"/>
+              <xsl:variable name="r" select="$tables3[@name = 'DQ_Element']/map:p[@iso = local-name(current())]"/>
               <xsl:choose>
                 <xsl:when test="$r"><xsl:call-template name="down-property"><xsl:with-param name="row" select="$r"/></xsl:call-template></xsl:when>
                 <xsl:otherwise><xsl:call-template name="leftover"/></xsl:otherwise>
@@ -2178,7 +2186,7 @@
         <xsl:choose>
           <xsl:when test="$plain and $c[local-name() = 'DQ_EvaluationMethod'] and not($same)">
             <xsl:for-each select="$c/*">
-              <xsl:variable name="r" select="$maps/map:class[@name = 'DQ_Element']/map:p[@iso = local-name(current())]"/>
+              <xsl:variable name="r" select="$tables3[@name = 'DQ_Element']/map:p[@iso = local-name(current())]"/>
               <xsl:choose>
                 <xsl:when test="$r"><xsl:call-template name="down-property"><xsl:with-param name="row" select="$r"/></xsl:call-template></xsl:when>
                 <xsl:otherwise><xsl:call-template name="leftover"/></xsl:otherwise>
@@ -2214,7 +2222,7 @@
             </xsl:for-each>
             <xsl:for-each select="$c/*[local-name() = 'levelDescription']">
               <xsl:call-template name="down-property">
-                <xsl:with-param name="row" select="$maps/map:class[@name = 'MD_MaintenanceInformation']/map:p[@iso = 'updateScopeDescription']"/>
+                <xsl:with-param name="row" select="$tables3[@name = 'MD_MaintenanceInformation']/map:p[@iso = 'updateScopeDescription']"/>
               </xsl:call-template>
             </xsl:for-each>
           </xsl:when>
@@ -2230,12 +2238,12 @@
                           and count($attributes[count(*) = 1]/*[local-name() = 'MD_RangeDimension' or local-name() = 'MD_Band']) = count($attributes)">
             <xsl:for-each select="$c/*[local-name() = 'contentType'][* or @*[. != 'missing']]">
               <xsl:call-template name="down-property">
-                <xsl:with-param name="row" select="$maps/map:class[@name = 'MD_CoverageDescription']/map:p[@iso = 'contentType']"/>
+                <xsl:with-param name="row" select="$tables3[@name = 'MD_CoverageDescription']/map:p[@iso = 'contentType']"/>
               </xsl:call-template>
             </xsl:for-each>
             <xsl:for-each select="$attributes">
               <xsl:call-template name="down-property">
-                <xsl:with-param name="row" select="$maps/map:class[@name = 'MD_CoverageDescription']/map:p[@iso = 'dimension']"/>
+                <xsl:with-param name="row" select="$tables3[@name = 'MD_CoverageDescription']/map:p[@iso = 'dimension']"/>
               </xsl:call-template>
             </xsl:for-each>
           </xsl:when>
