@@ -27,11 +27,8 @@ extern char** environ;
 namespace tw::cli {
 
 namespace fs = std::filesystem;
-using com::HRESULT;
 
 namespace {
-
-constexpr std::string_view kImporter = "Importer.SampleImporter";
 
 enum class Direction { Import, Export };
 
@@ -76,14 +73,9 @@ void import_file(const fs::path& source, const fs::path& item_file, TraceFile& t
   }
   // Held from before the item is read until it is saved, as an edit does.
   const auto item = host::CatalogItem::open(item_file, host::CatalogItem::Access::Edit);
-  const auto importer = create<host::IMetadataImport>(kImporter);
-  trace.start();
-  const HRESULT hr = importer->Import(source.string(), item->identity());
-  trace.stop();
-  call(hr, "IMetadataImport.Import");
   // Nothing changed (the stylesheet folder was not set): nothing is written,
   // and an item that did not exist is not created.
-  if (item->modified()) item->save();
+  if (host::import_record(*item.get(), source, &trace)) item->save();
 }
 
 // ---- Files of several records
@@ -208,12 +200,7 @@ void export_file(const fs::path& item_file, const fs::path& destination, host::R
     throw UsageError("the destination " + quoted(destination) + " is the item itself");
   }
   const auto item = host::CatalogItem::open(item_file);
-  const auto before = host::last_written(destination);
-  trace.start();
-  const HRESULT hr = host::call_export(*item.get(), destination.string(), format);
-  trace.stop();
-  call(hr, "IMetadataExport.Export");
-  host::check_exported(destination, format, before);
+  host::export_record(*item.get(), destination, format, &trace);
 }
 
 // ---- Folders

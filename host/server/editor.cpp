@@ -35,9 +35,6 @@ constexpr OfferedPage kOfferedPages[] = {
 };
 
 constexpr std::size_t kMaxRecordBytes = 32u << 20;
-constexpr std::size_t kMaxNameBytes = 255;  // NAME_MAX
-constexpr int kMaxFolderDepth = 8;
-constexpr std::size_t kMaxItems = 5000;
 
 // A name in a message, quoted and shown as the tool shows names.
 std::string in_quotes(std::string_view name) {
@@ -74,6 +71,18 @@ std::string hex64(std::uint64_t value) {
   for (int i = 15; i >= 0; --i, value >>= 4)
     text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
   return text;
+}
+
+// The number a digest shows, or 0 for a text that is none.
+std::uint64_t digest_of(const std::string& text) {
+  std::uint64_t value = 0;
+  if (text.size() != 16) return 0;
+  for (const char c : text) {
+    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    if (digit < 0) return 0;
+    value = value << 4 | static_cast<unsigned>(digit);
+  }
+  return value;
 }
 
 std::uint64_t fnv1a(std::string_view text, std::uint64_t hash = 14695981039346656037ull) {
@@ -155,113 +164,7 @@ std::string identity_of(const fs::path& file) {
   return fs::weakly_canonical(fs::absolute(target), ec).string();
 }
 
-bool inside(const fs::path& folder, const fs::path& path) {
-  const auto [end, _] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
-  return end == folder.end();
-}
-
 }  // namespace
-
-// ---- The catalog folder
-
-Catalog::Catalog(const fs::path& path) {
-  std::error_code ec;
-  const fs::path canonical = fs::canonical(path, ec);
-  if (ec) throw ApiError(400, in_quotes(path.string()) + " cannot be opened: " + ec.message());
-  if (fs::is_directory(canonical, ec)) {
-    folder_ = canonical;
-  } else if (fs::is_regular_file(canonical, ec)) {
-    folder_ = canonical.parent_path();
-    single_ = canonical.filename().string();
-  } else {
-    throw ApiError(400, in_quotes(path.string()) + " is neither a folder nor an item file");
-  }
-}
-
-fs::path Catalog::resolve(const std::string& relative, bool must_exist) const {
-  const auto refuse = [&](const std::string& why) -> fs::path {
-    // Quoted as every message quotes names: a NUL or a control character
-    // in it would otherwise cut the message short or reach a terminal.
-    throw ApiError(400, "item path " + in_quotes(relative.substr(0, 300)) +
-                            (relative.size() > 300 ? "…" : "") + " " + why);
-  };
-  if (relative.empty()) return refuse("is empty");
-  if (relative.size() > 1024) return refuse("is too long");
-  if (relative.find('\0') != std::string::npos || relative.find('\\') != std::string::npos) {
-    return refuse("holds a character item paths do not use");
-  }
-  const fs::path path(relative);
-  if (path.is_absolute()) return refuse("is absolute; item paths are relative to the catalog");
-  if (relative.back() == '/') return refuse("ends in \"/\"; an item is a file");
-  if (relative.find("//") != std::string::npos) return refuse("has an empty step (\"//\")");
-  int depth = 0;
-  for (const fs::path& step : path) {
-    const std::string name = step.string();
-    if (name.empty()) return refuse("has an empty step (\"//\")");
-    if (name == "." || name == "..") return refuse("has a \".\" or \"..\" step");
-    if (name.front() == '.') return refuse("names a hidden file or folder");
-    if (name.size() > kMaxNameBytes) {
-      return refuse("holds a name longer than " + std::to_string(kMaxNameBytes) +
-                    " bytes, more than a file name may have");
-    }
-    if (++depth > kMaxFolderDepth) return refuse("is nested too deeply");
-  }
-  if (path.extension() != ".xml") return refuse("does not end in \".xml\"");
-  if (single_ && relative != *single_) {
-    throw ApiError(404, "this editor serves the one item \"" + *single_ + "\"");
-  }
-
-  const fs::path joined = folder_ / path;
-  std::error_code ec;
-  // The folder the item lies in must be inside, whether the item exists or not.
-  const fs::path parent = fs::canonical(joined.parent_path(), ec);
-  if (ec || !inside(folder_, parent)) return refuse("names a folder that is not in the catalog");
-  const fs::file_status link_status = fs::symlink_status(joined, ec);
-  if (fs::exists(link_status)) {
-    const fs::path real = fs::canonical(joined, ec);
-    if (ec || !inside(folder_, real)) return refuse("leads outside the catalog");
-    if (!fs::is_regular_file(real, ec)) return refuse("is not a file");
-    return joined;
-  }
-  if (fs::is_symlink(link_status)) return refuse("leads outside the catalog");
-  if (must_exist) throw ApiError(404, "there is no item " + in_quotes(relative));
-  return joined;
-}
-
-std::vector<std::string> Catalog::items() const {
-  std::vector<std::string> items;
-  if (single_) {
-    items.push_back(*single_);
-    return items;
-  }
-  std::error_code ec;
-  fs::recursive_directory_iterator it(folder_, fs::directory_options::skip_permission_denied, ec);
-  for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    const fs::path& path = it->path();
-    const std::string name = path.filename().string();
-    std::error_code kind_ec;
-    const bool directory = it->is_directory(kind_ec);
-    if (name.empty() || name.front() == '.') {
-      if (directory) it.disable_recursion_pending();
-      continue;
-    }
-    if (directory) {
-      if (it.depth() + 1 >= kMaxFolderDepth) it.disable_recursion_pending();
-      continue;
-    }
-    if (path.extension() != ".xml") continue;
-    const std::string relative = path.lexically_relative(folder_).string();
-    try {
-      resolve(relative, true);
-    } catch (const ApiError&) {
-      continue;  // a link that leads outside is no item of this catalog
-    }
-    items.push_back(relative);
-    if (items.size() >= kMaxItems) break;
-  }
-  std::sort(items.begin(), items.end());
-  return items;
-}
 
 // ---- Sessions
 
@@ -270,9 +173,9 @@ struct Editor::Session {
   fs::path file;
   std::string identity;  // the file it names, whatever the name
   std::unique_ptr<EditingSession> editing;
-  std::string saved_xml;  // the document as last read or saved
   std::uint64_t version = 0;
-  bool page_edited = false;  // the open page holds edits it has not written
+  bool page_edited = false;          // the open page holds edits it has not written
+  std::size_t reviewed_changes = 0;  // how many changes the last review found
   // What the tree's pages answered, for the document they were probed on.
   std::uint64_t probed_key = 0;
   std::vector<host::EntryState> probed;
@@ -308,7 +211,7 @@ void Editor::changed(Session& session) {
 }
 
 bool Editor::dirty(Session& session) const {
-  return session.page_edited || session.editing->document().xml() != session.saved_xml;
+  return session.page_edited || session.editing->dirty();
 }
 
 Editor::Session& Editor::session_for(const Json& request, bool open_if_needed) {
@@ -343,7 +246,6 @@ Editor::Session& Editor::session_for(const Json& request, bool open_if_needed) {
   } catch (const com::Error& error) {
     throw ApiError(422, in_quotes(relative) + " cannot be opened: " + error.what());
   }
-  session->saved_xml = session->editing->document().xml();
   changed(*session);
   return *sessions_.emplace(relative, std::move(session)).first->second;
 }
@@ -388,8 +290,9 @@ Json Editor::page_json(const host::OpenPage& page) const {
 
 Json Editor::tree_json(Session& session) {
   EditingSession& editing = *session.editing;
-  const std::string xml = editing.document().xml();
-  std::uint64_t key = fnv1a(xml);
+  // The document by its revision, the tree by its entries: what the pages
+  // were probed on.
+  std::uint64_t key = fnv1a(std::to_string(editing.document().revision()));
   std::size_t entries = 0;
   for (const auto& book : editing.tree().books()) {
     key = fnv1a(book->key(), key);
@@ -519,7 +422,7 @@ Editor::ScratchFile Editor::record_file(const Json& request) {
 }
 
 Json Editor::review_json(Session& session) {
-  const host::Review review = session.editing->review();
+  const host::ItemReview review = session.editing->review();
   Json changes = Json::array();
   for (const host::Difference& d : review.changes) {
     changes.push_back({{"change", host::to_string(d.change)},
@@ -527,22 +430,9 @@ Json Editor::review_json(Session& session) {
                        {"before", d.before ? Json(*d.before) : Json()},
                        {"after", d.after ? Json(*d.after) : Json()}});
   }
-  // What was reviewed: the file as it is and the document, both taken as
-  // they stream by.
-  std::uint64_t digest = fnv1a({});
-  {
-    std::ifstream in(session.file, std::ios::binary);
-    std::vector<char> buffer(std::size_t{1} << 16);
-    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
-      digest =
-          fnv1a(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())), digest);
-    }
-  }
-  digest = fnv1a(std::string_view("\0", 1), digest);
-  session.editing->document().write_xml(
-      [&digest](std::string_view piece) { digest = fnv1a(piece, digest); });
-  Json answer = {{"changes", changes}, {"digest", hex64(digest)}};
+  Json answer = {{"changes", changes}, {"digest", hex64(review.digest)}};
   if (review.more > 0) answer["more"] = review.more;
+  session.reviewed_changes = review.changes.size();
   return answer;
 }
 
@@ -620,14 +510,14 @@ Json Editor::import_item(const Json& request) {
   const fs::path& source = record.path();
 
   const auto item = com::make_object<host::CatalogItem>(file);
-  const auto importer = host::create<host::IMetadataImport>("Importer.SampleImporter");
+  bool imported = false;
   try {
-    host::call(importer->Import(source.string(), item->identity()), "IMetadataImport.Import");
+    imported = host::import_record(*item.get(), source);
   } catch (const MemberFailure& failure) {
     throw ApiError(500, failure.what(), {{"failure", failure_json(failure)}});
   }
   Json answer;
-  if (item->modified()) {
+  if (imported) {
     // Saved as the item would save itself: laid out, and read back first
     // when in an encoding other than UTF-8.
     item->document()->lay_out();
@@ -660,14 +550,7 @@ Json Editor::open_page(const Json& request) {
   if (editing.page() && editing.page()->unique_name() == unique_name) return state(session, true);
   page_class_for(session, unique_name);
   return with_failures(session, [&] {
-    if (editing.page()) {
-      if (!editing.leave().query_unload) {
-        throw ApiError(
-            409, "the page " + in_quotes(editing.page()->unique_name()) + " cannot be left now",
-            {{"state", state(session, true)}});
-      }
-      session.page_edited = false;
-    }
+    leave_page(session, Leaving::ToClose, {});
     changed(session);
     open_page_named(session, unique_name);
     return state(session, true);
@@ -717,11 +600,7 @@ Json Editor::edit(const Json& request) {
   }
   with_failures(session, [&] {
     if (!editing.page() || editing.page()->unique_name() != unique_name) {
-      if (editing.page() && !editing.leave().query_unload) {
-        throw ApiError(
-            409, "the page " + in_quotes(editing.page()->unique_name()) + " cannot be left now",
-            {{"state", state(session, true)}});
-      }
+      leave_page(session, Leaving::ToClose, {});
       changed(session);
       open_page_named(session, unique_name);
       switched = true;
@@ -738,9 +617,15 @@ Json Editor::edit(const Json& request) {
   return state(session, switched);
 }
 
-void Editor::write_open_page(Session& session, std::string_view otherwise) {
-  if (!session.editing->flush().query_unload) {
-    throw ApiError(409, "the open page cannot be left now, so " + std::string(otherwise));
+void Editor::leave_page(Session& session, Leaving leaving, std::string_view otherwise) {
+  EditingSession& editing = *session.editing;
+  if (!editing.page()) return;
+  const host::Leave left = leaving == Leaving::ToWrite ? editing.flush() : editing.leave();
+  if (!left.query_unload) {
+    std::string message =
+        "the page " + in_quotes(editing.page()->unique_name()) + " cannot be left now";
+    if (!otherwise.empty()) message += ", so " + std::string(otherwise);
+    throw ApiError(409, message, {{"state", state(session, true)}});
   }
   session.page_edited = false;
   changed(session);
@@ -762,12 +647,19 @@ Json Editor::save(const Json& request) {
   check_version(request, session);
   return with_failures(session, [&] {
     write_open_page(session, "the item cannot be saved");
-    Json review = review_json(session);
-    if (const auto reviewed = request.find("reviewed");
-        reviewed != request.end() && !reviewed->is_null() && *reviewed != review["digest"]) {
-      throw ApiError(409, "the changes are not the ones you reviewed; review them again",
-                     {{"state", state(session, true)}, {"review", review}});
+    // The review the author just saw is not made again when nothing changed
+    // since: neither the document nor the file.
+    const auto reviewed = request.find("reviewed");
+    const bool named = reviewed != request.end() && !reviewed->is_null();
+    if (!named || !reviewed->is_string() ||
+        !session.editing->still_reviewed(digest_of(reviewed->get<std::string>()))) {
+      Json review = review_json(session);
+      if (named && *reviewed != review["digest"]) {
+        throw ApiError(409, "the changes are not the ones you reviewed; review them again",
+                       {{"state", state(session, true)}, {"review", review}});
+      }
     }
+    const std::size_t saved_changes = session.reviewed_changes;
     try {
       session.editing->save();
     } catch (const host::ItemChanged& error) {
@@ -784,11 +676,10 @@ Json Editor::save(const Json& request) {
       throw ApiError(500, std::string("the item was not saved: ") + error.what(),
                      {{"state", state(session, true)}});
     }
-    session.saved_xml = session.editing->document().xml();
     changed(session);
     Json answer = state(session, true);
     answer["saved"] = true;
-    answer["changes"] = review["changes"].size();
+    answer["changes"] = saved_changes;
     return answer;
   });
 }
@@ -812,7 +703,6 @@ Json Editor::revert(const Json& request) {
     throw ApiError(422, in_quotes(path) + " cannot be read again: " + error.what(),
                    {{"closed", true}});
   }
-  session.saved_xml = session.editing->document().xml();
   session.page_edited = false;
   changed(session);
   if (reopen) {
@@ -837,11 +727,7 @@ Json Editor::close_item(const Json& request) {
   check_version(request, session);
   if (!flag_field(request, "discard")) {
     with_failures(session, [&] {
-      if (!session.editing->leave().query_unload) {
-        throw ApiError(409, "the open page cannot be left now", {{"state", state(session, true)}});
-      }
-      session.page_edited = false;
-      changed(session);
+      leave_page(session, Leaving::ToClose, "it cannot be closed");
       return Json();
     });
     if (dirty(session)) {
@@ -861,22 +747,18 @@ Json Editor::import_into(const Json& request) {
 
   EditingSession& editing = *session.editing;
   return with_failures(session, [&] {
-    if (editing.page()) {
-      if (!editing.leave().query_unload) {
-        throw ApiError(409, "the open page cannot be left now, so nothing can be imported");
-      }
-      session.page_edited = false;
-    }
+    leave_page(session, Leaving::ToClose, "nothing can be imported");
     changed(session);
-    const std::string before = editing.document().xml();
-    const auto importer = host::create<host::IMetadataImport>("Importer.SampleImporter");
-    editing.guarded([&] {
-      host::call(importer->Import(source.string(), editing.item().identity()),
-                 "IMetadataImport.Import");
-    });
+    // Shared with the document until the import writes: costs nothing.
+    const auto before = editing.document().copy();
+    const bool written =
+        editing.guarded([&] { return host::import_record(editing.item(), source); });
     editing.reload();
     Json answer = state(session, true);
-    answer["imported"] = editing.document().xml() != before;
+    // Written, and to other values than it had.
+    answer["imported"] =
+        written &&
+        !host::compare_documents(before->doc(), editing.document().doc(), 1).changes.empty();
     return answer;
   });
 }
@@ -898,9 +780,7 @@ Json Editor::export_item(const Json& request) {
     write_open_page(session, "its edits cannot be exported");
     const ScratchFile exported = scratch_file("export.xml");
     const fs::path& destination = exported.path();
-    host::call(host::call_export(editing.item(), destination.string(), format),
-               "IMetadataExport.Export");
-    host::check_exported(destination, format, std::nullopt);
+    host::export_record(editing.item(), destination, format);
     Json answer = state(session, true);
     std::error_code ec;
     if (fs::exists(destination, ec)) {

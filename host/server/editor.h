@@ -19,49 +19,10 @@
 #include <utility>
 #include <vector>
 
+#include "catalog.h"
 #include "tidewise/host/session.h"
 
 namespace tw::server {
-
-using Json = nlohmann::ordered_json;
-
-// A request the editor refuses or cannot carry out: the HTTP status, a
-// message for the person, and what else the answer carries.
-class ApiError : public std::runtime_error {
- public:
-  ApiError(int status, const std::string& message, Json extra = Json::object())
-      : std::runtime_error(message), status_(status), extra_(std::move(extra)) {}
-  int status() const { return status_; }
-  const Json& extra() const { return extra_; }
-
- private:
-  int status_;
-  Json extra_;
-};
-
-// The folder of items, or one item file, that the editor serves. Item paths
-// in requests are relative to the folder and never leave it.
-class Catalog {
- public:
-  // Throws ApiError when the path is neither a folder nor an item file.
-  explicit Catalog(const std::filesystem::path& path);
-
-  const std::filesystem::path& folder() const { return folder_; }
-  // One item file alone: no items can be created.
-  bool single_item() const { return single_.has_value(); }
-
-  // The item file a request names: relative, without "." or ".." steps or
-  // hidden names, ending in ".xml", and inside the folder once symbolic
-  // links are followed. Throws ApiError 400 for a path that breaks these
-  // rules and 404 for an item that is not there when `must_exist`.
-  std::filesystem::path resolve(const std::string& relative, bool must_exist) const;
-  // The item files, as relative paths in order.
-  std::vector<std::string> items() const;
-
- private:
-  std::filesystem::path folder_;  // canonical
-  std::optional<std::string> single_;
-};
 
 class Editor {
  public:
@@ -97,10 +58,16 @@ class Editor {
   Json tree_json(Session& session);
   Json page_json(const host::OpenPage& page) const;
   void changed(Session& session);
-  // Has the open page write what it holds into the document (QueryUnload,
-  // UnloadPage, then loaded again) before a review, save or export; a page
-  // that cannot be left now is a 409 saying what `otherwise` cannot happen.
-  void write_open_page(Session& session, std::string_view otherwise);
+  // Leaves the open page, if any (QueryUnload, UnloadPage), so that what it
+  // holds is in the document: to close it (before another page opens, an
+  // import, or the item closes) or to write it (loaded again at once, before
+  // a review, save or export). A page that cannot be left now is a 409 that
+  // carries the state and says what `otherwise` cannot happen.
+  enum class Leaving { ToClose, ToWrite };
+  void leave_page(Session& session, Leaving leaving, std::string_view otherwise);
+  void write_open_page(Session& session, std::string_view otherwise) {
+    leave_page(session, Leaving::ToWrite, otherwise);
+  }
   bool dirty(Session& session) const;
   template <class Body>
   Json with_failures(Session& session, Body&& body);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -104,6 +105,10 @@ bool matches(const xmlNode* node, std::string_view step) {
 // Below this many children a walk is as quick as an index.
 constexpr int kIndexFrom = 16;
 
+// Revisions are drawn from one counter for every document, so that two
+// documents with the same revision hold the same content.
+std::atomic<std::uint64_t> last_revision{0};
+
 }  // namespace
 
 // The host's children of an element by name, for elements with many
@@ -201,6 +206,7 @@ xmlNode* XmlMetadataDocument::append_element(xmlNode* parent, std::string_view n
     throw std::bad_alloc();
   }
   index_->appended(parent, child);
+  revised();
   return child;
 }
 
@@ -405,7 +411,13 @@ xml::DocPtr checked_item(xml::DocPtr doc, std::string_view label) {
 }  // namespace
 
 XmlMetadataDocument::XmlMetadataDocument()
-    : doc_(xml::new_document(kRootName)), index_(std::make_unique<ChildIndex>()) {}
+    : doc_(xml::new_document(kRootName)), index_(std::make_unique<ChildIndex>()) {
+  revised();
+}
+
+void XmlMetadataDocument::revised() {
+  revision_ = ++last_revision;
+}
 
 XmlMetadataDocument::~XmlMetadataDocument() = default;
 
@@ -418,6 +430,7 @@ void XmlMetadataDocument::set_document(xml::DocPtr doc) {
 com::ComPtr<XmlMetadataDocument> XmlMetadataDocument::copy() const {
   auto copy = com::make_object<XmlMetadataDocument>();
   copy->doc_ = doc_;
+  copy->revision_ = revision_;
   return copy;
 }
 
@@ -425,12 +438,14 @@ void XmlMetadataDocument::take_content(const XmlMetadataDocument& other) {
   if (&other == this) return;
   doc_ = other.doc_;
   index_ = std::make_unique<ChildIndex>();  // the old one points into the content given up
+  revision_ = other.revision_;
   modified_ = false;
   update_flag_ = false;
 }
 
 void XmlMetadataDocument::replace(xml::DocPtr doc) {
   set_document(std::move(doc));
+  revised();
   modified_ = false;
   update_flag_ = false;
 }
@@ -466,10 +481,6 @@ std::string XmlMetadataDocument::xml() const {
 
 void XmlMetadataDocument::write_xml(const std::function<void(std::string_view)>& sink) const {
   xml::serialize(*doc_, sink);
-}
-
-void XmlMetadataDocument::save_file(const fs::path& file) const {
-  write_file(file);
 }
 
 platform::FileStamp XmlMetadataDocument::write_file(
@@ -566,7 +577,7 @@ HRESULT XmlMetadataDocument::WriteValue(const std::string& path, const Variant& 
     check_names_encodable(steps, {});
     const std::string text = value_text(value);
     writable();
-    set_own_text(reach_or_create(steps), text);
+    if (set_own_text(reach_or_create(steps), text)) revised();
     modified_ = true;
   });
 }
@@ -594,6 +605,7 @@ HRESULT XmlMetadataDocument::WriteAttribute(const std::string& path, const std::
       if (xmlSetNsProp(element, nullptr, x(name.c_str()), x(text.c_str())) == nullptr) {
         throw std::bad_alloc();
       }
+      revised();
     }
     modified_ = true;
   });
@@ -678,6 +690,13 @@ HRESULT XmlMetadataDocument::ArrangeElements(const std::string& path,
     }
     const std::vector<std::size_t> positions = arrangement(order, old.size());
     if (old.empty() && positions.empty()) return;
+    // Every element where it stands: a write, but no change.
+    bool kept = positions.size() == old.size();
+    for (std::size_t i = 0; kept && i < positions.size(); ++i) kept = positions[i] == i + 1;
+    if (kept) {
+      modified_ = true;
+      return;
+    }
 
     writable();  // a copy of a shared content: the elements are found again in it
     xmlNode* parent = reach_or_create(steps);
@@ -727,6 +746,7 @@ HRESULT XmlMetadataDocument::ArrangeElements(const std::string& path,
     }
     // Elements moved and went: the index is built again as paths need it.
     index_ = std::make_unique<ChildIndex>();
+    revised();
     modified_ = true;
   });
 }
@@ -744,6 +764,7 @@ HRESULT XmlMetadataDocument::LoadXmlText(const std::string& xml) noexcept {
   return com::boundary("IMetadataXml.LoadXmlText", [&] {
     trace("IMetadataXml.LoadXmlText", [&] { return json::array({xml}); });
     set_document(checked_item(xml::parse_text(xml), "XML text"));
+    revised();
     modified_ = true;
   });
 }

@@ -298,4 +298,26 @@ void check_exported(const fs::path& destination, RecordFormat format,
                        std::string(format_name(format)) + " (its parameter \"format\")");
 }
 
+bool import_record(CatalogItem& item, const fs::path& source, Recording* recording) {
+  const auto importer = create<IMetadataImport>("Importer.SampleImporter");
+  // Revisions are never given twice: a document the importer replaced, or
+  // one it wrote to, has another.
+  const std::uint64_t before = item.document()->revision();
+  if (recording) recording->start();
+  const com::HRESULT hr = importer->Import(source.string(), item.identity());
+  if (recording) recording->stop();
+  call(hr, "IMetadataImport.Import");
+  return item.document()->revision() != before;
+}
+
+void export_record(CatalogItem& item, const fs::path& destination, RecordFormat format,
+                   Recording* recording) {
+  const auto before = last_written(destination);
+  if (recording) recording->start();
+  const com::HRESULT hr = call_export(item, destination.string(), format);
+  if (recording) recording->stop();
+  call(hr, "IMetadataExport.Export");
+  check_exported(destination, format, before);
+}
+
 }  // namespace tw::host

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -110,7 +111,7 @@ TEST_F(DocumentTest, RealisticFileComesBackByteForByte) {
   const std::string original = test::read_file(test::document_data("harbour.xml"));
   document->load_file(test::document_data("harbour.xml"));
   EXPECT_EQ(document->xml(), original);
-  document->save_file(folder / "copy.xml");
+  document->write_file(folder / "copy.xml");
   EXPECT_EQ(test::read_file(folder / "copy.xml"), original);
 }
 
@@ -135,7 +136,7 @@ TEST_F(DocumentTest, WritingOneElementKeepsEveryOtherByte) {
   expected.replace(expected.find(before), before.size(), after);
   EXPECT_EQ(document->xml(), expected);
 
-  document->save_file(folder / "harbour.xml");
+  document->write_file(folder / "harbour.xml");
   EXPECT_EQ(test::read_file(folder / "harbour.xml"), expected);
   auto reloaded = com::make_object<XmlMetadataDocument>();
   reloaded->load_file(folder / "harbour.xml");
@@ -303,6 +304,77 @@ TEST_F(DocumentTest, WritingTheSameTextKeepsTheBytesButCountsAsWritten) {
   EXPECT_FALSE(document->modified());
   write("a", "y");
   EXPECT_TRUE(document->modified());
+}
+
+// The revision names the content: whatever changes what the file would say
+// gives a new one, a write of what is there already and the layout do not.
+TEST_F(DocumentTest, TheRevisionChangesWithTheContentAlone) {
+  using Step = std::function<HRESULT()>;
+  const auto attribute = [&](const char* path, const char* name, const char* value) {
+    return [=, this] { return xml()->WriteAttribute(path, name, Variant::str(value), 2); };
+  };
+  const auto value = [&](const char* path, const char* text) {
+    return [=, this] { return values()->WriteValue(path, Variant::str(text)); };
+  };
+  const auto arrange = [&](std::vector<std::int32_t> order) {
+    return [=, this] {
+      std::vector<Variant> positions;
+      for (const std::int32_t at : order) positions.push_back(Variant::i4(at));
+      return document->ArrangeElements("k", Variant::array(0, std::move(positions)));
+    };
+  };
+  const struct {
+    const char* name;
+    Step step;
+    bool revised;
+  } cases[] = {
+      {"the same text", value("a", "x"), false},
+      {"the same attribute", attribute("a", "value", "001"), false},
+      {"another text", value("a", "y"), true},
+      {"another attribute", attribute("a", "value", "002"), true},
+      {"a new attribute", attribute("a", "other", ""), true},
+      {"an empty text where nothing was", value("b/c", ""), true},
+      {"the same empty text again", value("b/c", ""), false},
+      {"a second element named by its position", value("k[2]", ""), true},
+      {"elements arranged as they stand", arrange({1, 2}), false},
+      {"elements swapped", arrange({2, 1}), true},
+      {"a text XML cannot hold", value("a", "\x01"), false},
+      {"the same text loaded again", [&] { return xml()->LoadXmlText(document->xml()); }, true},
+      {"the layout",
+       [&] {
+         document->lay_out();
+         return S_OK;
+       },
+       false},
+      {"the file read again",
+       [&] {
+         document->load_text(document->xml());
+         return S_OK;
+       },
+       true},
+  };
+  load("<metadata><a value=\"001\"><![CDATA[x]]></a><k/></metadata>");
+  for (const auto& c : cases) {
+    const std::uint64_t before = document->revision();
+    c.step();
+    com::ClearErrorInfo();
+    EXPECT_EQ(document->revision() != before, c.revised) << c.name;
+  }
+
+  // A copy shares the content and its revision until either is written.
+  const auto copy = document->copy();
+  EXPECT_EQ(copy->revision(), document->revision());
+  const std::uint64_t shared = document->revision();
+  ASSERT_EQ(copy->WriteValue("a", Variant::str("z")), S_OK);
+  EXPECT_EQ(document->revision(), shared) << "the copy's write reached the original";
+  EXPECT_NE(copy->revision(), shared);
+  write("a", "z");
+  EXPECT_NE(document->revision(), copy->revision()) << "the same change, made twice, is two";
+  // Taking back a content takes back its revision: what a failed call undoes.
+  document->take_content(*copy.get());
+  EXPECT_EQ(document->revision(), copy->revision());
+  EXPECT_NE(com::make_object<XmlMetadataDocument>()->revision(),
+            com::make_object<XmlMetadataDocument>()->revision());
 }
 
 // An element in a namespace is not the host's, whether it is named with a

@@ -1,6 +1,8 @@
 // The editing session the command line and the browser editor share: the
 // steps between an item file and a page, on the real component libraries.
 
+#include <functional>
+
 #include "server/server_fixture.h"
 
 namespace tw::host {
@@ -104,7 +106,8 @@ TEST_F(SessionTest, EditsAreCheckedBeforeAnyIsMade) {
 TEST_F(SessionTest, ProbingTellsEachEntrysTitleAndWhetherItsPageIsCompleted) {
   test::write_file(item(), "<metadata/>");
   EditingSession session(item());
-  const auto states = probe_entries(session.document(), session.tree());
+  Probes probes;
+  const auto states = probes.entries(session.document(), session.tree());
   ASSERT_EQ(states.size(), 87u);  // the host's 22 pages and the project's 65
   std::vector<std::string> not_completed;
   for (const EntryState& state : states) {
@@ -118,7 +121,10 @@ TEST_F(SessionTest, ProbingTellsEachEntrysTitleAndWhetherItsPageIsCompleted) {
                                       "Purpose", "DataLanguages", "Format", "QualityLineage"}));
   EXPECT_EQ(states[0].title, "Citation");
   EXPECT_EQ(states[11].title, "Purpose");
-  EXPECT_EQ(session.probe("QualityReport", "TidewiseCustomPage.QualityReport").title,
+  EXPECT_EQ(probes
+                .entry(*session.document().copy().get(), session.tree(), "QualityReport",
+                       "TidewiseCustomPage.QualityReport")
+                .title,
             "Data quality elements");
   EXPECT_EQ(test::read_file(item()), "<metadata/>") << "probing writes nothing";
 
@@ -147,6 +153,63 @@ TEST_F(SessionTest, FlushingKeepsThePageAndWhatItAddsToTheTreeStays) {
   }
   EXPECT_EQ(added, 1);
   EXPECT_FALSE(session.modified()) << "the quality report writes nothing into the document";
+}
+
+// Dirty means the document's content changed since it was read or saved;
+// a review stays the one to save by until the document or the file moves on.
+TEST_F(SessionTest, DirtyAndTheLastReviewFollowTheDocumentAndTheFile) {
+  EditingSession session(item());
+  const auto type = [&](const char* text) {
+    const std::vector<Edit> edits = {{Edit::Kind::Type, "txtInfo", text}};
+    session.edit(edits);
+  };
+  const struct {
+    const char* name;
+    std::function<void()> step;
+    bool dirty;
+  } cases[] = {
+      {"the page opened", [&] { session.open("Purpose"); }, false},
+      {"a page left without an edit", [&] { session.flush(); }, false},
+      {"an edit still on the page", [&] { type("Map the 2024 retreat"); }, false},
+      {"the edit written", [&] { session.flush(); }, true},
+      {"the same text written again", [&] { session.flush(); }, true},
+      {"saved", [&] { session.save(); }, false},
+      {"written back as it was saved", [&] { session.flush(); }, false},
+      {"a text changed and changed back",
+       [&] {
+         type("Another purpose");
+         session.flush();
+         type("Map the 2024 retreat");
+         session.flush();
+       },
+       true},
+      {"saved again", [&] { session.save(); }, false},
+  };
+  for (const auto& c : cases) {
+    c.step();
+    EXPECT_EQ(session.dirty(), c.dirty) << c.name;
+  }
+
+  const auto still = [&](const std::function<void()>& step) {
+    const std::uint64_t digest = session.review().digest;
+    EXPECT_TRUE(session.still_reviewed(digest));
+    step();
+    return session.still_reviewed(digest);
+  };
+  EXPECT_TRUE(still([&] { session.flush(); })) << "nothing changed";
+  EXPECT_FALSE(still([&] {
+    type("A third purpose");
+    session.flush();
+  })) << "the document changed";
+  EXPECT_FALSE(still([&] { test::write_file(item(), test::read_file(item()) + "\n"); }))
+      << "the file changed";
+  EXPECT_FALSE(session.still_reviewed(0));
+  // The same file and document give the same digest; another document another.
+  EXPECT_EQ(session.review().digest, session.review().digest);
+  const std::uint64_t before = session.review().digest;
+  type("A fourth purpose");
+  session.flush();
+  EXPECT_NE(session.review().digest, before);
 }
 
 TEST_F(SessionTest, AnItemWithoutAFileReviewsAsEverythingAdded) {

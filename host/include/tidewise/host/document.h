@@ -15,6 +15,7 @@
 // root element must be "metadata" in no namespace; other documents are
 // refused. Whatever the pages do not know is kept as it was written.
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -55,8 +56,6 @@ class XmlMetadataDocument final
   std::string xml() const;
   // The same text, handed to `sink` piece by piece as it is made.
   void write_xml(const std::function<void(std::string_view)>& sink) const;
-  // Writes the whole file or nothing.
-  void save_file(const std::filesystem::path& file) const;
   // Lays the content out one element a line (layout.h), as an item is
   // saved. Only white space between elements changes, which no path reads:
   // modified() stays as it was. A shared content is copied only when its
@@ -82,6 +81,15 @@ class XmlMetadataDocument final
   // TransformToFile runs (the standard an export writes, say): the
   // component's own steps stay as they are.
   xml::StylesheetParameters& stylesheet_parameters() { return stylesheet_parameters_; }
+  // Names the content: a number no other content of this process had. Every
+  // load, LoadXmlText, arrangement and every write that changes what the file
+  // would say (a text or attribute, an element created on the way) gives a
+  // new one; a write of what is there already does not, nor does lay_out(),
+  // which changes only white space between elements. A copy, and a document
+  // that took another's content, carry the revision of the content they
+  // share. Equal revisions mean equal content; content written back to what
+  // it was still has a new revision.
+  std::uint64_t revision() const { return revision_; }
 
   // IMetadataValues
   HRESULT ReadValues(const std::string& path, Variant* values) noexcept override;
@@ -125,12 +133,14 @@ class XmlMetadataDocument final
   // The document for writing: a content still shared with a copy is copied
   // first.
   xmlDoc* writable();
+  void revised();
 
   std::shared_ptr<xmlDoc> doc_;
   std::unique_ptr<ChildIndex> index_;
   bool modified_ = false;
   bool update_flag_ = false;
   xml::StylesheetParameters stylesheet_parameters_;
+  std::uint64_t revision_ = 0;
 };
 
 }  // namespace tw::host
