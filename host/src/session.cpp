@@ -64,34 +64,65 @@ OpenPage& EditingSession::open(std::string_view unique_name,
     }
     throw;
   }
+  keep_before_page();
   guarded([&] { page->load(ComPtr<IMetadataValues>(item_->document()).get(), tree_.get()); });
   page_ = std::move(page);
+  put_back_unedited();
   return *page_;
 }
 
 Leave EditingSession::leave() {
   if (!page_) return {true, true};
-  return guarded(
+  const Leave left = guarded(
       [&] { return page_->leave(ComPtr<IMetadataValues>(item_->document()).get(), tree_.get()); });
+  if (left.query_unload) put_back_unedited();
+  return left;
 }
 
 Leave EditingSession::flush() {
   const Leave left = leave();
-  if (page_ && left.query_unload) {
-    guarded([&] { page_->load(ComPtr<IMetadataValues>(item_->document()).get(), tree_.get()); });
-  }
+  if (page_ && left.query_unload) reload();
   return left;
 }
 
 void EditingSession::reload() {
   if (!page_) return;
+  // What the page wrote is the document now: only what it writes from here
+  // on counts as its own.
+  keep_before_page();
   guarded([&] { page_->load(ComPtr<IMetadataValues>(item_->document()).get(), tree_.get()); });
+  put_back_unedited();
 }
 
 void EditingSession::edit(std::span<const Edit> edits) {
   if (!page_) throw InvalidRequest("no page is open");
   validate_edits(page_->form(), edits);
+  page_edited_ = true;
   for (const Edit& edit : edits) apply_edit(page_->form(), edit);
+}
+
+void EditingSession::keep_before_page() {
+  page_edited_ = false;
+  if (!options_.keep_unedited_pages) return;
+  // A copy shares the content and its revision: a write the page makes
+  // gives a new one, so the two are told apart without comparing texts.
+  before_page_ = document().copy();
+  before_page_modified_ = modified();
+}
+
+void EditingSession::put_back_unedited() {
+  if (!before_page_) return;
+  if (page_edited_) {
+    if (before_page_->revision() != document().revision()) {
+      for (const Difference& d : compare_documents(before_page_->doc(), document().doc()).changes) {
+        written_by_[d.path] = page_->unique_name();
+      }
+    }
+    return;
+  }
+  if (before_page_->revision() != document().revision()) {
+    restore(*before_page_.get(), before_page_modified_);
+  }
 }
 
 void EditingSession::save() {

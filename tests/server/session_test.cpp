@@ -227,5 +227,37 @@ TEST_F(SessionTest, AnItemWithoutAFileReviewsAsEverythingAdded) {
   EXPECT_FALSE(fs::exists(catalog_ / "new.xml"));
 }
 
+TEST_F(SessionTest, APageLeftWithoutAnEditWritesNothingWhereTheFrontKeepsUneditedPages) {
+  const struct {
+    bool keep_unedited;
+    bool looking_writes;
+  } cases[] = {{false, true}, {true, false}};
+  // Without constraints, the page writes its defaults as it is left.
+  test::write_file(item(), "<metadata/>");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keep_unedited);
+    SessionOptions options;
+    options.keep_unedited_pages = c.keep_unedited;
+    EditingSession session(item(), options);
+    const std::string before = session.document().xml();
+    session.open("Constraint");
+    session.leave();
+    EXPECT_EQ(session.modified(), c.looking_writes);
+    EXPECT_EQ(session.document().xml() != before, c.looking_writes);
+
+    // An edit is kept, also once written and the page left again unedited.
+    session.open("Purpose");
+    const std::vector<Edit> edits = {{Edit::Kind::Type, "txtInfo", "typed, then flushed"}};
+    session.edit(edits);
+    session.flush();
+    EXPECT_FALSE(session.page_edited());
+    session.leave();
+    session.open("Contact");
+    session.leave();
+    EXPECT_TRUE(session.modified());
+    EXPECT_NE(session.document().xml().find(">typed, then flushed<"), std::string::npos);
+  }
+}
+
 }  // namespace
 }  // namespace tw::host

@@ -43,6 +43,11 @@ struct SessionOptions {
   // before the call. A front that never saves after a failure may skip
   // the snapshot this costs on the first write.
   bool restore_on_failure = true;
+  // Whether a page opened and left without an edit leaves the document as
+  // it stood before the page was loaded. Pages write every field they show
+  // when loaded or left; where a person browses pages, looking is not
+  // editing. The command line's `edit` writes what the page writes.
+  bool keep_unedited_pages = false;
 };
 
 // One item being edited: its document, its tree and at most one open page.
@@ -88,6 +93,12 @@ class EditingSession {
 
   // Validates every edit, then makes them in order on the open page.
   void edit(std::span<const Edit> edits);
+  // Whether an edit was made on the open page since it was loaded.
+  bool page_edited() const { return page_edited_; }
+  // With keep_unedited_pages: the page that last wrote each element or
+  // attribute path, as an edited page was left. A review groups by it.
+  const std::map<std::string, std::string>& written_by() const { return written_by_; }
+  void forget_writers() { written_by_.clear(); }
 
   // Whether anything wrote to the item since it was opened or saved.
   bool modified() const { return restored_modified_ || item_->modified(); }
@@ -112,6 +123,10 @@ class EditingSession {
 
  private:
   void restore(const XmlMetadataDocument& snapshot, bool was_modified);
+  // With keep_unedited_pages: the document as it stood before the open page
+  // was loaded (or last wrote its edits), put back while no edit was made.
+  void keep_before_page();
+  void put_back_unedited();
 
   Options options_;
 
@@ -127,6 +142,10 @@ class EditingSession {
     platform::FileStamp file;
   };
   std::optional<Reviewed> reviewed_;
+  com::ComPtr<XmlMetadataDocument> before_page_;
+  bool before_page_modified_ = false;
+  bool page_edited_ = false;
+  std::map<std::string, std::string> written_by_;
 };
 
 template <class Body>
