@@ -10,7 +10,10 @@
 #include <ctime>
 #include <fstream>
 #include <iterator>
+#include <limits>
+#include <set>
 
+#include "journal.h"
 #include "tidewise/com/error.h"
 #include "tidewise/host/records.h"
 #include "tidewise/platform.h"
@@ -23,6 +26,14 @@ using host::EditingSession;
 using host::MemberFailure;
 
 namespace {
+
+// A person browses the pages: one opened and left without an edit leaves
+// the item as it was.
+host::SessionOptions editor_session_options() {
+  host::SessionOptions options;
+  options.keep_unedited_pages = true;
+  return options;
+}
 
 // Pages that no book lists but that the editor offers beside a book.
 struct OfferedPage {
@@ -164,6 +175,71 @@ std::string identity_of(const fs::path& file) {
   return fs::weakly_canonical(fs::absolute(target), ec).string();
 }
 
+// The edits a request names, as {kind, control, value} objects in "edit" or
+// "edits".
+std::vector<host::Edit> edits_of(const Json& request) {
+  std::vector<host::Edit> edits;
+  const auto add = [&](const Json& edit) {
+    if (!edit.is_object()) throw ApiError(400, "an edit is an object {kind, control, value}");
+    const auto kind = host::edit_kind(text_field(edit, "kind"));
+    if (!kind) {
+      throw ApiError(400, "the edit kind " + in_quotes(text_field(edit, "kind")) +
+                              " is none of type, pick, check, uncheck, choose, select, click");
+    }
+    host::Edit e{*kind, text_field(edit, "control"), {}};
+    if (*kind == host::Edit::Kind::Type || *kind == host::Edit::Kind::Pick) {
+      e.value = text_field(edit, "value");
+    } else if (*kind == host::Edit::Kind::Select) {
+      // A position, as a number or as its digits.
+      const auto value = edit.find("value");
+      if (value != edit.end() && value->is_number_integer()) {
+        e.value = std::to_string(value->get<long long>());
+      } else {
+        e.value = text_field(edit, "value");
+      }
+    } else if ((*kind == host::Edit::Kind::Check || *kind == host::Edit::Kind::Uncheck) &&
+               edit.contains("value")) {
+      e.value = text_field(edit, "value");
+    }
+    edits.push_back(std::move(e));
+  };
+  if (const auto one = request.find("edit"); one != request.end()) add(*one);
+  if (const auto many = request.find("edits"); many != request.end()) {
+    if (!many->is_array()) throw ApiError(400, "\"edits\" must be a list");
+    for (const Json& edit : *many) add(edit);
+  }
+  if (edits.empty()) throw ApiError(400, "the request names no edit");
+  return edits;
+}
+
+// Writes into `into` every value of `from` that `into` lacks or holds
+// empty; what `into` has stays as it is.
+void fill_missing(host::XmlMetadataDocument& into, const host::XmlMetadataDocument& from) {
+  const host::Review review =
+      host::compare_documents(into.doc(), from.doc(), std::numeric_limits<std::size_t>::max());
+  for (const host::Difference& d : review.changes) {
+    if (!d.after || d.path.starts_with('/')) continue;  // removed, or another root
+    if (d.change == host::Difference::Change::Changed && !(d.before && d.before->empty())) continue;
+    const auto at = d.path.rfind('@');
+    if (at != std::string::npos && d.path.find('/', at) == std::string::npos) {
+      host::call(into.WriteAttribute(d.path.substr(0, at), d.path.substr(at + 1),
+                                     com::Variant::str(*d.after), 1),
+                 "IMetadataXml.WriteAttribute");
+    } else {
+      host::call(into.WriteValue(d.path, com::Variant::str(*d.after)),
+                 "IMetadataValues.WriteValue");
+    }
+  }
+}
+
+Json edits_json(const std::vector<host::Edit>& edits) {
+  Json list = Json::array();
+  for (const host::Edit& e : edits) {
+    list.push_back({{"kind", host::to_string(e.kind)}, {"control", e.control}, {"value", e.value}});
+  }
+  return list;
+}
+
 }  // namespace
 
 // ---- Sessions
@@ -181,6 +257,13 @@ struct Editor::Session {
   std::vector<host::EntryState> probed;
   std::vector<host::EntryState> probed_offered;
   host::Probes probes;  // page objects kept to probe the tree again
+  // The document as last read or saved, and its file then: the review
+  // shows the author's changes against it, never another program's.
+  com::ComPtr<host::XmlMetadataDocument> base;
+  platform::FileStamp seen;
+  std::unique_ptr<Journal> journal;   // the author's steps since the last save
+  std::optional<Journal::Left> left;  // a stopped editor's steps, not yet restored or discarded
+  std::set<std::string> imported;     // the paths an import wrote since the last save
 };
 
 struct Editor::Listed {
@@ -189,8 +272,8 @@ struct Editor::Listed {
   Json info;
 };
 
-Editor::Editor(const fs::path& catalog, fs::path scratch)
-    : catalog_(catalog), scratch_(std::move(scratch)) {}
+Editor::Editor(const fs::path& catalog, fs::path scratch, ItemEvents* events)
+    : catalog_(catalog), scratch_(std::move(scratch)), events_(events) {}
 
 Editor::~Editor() {
   sessions_.clear();
@@ -208,6 +291,7 @@ host::MetadataSections& Editor::probe_tree() {
 
 void Editor::changed(Session& session) {
   session.version = ++versions_;
+  if (events_) events_->changed(session.path, session.version, session.file, session.seen);
 }
 
 bool Editor::dirty(Session& session) const {
@@ -240,12 +324,16 @@ Editor::Session& Editor::session_for(const Json& request, bool open_if_needed) {
   session->file = file;
   session->identity = identity;
   try {
-    session->editing = std::make_unique<EditingSession>(file);
+    session->editing = std::make_unique<EditingSession>(file, editor_session_options());
   } catch (const MemberFailure& failure) {
     throw ApiError(500, failure.what(), {{"failure", failure_json(failure)}});
   } catch (const com::Error& error) {
     throw ApiError(422, in_quotes(relative) + " cannot be opened: " + error.what());
   }
+  read_as_saved(*session);
+  const fs::path absolute = fs::absolute(file).lexically_normal();
+  session->journal = std::make_unique<Journal>(absolute, relative);
+  session->left = Journal::left_for(absolute);
   changed(*session);
   return *sessions_.emplace(relative, std::move(session)).first->second;
 }
@@ -362,6 +450,14 @@ Json Editor::state(Session& session, bool with_tree) {
   std::error_code ec;
   const auto time = fs::last_write_time(session.file, ec);
   state["savedAt"] = ec ? Json() : Json(iso_time(time));
+  if (changed_outside(session.file, session.seen)) {
+    const auto changed_at = fs::last_write_time(session.file, ec);
+    state["outside"] = {{"file", session.path},
+                        {"changedAt", ec ? Json() : Json(iso_time(changed_at))}};
+  }
+  if (session.left) {
+    state["recovery"] = {{"steps", session.left->steps.size()}, {"written", session.left->written}};
+  }
   if (with_tree) state["books"] = tree_json(session);
   const host::OpenPage* page = editing.page();
   state["page"] = page ? page_json(*page) : Json();
@@ -423,12 +519,56 @@ Editor::ScratchFile Editor::record_file(const Json& request) {
 
 Json Editor::review_json(Session& session) {
   const host::ItemReview review = session.editing->review();
+  // Against the file as the editor last read or saved it: another program's
+  // change to it since is not the author's.
+  const std::vector<host::Difference> outside_changes =
+      changed_outside(session.file, session.seen)
+          ? host::compare_documents(session.base->doc(), session.editing->document().doc()).changes
+          : std::vector<host::Difference>{};
+  const std::vector<host::Difference>& listed =
+      changed_outside(session.file, session.seen) ? outside_changes : review.changes;
+  // Each change named by the page that wrote it, and whether the author
+  // typed or picked that value there or the page (or an import) wrote it.
+  std::map<std::string, std::string> titles;
+  tree_json(session);
+  for (const auto* list : {&session.probed, &session.probed_offered}) {
+    for (const host::EntryState& entry : *list) titles.emplace(entry.unique_name, entry.title);
+  }
+  // The values typed on each page; a page where the author also picked,
+  // checked or clicked writes values of its own making (codes), which are
+  // not told apart.
+  std::map<std::string, std::set<std::string>> typed;
+  std::set<std::string> not_only_typed;
+  for (const Json& step : session.journal->read()) {
+    if (!step.contains("edits")) continue;
+    const std::string page = step.value("page", "");
+    for (const Json& e : step["edits"]) {
+      typed[page].insert(e.value("value", ""));
+      if (e.value("kind", "") != "type") not_only_typed.insert(page);
+    }
+  }
+  const auto& written_by = session.editing->written_by();
   Json changes = Json::array();
-  for (const host::Difference& d : review.changes) {
-    changes.push_back({{"change", host::to_string(d.change)},
-                       {"path", d.path},
-                       {"before", d.before ? Json(*d.before) : Json()},
-                       {"after", d.after ? Json(*d.after) : Json()}});
+  for (const host::Difference& d : listed) {
+    Json change = {{"change", host::to_string(d.change)},
+                   {"path", d.path},
+                   {"before", d.before ? Json(*d.before) : Json()},
+                   {"after", d.after ? Json(*d.after) : Json()}};
+    if (const auto by = written_by.find(d.path); by != written_by.end()) {
+      const auto title = titles.find(by->second);
+      change["page"] = title != titles.end() ? title->second : by->second;
+      const auto values = typed.find(by->second);
+      const bool was_typed = d.after && values != typed.end() && values->second.contains(*d.after);
+      if (was_typed) {
+        change["origin"] = "typed";
+      } else if (!not_only_typed.contains(by->second)) {
+        change["origin"] = "page";
+      }
+    } else if (session.imported.contains(d.path)) {
+      change["page"] = "Imported record";
+      change["origin"] = "import";
+    }
+    changes.push_back(std::move(change));
   }
   Json answer = {{"changes", changes}, {"digest", hex64(review.digest)}};
   if (review.more > 0) answer["more"] = review.more;
@@ -561,38 +701,7 @@ Json Editor::edit(const Json& request) {
   Session& session = session_for(request, true);
   check_version(request, session);
   const std::string& unique_name = text_field(request, "page");
-  std::vector<host::Edit> edits;
-  const auto add = [&](const Json& edit) {
-    if (!edit.is_object()) throw ApiError(400, "an edit is an object {kind, control, value}");
-    const auto kind = host::edit_kind(text_field(edit, "kind"));
-    if (!kind) {
-      throw ApiError(400, "the edit kind " + in_quotes(text_field(edit, "kind")) +
-                              " is none of type, pick, check, uncheck, choose, select, click");
-    }
-    host::Edit e{*kind, text_field(edit, "control"), {}};
-    if (*kind == host::Edit::Kind::Type || *kind == host::Edit::Kind::Pick) {
-      e.value = text_field(edit, "value");
-    } else if (*kind == host::Edit::Kind::Select) {
-      // A position, as a number or as its digits.
-      const auto value = edit.find("value");
-      if (value != edit.end() && value->is_number_integer()) {
-        e.value = std::to_string(value->get<long long>());
-      } else {
-        e.value = text_field(edit, "value");
-      }
-    } else if ((*kind == host::Edit::Kind::Check || *kind == host::Edit::Kind::Uncheck) &&
-               edit.contains("value")) {
-      e.value = text_field(edit, "value");
-    }
-    edits.push_back(std::move(e));
-  };
-  if (const auto one = request.find("edit"); one != request.end()) add(*one);
-  if (const auto many = request.find("edits"); many != request.end()) {
-    if (!many->is_array()) throw ApiError(400, "\"edits\" must be a list");
-    for (const Json& edit : *many) add(edit);
-  }
-  if (edits.empty()) throw ApiError(400, "the request names no edit");
-
+  const std::vector<host::Edit> edits = edits_of(request);
   EditingSession& editing = *session.editing;
   bool switched = false;
   if (!editing.page() || editing.page()->unique_name() != unique_name) {
@@ -614,6 +723,7 @@ Json Editor::edit(const Json& request) {
   }
   session.page_edited = true;
   changed(session);
+  keep_step(session, {{"page", unique_name}, {"edits", edits_json(edits)}});
   return state(session, switched);
 }
 
@@ -661,11 +771,13 @@ Json Editor::save(const Json& request) {
     }
     const std::size_t saved_changes = session.reviewed_changes;
     try {
+      // Only when the author chose it, having been told of the change.
+      if (flag_field(request, "overwrite")) session.editing->item().take_file_as_read();
       session.editing->save();
     } catch (const host::ItemChanged& error) {
       // The same rule as the command line's: another program's change is
-      // not overwritten. The user reverts to see it, or saves elsewhere.
-      throw ApiError(409, error.what(), {{"state", state(session, true)}});
+      // not overwritten unless the author chooses to.
+      throw ApiError(409, error.what(), {{"state", state(session, true)}, {"outside", true}});
     } catch (const host::ItemInUse& error) {
       // Another program holds the item's lock: nothing was written, and the
       // user may save again once it lets go.
@@ -676,6 +788,8 @@ Json Editor::save(const Json& request) {
       throw ApiError(500, std::string("the item was not saved: ") + error.what(),
                      {{"state", state(session, true)}});
     }
+    read_as_saved(session);
+    session.journal->clear();
     changed(session);
     Json answer = state(session, true);
     answer["saved"] = true;
@@ -693,7 +807,7 @@ Json Editor::revert(const Json& request) {
   // The open page's edits are dropped, not written: it is not unloaded.
   session.editing.reset();
   try {
-    session.editing = std::make_unique<EditingSession>(session.file);
+    session.editing = std::make_unique<EditingSession>(session.file, editor_session_options());
   } catch (const MemberFailure& failure) {
     sessions_.erase(session.path);
     throw ApiError(500, failure.what(), {{"failure", failure_json(failure)}, {"closed", true}});
@@ -703,7 +817,9 @@ Json Editor::revert(const Json& request) {
     throw ApiError(422, in_quotes(path) + " cannot be read again: " + error.what(),
                    {{"closed", true}});
   }
+  read_as_saved(session);
   session.page_edited = false;
+  session.journal->clear();
   changed(session);
   if (reopen) {
     return with_failures(session, [&] {
@@ -735,6 +851,9 @@ Json Editor::close_item(const Json& request) {
                      {{"state", state(session, true)}, {"dirty", true}});
     }
   }
+  // Closed clean or discarded: nothing of it is left to restore.
+  session.journal->clear();
+  if (events_) events_->closed(relative);
   sessions_.erase(found);
   return {{"closed", true}};
 }
@@ -742,6 +861,11 @@ Json Editor::close_item(const Json& request) {
 Json Editor::import_into(const Json& request) {
   Session& session = session_for(request, true);
   check_version(request, session);
+  const auto mode = request.find("mode");
+  const bool fill = mode != request.end() && *mode == "fill";
+  if (mode != request.end() && !fill && *mode != "replace") {
+    throw ApiError(400, "\"mode\" is \"replace\" or \"fill\"");
+  }
   const ScratchFile record = record_file(request);
   const fs::path& source = record.path();
 
@@ -751,9 +875,15 @@ Json Editor::import_into(const Json& request) {
     changed(session);
     // Shared with the document until the import writes: costs nothing.
     const auto before = editing.document().copy();
-    const bool written =
-        editing.guarded([&] { return host::import_record(editing.item(), source); });
-    editing.reload();
+    const bool written = import_record(session, source, fill);
+    for (const host::Difference& d :
+         host::compare_documents(before->doc(), editing.document().doc()).changes) {
+      session.imported.insert(d.path);
+    }
+    keep_step(session, {{"import",
+                         {{"fileName", text_field(request, "fileName")},
+                          {"content", text_field(request, "content")},
+                          {"mode", fill ? "fill" : "replace"}}}});
     Json answer = state(session, true);
     // Written, and to other values than it had.
     answer["imported"] =
@@ -794,6 +924,154 @@ Json Editor::export_item(const Json& request) {
       answer["export"] = nullptr;
       answer["message"] = "The exporter wrote no file.";
     }
+    return answer;
+  });
+}
+
+// ---- What the editor keeps of the author's work
+
+bool Editor::import_record(Session& session, const fs::path& source, bool fill) {
+  EditingSession& editing = *session.editing;
+  bool written = false;
+  if (!fill) {
+    written = editing.guarded([&] { return host::import_record(editing.item(), source); });
+  } else {
+    // Into an item of its own (no file), then only what this one lacks.
+    const ScratchFile scratch = scratch_file("fill.xml");
+    const auto record = com::make_object<host::CatalogItem>(scratch.path());
+    if (host::import_record(*record.get(), source)) {
+      editing.guarded([&] { fill_missing(editing.document(), *record->document().get()); });
+      written = true;
+    }
+  }
+  editing.reload();
+  return written;
+}
+
+void Editor::keep_step(Session& session, const Json& step) {
+  try {
+    session.journal->append(step);
+  } catch (const std::exception& e) {
+    throw ApiError(500,
+                   std::string("the change was made but could not be kept on disk; it would be "
+                               "lost if the editor stopped: ") +
+                       e.what(),
+                   {{"state", state(session, true)}});
+  }
+}
+
+std::size_t Editor::replay(Session& session, const std::vector<Json>& steps) {
+  EditingSession& editing = *session.editing;
+  std::size_t failed = 0;
+  for (const Json& step : steps) {
+    try {
+      if (const auto import = step.find("import"); import != step.end()) {
+        if (editing.page() && !editing.leave().query_unload) {
+          throw ApiError(409, "the open page cannot be left");
+        }
+        session.page_edited = false;
+        import_record(session, record_file(*import).path(), import->value("mode", "") == "fill");
+      } else {
+        const std::string& page = text_field(step, "page");
+        const std::vector<host::Edit> edits = edits_of(step);
+        if (!editing.page() || editing.page()->unique_name() != page) {
+          if (editing.page() && !editing.leave().query_unload) {
+            throw ApiError(409, "the open page cannot be left");
+          }
+          open_page_named(session, page);
+        }
+        editing.edit(edits);
+        session.page_edited = true;
+      }
+      session.journal->append(step);
+    } catch (const std::exception&) {
+      // A page or a control the item no longer has: the step is not made,
+      // and the author is told how many were not.
+      ++failed;
+    }
+  }
+  return failed;
+}
+
+Json Editor::recover(const Json& request) {
+  Session& session = session_for(request, false);
+  check_version(request, session);
+  if (!session.left) {
+    throw ApiError(409, "no edits of a stopped editor are waiting for " + in_quotes(session.path),
+                   {{"state", state(session, true)}});
+  }
+  const bool restore = flag_field(request, "restore");
+  const Journal::Left left = std::move(*session.left);
+  session.left.reset();
+  std::error_code ec;
+  if (!restore) {
+    fs::remove(left.path, ec);
+    changed(session);
+    return state(session, true);
+  }
+  return with_failures(session, [&] {
+    const std::size_t failed = replay(session, left.steps);
+    write_open_page(session, "the restored edits cannot be reviewed");
+    std::error_code removed;
+    fs::remove(left.path, removed);
+    Json answer = state(session, true);
+    answer["restored"] = left.steps.size() - failed;
+    answer["notRestored"] = failed;
+    answer["review"] = review_json(session);
+    return answer;
+  });
+}
+
+void Editor::read_as_saved(Session& session) {
+  session.imported.clear();
+  session.editing->forget_writers();
+  session.base = session.editing->document().copy();
+  session.seen = platform::stamp_of(platform::write_target(session.file));
+}
+
+Json Editor::reload_file(const Json& request) {
+  Session& session = session_for(request, false);
+  check_version(request, session);
+  return with_failures(session, [&] {
+    write_open_page(session, "the file cannot be read again under your edits");
+    const com::ComPtr<host::XmlMetadataDocument> base = session.base;
+    const host::Review mine =
+        host::compare_documents(base->doc(), session.editing->document().doc());
+    const std::vector<Json> steps = session.journal->read();
+    try {
+      auto reread = std::make_unique<EditingSession>(session.file, editor_session_options());
+      session.editing = std::move(reread);
+    } catch (const com::Error& error) {
+      // The session as it was stays: nothing of the author's is dropped.
+      throw ApiError(422, in_quotes(session.path) + " cannot be read again: " + error.what(),
+                     {{"state", state(session, true)}});
+    }
+    read_as_saved(session);
+    session.page_edited = false;
+    const host::Review theirs =
+        host::compare_documents(base->doc(), session.editing->document().doc());
+    session.journal->clear();
+    const std::size_t failed = replay(session, steps);
+    write_open_page(session, "your edits cannot be reviewed");
+    changed(session);
+    // Where both changed the same element or attribute, the author's value
+    // was made again; both are shown.
+    std::map<std::string, const host::Difference*> by_path;
+    for (const host::Difference& d : theirs.changes) by_path.emplace(d.path, &d);
+    Json conflicts = Json::array();
+    for (const host::Difference& d : mine.changes) {
+      const auto found = by_path.find(d.path);
+      if (found == by_path.end() || found->second->after == d.after) continue;
+      conflicts.push_back({{"path", d.path},
+                           {"before", d.before ? Json(*d.before) : Json()},
+                           {"theirs", found->second->after ? Json(*found->second->after) : Json()},
+                           {"mine", d.after ? Json(*d.after) : Json()}});
+    }
+    Json answer = state(session, true);
+    answer["reloaded"] = true;
+    answer["conflicts"] = conflicts;
+    answer["notReapplied"] = failed;
+    answer["review"] = review_json(session);
     return answer;
   });
 }

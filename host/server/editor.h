@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "catalog.h"
+#include "events.h"
 #include "tidewise/host/session.h"
 
 namespace tw::server {
@@ -27,7 +28,9 @@ namespace tw::server {
 class Editor {
  public:
   // `scratch` is a private folder for the files import and export exchange.
-  Editor(const std::filesystem::path& catalog, std::filesystem::path scratch);
+  // `events`, if given, hears of every item's new version.
+  Editor(const std::filesystem::path& catalog, std::filesystem::path scratch,
+         ItemEvents* events = nullptr);
   ~Editor();
   Editor(const Editor&) = delete;
   Editor& operator=(const Editor&) = delete;
@@ -44,8 +47,15 @@ class Editor {
   Json save(const Json& request);         // {item, version?, reviewed?}
   Json revert(const Json& request);       // {item, version?}
   Json close_item(const Json& request);   // {item, version?, discard?}
-  Json import_into(const Json& request);  // {item, version?, fileName, content}
+  Json import_into(const Json& request);  // {item, version?, fileName, content, mode?}
   Json export_item(const Json& request);  // {item, version?}
+  // {item, version?, restore}: makes again the edits a stopped editor left
+  // unsaved (answering with their review), or discards them.
+  Json recover(const Json& request);
+  // {item, version?}: reads the item's file again, as another program left
+  // it, and makes the author's edits again on it, listing those where both
+  // changed the same value.
+  Json reload_file(const Json& request);
 
   const Catalog& catalog_folder() const { return catalog_; }
 
@@ -91,9 +101,21 @@ class Editor {
   ScratchFile record_file(const Json& request);
   host::MetadataSections& probe_tree();
   Json review_json(Session& session);
+  // Replaces the item's metadata with the record's, or with `fill` adds
+  // only what the item does not have yet.
+  // Answers whether the importer wrote anything.
+  bool import_record(Session& session, const std::filesystem::path& source, bool fill = false);
+  // Takes the document as it is now for the one in the file.
+  void read_as_saved(Session& session);
+  // Keeps a step of the author's in the item's journal before it is answered.
+  void keep_step(Session& session, const Json& step);
+  // Makes the author's steps again on the item as it now is; answers how
+  // many could not be made (a page or a control the item no longer has).
+  std::size_t replay(Session& session, const std::vector<Json>& steps);
 
   Catalog catalog_;
   std::filesystem::path scratch_;
+  ItemEvents* events_ = nullptr;
   std::uint64_t versions_ = 0;
   std::uint64_t scratch_files_ = 0;
   std::map<std::string, std::unique_ptr<Session>> sessions_;

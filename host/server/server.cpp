@@ -164,6 +164,8 @@ const std::map<std::string, Member, std::less<>>& members() {
       {"close-item", &Editor::close_item},
       {"import", &Editor::import_into},
       {"export", &Editor::export_item},
+      {"recover", &Editor::recover},
+      {"reload-file", &Editor::reload_file},
   };
   return table;
 }
@@ -247,9 +249,12 @@ EditorServer::EditorServer(ServerOptions options)
     throw std::runtime_error("the editor's web files are not in \"" + options_.web.string() + "\"");
   }
 
+  // Half the threads at most wait for an item to move on.
+  events_ =
+      std::make_unique<ItemEvents>(static_cast<std::size_t>(std::max(1, options_.threads / 2)));
   apartment_ = std::make_unique<Apartment>(options_.dialog_timeout);
   const Outcome made = apartment_->run([this] {
-    editor_ = std::make_unique<Editor>(options_.catalog, scratch_);
+    editor_ = std::make_unique<Editor>(options_.catalog, scratch_, events_.get());
     return Json();
   });
   if (made.error) {
@@ -340,6 +345,8 @@ void EditorServer::start() {
 void EditorServer::stop() {
   if (stopped_) return;
   stopped_ = true;
+  // Tabs waiting for their item are answered first: they hold threads.
+  if (events_) events_->stop();
   // Boxes still open get their default answer, so no request waits on them;
   // the editor's objects are released on the thread that made them.
   if (apartment_) {
@@ -473,6 +480,27 @@ void EditorServer::answer_api(const std::string& name, const httplib::Request& r
     } catch (const std::out_of_range& e) {
       refuse(response, 404, e.what());
     }
+    return;
+  }
+  if (name == "wait") {
+    // A tab waits here for its item to move on (a change in another tab, or
+    // of the file by another program), off the apartment.
+    const auto item = body.find("item");
+    const auto version = body.find("version");
+    if (item == body.end() || !item->is_string() || version == body.end() ||
+        !version->is_number_unsigned()) {
+      refuse(response, 400, "a wait names its \"item\" and the \"version\" the tab shows");
+      return;
+    }
+    const bool outside_known = body.value("outsideKnown", false);
+    const ItemEvents::Answer answer =
+        events_->wait(item->get<std::string>(), version->get<std::uint64_t>(), outside_known,
+                      std::chrono::seconds(20));
+    send_json(response, 200,
+              {{"waited", answer.waited},
+               {"open", answer.open},
+               {"version", answer.version},
+               {"outside", answer.outside}});
     return;
   }
   if (name == "pending") {

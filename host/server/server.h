@@ -19,6 +19,7 @@
 
 #include "apartment.h"
 #include "editor.h"
+#include "events.h"
 
 namespace httplib {
 struct Request;
@@ -86,6 +87,7 @@ class EditorServer {
   ServerOptions options_;
   std::string token_;
   std::filesystem::path scratch_;
+  std::unique_ptr<ItemEvents> events_;  // before the editor, which tells it
   std::unique_ptr<Apartment> apartment_;
   std::unique_ptr<Editor> editor_;  // made, used and dropped on the apartment's thread
   struct WebFile {

@@ -289,6 +289,10 @@ bool CatalogItem::modified() const {
   return replaced_ || document_->modified();
 }
 
+void CatalogItem::take_file_as_read() {
+  seen_ = see(platform::write_target(path_));
+}
+
 void CatalogItem::save() {
   // An item opened for reading takes the lock for the write alone: between
   // the check and the rename no other host process may write.

@@ -4,6 +4,7 @@
 
 import { call, RequestError, setDialogHandlers } from './api.js';
 import { askText, choose, element, messageBox, reviewChanges } from './dialogs.js';
+import { editorGone, follow, offerRecovery, showConflicts, showOutside, watchEditor } from './keeping.js';
 import { PageView } from './page.js';
 
 const $ = (id) => document.getElementById(id);
@@ -62,6 +63,10 @@ function enqueue(work) {
 
 // What a refused or failed request tells, and the item as it now is.
 function handleError(error) {
+  if (error instanceof RequestError && error.status === 0) {
+    editorGone();
+    return;
+  }
   if (!(error instanceof RequestError)) {
     toast(String(error), 'error');
     return;
@@ -249,6 +254,7 @@ function applyState(state, { full = false } = {}) {
     renderTree();
   }
   const samePage = state.page && previousPage === state.page.uniqueName;
+  showOutside(state, { reload: reloadFile, overwrite: () => review(true, { overwrite: true }) });
   if (full || !samePage) page.show(state.page);
   else page.update(state.page);
   if (!state.page) {
@@ -288,6 +294,11 @@ function act(edit) {
       applyState(state);
     } catch (error) {
       handleError(error);
+      if (edit.kind === 'type' && error instanceof RequestError && error.status !== 0) {
+        // What was typed stays in sight, said not to be in the item.
+        showFailure(null, `Not applied: “${edit.value}” did not reach the item (${error.message}). `
+          + 'The page shows the item as it now is; type it again if you still want it.');
+      }
     }
   });
 }
@@ -310,6 +321,19 @@ async function openItem(path, pageName) {
       applyState(state, { full: true });
       const first = pageName || (state.page ? null : state.books?.find((b) => !b.offered)?.entries[0]?.uniqueName);
       if (first) await openPageNow(first);
+      follow(path, () => ui.item, (answer) => enqueue(async () => {
+        if (!ui.item || ui.item.path !== path || ui.typing) return;
+        if (answer.version <= ui.item.version && !answer.outside) return;
+        try {
+          applyState(await call('item', { item: path }), { full: true });
+        } catch (error) {
+          handleError(error);
+        }
+      }));
+      if (state.recovery) {
+        await offerRecovery(state, (name, extra) => call(name, versioned(extra)),
+          (answer) => applyState(answer, { full: true }), toast);
+      }
     } catch (error) {
       handleError(error);
       if (!ui.item || ui.item.version === null) {
@@ -342,19 +366,41 @@ function openPage(uniqueName) {
   return enqueue(() => openPageNow(uniqueName));
 }
 
-async function review(canSave) {
+async function review(canSave, { overwrite = false } = {}) {
   flushTyping();
   return enqueue(async () => {
     if (!ui.item) return;
     try {
+      if (overwrite) {
+        const sure = await choose('Overwrite the file', `Replace what the other program wrote to ${ui.item.path} with your version? Its change is lost.`,
+          [{ label: 'Review and overwrite…', value: true, primary: true }, { label: 'Cancel', value: false }], false);
+        if (!sure) return;
+      }
       const answer = await call('review', versioned());
       applyState(answer, { full: true });
       const confirmed = await reviewChanges(answer.review, canSave);
       if (!confirmed) return;
-      const saved = await call('save', versioned({ reviewed: answer.review.digest }));
+      const saved = await call('save', versioned({ reviewed: answer.review.digest, overwrite }));
       showFailure(null);
       applyState(saved, { full: true });
       toast(`Saved ${ui.item.path}.`);
+    } catch (error) {
+      handleError(error);
+    }
+  });
+}
+
+function reloadFile() {
+  flushTyping();
+  return enqueue(async () => {
+    if (!ui.item) return;
+    try {
+      const answer = await call('reload-file', versioned());
+      showFailure(null);
+      applyState(answer, { full: true });
+      if (answer.conflicts.length) await showConflicts(answer.conflicts);
+      const lost = answer.notReapplied ? ` ${answer.notReapplied} could not be made again.` : '';
+      toast(`Read ${ui.item.path} again; your edits are made on top of it.${lost}`);
     } catch (error) {
       handleError(error);
     }
@@ -384,9 +430,12 @@ function importInto(file) {
   flushTyping();
   return enqueue(async () => {
     if (!ui.item) return;
+    const mode = await choose('Import into this item', `Import ${file.name} into ${ui.item.path}: replace the item's metadata with the record's, or fill in only what the item does not have yet? Either way nothing is saved until you review and save.`,
+      [{ label: 'Replace its metadata', value: 'replace' }, { label: 'Fill only what is missing', value: 'fill', primary: true }, { label: 'Cancel', value: null }], null);
+    if (!mode) return;
     status(`Importing ${file.name}…`);
     try {
-      const answer = await call('import', versioned({ fileName: file.name, content: await file.text() }));
+      const answer = await call('import', versioned({ fileName: file.name, content: await file.text(), mode }));
       showFailure(null);
       applyState(answer, { full: true });
       if (answer.imported) toast(`Imported ${file.name}. Review the changes before saving.`);
@@ -513,3 +562,4 @@ document.addEventListener('keydown', (event) => {
 });
 
 route();
+watchEditor();

@@ -121,26 +121,42 @@ function shown(value) {
 
 // Every element and attribute whose value differs from the saved file, old
 // and new side by side. With `canSave`, resolves true when the user saves.
-export function reviewChanges(review, canSave) {
+// `labels` may name the dialog ({title}) and its buttons ({confirm, cancel}).
+export function reviewChanges(review, canSave, labels = {}) {
   return modal('review', (dialog, close) => {
     const changes = review.changes;
     // A review lists a bounded number of changes and counts the rest.
     const more = review.more || 0;
     const total = changes.length + more;
     const heading = element('h2', {
-      text: total === 0 ? 'No changes' : `${total} change${total === 1 ? '' : 's'} to save`,
+      text: labels.title || (total === 0 ? 'No changes' : `${total} change${total === 1 ? '' : 's'} to save`),
     });
     dialog.append(heading);
     if (changes.length === 0) {
       dialog.append(element('p', { text: 'The item is the same as its saved file.' }));
     } else {
-      const body = element('tbody');
+      // Grouped by the page that wrote them, in the order first met.
+      const groups = new Map();
       for (const change of changes) {
-        body.append(element('tr', { class: change.change },
-          element('td', { class: 'path', text: change.path }),
-          element('td', { class: 'kind', text: change.change }),
-          element('td', {}, shown(change.before)),
-          element('td', {}, shown(change.after))));
+        const page = change.page || 'Other changes';
+        if (!groups.has(page)) groups.set(page, []);
+        groups.get(page).push(change);
+      }
+      const origins = { page: 'written by the page, not typed', import: 'from the imported record' };
+      const bodies = [];
+      for (const [page, list] of groups) {
+        const body = element('tbody', { 'data-page': page },
+          element('tr', { class: 'group' }, element('th', { colspan: '4', scope: 'rowgroup', text: `${page} (${list.length})` })));
+        for (const change of list) {
+          const kind = element('td', { class: 'kind', text: change.change });
+          if (origins[change.origin]) kind.append(element('span', { class: 'origin', text: origins[change.origin] }));
+          body.append(element('tr', { class: change.change },
+            element('td', { class: 'path', text: change.path }),
+            kind,
+            element('td', {}, shown(change.before)),
+            element('td', {}, shown(change.after))));
+        }
+        bodies.push(body);
       }
       dialog.append(element('div', { class: 'table-scroll' }, element('table', { class: 'changes' },
         element('thead', {}, element('tr', {},
@@ -148,18 +164,19 @@ export function reviewChanges(review, canSave) {
           element('th', { scope: 'col', text: 'Change' }),
           element('th', { scope: 'col', text: 'Saved file' }),
           element('th', { scope: 'col', text: 'Now' }))),
-        body)));
+        ...bodies)));
       if (more > 0) {
         dialog.append(element('p', { class: 'more', text: `${more} more change${more === 1 ? ' is' : 's are'} not listed.` }));
       }
     }
     const buttons = element('div', { class: 'buttons' });
-    if (canSave) {
-      const save = element('button', { type: 'button', class: 'primary', id: 'confirm-save', text: 'Save these changes', 'data-default': '' });
+    // Nothing to save is not offered as a save.
+    if (canSave && (total > 0 || labels.confirm)) {
+      const save = element('button', { type: 'button', class: 'primary', id: 'confirm-save', text: labels.confirm || 'Save these changes', 'data-default': '' });
       save.addEventListener('click', () => close(true));
       buttons.append(save);
     }
-    const cancel = element('button', { type: 'button', text: canSave ? 'Cancel' : 'Close' });
+    const cancel = element('button', { type: 'button', text: labels.cancel || (canSave && total > 0 ? 'Cancel' : 'Close') });
     cancel.addEventListener('click', () => close(false));
     buttons.append(cancel);
     dialog.append(buttons);

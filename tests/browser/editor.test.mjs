@@ -195,7 +195,8 @@ async function pick(control, item) {
   assert.equal(body.page.controls.find((c) => c.name === control).text, item);
 }
 
-test('the item opens on its tree; every entry draws its page', async () => {
+test('the item opens on its tree; every entry draws its page, and looking changes nothing', async () => {
+  const before = itemFile();
   await page.click(`a.item-link`);
   // The first page of the first book: the host's own citation page.
   await page.locator('#page[data-page="Citation"]').waitFor();
@@ -208,6 +209,12 @@ test('the item opens on its tree; every entry draws its page', async () => {
     assert.ok(heading.length > 0, unique);
     assert.ok(title.length > 0, unique);
   }
+  assert.ok(await page.locator('#dirty-badge').isHidden(), 'pages only looked at leave the item unchanged');
+  await page.click('#review');
+  await page.locator('dialog.review h2', { hasText: 'No changes' }).waitFor();
+  assert.equal(await page.locator('dialog.review #confirm-save').count(), 0, 'nothing to save is not offered');
+  await page.locator('dialog.review').getByRole('button', { name: 'Close' }).click();
+  assert.equal(itemFile(), before);
   // Keyboard focus follows the page's tab order.
   await openEntry('Contact');
   const order = await page.evaluate(() => [...document.querySelectorAll('#page input, #page textarea')].map((n) => n.closest('[data-control]').dataset.control));
@@ -287,21 +294,29 @@ test('review lists every change beside the saved value; saving writes them to th
   await screenshot('saved');
 });
 
-test('two tabs on one item: the second is told the item changed and sees the first one\'s values', async () => {
+test('two tabs on one item stay in step; typing that is refused stays in sight, said not applied', async () => {
   const second = await context.newPage();
   await second.goto(`${address.split('?')[0]}#item=${encodeURIComponent(ITEM)}`);
   await second.locator('#page[data-page]').waitFor();
-  // The first tab edits and saves.
   await openEntry('Purpose');
-  await typeInto('txtInfo', 'Edited in the first tab');
-  // The second tab acts on its old version and is told.
-  const refused = second.waitForResponse((r) => r.url().endsWith('/api/open-page'));
-  await second.locator('#tree button.entry[data-unique="Status"]').click();
-  assert.equal((await refused).status(), 409);
-  await second.locator('.toast', { hasText: 'changed in another tab' }).waitFor();
-  await second.locator('#tree button.entry[data-unique="Purpose"]').click();
   await second.locator('#page[data-page="Purpose"]').waitFor();
-  assert.equal(await second.locator('#page [data-control="txtInfo"]').inputValue(), 'Edited in the first tab');
+  // What the first tab types reaches the second without it asking.
+  await typeInto('txtInfo', 'Edited in the first tab');
+  await second.waitForFunction(() => document.querySelector('#page [data-control="txtInfo"]').value === 'Edited in the first tab',
+    null, { timeout: 3000 });
+  // A refusal keeps the typed text and says it did not reach the item.
+  await second.route('**/api/edit', (route) => route.fulfill({
+    status: 409, contentType: 'application/json',
+    body: JSON.stringify({ error: 'the item was changed in another tab or window' }),
+  }));
+  const input = second.locator('#page [data-control="txtInfo"]').locator('xpath=descendant-or-self::input[@type="text"] | descendant-or-self::textarea').first();
+  await input.fill('Typed in the second tab');
+  await input.press('Tab');
+  await second.locator('#failure', { hasText: 'Not applied: “Typed in the second tab”' }).waitFor();
+  assert.equal(await input.inputValue(), 'Typed in the second tab');
+  page = second;
+  await screenshot('typing-not-applied');
+  page = context.pages()[0];
   await second.close();
 });
 
@@ -313,6 +328,10 @@ test('an ISO 19139 record imports into the item and into a new item; export down
   const chooser = page.waitForEvent('filechooser');
   await page.click('#import');
   await (await chooser).setFiles(record);
+  const asked = page.locator('dialog.choice', { hasText: 'Import into this item' });
+  await asked.waitFor();
+  await screenshot('import-asks');
+  await asked.getByRole('button', { name: 'Replace its metadata' }).click();
   const answer = await imported;
   assert.equal(answer.status(), 200, await answer.text());
   assert.equal((await answer.json()).imported, true);
@@ -481,4 +500,58 @@ test('a record written from empty through the host\'s pages exports valid ISO 19
   assert.equal(record.bbox.length, 1);
   assert.ok(Math.abs(Number(record.bbox[0][3]) - 55.5) < 1e-9, `north: ${record.bbox[0]}`);
   assert.deepEqual(record.online, ['https://example.org/kestrel/tidal-flats.gpkg']);
+});
+
+test('the editor killed with unsaved edits: the tab says it is gone; started again, it offers them back', async () => {
+  await page.evaluate((item) => { location.hash = `#item=${encodeURIComponent(item)}`; }, ITEM);
+  await page.locator('#page[data-page]').waitFor();
+  await openEntry('Purpose');
+  await typeInto('txtInfo', 'Typed before the editor was killed');
+  server.kill('SIGKILL');
+  await new Promise((resolve) => server.once('exit', resolve));
+  await page.locator('#editor-gone').waitFor({ timeout: 10000 });
+  await screenshot('editor-gone');
+  const journals = fs.readdirSync(path.join(home, 'journal'))
+    .filter((name) => fs.readFileSync(path.join(home, 'journal', name), 'utf8').includes('Typed before the editor was killed'));
+  assert.equal(journals.length, 1, 'kept on disk before the edit was answered');
+  assert.doesNotMatch(itemFile(), /Typed before the editor was killed/);
+
+  ({ child: server, address, port, token } = await startServer());
+  await page.goto(address);
+  await page.evaluate((item) => { location.hash = `#item=${encodeURIComponent(item)}`; }, ITEM);
+  const offer = page.locator('dialog.choice', { hasText: 'Unsaved edits were kept' });
+  await offer.waitFor();
+  await screenshot('restore-offer');
+  await offer.getByRole('button', { name: 'Restore and review…' }).click();
+  const review = page.locator('dialog.review', { hasText: 'Restored edits' });
+  await review.waitFor();
+  assert.match(await review.textContent(), /Typed before the editor was killed/);
+  await screenshot('restored-review');
+  await review.getByRole('button', { name: 'Keep them' }).click();
+  await page.locator('#dirty-badge').waitFor({ state: 'visible' });
+  assert.equal(await page.locator('#page [data-control="txtInfo"]').inputValue(), 'Typed before the editor was killed');
+});
+
+test('another program changes the open item: the tab says so at once, and reads it again under the author\'s edits', async () => {
+  const title = /<resTitle>([^<]*)<\/resTitle>/.exec(itemFile())[1];
+  fs.writeFileSync(path.join(catalog, ITEM), itemFile().replace(`<resTitle>${title}</resTitle>`, '<resTitle>Retitled by another program</resTitle>'));
+  const bar = page.locator('#outside');
+  await bar.waitFor({ timeout: 5000 });
+  assert.match(await bar.textContent(), new RegExp(`${ITEM} was changed by another program`));
+  await screenshot('outside-change');
+  await page.click('#review');
+  const review = page.locator('dialog.review');
+  await review.waitFor();
+  assert.doesNotMatch(await review.textContent(), /Retitled by another program/, 'not shown as the author\'s');
+  await review.getByRole('button', { name: 'Close' }).click();
+  await page.click('#outside-reload');
+  await bar.waitFor({ state: 'detached' });
+  await page.click('#save');
+  const confirm = page.locator('dialog.review');
+  await confirm.waitFor();
+  const saved = page.waitForResponse((r) => r.url().endsWith('/api/save'));
+  await confirm.locator('#confirm-save').click();
+  assert.equal((await saved).status(), 200);
+  assert.match(itemFile(), /Retitled by another program/);
+  assert.match(itemFile(), /Typed before the editor was killed/);
 });

@@ -301,5 +301,58 @@ TEST_F(StoppingTest, TheEditorStopsAtOnceWhateverItDoes) {
   }
 }
 
+// Stopped with unsaved edits, the editor says which items had them: they
+// stay on disk, to be offered when the item is opened again.
+TEST_F(StoppingTest, TheEditorStoppedWithUnsavedEditsNamesTheItemsAndKeepsThem) {
+  const fs::path catalog = home_.path() / "catalog";
+  fs::create_directories(catalog);
+  fs::copy_file(item_, catalog / "coastal.xml");
+  test::write_file(home_.path() / "settings.json",
+                   R"({"synchronizers":{"ISO Metadata Synchronizer":false,)"
+                   R"("Item Description Synchronizer":false,"Geography Synchronizer":false}})");
+  const fs::path out = home_.path() / "serve.txt";
+  const pid_t serve = start_group({"serve", catalog.string()}, out);
+  std::string address;
+  ASSERT_TRUE(wait_until(serve, [&] {
+    const std::string printed = test::read_file(out);
+    const auto at = printed.find("http://127.0.0.1:");
+    if (at == std::string::npos || printed.find('\n', at) == std::string::npos) return false;
+    address = printed.substr(at, printed.find('\n', at) - at);
+    return true;
+  }));
+  const std::string port = address.substr(17, address.find('/', 17) - 17);
+  const std::string token = address.substr(address.find("token=") + 6);
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in where{};
+  where.sin_family = AF_INET;
+  where.sin_port = htons(static_cast<std::uint16_t>(std::stoi(port)));
+  where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+  const std::string body =
+      R"({"item":"coastal.xml","page":"Purpose","edit":{"kind":"type","control":"txtInfo","value":"unsaved"}})";
+  const std::string request =
+      "POST /api/edit HTTP/1.1\r\nHost: 127.0.0.1:" + port + "\r\nX-Tidewise-Token: " + token +
+      "\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+      "\r\n\r\n" + body;
+  ASSERT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL),
+            static_cast<ssize_t>(request.size()));
+  char answer[16] = {};
+  ASSERT_GT(::recv(fd, answer, sizeof answer - 1, 0), 0);
+  EXPECT_EQ(std::string(answer).substr(0, 12), "HTTP/1.1 200");
+  ::close(fd);
+
+  ::kill(serve, SIGINT);
+  EXPECT_EQ(end_of(serve).status, 0);
+  const std::string printed = test::read_file(out);
+  EXPECT_NE(printed.find("Unsaved edits were kept of:\n  coastal.xml\n"), std::string::npos)
+      << printed;
+  std::vector<fs::path> journals;
+  for (const auto& entry : fs::directory_iterator(home_.path() / "journal")) {
+    journals.push_back(entry.path());
+  }
+  ASSERT_EQ(journals.size(), 1u);
+  EXPECT_NE(test::read_file(journals[0]).find("unsaved"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tw::cli

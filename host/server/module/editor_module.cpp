@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "journal.h"
 #include "server.h"
 #include "tidewise/com/error.h"
 #include "tidewise/host/session.h"
@@ -27,6 +28,16 @@ namespace {
 // How long a stop waits for the request in progress: the editor stops within
 // two seconds of Ctrl-C whatever it is doing.
 constexpr std::chrono::milliseconds kStopWithin{1500};
+
+// Says which items had edits that were not saved: they stay in their
+// journals, offered when the item is opened again.
+void tell_unsaved() {
+  const std::vector<std::string> items = tw::server::Journal::items_of_this_process();
+  if (items.empty()) return;
+  std::cout << "Unsaved edits were kept of:\n";
+  for (const std::string& item : items) std::cout << "  " << tw::platform::shown(item) << "\n";
+  std::cout << "Open each item in the editor again to restore them or discard them.\n";
+}
 
 }  // namespace
 
@@ -71,12 +82,15 @@ extern "C" __attribute__((visibility("default"))) int tidewise_serve(
     if (!stopped.wait_for(lock, kStopWithin, [&] { return done; })) {
       platform::remove_leftovers();
       server.abandon();
-      std::cout << "Stopped; the request in progress was abandoned.\n" << std::flush;
+      std::cout << "Stopped; the request in progress was abandoned.\n";
+      tell_unsaved();
+      std::cout << std::flush;
       std::_Exit(0);
     }
     lock.unlock();
     stopper.join();
     std::cout << "Stopped.\n";
+    tell_unsaved();
     return 0;
   } catch (const com::Error& e) {
     failure = std::string(e.what()) + " (" + com::hresult_hex(e.code()) + ")";

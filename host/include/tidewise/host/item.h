@@ -96,6 +96,10 @@ class CatalogItem final : public com::Object<CatalogItem, IMetadataHolder> {
   // changed since the item read (or last saved) it: then nothing is written
   // and ItemChanged (E_FAIL) says so.
   void save();
+  // Takes the file as it is now for the one this item last read or wrote:
+  // the next save replaces another program's change. For a user who chose
+  // to overwrite it.
+  void take_file_as_read();
 
  private:
   // What the item's file was when this item last read or wrote it.
