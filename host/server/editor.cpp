@@ -264,6 +264,7 @@ struct Editor::Session {
   std::unique_ptr<Journal> journal;   // the author's steps since the last save
   std::optional<Journal::Left> left;  // a stopped editor's steps, not yet restored or discarded
   std::set<std::string> imported;     // the paths an import wrote since the last save
+  std::vector<Json> undone;           // steps undone, the last undone last, for redo
 };
 
 struct Editor::Listed {
@@ -949,6 +950,7 @@ bool Editor::import_record(Session& session, const fs::path& source, bool fill) 
 }
 
 void Editor::keep_step(Session& session, const Json& step) {
+  session.undone.clear();  // a new step: what was undone cannot be redone
   try {
     session.journal->append(step);
   } catch (const std::exception& e) {
@@ -1022,7 +1024,72 @@ Json Editor::recover(const Json& request) {
   });
 }
 
+Json Editor::undo(const Json& request) {
+  Session& session = session_for(request, false);
+  check_version(request, session);
+  std::vector<Json> steps = session.journal->read();
+  if (steps.empty()) {
+    throw ApiError(
+        409, "there is nothing to undo since " + in_quotes(session.path) + " was read or saved",
+        {{"state", state(session, true)}});
+  }
+  Json last = std::move(steps.back());
+  steps.pop_back();
+  return with_failures(session, [&] {
+    redo_from_saved(session, steps);
+    session.undone.push_back(std::move(last));
+    Json answer = state(session, true);
+    answer["canRedo"] = true;
+    return answer;
+  });
+}
+
+Json Editor::redo(const Json& request) {
+  Session& session = session_for(request, false);
+  check_version(request, session);
+  if (session.undone.empty()) {
+    throw ApiError(409, "there is nothing to redo", {{"state", state(session, true)}});
+  }
+  return with_failures(session, [&] {
+    Json step = std::move(session.undone.back());
+    session.undone.pop_back();
+    const std::vector<Json> again = {step};
+    if (replay(session, again) != 0) {
+      throw ApiError(409, "the step cannot be made again", {{"state", state(session, true)}});
+    }
+    changed(session);
+    Json answer = state(session, true);
+    answer["canRedo"] = !session.undone.empty();
+    return answer;
+  });
+}
+
+void Editor::redo_from_saved(Session& session, const std::vector<Json>& steps) {
+  EditingSession& editing = *session.editing;
+  const std::optional<std::string> reopen =
+      editing.page() ? std::optional(editing.page()->unique_name()) : std::nullopt;
+  // The open page's unwritten edits are among the steps: it is dropped, not
+  // left, and the document is the one last read or saved (the same item,
+  // so that another program's change to its file is still refused).
+  editing.close_page();
+  editing.document().take_content(*session.base.get());
+  editing.forget_writers();
+  session.imported.clear();
+  session.page_edited = false;
+  session.journal->clear();
+  replay(session, steps);
+  if (!editing.page() && reopen) {
+    try {
+      open_page_named(session, *reopen);
+    } catch (const host::InvalidRequest&) {
+      // A page the tree no longer has.
+    }
+  }
+  changed(session);
+}
+
 void Editor::read_as_saved(Session& session) {
+  session.undone.clear();
   session.imported.clear();
   session.editing->forget_writers();
   session.base = session.editing->document().copy();
@@ -1051,6 +1118,7 @@ Json Editor::reload_file(const Json& request) {
     const host::Review theirs =
         host::compare_documents(base->doc(), session.editing->document().doc());
     session.journal->clear();
+    session.undone.clear();
     const std::size_t failed = replay(session, steps);
     write_open_page(session, "your edits cannot be reviewed");
     changed(session);

@@ -56,6 +56,11 @@ class Editor {
   // it, and makes the author's edits again on it, listing those where both
   // changed the same value.
   Json reload_file(const Json& request);
+  // {item, version?}: takes back the author's last step since the item was
+  // read or saved (edits on a page, or an import), or makes the last one
+  // taken back again.
+  Json undo(const Json& request);
+  Json redo(const Json& request);
 
   const Catalog& catalog_folder() const { return catalog_; }
 
@@ -112,6 +117,8 @@ class Editor {
   // Makes the author's steps again on the item as it now is; answers how
   // many could not be made (a page or a control the item no longer has).
   std::size_t replay(Session& session, const std::vector<Json>& steps);
+  // The document as last read or saved, with `steps` made again on it.
+  void redo_from_saved(Session& session, const std::vector<Json>& steps);
 
   Catalog catalog_;
   std::filesystem::path scratch_;

@@ -166,6 +166,8 @@ const std::map<std::string, Member, std::less<>>& members() {
       {"export", &Editor::export_item},
       {"recover", &Editor::recover},
       {"reload-file", &Editor::reload_file},
+      {"undo", &Editor::undo},
+      {"redo", &Editor::redo},
   };
   return table;
 }

@@ -390,6 +390,20 @@ async function review(canSave, { overwrite = false } = {}) {
   });
 }
 
+// Takes back the last step (or makes it again), across pages and imports.
+function undoRedo(name) {
+  flushTyping();
+  return enqueue(async () => {
+    if (!ui.item) return;
+    try {
+      applyState(await call(name, versioned()), { full: true });
+      showFailure(null);
+    } catch (error) {
+      handleError(error);
+    }
+  });
+}
+
 function reloadFile() {
   flushTyping();
   return enqueue(async () => {
@@ -532,6 +546,8 @@ $('import-record').addEventListener('click', () => pickFile($('import-record-fil
 $('review').addEventListener('click', () => review(false));
 $('save').addEventListener('click', () => review(true));
 $('revert').addEventListener('click', revert);
+$('undo').addEventListener('click', () => undoRedo('undo'));
+$('redo').addEventListener('click', () => undoRedo('redo'));
 $('import').addEventListener('click', () => pickFile($('import-file'), importInto));
 $('export').addEventListener('click', exportItem);
 $('close').addEventListener('click', () => {
@@ -555,6 +571,16 @@ window.addEventListener('beforeunload', (event) => {
   }
 });
 document.addEventListener('keydown', (event) => {
+  // In a text box the browser's own undo of its text comes first.
+  const inText = event.target instanceof HTMLInputElement || event.target instanceof HTMLTextAreaElement;
+  if ((event.ctrlKey || event.metaKey) && ui.item && !inText && !document.querySelector('dialog[open]')) {
+    const key = event.key.toLowerCase();
+    if (key === 'z' || key === 'y') {
+      event.preventDefault();
+      undoRedo(key === 'y' || event.shiftKey ? 'redo' : 'undo');
+      return;
+    }
+  }
   if ((event.ctrlKey || event.metaKey) && event.key === 's' && ui.item) {
     event.preventDefault();
     review(true);

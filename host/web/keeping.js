@@ -84,14 +84,16 @@ export function watchEditor() {
 }
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+let following = 0;  // only the latest follower goes on
 
 // Follows an open item: whatever another tab does to it, or another program
 // to its file, reaches this tab within a second. `current()` is the state
 // the tab shows (or null once it shows another item); `refresh(answer)`
 // brings the tab up to date.
 export async function follow(path, current, refresh) {
+  const mine = ++following;
   let outsideKnown = false;
-  while (!gone) {
+  while (!gone && mine === following) {
     const shown = current();
     if (!shown || shown.path !== path || shown.version === null) return;
     let answer;

@@ -555,3 +555,30 @@ test('another program changes the open item: the tab says so at once, and reads 
   assert.match(itemFile(), /Retitled by another program/);
   assert.match(itemFile(), /Typed before the editor was killed/);
 });
+
+test('undo and redo take steps back and forth across pages, also an import', async () => {
+  await openEntry('Purpose');
+  const purpose = await page.locator('#page [data-control="txtInfo"]').inputValue();
+  await typeInto('txtInfo', 'A purpose to take back');
+  await openEntry('Status');
+  const status = await page.locator('#page [data-control="cmbStatus"] input').inputValue();
+  await pick('cmbStatus', 'obsolete');
+  const undo = async (button) => {
+    const answered = page.waitForResponse((r) => r.url().endsWith(`/api/${button}`));
+    await page.click(`#${button}`);
+    assert.equal((await answered).status(), 200);
+  };
+  await undo('undo');
+  assert.equal(await page.locator('#page [data-control="cmbStatus"] input').inputValue(), status);
+  await undo('undo');
+  await page.locator('#dirty-badge').waitFor({ state: 'hidden' });
+  await openEntry('Purpose');
+  assert.equal(await page.locator('#page [data-control="txtInfo"]').inputValue(), purpose);
+  // The keyboard, outside a text box.
+  await page.locator('#tree button.entry[data-unique="Purpose"]').focus();
+  const redone = page.waitForResponse((r) => r.url().endsWith('/api/redo'));
+  await page.keyboard.press('Control+y');
+  assert.equal((await redone).status(), 200);
+  assert.equal(await page.locator('#page [data-control="txtInfo"]').inputValue(), 'A purpose to take back');
+  await screenshot('redone');
+});

@@ -284,5 +284,51 @@ TEST_F(KeepingTest, ImportingIntoAnOpenItemReplacesItsMetadataOrFillsOnlyWhatItL
             400);
 }
 
+TEST_F(KeepingTest, UndoTakesBackStepsAcrossPagesAndAnImportAndRedoMakesThemAgain) {
+  start();
+  const std::string record =
+      test::read_file(fs::path(TIDEWISE_SOURCE_DIR) / "examples" / "coastal-dataset-iso19139.xml");
+  ok("create-item", {{"name", "new.xml"}});
+  const json item = {{"item", "new.xml"}};
+  const auto after = [&](const std::string& path) {
+    const json reviewed = ok("review", item);
+    for (const json& change : reviewed["review"]["changes"]) {
+      if (change["path"] == path) return change["after"];
+    }
+    return json();
+  };
+  ok("edit", {{"item", "new.xml"}, {"page", "Purpose"}, {"edit", kPurposeEdit}});
+  ok("edit", {{"item", "new.xml"},
+              {"page", "Status"},
+              {"edit", {{"kind", "pick"}, {"control", "cmbStatus"}, {"value", "completed"}}}});
+  ok("import",
+     {{"item", "new.xml"}, {"fileName", "r.xml"}, {"content", record}, {"mode", "replace"}});
+  EXPECT_EQ(after("dataIdInfo/idStatus"), "onGoing");
+  // Back, one step at a time: each state as it was before the step.
+  const struct {
+    const char* request;
+    json purpose;
+    json status;
+  } steps[] = {
+      {"undo", "Typed before the stop", "completed"},
+      {"undo", "Typed before the stop", json()},
+      {"redo", "Typed before the stop", "completed"},
+      {"undo", "Typed before the stop", json()},
+      {"undo", json(), json()},
+      {"redo", "Typed before the stop", json()},
+  };
+  for (const auto& step : steps) {
+    ok(step.request, item);
+    EXPECT_EQ(after("dataIdInfo/idPurp"), step.purpose) << step.request;
+    EXPECT_EQ(after("dataIdInfo/idStatus"), step.status) << step.request;
+  }
+  ok("undo", item);
+  EXPECT_EQ(ok("item", item)["dirty"], false) << "back to the file as it was";
+  EXPECT_EQ(post("undo", item).status, 409);
+  // A new step, and nothing is left to redo.
+  ok("edit", {{"item", "new.xml"}, {"page", "Purpose"}, {"edit", kPurposeEdit}});
+  EXPECT_EQ(post("redo", item).status, 409);
+}
+
 }  // namespace
 }  // namespace tw::server
