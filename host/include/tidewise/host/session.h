@@ -90,6 +90,9 @@ class EditingSession {
   Leave flush();
   // Loads the open page again, as after the document was replaced.
   void reload();
+  // Drops the open page without leaving it: what it holds unwritten is
+  // dropped with it (an undo makes the author's steps again instead).
+  void close_page() { page_.reset(); }
 
   // Validates every edit, then makes them in order on the open page.
   void edit(std::span<const Edit> edits);
