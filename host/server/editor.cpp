@@ -1078,9 +1078,14 @@ void Editor::redo_from_saved(Session& session, const std::vector<Json>& steps) {
   session.page_edited = false;
   session.journal->clear();
   replay(session, steps);
-  if (!editing.page() && reopen) {
+  // The author stays on the page they were on.
+  if (reopen && (!editing.page() || editing.page()->unique_name() != *reopen)) {
     try {
-      open_page_named(session, *reopen);
+      // A replayed page that cannot be left stays open.
+      if (!editing.page() || editing.leave().query_unload) {
+        session.page_edited = false;
+        open_page_named(session, *reopen);
+      }
     } catch (const host::InvalidRequest&) {
       // A page the tree no longer has.
     }

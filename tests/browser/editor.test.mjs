@@ -556,7 +556,7 @@ test('another program changes the open item: the tab says so at once, and reads 
   assert.match(itemFile(), /Typed before the editor was killed/);
 });
 
-test('undo and redo take steps back and forth across pages, also an import', async () => {
+test('undo and redo take steps back and forth across pages', async () => {
   await openEntry('Purpose');
   const purpose = await page.locator('#page [data-control="txtInfo"]').inputValue();
   await typeInto('txtInfo', 'A purpose to take back');
