@@ -495,9 +495,12 @@ void EditorServer::answer_api(const std::string& name, const httplib::Request& r
       return;
     }
     const bool outside_known = body.value("outsideKnown", false);
-    const ItemEvents::Answer answer =
-        events_->wait(item->get<std::string>(), version->get<std::uint64_t>(), outside_known,
-                      std::chrono::seconds(20));
+    // Without a socket no other tab can move the item on while this one
+    // waits: a tool driving the editor so is answered at once.
+    const auto patience =
+        options_.listen ? std::chrono::milliseconds(20'000) : std::chrono::milliseconds(0);
+    const ItemEvents::Answer answer = events_->wait(
+        item->get<std::string>(), version->get<std::uint64_t>(), outside_known, patience);
     send_json(response, 200,
               {{"waited", answer.waited},
                {"open", answer.open},
