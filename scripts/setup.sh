@@ -35,8 +35,10 @@ fi
 # Only the packages: the caller configures and builds.
 [ "${1:-}" = "--packages-only" ] && exit 0
 
-# playwright-core for the browser tests, at the version the lock file pins.
+# playwright-core and axe-core for the browser tests, at the versions the
+# lock file pins.
 if [ -n "$browser_tests" ] && { [ ! -d "$browser_tests/node_modules/playwright-core" ] ||
+   [ ! -d "$browser_tests/node_modules/axe-core" ] ||
    [ "$browser_tests/package-lock.json" -nt "$browser_tests/node_modules/.package-lock.json" ]; }; then
   (cd "$browser_tests" && npm ci --no-audit --no-fund --loglevel=error)
 fi

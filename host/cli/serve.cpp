@@ -40,6 +40,7 @@ void run_serve(const ServeOptions& options) {
   server_options.catalog = options.catalog;
   server_options.port = options.port;
   server_options.web = shared_folder("web");
+  server_options.schemas = shared_folder("schemas");
   server_options.dialog_timeout = options.dialog_timeout;
   std::string failure;
   if (serve(server_options, failure) != 0) throw std::runtime_error(failure);

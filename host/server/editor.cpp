@@ -14,6 +14,7 @@
 #include <set>
 
 #include "journal.h"
+#include "request_fields.h"
 #include "tidewise/com/error.h"
 #include "tidewise/host/records.h"
 #include "tidewise/platform.h"
@@ -47,33 +48,11 @@ constexpr OfferedPage kOfferedPages[] = {
 
 constexpr std::size_t kMaxRecordBytes = 32u << 20;
 
-// A name in a message, quoted and shown as the tool shows names.
-std::string in_quotes(std::string_view name) {
-  return "\"" + platform::shown(name) + "\"";
-}
-
 const OfferedPage* offered(std::string_view unique_name) {
   for (const OfferedPage& page : kOfferedPages) {
     if (page.unique_name == unique_name) return &page;
   }
   return nullptr;
-}
-
-const std::string& text_field(const Json& request, const char* name) {
-  const auto found = request.find(name);
-  if (found == request.end() || !found->is_string()) {
-    throw ApiError(400, std::string("the request needs \"") + name + "\" as a text");
-  }
-  return found->get_ref<const std::string&>();
-}
-
-bool flag_field(const Json& request, const char* name) {
-  const auto found = request.find(name);
-  if (found == request.end() || found->is_null()) return false;
-  if (!found->is_boolean()) {
-    throw ApiError(400, std::string("\"") + name + "\" must be true or false");
-  }
-  return found->get<bool>();
 }
 
 std::string hex64(std::uint64_t value) {
@@ -273,11 +252,19 @@ struct Editor::Listed {
   Json info;
 };
 
-Editor::Editor(const fs::path& catalog, fs::path scratch, ItemEvents* events)
-    : catalog_(catalog), scratch_(std::move(scratch)), events_(events) {}
+Editor::Editor(const fs::path& catalog, fs::path scratch, ItemEvents* events, fs::path schemas)
+    : catalog_(catalog),
+      scratch_(std::move(scratch)),
+      events_(events),
+      schemas_folder_(std::move(schemas)) {}
+
+host::EditingSession& Editor::editing_of(Session& session) const {
+  return *session.editing;
+}
 
 Editor::~Editor() {
   sessions_.clear();
+  index_.reset();
   listing_probes_ = host::Probes();
   probe_tree_.reset();
 }
@@ -374,6 +361,9 @@ Json Editor::page_json(const host::OpenPage& page) const {
                              {"color", color(control->fore_color())},
                              {"background", color(control->back_color())}};
   }
+  // What is wrong with the values the page shows, so that the fields are
+  // marked as the author leaves them.
+  json["problems"] = host::problems_json(host::page_problems(page));
   return json;
 }
 
@@ -509,8 +499,14 @@ Editor::ScratchFile Editor::record_file(const Json& request) {
   std::optional<host::RecordFile> records;
   try {
     records.emplace(file.path());
-  } catch (const com::Error&) {
-    return file;
+  } catch (const com::Error& error) {
+    throw ApiError(422, in_quotes(file_name) +
+                            " is not an ISO 19139 record: it cannot be read as XML (" +
+                            error.what() + ")");
+  }
+  if (records->count() == 0) {
+    throw ApiError(422, in_quotes(file_name) +
+                            " is not an ISO 19139 record: it holds no gmd:MD_Metadata element");
   }
   host::refuse_several_records(
       *records, in_quotes(file_name),
@@ -634,9 +630,12 @@ Json Editor::catalog(const Json&) {
 Json Editor::create_item(const Json& request) {
   if (catalog_.single_item())
     throw ApiError(400, "this editor serves one item; open a folder to create items");
+  if (request.contains("template"))
+    return duplicate_item({{"item", request["template"]}, {"to", request["name"]}});
   const std::string& name = text_field(request, "name");
   const fs::path file = catalog_.resolve(name, false);
   create_new_file(file, [](const fs::path& temp) { host::XmlMetadataDocument().write_file(temp); });
+  note_changed(name);
   Json answer = catalog(request);
   answer["created"] = name;
   return answer;
@@ -663,6 +662,7 @@ Json Editor::import_item(const Json& request) {
     // when in an encoding other than UTF-8.
     item->document()->lay_out();
     create_new_file(file, [&](const fs::path& temp) { item->document()->write_file(temp); });
+    note_changed(name);
     answer = catalog(request);
     answer["created"] = name;
   } else {
@@ -791,6 +791,7 @@ Json Editor::save(const Json& request) {
     }
     read_as_saved(session);
     session.journal->clear();
+    note_changed(session.path);
     changed(session);
     Json answer = state(session, true);
     answer["saved"] = true;

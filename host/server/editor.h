@@ -21,16 +21,19 @@
 
 #include "catalog.h"
 #include "events.h"
+#include "tidewise/host/catalog_index.h"
 #include "tidewise/host/session.h"
+#include "tidewise/host/validation.h"
 
 namespace tw::server {
 
 class Editor {
  public:
   // `scratch` is a private folder for the files import and export exchange.
-  // `events`, if given, hears of every item's new version.
+  // `events`, if given, hears of every item's new version. `schemas`: the
+  // ISO schemas the export is checked against (none: it is not checked).
   Editor(const std::filesystem::path& catalog, std::filesystem::path scratch,
-         ItemEvents* events = nullptr);
+         ItemEvents* events = nullptr, std::filesystem::path schemas = {});
   ~Editor();
   Editor(const Editor&) = delete;
   Editor& operator=(const Editor&) = delete;
@@ -61,6 +64,18 @@ class Editor {
   // taken back again.
   Json undo(const Json& request);
   Json redo(const Json& request);
+
+  // What is wrong with an item (problems_api.cpp): {item, version?, export?}.
+  Json problems(const Json& request);
+  // Managing the catalog's items (catalog_api.cpp). Deleted items go to a
+  // trash folder inside the catalog, from which they can be restored.
+  Json rename_item(const Json& request);     // {item, to}
+  Json duplicate_item(const Json& request);  // {item, to}
+  Json delete_item(const Json& request);     // {item}
+  Json trash(const Json& request);           // {}
+  Json restore_item(const Json& request);    // {entry}
+  Json empty_trash(const Json& request);     // {}
+  Json search_items(const Json& request);    // {text}
 
   const Catalog& catalog_folder() const { return catalog_; }
 
@@ -105,6 +120,11 @@ class Editor {
   // A record sent by the browser, in a scratch file for the importer.
   ScratchFile record_file(const Json& request);
   host::MetadataSections& probe_tree();
+  host::EditingSession& editing_of(Session& session) const;
+  // The index of the catalog's items, made when first needed; told of every
+  // change the editor makes itself.
+  host::CatalogIndex& index();
+  void note_changed(const std::string& relative);
   Json review_json(Session& session);
   // Replaces the item's metadata with the record's, or with `fill` adds
   // only what the item does not have yet.
@@ -128,6 +148,9 @@ class Editor {
   std::map<std::string, std::unique_ptr<Session>> sessions_;
   com::ComPtr<host::MetadataSections> probe_tree_;
   host::Probes listing_probes_;
+  std::filesystem::path schemas_folder_;
+  std::unique_ptr<host::IsoSchemas> schemas_;
+  std::unique_ptr<host::CatalogIndex> index_;
   struct Listed;
   std::map<std::string, Listed> listed_;  // what closed items showed, by path
 };

@@ -168,6 +168,14 @@ const std::map<std::string, Member, std::less<>>& members() {
       {"reload-file", &Editor::reload_file},
       {"undo", &Editor::undo},
       {"redo", &Editor::redo},
+      {"problems", &Editor::problems},
+      {"rename-item", &Editor::rename_item},
+      {"duplicate-item", &Editor::duplicate_item},
+      {"delete-item", &Editor::delete_item},
+      {"trash", &Editor::trash},
+      {"restore-item", &Editor::restore_item},
+      {"empty-trash", &Editor::empty_trash},
+      {"search-items", &Editor::search_items},
   };
   return table;
 }
@@ -256,7 +264,7 @@ EditorServer::EditorServer(ServerOptions options)
       std::make_unique<ItemEvents>(static_cast<std::size_t>(std::max(1, options_.threads / 2)));
   apartment_ = std::make_unique<Apartment>(options_.dialog_timeout);
   const Outcome made = apartment_->run([this] {
-    editor_ = std::make_unique<Editor>(options_.catalog, scratch_, events_.get());
+    editor_ = std::make_unique<Editor>(options_.catalog, scratch_, events_.get(), options_.schemas);
     return Json();
   });
   if (made.error) {

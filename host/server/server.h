@@ -31,9 +31,10 @@ namespace tw::server {
 class GuardedServer;
 
 struct ServerOptions {
-  std::filesystem::path catalog;     // a folder of items, or one item file
-  int port = 0;                      // 0: any free port
-  std::filesystem::path web;         // the page, its scripts and its style
+  std::filesystem::path catalog;  // a folder of items, or one item file
+  int port = 0;                   // 0: any free port
+  std::filesystem::path web;      // the page, its scripts and its style
+  std::filesystem::path schemas;  // the ISO schemas exports are checked against (none: not checked)
   std::optional<std::string> token;  // a fresh random one when not given
   std::chrono::milliseconds dialog_timeout = std::chrono::minutes(2);
   int threads = 8;

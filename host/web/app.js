@@ -6,9 +6,13 @@ import { call, RequestError, setDialogHandlers } from './api.js';
 import { askText, choose, element, messageBox, reviewChanges } from './dialogs.js';
 import { editorGone, follow, offerRecovery, showConflicts, showOutside, watchEditor } from './keeping.js';
 import { PageView } from './page.js';
+import { markTree, ProblemsPanel } from './problems.js';
+import { renderTree as drawTree } from './tree.js';
+import { askNewItem, CatalogView } from './catalog.js';
 
 const $ = (id) => document.getElementById(id);
 const TYPING_PAUSE_MS = 300;
+const PROBLEMS_PAUSE_MS = 400;
 
 const ui = {
   catalog: null,
@@ -16,6 +20,8 @@ const ui = {
   queue: Promise.resolve(),
   typing: null,  // {control, text, timer}: typed, not yet sent
   openBooks: new Map(),
+  problemsTimer: null,
+  labels: new Map(),  // page -> (control -> label), of the pages drawn
 };
 
 // ---- Status and notes
@@ -41,8 +47,9 @@ function showFailure(failure, message) {
   }
   box.hidden = false;
   if (failure) {
+    // The plain message first; what failed, for whoever looks into it, under it.
     box.replaceChildren(
-      element('strong', { text: `${failure.member} failed` }),
+      element('strong', { text: message || `${failure.member} failed` }),
       element('dl', {},
         element('dt', { text: 'Interface' }), element('dd', { text: failure.interface }),
         element('dt', { text: 'Member' }), element('dd', { text: failure.member }),
@@ -74,7 +81,7 @@ function handleError(error) {
   const body = error.body;
   if (body.state) applyState(body.state, { full: true });
   if (body.failure) {
-    showFailure(body.failure);
+    showFailure(body.failure, error.message);
   } else if (error.status === 409 && body.state) {
     toast(error.message, 'warning');
   } else {
@@ -88,11 +95,15 @@ function handleError(error) {
 
 // ---- Catalog
 
-function formatTime(iso) {
-  if (!iso) return '';
-  const date = new Date(iso);
-  return date.toLocaleString(undefined, { dateStyle: 'medium', timeStyle: 'short' });
-}
+const catalogView = new CatalogView($('items'), $('filter'), $('items-empty'), {
+  changed: (catalog) => {
+    ui.catalog = catalog;
+    renderCatalog();
+  },
+  error: (error) => handleError(error),
+  note: (text, kind) => toast(text, kind),
+  status,
+});
 
 function renderCatalog() {
   const catalog = ui.catalog;
@@ -100,29 +111,8 @@ function renderCatalog() {
   $('catalog-folder').textContent = catalog.folder;
   $('new-item').hidden = !catalog.canCreate;
   $('import-record').hidden = !catalog.canCreate;
-  const filter = $('filter').value.trim().toLowerCase();
-  const body = $('items').querySelector('tbody');
-  body.replaceChildren();
-  let shown = 0;
-  for (const item of catalog.items) {
-    const text = `${item.title || ''} ${item.path}`.toLowerCase();
-    if (filter && !text.includes(filter)) continue;
-    shown++;
-    const open = element('a', { href: `#item=${encodeURIComponent(item.path)}`, class: 'item-link', text: item.title || item.fileName });
-    const state = element('td', { class: 'state' });
-    if (item.dirty) state.append(element('span', { class: 'badge', text: 'Unsaved changes' }));
-    else if (item.open) state.append(element('span', { class: 'badge quiet', text: 'Open' }));
-    if (item.error) state.append(element('span', { class: 'badge error', text: 'Unreadable', title: item.error }));
-    const count = item.notCompleted === null || item.notCompleted === undefined ? '–' : String(item.notCompleted);
-    const row = element('tr', { 'data-path': item.path },
-      element('td', { class: 'title' }, open),
-      element('td', { class: 'file', text: item.path }),
-      element('td', { class: 'time', text: formatTime(item.savedAt) }),
-      element('td', { class: `number${item.notCompleted ? ' attention' : ''}`, text: count }),
-      state);
-    body.append(row);
-  }
-  $('items-empty').hidden = shown > 0;
+  $('show-trash').hidden = !catalog.canCreate;
+  catalogView.show(catalog);
 }
 
 async function loadCatalog() {
@@ -147,11 +137,11 @@ function showCatalog() {
 }
 
 async function newItem() {
-  const name = await askText('New item', 'File name of the new item', 'new-item.xml');
-  if (!name) return;
-  const path = name.endsWith('.xml') ? name : `${name}.xml`;
+  const chosen = await askNewItem(ui.catalog ? ui.catalog.items : []);
+  if (!chosen) return;
+  const path = chosen.name;
   try {
-    ui.catalog = await call('create-item', { name: path });
+    ui.catalog = await call('create-item', chosen.template ? { name: path, template: chosen.template } : { name: path });
     renderCatalog();
     location.hash = `#item=${encodeURIComponent(path)}`;
   } catch (error) {
@@ -191,42 +181,10 @@ const page = new PageView($('page'), {
 
 function renderTree() {
   const tree = $('tree');
-  const item = ui.item;
-  tree.replaceChildren();
-  if (!item || !item.books) return;
-  const openName = item.page ? item.page.uniqueName : null;
-  const entryButton = (entry) => {
-    const button = element('button', { type: 'button', class: 'entry', 'data-unique': entry.uniqueName },
-      element('span', { class: 'entry-title', text: entry.title }));
-    if (entry.failure) {
-      button.append(element('span', { class: 'mark failed', title: entry.failure, text: '⚠' }));
-    } else if (!entry.completed) {
-      button.append(element('span', { class: 'mark', title: 'This page is not completed', 'aria-label': 'not completed', text: '●' }));
-    }
-    if (entry.uniqueName === openName) button.setAttribute('aria-current', 'page');
-    button.addEventListener('click', () => openPage(entry.uniqueName));
-    return button;
-  };
-  for (const book of item.books) {
-    if (book.offered) {
-      const wrap = element('div', { class: 'offered' });
-      for (const entry of book.entries) wrap.append(entryButton(entry));
-      tree.append(wrap);
-      continue;
-    }
-    const details = element('details', { 'data-book': book.key });
-    const isOpen = ui.openBooks.has(book.key)
-      ? ui.openBooks.get(book.key)
-      : book.entries.some((e) => e.uniqueName === openName) || book === item.books[0];
-    details.open = isOpen;
-    details.addEventListener('toggle', () => ui.openBooks.set(book.key, details.open));
-    const summary = element('summary', {}, element('span', { text: book.caption }));
-    if (book.entries.some((e) => !e.completed)) summary.append(element('span', { class: 'mark', title: 'A page of this book is not completed', text: '●' }));
-    const list = element('ul');
-    for (const entry of book.entries) list.append(element('li', {}, entryButton(entry)));
-    details.append(summary, list);
-    tree.append(details);
-  }
+  const hadFocus = tree.contains(document.activeElement) ? document.activeElement.dataset.unique || document.activeElement.dataset.book : null;
+  drawTree(tree, ui.item, ui.openBooks, openPage);
+  markTree(tree, problems.counts());
+  if (hadFocus) tree.querySelector(`[data-unique="${CSS.escape(hadFocus)}"], [data-book="${CSS.escape(hadFocus)}"]`)?.focus();
 }
 
 function renderDirty() {
@@ -259,8 +217,61 @@ function applyState(state, { full = false } = {}) {
   else page.update(state.page);
   if (!state.page) {
     $('page').replaceChildren(element('p', { class: 'no-page', text: 'Choose a page in the tree.' }));
+  } else {
+    ui.labels.set(state.page.uniqueName, page.labels);
   }
   renderDirty();
+  scheduleProblems();
+}
+
+// ---- Problems
+
+const problems = new ProblemsPanel($('problems'), {
+  go: (uniqueName, control) => goToField(uniqueName, control),
+  checkExport: () => loadProblems({ withExport: true }),
+});
+
+function scheduleProblems() {
+  clearTimeout(ui.problemsTimer);
+  ui.problemsTimer = setTimeout(() => loadProblems(), PROBLEMS_PAUSE_MS);
+}
+
+function loadProblems({ withExport = false } = {}) {
+  if (withExport) flushTyping();
+  return enqueue(async () => {
+    if (!ui.item || ui.item.version === null) return;
+    const path = ui.item.path;
+    try {
+      if (withExport) status('Checking the export…');
+      const answer = await call('problems', versioned(withExport ? { export: true } : {}));
+      if (!ui.item || ui.item.path !== path) return;
+      if (withExport) applyStateQuietly(answer);
+      problems.show(answer, ui.item.books, (unique, control) => ui.labels.get(unique)?.get(control));
+      markTree($('tree'), problems.counts());
+    } catch (error) {
+      // A newer state is on its way; its own check follows it.
+      if (!(error instanceof RequestError && error.status === 409)) handleError(error);
+    } finally {
+      if (withExport) status('');
+    }
+  });
+}
+
+// The state an answer carries, without asking for the problems again.
+function applyStateQuietly(state) {
+  applyState(state, { full: false });
+  clearTimeout(ui.problemsTimer);
+}
+
+async function goToField(uniqueName, control) {
+  if (!ui.item) return;
+  if (!ui.item.page || ui.item.page.uniqueName !== uniqueName) await openPage(uniqueName);
+  const target = control && $('page').querySelector(`[data-control="${CSS.escape(control)}"]`);
+  const field = target && (target.matches('input, textarea, ul, button') ? target : target.querySelector('input, textarea, ul, button'));
+  if (field) {
+    field.focus();
+    field.scrollIntoView({ block: 'nearest' });
+  }
 }
 
 function versioned(extra = {}) {
@@ -312,6 +323,8 @@ async function openItem(path, pageName) {
   showFailure(null);
   ui.item = { path, version: null, books: null, page: null };
   ui.openBooks = new Map();
+  ui.labels = new Map();
+  problems.clear();
   page.clear();
   $('tree').replaceChildren(element('p', { class: 'loading', text: 'Loading the pages…' }));
   status(`Opening ${path}…`);
@@ -540,7 +553,7 @@ function pickFile(input, then) {
   input.click();
 }
 
-$('filter').addEventListener('input', renderCatalog);
+$('show-trash').addEventListener('click', () => catalogView.showTrash());
 $('new-item').addEventListener('click', newItem);
 $('import-record').addEventListener('click', () => pickFile($('import-record-file'), importRecord));
 $('review').addEventListener('click', () => review(false));

@@ -13,17 +13,23 @@ function element(tag, attributes = {}, ...children) {
 }
 export { element };
 
+let dialogs = 0;
+
 // Shows a modal dialog; `build` fills it and gets `close(value)`. Resolves
 // with the value it was closed with (Escape gives `cancelValue`).
-function modal(className, build, cancelValue) {
+// The dialog is modal (the rest of the page is inert, so Tab stays in it);
+// closed, it gives the focus back to where it was.
+export function modal(className, build, cancelValue) {
   return new Promise((resolve) => {
     const dialog = element('dialog', { class: `dialog ${className}` });
+    const returnTo = document.activeElement;
     let done = false;
     const close = (value) => {
       if (done) return;
       done = true;
       dialog.close();
       dialog.remove();
+      if (returnTo && returnTo.isConnected && typeof returnTo.focus === 'function') returnTo.focus();
       resolve(value);
     };
     dialog.addEventListener('cancel', (event) => {
@@ -31,6 +37,11 @@ function modal(className, build, cancelValue) {
       if (cancelValue !== undefined) close(cancelValue);
     });
     build(dialog, close);
+    const heading = dialog.querySelector('h2');
+    if (heading && !dialog.hasAttribute('aria-label')) {
+      heading.id = heading.id || `dialog-heading-${++dialogs}`;
+      dialog.setAttribute('aria-labelledby', heading.id);
+    }
     document.body.append(dialog);
     dialog.showModal();
     const focus = dialog.querySelector('[data-default]') || dialog.querySelector('button, input');

@@ -7,9 +7,11 @@
 // the world; drawing one types its edges into the text boxes it links to.
 
 import { element } from './dialogs.js';
+import { filterList, fitText, followFocus, markFields, nameFields, typeAhead } from './fields.js';
 
 const TWIPS_PER_PIXEL = 15;
-const ONE_LINE_TWIPS = 315;
+// A box shorter than two lines holds one value: Enter leaves it.
+const MULTI_LINE_TWIPS = 630;
 const FACE = '#d4d0c8';
 
 const px = (twips) => `${Math.round(twips / TWIPS_PER_PIXEL)}px`;
@@ -83,6 +85,8 @@ export class PageView {
     this.inputs = new Map();  // control name -> element holding its value
     this.nodes = new Map();  // control name -> {node, at, control} as drawn
     this.openList = null;
+    this.labels = new Map();  // control name -> its label as a person reads it
+    followFocus(root);
   }
 
   clear() {
@@ -105,6 +109,7 @@ export class PageView {
       width = Math.max(width, p.left + c.width);
       height = Math.max(height, p.top + c.height);
     }
+    this.at = at;
     this.root.style.width = px(width);
     this.root.style.height = px(height + 240);
     this.root.dataset.page = page.uniqueName;
@@ -120,6 +125,9 @@ export class PageView {
       .map(({ c }) => c);
     for (const control of passive) this.root.append(this.draw(control, at.get(control.name), page));
     for (const control of active) this.root.append(this.draw(control, at.get(control.name), page));
+    nameFields(this, page, at);
+    fitText(this.root);
+    markFields(this, page.problems);
   }
 
   focusable(control) {
@@ -153,7 +161,7 @@ export class PageView {
   listBox(control) {
     const items = control.items || [];
     if (control.checked) {
-      const group = element('div', { role: 'group', 'aria-label': control.name, class: 'check-list' });
+      const group = element('div', { role: 'group', class: 'check-list' });
       items.forEach((item, i) => {
         const label = element('label', { class: 'check' });
         const input = element('input', { type: 'checkbox' });
@@ -166,7 +174,7 @@ export class PageView {
       });
       return group;
     }
-    const list = element('ul', { role: 'listbox', 'aria-label': control.name, tabindex: control.enabled === false ? '-1' : '0' });
+    const list = element('ul', { role: 'listbox', tabindex: control.enabled === false ? '-1' : '0' });
     items.forEach((item, i) => {
       const option = element('li', { role: 'option', id: `lst-${control.name}-${i}`, text: item === '' ? '\u00a0' : item });
       option.dataset.index = String(i);
@@ -284,21 +292,33 @@ export class PageView {
   label(control) {
     const node = element('div', { text: control.caption });
     applyLook(node, control.look, { background: true });
-    if (control.name === 'lblHeading') node.setAttribute('role', 'heading');
+    if (control.name === 'lblHeading') {
+      node.setAttribute('role', 'heading');
+      node.setAttribute('aria-level', '2');
+    }
     return node;
   }
 
   // Text typed is sent as one Change per pause; leaving the box sends what
   // is left at once.
   textBox(control) {
-    const multiLine = control.height > ONE_LINE_TWIPS;
+    const multiLine = control.height >= MULTI_LINE_TWIPS;
     const input = multiLine ? element('textarea') : element('input', { type: 'text' });
     input.value = control.text ?? '';
     input.disabled = control.enabled === false;
-    input.setAttribute('aria-label', control.name);
     input.setAttribute('spellcheck', 'false');
     applyLook(input, control.look);
     input.addEventListener('input', () => this.acts.type(control.name, input.value));
+    if (!multiLine) {
+      // One value: Enter stores it, as leaving the box does; it is not a
+      // line break.
+      input.addEventListener('keydown', (event) => {
+        if (event.key === 'Enter' && !event.isComposing) {
+          event.preventDefault();
+          this.acts.flush();
+        }
+      });
+    }
     input.addEventListener('blur', () => this.acts.flush());
     this.inputs.set(control.name, input);
     return input;
@@ -309,20 +329,30 @@ export class PageView {
     const input = element('input', {
       type: 'text',
       role: 'combobox',
-      'aria-label': control.name,
       'aria-expanded': 'false',
-      'aria-autocomplete': 'none',
+      'aria-autocomplete': 'list',
+      'aria-controls': `list-${control.name}`,
       spellcheck: 'false',
     });
     input.value = control.text ?? '';
     applyLook(input, control.look);
-    const button = element('button', { type: 'button', class: 'combo-button', tabindex: '-1', 'aria-label': `Open the list of ${control.name}`, text: '▾' });
-    input.addEventListener('input', () => this.acts.type(control.name, input.value));
+    const button = element('button', { type: 'button', class: 'combo-button', tabindex: '-1', 'aria-label': 'Open the list', text: '▾' });
+    input.addEventListener('input', () => {
+      this.acts.type(control.name, input.value);
+      // Typing narrows an open list to the entries that match.
+      if (this.openList && this.openList.name === control.name) filterList(this.openList.list, input.value);
+    });
     input.addEventListener('blur', () => this.acts.flush());
     input.addEventListener('keydown', (event) => {
       if ((event.altKey && event.key === 'ArrowDown') || event.key === 'F4') {
         event.preventDefault();
         this.showList(control, box, input, true);
+      } else if (event.key === 'ArrowDown' && this.openList && this.openList.name === control.name) {
+        event.preventDefault();
+        this.openList.list.querySelector('li:not([hidden])')?.focus();
+      } else if (event.key === 'Escape' && this.openList) {
+        event.preventDefault();
+        this.closeList();
       }
     });
     button.addEventListener('mousedown', (event) => event.preventDefault());
@@ -339,7 +369,7 @@ export class PageView {
   showList(control, box, input, byKeyboard) {
     this.closeList();
     this.acts.flush();
-    const list = element('ul', { class: 'combo-list', role: 'listbox', 'aria-label': control.name, tabindex: '-1' });
+    const list = element('ul', { class: 'combo-list', role: 'listbox', id: `list-${control.name}`, 'aria-label': this.labels.get(control.name) || control.name, tabindex: '-1' });
     const items = control.items || [];
     items.forEach((item, i) => {
       const option = element('li', { role: 'option', id: `opt-${control.name}-${i}`, tabindex: '-1', text: item === '' ? '\u00a0' : item });
@@ -354,8 +384,9 @@ export class PageView {
       });
       list.append(option);
     });
+    const seek = {};
     list.addEventListener('keydown', (event) => {
-      const options = [...list.children];
+      const options = [...list.children].filter((option) => !option.hidden);
       const current = options.indexOf(document.activeElement);
       if (event.key === 'ArrowDown' || event.key === 'ArrowUp') {
         event.preventDefault();
@@ -368,6 +399,12 @@ export class PageView {
         event.preventDefault();
         this.closeList();
         input.focus();
+      } else if (event.key.length === 1 && !event.ctrlKey && !event.altKey && !event.metaKey) {
+        const found = typeAhead(seek, event.key, options, current);
+        if (found) {
+          event.preventDefault();
+          found.focus();
+        }
       }
     });
     list.style.left = box.style.left;
@@ -457,5 +494,7 @@ export class PageView {
     const heading = this.root.querySelector('[data-control="lblHeading"]');
     const caption = page.controls.find((c) => c.name === 'lblHeading');
     if (heading && caption) heading.textContent = caption.caption;
+    nameFields(this, page, this.at);
+    markFields(this, page.problems);
   }
 }

@@ -76,6 +76,7 @@ class ServerTest : public ::testing::Test {
     ServerOptions options;
     options.catalog = catalog_;
     options.web = fs::path(TIDEWISE_BIN_DIR) / ".." / "share" / "tidewise" / "web";
+    options.schemas = fs::path(TIDEWISE_BIN_DIR) / ".." / "share" / "tidewise" / "schemas";
     options.token = kToken;
     options.dialog_timeout = dialog_timeout;
     server_ = std::make_unique<EditorServer>(options);
