@@ -495,18 +495,26 @@ Editor::ScratchFile Editor::record_file(const Json& request) {
   ScratchFile file = scratch_file(file_name);
   platform::write_file_atomically(file.path(), content);
   // A file of several records is refused as the command line refuses it;
-  // one the host cannot read is the importer's to report.
+  // one that holds no record at all is told so in words, not through the
+  // importer's failure (an interface, a code and a stylesheet's path).
   std::optional<host::RecordFile> records;
   try {
     records.emplace(file.path());
   } catch (const com::Error& error) {
+    // The reader's words without the scratch file's path.
+    std::string why = error.what();
+    if (const std::string path = "\"" + file.path().string() + "\" "; why.starts_with(path))
+      why.erase(0, path.size());
     throw ApiError(422, in_quotes(file_name) +
-                            " is not an ISO 19139 record: it cannot be read as XML (" +
-                            error.what() + ")");
+                            " is not an ISO 19139 or ISO 19115-3 record: it cannot be read as "
+                            "XML (" +
+                            why + ")");
   }
   if (records->count() == 0) {
-    throw ApiError(422, in_quotes(file_name) +
-                            " is not an ISO 19139 record: it holds no gmd:MD_Metadata element");
+    throw ApiError(422,
+                   in_quotes(file_name) +
+                       " is not an ISO 19139 or ISO 19115-3 record: it holds no gmd:MD_Metadata "
+                       "or mdb:MD_Metadata element");
   }
   host::refuse_several_records(
       *records, in_quotes(file_name),

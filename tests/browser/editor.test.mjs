@@ -422,7 +422,10 @@ test('a record written from empty through the host\'s pages exports valid ISO 19
   await click('cmdAddExtent');
   await click('cmdAdd');
   const map = page.locator('#page [data-control="mapBoxes"] svg');
-  const frame = await map.boundingBox();
+  // The answer to the click draws the map again: measure the one it drew.
+  await page.waitForFunction(() => document.querySelector('#page [data-control="mapBoxes"] svg')?.isConnected);
+  let frame = await map.boundingBox();
+  for (let tries = 0; !frame && tries < 50; tries++) frame = await page.waitForTimeout(100).then(() => map.boundingBox());
   // From 10 W 60 N to 10 E 40 S on a map of 360 by 180 degrees.
   const at = (lon, lat) => [frame.x + ((lon + 180) / 360) * frame.width, frame.y + ((90 - lat) / 180) * frame.height];
   const typed = [];

@@ -76,9 +76,11 @@ TEST_F(ServerTest, AFileThatIsNotAnIsoRecordIsToldSoInPlainWords) {
                                          {"content", c.content}});
       EXPECT_EQ(reply.status, 422) << c.name << " " << request << " " << reply.body.dump();
       const std::string error = reply.body.value("error", "");
-      EXPECT_NE(error.find("\"thing.xml\" is not an ISO 19139 record"), std::string::npos)
+      EXPECT_NE(error.find("\"thing.xml\" is not an ISO 19139 or ISO 19115-3 record"),
+                std::string::npos)
           << c.name << ": " << error;
       EXPECT_EQ(error.find("0x8"), std::string::npos) << c.name << ": " << error;
+      EXPECT_EQ(error.find("tidewise-serve"), std::string::npos) << c.name << ": " << error;
       EXPECT_FALSE(reply.body.contains("failure")) << c.name;
     }
   }
