@@ -178,6 +178,37 @@ struct XmlMetadataDocument::ChildIndex {
   }
 };
 
+// What takes the document back to where start_undo() found it: steps that
+// each take back one change, in the order made, until the content had to be
+// kept whole; then that content, and only the steps before it.
+struct XmlMetadataDocument::Undo {
+  // Declared first, so that it goes last: the steps' nodes belong to it.
+  std::shared_ptr<xmlDoc> content;
+  struct Step {
+    xmlNode* element = nullptr;
+    enum class Kind { Text, Attribute, Created } kind = Kind::Text;
+    std::vector<xmlNode*> children;    // Text: the children as they were
+    std::string name;                  // Attribute: its name
+    std::optional<std::string> value;  // Attribute: its value, none when it was not there
+  };
+  std::vector<Step> steps;
+  std::uint64_t revision = 0;
+  bool modified = false;
+  bool update_flag = false;
+
+  ~Undo() {
+    // Kept changes: the texts they replaced go.
+    for (Step& step : steps) free_replaced(step);
+  }
+  static void free_replaced(Step& step) {
+    for (xmlNode* node : step.children) {
+      if (node->parent == nullptr) xmlFreeNode(node);
+    }
+    step.children.clear();
+  }
+  bool recording() const { return content == nullptr; }
+};
+
 // Every element the path reaches, in document order: the children of
 // elements in document order are themselves in document order.
 std::vector<xmlNode*> XmlMetadataDocument::reach_all(const Steps& steps) {
@@ -206,6 +237,16 @@ xmlNode* XmlMetadataDocument::append_element(xmlNode* parent, std::string_view n
     throw std::bad_alloc();
   }
   index_->appended(parent, child);
+  if (undo_ && undo_->recording()) {
+    try {
+      undo_->steps.push_back({child, Undo::Step::Kind::Created, {}, {}, {}});
+    } catch (...) {
+      xmlUnlinkNode(child);
+      xmlFreeNode(child);
+      index_ = std::make_unique<ChildIndex>();
+      throw;
+    }
+  }
   revised();
   return child;
 }
@@ -273,8 +314,16 @@ std::string own_text(const xmlNode* element) {
 
 // Replaces the element's own text, leaving child elements, comments and
 // attributes alone. Returns whether anything changed.
-bool set_own_text(xmlNode* element, std::string_view text) {
+// `children`, when given, takes the children as they were, and the text
+// nodes replaced are then unlinked but not freed (an undo links them again).
+bool set_own_text(xmlNode* element, std::string_view text,
+                  std::vector<xmlNode*>* children = nullptr) {
   if (own_text(element) == text) return false;
+  if (children != nullptr) {
+    for (xmlNode* child = element->children; child != nullptr; child = child->next) {
+      children->push_back(child);
+    }
+  }
   xmlNode* first_text = element->children;
   while (first_text != nullptr && !is_text(first_text)) first_text = first_text->next;
   // The new text takes the place of the first old one, else comes first.
@@ -284,7 +333,7 @@ bool set_own_text(xmlNode* element, std::string_view text) {
     xmlNode* next = child->next;
     if (is_text(child)) {
       xmlUnlinkNode(child);
-      xmlFreeNode(child);
+      if (children == nullptr) xmlFreeNode(child);
     }
     child = next;
   }
@@ -419,9 +468,82 @@ void XmlMetadataDocument::revised() {
   revision_ = ++last_revision;
 }
 
+void XmlMetadataDocument::start_undo() {
+  auto undo = std::make_unique<Undo>();
+  undo->revision = revision_;
+  undo->modified = modified_;
+  undo->update_flag = update_flag_;
+  undo_ = std::move(undo);
+}
+
+void XmlMetadataDocument::keep_content_for_undo() {
+  // Shared, the content is never written to again: a write copies it first.
+  if (undo_ && undo_->recording()) undo_->content = doc_;
+}
+
+void XmlMetadataDocument::keep_changes() {
+  undo_.reset();
+}
+
+void XmlMetadataDocument::take_back_changes() {
+  if (!undo_) return;
+  const std::unique_ptr<Undo> undo = std::move(undo_);
+  if (undo->content) doc_ = undo->content;
+  // Newest first: each step finds the document as its change left it.
+  for (auto step = undo->steps.rbegin(); step != undo->steps.rend(); ++step) {
+    xmlNode* element = step->element;
+    switch (step->kind) {
+      case Undo::Step::Kind::Created:
+        xmlUnlinkNode(element);
+        xmlFreeNode(element);
+        break;
+      case Undo::Step::Kind::Attribute:
+        if (step->value) {
+          xmlSetNsProp(element, nullptr, x(step->name.c_str()), x(step->value->c_str()));
+        } else {
+          xmlUnsetNsProp(element, nullptr, x(step->name.c_str()));
+        }
+        break;
+      case Undo::Step::Kind::Text: {
+        // The new text goes; the children as they were are linked again, in
+        // their order, by hand: xmlAddChild would merge neighbouring texts.
+        for (xmlNode* child = element->children; child != nullptr;) {
+          xmlNode* next = child->next;
+          if (is_text(child)) {
+            xmlUnlinkNode(child);
+            xmlFreeNode(child);
+          }
+          child = next;
+        }
+        xmlNode* previous = nullptr;
+        element->children = nullptr;
+        for (xmlNode* child : step->children) {
+          child->parent = element;
+          child->prev = previous;
+          child->next = nullptr;
+          if (previous != nullptr) {
+            previous->next = child;
+          } else {
+            element->children = child;
+          }
+          previous = child;
+        }
+        element->last = previous;
+        step->children.clear();
+        break;
+      }
+    }
+  }
+  index_ = std::make_unique<ChildIndex>();
+  revision_ = undo->revision;
+  modified_ = undo->modified;
+  update_flag_ = undo->update_flag;
+}
+
 XmlMetadataDocument::~XmlMetadataDocument() = default;
 
 void XmlMetadataDocument::set_document(xml::DocPtr doc) {
+  keep_content_for_undo();
   auto index = std::make_unique<ChildIndex>();
   doc_ = std::move(doc);
   index_ = std::move(index);
@@ -436,6 +558,7 @@ com::ComPtr<XmlMetadataDocument> XmlMetadataDocument::copy() const {
 
 void XmlMetadataDocument::take_content(const XmlMetadataDocument& other) {
   if (&other == this) return;
+  keep_content_for_undo();
   doc_ = other.doc_;
   index_ = std::make_unique<ChildIndex>();  // the old one points into the content given up
   revision_ = other.revision_;
@@ -453,6 +576,7 @@ void XmlMetadataDocument::replace(xml::DocPtr doc) {
 xmlDoc* XmlMetadataDocument::writable() {
   // Documents are apartment objects: no other thread holds a share.
   if (doc_.use_count() > 1) {
+    keep_content_for_undo();
     xml::DocPtr own(xmlCopyDoc(doc_.get(), 1));
     if (!own) throw std::bad_alloc();
     // The index points into the shared content.
@@ -523,7 +647,9 @@ platform::FileStamp XmlMetadataDocument::write_file(
 }
 
 void XmlMetadataDocument::lay_out() {
-  if (!is_laid_out(*doc_)) host::lay_out(*writable());
+  if (is_laid_out(*doc_)) return;
+  keep_content_for_undo();
+  host::lay_out(*writable());
 }
 
 HRESULT XmlMetadataDocument::ReadValues(const std::string& path, Variant* values) noexcept {
@@ -576,8 +702,25 @@ HRESULT XmlMetadataDocument::WriteValue(const std::string& path, const Variant& 
     const Steps steps = steps_or_raise(path);
     check_names_encodable(steps, {});
     const std::string text = value_text(value);
+    // What is there already is not written again: a content shared with a
+    // copy (a snapshot, a probe) is then not copied. It still counts as
+    // written.
+    if (const xmlNode* there = reach_first(steps); there != nullptr && own_text(there) == text) {
+      modified_ = true;
+      return;
+    }
     writable();
-    if (set_own_text(reach_or_create(steps), text)) revised();
+    xmlNode* element = reach_or_create(steps);
+    if (undo_ && undo_->recording()) {
+      Undo::Step step{element, Undo::Step::Kind::Text, {}, {}, {}};
+      undo_->steps.reserve(undo_->steps.size() + 1);
+      if (set_own_text(element, text, &step.children)) {
+        undo_->steps.push_back(std::move(step));
+        revised();
+      }
+    } else if (set_own_text(element, text)) {
+      revised();
+    }
     modified_ = true;
   });
 }
@@ -598,10 +741,24 @@ HRESULT XmlMetadataDocument::WriteAttribute(const std::string& path, const std::
     check_attribute_name(name);
     check_names_encodable(steps, name);
     const std::string text = value_text(value);
+    if (const xmlNode* there = reach_first(steps)) {
+      const xmlAttr* old = find_attribute(there, name);
+      if (old != nullptr && attribute_text(old) == text) {
+        modified_ = true;
+        return;
+      }
+    }
     writable();
     xmlNode* element = reach_or_create(steps);
     const xmlAttr* old = find_attribute(element, name);
     if (old == nullptr || attribute_text(old) != text) {
+      if (undo_ && undo_->recording()) {
+        undo_->steps.push_back({element,
+                                Undo::Step::Kind::Attribute,
+                                {},
+                                name,
+                                old ? std::optional(attribute_text(old)) : std::nullopt});
+      }
       if (xmlSetNsProp(element, nullptr, x(name.c_str()), x(text.c_str())) == nullptr) {
         throw std::bad_alloc();
       }
@@ -698,6 +855,9 @@ HRESULT XmlMetadataDocument::ArrangeElements(const std::string& path,
       return;
     }
 
+    // Elements move wholesale: an undo keeps the content as it was, and the
+    // arrangement is made on a copy.
+    keep_content_for_undo();
     writable();  // a copy of a shared content: the elements are found again in it
     xmlNode* parent = reach_or_create(steps);
     old.clear();

@@ -171,8 +171,9 @@ bool EditingSession::still_reviewed(std::uint64_t digest) const {
          reviewed_->file == platform::stamp_of(item_->path());
 }
 
-void EditingSession::restore(const XmlMetadataDocument& snapshot, bool was_modified) {
-  document().take_content(snapshot);
+void EditingSession::restore(const XmlMetadataDocument& before, bool was_modified) {
+  if (&document() == &before) return;
+  document().take_content(before);
   restored_modified_ = was_modified;
 }
 

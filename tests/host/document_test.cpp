@@ -377,6 +377,74 @@ TEST_F(DocumentTest, TheRevisionChangesWithTheContentAlone) {
             com::make_object<XmlMetadataDocument>()->revision());
 }
 
+// What a failed member changed is taken back to the byte, whatever it was:
+// texts beside comments and CDATA, attributes new and old, elements created
+// on the way, and the changes kept whole (an arrangement, new text, a copy's
+// content) mixed with them.
+TEST_F(DocumentTest, ChangesAreTakenBackToTheByteOrKept) {
+  const std::string source =
+      "<?xml version=\"1.0\"?>\n<metadata>\n  <a value=\"001\">x<!-- note --><![CDATA[y]]>"
+      "<b/>z</a>\n  <k>1</k><k>2</k>\n</metadata>\n";
+  const auto value = [&](std::string path, std::string text) {
+    return [=, this] { write(path, text); };
+  };
+  const auto attribute = [&](std::string path, std::string name, std::string text) {
+    return [=, this] { ASSERT_EQ(xml()->WriteAttribute(path, name, Variant::str(text), 2), S_OK); };
+  };
+  const auto swap = [&] {
+    std::vector<Variant> order{Variant::i4(2), Variant::i4(1)};
+    ASSERT_EQ(document->ArrangeElements("k", Variant::array(0, std::move(order))), S_OK);
+  };
+  using Steps = std::vector<std::function<void()>>;
+  const struct {
+    const char* name;
+    Steps steps;
+  } cases[] = {
+      {"a text among a comment, CDATA and an element", {value("a", "new")}},
+      {"an attribute changed and one added",
+       {attribute("a", "value", "002"), attribute("a", "other", "o")}},
+      {"elements created on the way and by position",
+       {value("c/d/e", "deep"), value("k[4]", "four"), attribute("f", "g", "h")}},
+      {"the same text twice over", {value("a", "one"), value("a", "two"), value("k[2]", "")}},
+      {"writes around an arrangement",
+       {value("a", "before"), value("n/m", "made"), swap, value("k", "after")}},
+      {"writes around new text",
+       {value("a", "before"),
+        [&] { ASSERT_EQ(xml()->LoadXmlText("<metadata><other/></metadata>"), S_OK); },
+        value("other", "after")}},
+      {"writes on a content shared with a copy",
+       {value("a", "before"),
+        [&] {
+          const auto copy = document->copy();
+          write("k", "after");
+        },
+        value("k[2]", "later")}},
+  };
+  for (const auto& c : cases) {
+    load(source);
+    const std::uint64_t revision = document->revision();
+    document->start_undo();
+    for (const auto& step : c.steps) step();
+    EXPECT_NE(document->xml(), source) << c.name;
+    document->take_back_changes();
+    EXPECT_EQ(document->xml(), source) << c.name;
+    EXPECT_EQ(document->revision(), revision) << c.name;
+    EXPECT_FALSE(document->modified()) << c.name;
+    EXPECT_FALSE(document->undoing()) << c.name;
+    // Reads find what is there again, not what was taken back.
+    EXPECT_EQ(show(read("k")), show(texts({"1", "2"}))) << c.name;
+
+    // Kept, the same steps leave what they leave without an undo.
+    for (const auto& step : c.steps) step();
+    const std::string without = document->xml();
+    load(source);
+    document->start_undo();
+    for (const auto& step : c.steps) step();
+    document->keep_changes();
+    EXPECT_EQ(document->xml(), without) << c.name;
+  }
+}
+
 // An element in a namespace is not the host's, whether it is named with a
 // prefix or under a default namespace: reads pass it by, a write creates the
 // host's own element beside it, and what was written is read again after a

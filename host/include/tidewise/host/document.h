@@ -91,6 +91,18 @@ class XmlMetadataDocument final
   // it was still has a new revision.
   std::uint64_t revision() const { return revision_; }
 
+  // Keeps what it takes to give the document back what it has now, should a
+  // member that writes to it fail: the texts and attributes it replaces and
+  // the elements it creates, not a copy of the whole content. A change that
+  // moves or replaces elements wholesale (an arrangement, LoadXmlText, a
+  // load) keeps the content as it was instead. Ends with keep_changes() or
+  // take_back_changes(); the revision, modified() and update_flag() come back
+  // too.
+  void start_undo();
+  bool undoing() const { return undo_ != nullptr; }
+  void keep_changes();
+  void take_back_changes();
+
   // IMetadataValues
   HRESULT ReadValues(const std::string& path, Variant* values) noexcept override;
   HRESULT WriteValue(const std::string& path, const Variant& value) noexcept override;
@@ -134,6 +146,9 @@ class XmlMetadataDocument final
   // first.
   xmlDoc* writable();
   void revised();
+  // Before the content is changed wholesale or copied: the undo keeps it.
+  void keep_content_for_undo();
+  struct Undo;
 
   std::shared_ptr<xmlDoc> doc_;
   std::unique_ptr<ChildIndex> index_;
@@ -141,6 +156,7 @@ class XmlMetadataDocument final
   bool update_flag_ = false;
   xml::StylesheetParameters stylesheet_parameters_;
   std::uint64_t revision_ = 0;
+  std::unique_ptr<Undo> undo_;
 };
 
 }  // namespace tw::host

@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "tidewise/host/components.h"
@@ -125,7 +126,9 @@ class EditingSession {
   auto guarded(Body&& body) -> decltype(body());
 
  private:
-  void restore(const XmlMetadataDocument& snapshot, bool was_modified);
+  // After a failed member took its changes back: a document the item was
+  // given meanwhile gets the content back too.
+  void restore(const XmlMetadataDocument& before, bool was_modified);
   // With keep_unedited_pages: the document as it stood before the open page
   // was loaded (or last wrote its edits), put back while no edit was made.
   void keep_before_page();
@@ -153,15 +156,26 @@ class EditingSession {
 
 template <class Body>
 auto EditingSession::guarded(Body&& body) -> decltype(body()) {
-  if (!options_.restore_on_failure) return body();
-  // A copy shares the content until the member writes: a member that only
-  // reads costs nothing here.
-  const com::ComPtr<XmlMetadataDocument> before = document().copy();
+  XmlMetadataDocument& before = document();
+  if (!options_.restore_on_failure || before.undoing()) return body();
+  // Held: a member may give the item another document (an import does).
+  const com::ComPtr<XmlMetadataDocument> held = item_->document();
   const bool was_modified = modified();
+  // What a member changes is kept to be taken back, not the whole content:
+  // a member that writes one value costs that value.
+  before.start_undo();
   try {
-    return body();
+    if constexpr (std::is_void_v<decltype(body())>) {
+      body();
+      before.keep_changes();
+    } else {
+      auto result = body();
+      before.keep_changes();
+      return result;
+    }
   } catch (...) {
-    restore(*before.get(), was_modified);
+    before.take_back_changes();
+    restore(before, was_modified);
     throw;
   }
 }
