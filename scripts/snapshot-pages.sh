@@ -30,9 +30,10 @@ done
 echo "wrote ${#pages[@]} files to tests/data/pages/"
 # The host's own pages stand in the default tree under their class names.
 host_pages=(Citation Description Keywords TopicCategories PointsOfContact CitedParties MetadataInfo
-            MetadataContacts Maintenance GraphicOverviews ResourceConstraints ServiceIdentification
-            Resolution DataLanguages BoundingBoxes BoundingPolygons TemporalExtents VerticalExtents
-            ReferenceSystems Formats Distributors OnlineResources)
+            MetadataContacts Maintenance GraphicOverviews ResourceConstraints AssociatedResources
+            ServiceIdentification Resolution DataLanguages FeatureCatalogues Coverages Acquisition
+            DataQuality LineageSources BoundingBoxes BoundingPolygons TemporalExtents
+            VerticalExtents ReferenceSystems Formats Distributors DistributorOffers OnlineResources)
 mkdir -p tests/data/hostpages/layouts
 for page in "${host_pages[@]}"; do
   "$build/bin/tidewise" show "$home/empty.xml" "$page" --json \

@@ -23,12 +23,28 @@ std::string WordList::code_of(std::string_view words) const {
   for (const Words& entry : entries_) {
     if (entry.words == words) return std::string(entry.code);
   }
+  // "English" names the entry shown as "eng \u2014 English".
+  constexpr std::string_view kDash = " \u2014 ";
+  for (const Words& entry : entries_) {
+    const std::string_view shown = entry.words;
+    if (!words.empty() && shown.starts_with(entry.code) &&
+        shown.substr(entry.code.size()).starts_with(kDash) &&
+        shown.substr(entry.code.size() + kDash.size()) == words) {
+      return std::string(entry.code);
+    }
+  }
   return std::string(words);
 }
 
 bool WordList::knows(std::string_view code) const {
   return std::any_of(entries_.begin(), entries_.end(),
                      [&](const Words& entry) { return entry.code == code; });
+}
+
+std::vector<std::string> WordList::all_codes() const {
+  std::vector<std::string> codes;
+  for (const Words& entry : entries_) codes.emplace_back(entry.code);
+  return codes;
 }
 
 std::vector<std::string> WordList::all_words() const {
@@ -59,6 +75,28 @@ std::string all_of(std::string_view path) {
     if (step.find('[') == step.npos) pinned += "[1]";
     start = slash + 1;
   }
+}
+
+// Every step names the first element of its name: one element, where the
+// fields of an entry start.
+std::string first_of(std::string_view path) {
+  if (path.empty()) return {};
+  std::string pinned = all_of(path);
+  if (!pinned.ends_with(']')) pinned += "[1]";
+  return pinned;
+}
+
+// The element above the last step of a path.
+std::string above(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == path.npos ? std::string() : path.substr(0, slash);
+}
+
+// A measure held as "number unit": its number, or its unit.
+std::string part_of(std::string_view measure, bool unit) {
+  const std::size_t space = measure.find(' ');
+  if (space == measure.npos) return unit ? std::string() : std::string(measure);
+  return std::string(unit ? measure.substr(space + 1) : measure.substr(0, space));
 }
 
 std::string below(const std::string& base, std::string_view path) {
@@ -150,8 +188,9 @@ Record::Record(Page& page, forms::Form& form, bool& changed)
     };
     form_.get(field.control).on_change(take);
     form_.get(field.control).on_click(take);
+    if (field.kind == FieldKind::Flag) form_.get(field.unselected).on_click(take);
   }
-  top_.resize(data_.repeats.size());
+  for (std::size_t r = 0; r < data_.repeats.size(); ++r) top_.push_back(no_entries(r));
   for (std::size_t r = 0; r < data_.repeats.size(); ++r) {
     const Repeat& list = repeat(r);
     for (std::size_t f = 0; f < list.fields.size(); ++f) {
@@ -159,6 +198,15 @@ Record::Record(Page& page, forms::Form& form, bool& changed)
       forms::Control& control = form_.get(list.fields[f].control);
       control.on_change([this, r, f] { on_field(r, f); });
       control.on_click([this, r, f] { on_field(r, f); });
+      if (list.fields[f].kind == FieldKind::Flag) {
+        form_.get(list.fields[f].unselected).on_click([this, r, f] { on_field(r, f); });
+      }
+    }
+    if (list.kinds != nullptr) {
+      forms::Control& kind = form_.get(list.kind);
+      kind.set_items(list.kinds->all_words());
+      kind.on_change([this, r] { on_kind(r); });
+      kind.on_click([this, r] { on_kind(r); });
     }
     form_.get(list.list).on_click([this, r] {
       if (showing_) return;
@@ -201,6 +249,24 @@ std::size_t Record::child_slot(std::size_t r) const {
   return slot;
 }
 
+Record::Entries Record::no_entries(std::size_t r) const {
+  Entries none;
+  for (const std::string& kind : kinds_of(r)) none.groups.push_back(Group{kind, {}, 0});
+  return none;
+}
+
+std::vector<std::string> Record::kinds_of(std::size_t r) const {
+  if (repeat(r).kinds == nullptr) return {std::string()};
+  return repeat(r).kinds->all_codes();
+}
+
+std::string Record::list_path(std::size_t r, const std::string& parent,
+                              const std::string& kind) const {
+  const Repeat& list = repeat(r);
+  if (list.kinds == nullptr) return below(parent, all_of(list.path));
+  return below(parent, all_of(list.path.empty() ? kind : std::string(list.path) + "/" + kind));
+}
+
 // ---- The document
 
 std::vector<std::string> Record::stored_values(Access& access, const Field& field,
@@ -209,9 +275,12 @@ std::vector<std::string> Record::stored_values(Access& access, const Field& fiel
   const std::size_t count = access.count(list_path);
   for (std::size_t k = 1; k <= count; ++k) {
     const std::string path = below(at(list_path, k), field.sub.empty() ? "" : all_of(field.sub));
-    values.push_back(field.attribute.empty()
-                         ? ReadText(path, access.values)
-                         : ReadAttributeText(path, std::string(field.attribute), access.xml.get()));
+    std::string value =
+        field.attribute.empty()
+            ? ReadText(path, access.values)
+            : ReadAttributeText(path, std::string(field.attribute), access.xml.get());
+    if (value.empty() && field.or_text) value = ReadText(at(list_path, k), access.values);
+    values.push_back(std::move(value));
   }
   return values;
 }
@@ -225,10 +294,21 @@ std::string Record::read(Access& access, const Field& field, const std::string& 
       return ReadText(path, access.values);
     case FieldKind::Words:
       return shown(ReadText(path, access.values));
-    case FieldKind::WordsAt:
-      return shown(ReadAttributeText(path, "value", access.xml.get()));
+    case FieldKind::WordsAt: {
+      std::string code = ReadAttributeText(path, "value", access.xml.get());
+      if (code.empty() && field.or_text) code = ReadText(above(path), access.values);
+      return shown(code);
+    }
     case FieldKind::Attribute:
       return ReadAttributeText(path, std::string(field.attribute), access.xml.get());
+    case FieldKind::Amount:
+    case FieldKind::Unit:
+      return part_of(ReadText(path, access.values), field.kind == FieldKind::Unit);
+    case FieldKind::Flag: {
+      // A Boolean the option buttons cannot show stays as it is.
+      std::string flag = ReadText(path, access.values);
+      return flag == "true" || flag == "false" ? flag : std::string();
+    }
     case FieldKind::Lines:
     case FieldKind::Checked: {
       std::vector<std::string> values;
@@ -239,7 +319,6 @@ std::string Record::read(Access& access, const Field& field, const std::string& 
     }
     case FieldKind::TaggedText:
     case FieldKind::Code:
-    case FieldKind::Flag:
       break;
   }
   com::raise(com::E_NOTIMPL, "a host page field of this kind is not supported");
@@ -259,12 +338,34 @@ void Record::write(Access& access, const Field& field, const std::string& path,
             "IMetadataValues.WriteValue");
       return;
     case FieldKind::WordsAt:
+      // A code given as text stays text.
+      if (field.or_text && ReadAttributeText(path, "value", access.xml.get()).empty() &&
+          !ReadText(above(path), access.values).empty()) {
+        check(access.values->WriteValue(above(path), Variant::str(stored(value))),
+              "IMetadataValues.WriteValue");
+        return;
+      }
       check(access.xml->WriteAttribute(path, "value", Variant::str(stored(value)), 2),
             "IMetadataXml.WriteAttribute");
       return;
+    case FieldKind::Amount:
+    case FieldKind::Unit: {
+      // The other part as the document holds it now: the two parts of one
+      // measure are written one after the other.
+      const std::string held = ReadText(path, access.values);
+      const bool unit = field.kind == FieldKind::Unit;
+      const std::string number = unit ? part_of(held, false) : value;
+      const std::string other = unit ? value : part_of(held, true);
+      const std::string measure = other.empty() ? number : number + " " + other;
+      check(access.values->WriteValue(path, Variant::str(measure)), "IMetadataValues.WriteValue");
+      return;
+    }
     case FieldKind::Attribute:
       check(access.xml->WriteAttribute(path, std::string(field.attribute), Variant::str(value), 2),
             "IMetadataXml.WriteAttribute");
+      return;
+    case FieldKind::Flag:
+      check(access.values->WriteValue(path, Variant::str(value)), "IMetadataValues.WriteValue");
       return;
     case FieldKind::Lines:
     case FieldKind::Checked: {
@@ -321,7 +422,6 @@ void Record::write(Access& access, const Field& field, const std::string& path,
     }
     case FieldKind::TaggedText:
     case FieldKind::Code:
-    case FieldKind::Flag:
       break;
   }
   com::raise(com::E_NOTIMPL, "a host page field of this kind is not supported");
@@ -329,24 +429,28 @@ void Record::write(Access& access, const Field& field, const std::string& path,
 
 Record::Entries Record::load_list(Access& access, std::size_t r, const std::string& parent) {
   const Repeat& list = repeat(r);
-  const std::string list_path = below(parent, all_of(list.path));
-  Entries loaded;
-  loaded.total = access.count(list_path);
   const std::vector<std::size_t> children = children_of(r);
-  for (std::size_t k = 1; k <= loaded.total; ++k) {
-    const std::string element = at(list_path, k);
-    if (!list.holding.empty() && access.count(element + "/" + std::string(list.holding)) == 0) {
-      continue;
+  Entries loaded;
+  for (const std::string& kind : kinds_of(r)) {
+    const std::string path = list_path(r, parent, kind);
+    Group& group = loaded.groups.emplace_back(Group{kind, {}, access.count(path)});
+    for (std::size_t k = 1; k <= group.total; ++k) {
+      const std::string element = at(path, k);
+      if (!list.holding.empty() && access.count(element + "/" + std::string(list.holding)) == 0) {
+        continue;
+      }
+      Entry entry;
+      entry.kind = kind;
+      entry.origin = k;
+      const std::string fields = below(element, first_of(list.within));
+      for (const Field& field : list.fields) {
+        entry.values.push_back(read(access, field, below(fields, field.path)));
+      }
+      entry.loaded = entry.values;
+      for (const std::size_t c : children) entry.children.push_back(load_list(access, c, element));
+      loaded.entries.push_back(std::move(entry));
+      group.positions.push_back(k);
     }
-    Entry entry;
-    entry.origin = k;
-    for (const Field& field : list.fields) {
-      entry.values.push_back(read(access, field, below(element, field.path)));
-    }
-    entry.loaded = entry.values;
-    for (const std::size_t c : children) entry.children.push_back(load_list(access, c, element));
-    loaded.entries.push_back(std::move(entry));
-    loaded.positions.push_back(k);
   }
   loaded.selected = loaded.entries.empty() ? -1 : 0;
   return loaded;
@@ -368,50 +472,58 @@ bool Record::blank(const Entry& entry, std::size_t r) const {
 
 void Record::write_list(Access& access, std::size_t r, const std::string& parent, Entries& list) {
   const Repeat& repeated = repeat(r);
-  const std::string list_path = below(parent, all_of(repeated.path));
   // An entry added and left empty makes no element.
   std::erase_if(list.entries,
                 [&](const Entry& entry) { return entry.origin == 0 && blank(entry, r); });
   list.selected = std::min<int>(list.selected, static_cast<int>(list.entries.size()) - 1);
 
-  // The entries take the places of the elements that were entries; the
-  // other elements of the name keep theirs.
-  std::vector<std::size_t> order;
-  std::vector<std::size_t> placed(list.entries.size(), 0);
-  std::size_t next = 0;
-  for (std::size_t k = 1; k <= list.total; ++k) {
-    const bool was_entry =
-        std::find(list.positions.begin(), list.positions.end(), k) != list.positions.end();
-    if (!was_entry) {
-      order.push_back(k);
-    } else if (next < list.entries.size()) {
-      order.push_back(list.entries[next].origin);
-      placed[next++] = order.size();
-    }
-  }
-  while (next < list.entries.size()) {
-    order.push_back(list.entries[next].origin);
-    placed[next++] = order.size();
-  }
-  if (!in_order(order, list.total)) access.arrange(list_path, order);
-
   const std::vector<std::size_t> children = children_of(r);
-  for (std::size_t j = 0; j < list.entries.size(); ++j) {
-    Entry& entry = list.entries[j];
-    const std::string element = at(list_path, placed[j]);
-    for (std::size_t f = 0; f < repeated.fields.size(); ++f) {
-      if (entry.values[f] != entry.loaded[f]) {
-        write(access, repeated.fields[f], below(element, repeated.fields[f].path), entry.values[f]);
+  for (Group& group : list.groups) {
+    const std::string path = list_path(r, parent, group.kind);
+    std::vector<Entry*> entries;  // of this group's name, in the list's order
+    for (Entry& entry : list.entries) {
+      if (entry.kind == group.kind) entries.push_back(&entry);
+    }
+    // The entries take the places of the elements that were entries; the
+    // other elements of the name keep theirs.
+    std::vector<std::size_t> order;
+    std::vector<std::size_t> placed(entries.size(), 0);
+    std::size_t next = 0;
+    for (std::size_t k = 1; k <= group.total; ++k) {
+      const bool was_entry =
+          std::find(group.positions.begin(), group.positions.end(), k) != group.positions.end();
+      if (!was_entry) {
+        order.push_back(k);
+      } else if (next < entries.size()) {
+        order.push_back(entries[next]->origin);
+        placed[next++] = order.size();
       }
     }
-    for (std::size_t i = 0; i < children.size(); ++i) {
-      write_list(access, children[i], element, entry.children[i]);
+    while (next < entries.size()) {
+      order.push_back(entries[next]->origin);
+      placed[next++] = order.size();
     }
-    entry.origin = placed[j];
-    entry.loaded = entry.values;
+    if (!in_order(order, group.total)) access.arrange(path, order);
+
+    for (std::size_t j = 0; j < entries.size(); ++j) {
+      Entry& entry = *entries[j];
+      const std::string element = at(path, placed[j]);
+      const std::string fields = below(element, first_of(repeated.within));
+      for (std::size_t f = 0; f < repeated.fields.size(); ++f) {
+        if (entry.values[f] != entry.loaded[f]) {
+          write(access, repeated.fields[f], below(fields, repeated.fields[f].path),
+                entry.values[f]);
+        }
+      }
+      for (std::size_t i = 0; i < children.size(); ++i) {
+        write_list(access, children[i], element, entry.children[i]);
+      }
+      entry.origin = placed[j];
+      entry.loaded = entry.values;
+    }
+    group.positions = placed;
+    group.total = order.size();
   }
-  list.positions = placed;
-  list.total = order.size();
 }
 
 void Record::load(host::IMetadataValues* document) {
@@ -420,7 +532,7 @@ void Record::load(host::IMetadataValues* document) {
   for (const Field& field : data_.fields)
     loaded_.push_back(read(access, field, std::string(field.path)));
   for (std::size_t r = 0; r < data_.repeats.size(); ++r) {
-    top_[r] = repeat(r).parent.empty() ? load_list(access, r, {}) : Entries{};
+    top_[r] = repeat(r).parent.empty() ? load_list(access, r, {}) : no_entries(r);
   }
   showing_ = true;
   for (std::size_t f = 0; f < data_.fields.size(); ++f) show_value(data_.fields[f], loaded_[f]);
@@ -503,6 +615,10 @@ std::string Record::value_of(const Field& field) const {
     return joined(checked);
   }
   if (field.kind == FieldKind::Lines) return joined(lines_of(control.text()));
+  if (field.kind == FieldKind::Flag) {
+    if (control.value() != 0) return "true";
+    return form_.get(field.unselected).value() != 0 ? "false" : "";
+  }
   return control.text();
 }
 
@@ -515,6 +631,11 @@ void Record::show_value(const Field& field, const std::string& value) {
           std::find(checked.begin(), checked.end(), control.items()[i]) != checked.end();
       if (control.checked(i) != on) control.set_checked(i, on);
     }
+    return;
+  }
+  if (field.kind == FieldKind::Flag) {
+    control.set_value(value == "true" ? 1 : 0);
+    form_.get(field.unselected).set_value(value == "false" ? 1 : 0);
     return;
   }
   control.set_text(value);
@@ -542,6 +663,10 @@ std::vector<std::string> Record::captions(const Entries& list, std::size_t r) co
   for (std::size_t j = 0; j < list.entries.size(); ++j) {
     std::string caption;
     for (const std::string_view name : repeated.caption) {
+      if (repeated.kinds != nullptr && name == repeated.kind) {
+        caption +=
+            (caption.empty() ? "" : " \u2014 ") + repeated.kinds->words_of(list.entries[j].kind);
+      }
       for (std::size_t f = 0; f < repeated.fields.size(); ++f) {
         if (repeated.fields[f].control != name) continue;
         // The first line of a box of lines, and one line of a caption.
@@ -600,8 +725,17 @@ void Record::show(std::size_t r) {
   enable(repeated.up, selected > 0);
   enable(repeated.down, selected >= 0 && selected + 1 < size);
   for (std::size_t f = 0; f < repeated.fields.size(); ++f) {
-    show_value(repeated.fields[f], entry != nullptr ? entry->values[f] : std::string());
-    form_.get(repeated.fields[f].control).set_enabled(entry != nullptr);
+    const Field& field = repeated.fields[f];
+    show_value(field, entry != nullptr ? entry->values[f] : std::string());
+    const bool open = entry != nullptr && (field.of_kind.empty() || field.of_kind == entry->kind);
+    form_.get(field.control).set_enabled(open);
+    if (field.kind == FieldKind::Flag) form_.get(field.unselected).set_enabled(open);
+  }
+  if (repeated.kinds != nullptr) {
+    // The kind of an element once written is its name, which stays.
+    forms::Control& kind = form_.get(repeated.kind);
+    kind.set_text(entry != nullptr ? repeated.kinds->words_of(entry->kind) : std::string());
+    kind.set_enabled(entry != nullptr && entry->origin == 0);
   }
   showing_ = false;
   for (const std::size_t c : children_of(r)) show(c);
@@ -625,6 +759,27 @@ void Record::on_field(std::size_t r, std::size_t f) {
   taken(field.control);
 }
 
+void Record::on_kind(std::size_t r) {
+  if (showing_) return;
+  const Repeat& repeated = repeat(r);
+  Entries* list = current(r);
+  if (list == nullptr || list->selected < 0) return;
+  Entry& entry = list->entries[static_cast<std::size_t>(list->selected)];
+  const std::string kind = repeated.kinds->code_of(form_.get(repeated.kind).text());
+  // Text that names no kind leaves the entry's kind as it was.
+  if (entry.origin != 0 || !repeated.kinds->knows(kind) || kind == entry.kind) return;
+  entry.kind = kind;
+  // What only another kind has goes with it.
+  for (std::size_t f = 0; f < repeated.fields.size(); ++f) {
+    if (!repeated.fields[f].of_kind.empty() && repeated.fields[f].of_kind != kind) {
+      entry.values[f].clear();
+    }
+  }
+  changed_ = true;
+  show(r);
+  taken(repeated.kind);
+}
+
 void Record::on_button(std::size_t r, std::string_view which) {
   if (showing_) return;
   const Repeat& repeated = repeat(r);
@@ -633,9 +788,10 @@ void Record::on_button(std::size_t r, std::string_view which) {
   const auto selected = static_cast<std::size_t>(std::max(list->selected, 0));
   if (which == repeated.add) {
     Entry entry;
+    entry.kind = kinds_of(r).front();
     entry.values.assign(repeated.fields.size(), {});
     entry.loaded = entry.values;
-    for (std::size_t c = 0; c < children_of(r).size(); ++c) entry.children.emplace_back();
+    for (const std::size_t c : children_of(r)) entry.children.push_back(no_entries(c));
     list->entries.push_back(std::move(entry));
     list->selected = static_cast<int>(list->entries.size()) - 1;
   } else if (list->selected < 0) {

@@ -28,21 +28,30 @@ class Record {
   struct Entries;
 
   struct Entry {
-    std::size_t origin = 0;  // the element's position when loaded, from 1; 0: added
+    std::string kind;        // its element's name, in a list of several kinds
+    std::size_t origin = 0;  // the element's position among those of its name, from 1; 0: added
     std::vector<std::string> loaded, values;  // one a field of its list
     std::vector<Entries> children;            // one a list inside this one
+  };
+  // The elements of one name where a list's entries stand.
+  struct Group {
+    std::string kind;                    // empty in a list of one name
+    std::vector<std::size_t> positions;  // of the entries' elements among all of that name
+    std::size_t total = 0;               // elements of that name, entries or not
   };
   // One list's entries below one element (or the root).
   struct Entries {
     std::vector<Entry> entries;
-    std::vector<std::size_t> positions;  // of the entries' elements among all of that name
-    std::size_t total = 0;               // elements of that name, entries or not
+    std::vector<Group> groups;  // one a kind; one in a list of one name
     int selected = -1;
   };
 
   const Repeat& repeat(std::size_t r) const { return data_.repeats[r]; }
   std::vector<std::size_t> children_of(std::size_t r) const;
   std::size_t child_slot(std::size_t r) const;  // its place among its parent's lists
+  Entries no_entries(std::size_t r) const;      // a list with no entries, of each of its kinds
+  std::vector<std::string> kinds_of(std::size_t r) const;  // {""} for a list of one name
+  std::string list_path(std::size_t r, const std::string& parent, const std::string& kind) const;
 
   Entries load_list(Access& access, std::size_t r, const std::string& parent);
   void write_list(Access& access, std::size_t r, const std::string& parent, Entries& list);
@@ -66,6 +75,7 @@ class Record {
   void taken(std::string_view control);
   void on_field(std::size_t r, std::size_t f);
   void on_button(std::size_t r, std::string_view which);
+  void on_kind(std::size_t r);
 
   Page& page_;
   const PageData& data_;

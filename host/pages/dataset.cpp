@@ -37,6 +37,8 @@ constexpr auto kServiceControls = join(
         text("txtOnUuid", 19.4, 18),
         label("lblOnHref", "Link to the data's record", 20.4),
         text("txtOnHref", 20.4, 19),
+        label("lblFees", "Fees for using the service", 21.6),
+        text("txtFees", 21.6, 20),
     }),
     list_buttons("cmdAddOp", "cmdRemoveOp", "cmdOpUp", "cmdOpDown", 4.5, 4),
     list_buttons("cmdAddOn", "cmdRemoveOn", "cmdOnUp", "cmdOnDown", 14.2, 13));
@@ -47,6 +49,7 @@ constexpr Field kServiceFields[] = {
      .path = "dataIdInfo/svCouplType",
      .kind = FieldKind::Words,
      .words = &kCouplings},
+    {.control = "txtFees", .path = "dataIdInfo/svAccProps/resFees"},
 };
 constexpr Field kOperationFields[] = {
     {.control = "txtOpName", .path = "operName", .required = true},
@@ -90,15 +93,19 @@ constexpr auto kResolutionControls =
              list_box("lstResolutions", 0, 4, 0),
              label("lblDenom", "Scale denominator (1 : N)", 4.2),
              text("txtDenom", 4.2, 5, kFieldLeft, kHalfWidth, 1, "integer >0"),
-             label("lblDistance", "Distance and unit (\"10 m\")", 5.2),
-             text("txtDistance", 5.2, 6, kFieldLeft, kHalfWidth, 1, "measure"),
+             label("lblDistance", "Or a ground distance", 5.2),
+             text("txtDistance", 5.2, 6, kFieldLeft, kHalfWidth, 1, "real >0"),
+             label("lblUnit", "Unit (\"m\")", 5.2, kSecondLabel, kSecondLabelWidth),
+             text("txtUnit", 5.2, 7, kSecondField, kSecondFieldWidth, 1,
+                  "text required-with=txtDistance"),
          }),
          list_buttons("cmdAdd", "cmdRemove", "cmdUp", "cmdDown", 0, 1));
 constexpr Field kResolutionFields[] = {
     {.control = "txtDenom", .path = "equScale/rfDenom"},
-    {.control = "txtDistance", .path = "scaleDist"},
+    {.control = "txtDistance", .path = "scaleDist", .kind = FieldKind::Amount},
+    {.control = "txtUnit", .path = "scaleDist", .kind = FieldKind::Unit},
 };
-constexpr std::string_view kResolutionCaption[] = {"txtDenom", "txtDistance"};
+constexpr std::string_view kResolutionCaption[] = {"txtDenom", "txtDistance", "txtUnit"};
 constexpr std::string_view kResolutionEither[] = {"txtDenom", "txtDistance"};
 constexpr Repeat kResolutionLists[] = {{.list = "lstResolutions",
                                         .path = "dataIdInfo/dataScale",
@@ -117,8 +124,8 @@ constexpr ControlSpec kLanguageControls[] = {
     intro("The languages the data is written in, and the character sets it is encoded in"),
     label("lblLangs", "Languages (one a line)", 0),
     text("txtLangs", 0, 0, kFieldLeft, kFieldWidth, 3),
-    label("lblLangList", "In words: English, French, German... or ISO 639-2 codes", 3, kFieldLeft,
-          kFieldWidth),
+    label("lblLangList", "ISO 639-2 codes, or names: \"eng\", \"French\", \"deu \u2014 German\"...",
+          3, kFieldLeft, kFieldWidth),
     label("lblChars", "Character sets (one a line)", 4),
     text("txtChars", 4, 1, kFieldLeft, kFieldWidth, 2),
     label("lblCharList", "In words: UTF-8, ISO 8859-1 (Latin-1, Western European)...", 6,
@@ -131,7 +138,8 @@ constexpr Field kLanguageFields[] = {
      .words = &kLanguages,
      .required = true,
      .sub = "languageCode",
-     .attribute = "value"},
+     .attribute = "value",
+     .or_text = true},
     {.control = "txtChars",
      .path = "dataIdInfo/dataChar",
      .kind = FieldKind::Lines,

@@ -2,6 +2,7 @@
 // distributed in, its distributors and the online resources where it is.
 
 #include "pages.h"
+#include "parties.h"
 
 namespace tw::hostpages {
 namespace {
@@ -116,71 +117,105 @@ constexpr Repeat kOnlineLists[] = {
      .down = "cmdLinkDown"},
 };
 
-// ---- Distributors: their contact, formats and transfer options
+// ---- Distributors: who they are and how to order from them
 
 constexpr auto kDistributorControls = join(
+    to_array<ControlSpec>({intro("Who distributes the resource, and how to order it from them")}),
+    party_controls("lstDistributors"),
     to_array<ControlSpec>({
-        intro("Who distributes the resource, in which formats and where"),
-        list_box("lstDistributors", 0, 4, 0),
-        label("lblOrgName", "Organisation's name", 4.2),
-        text("txtOrgName", 4.2, 5),
-        label("lblIndName", "Individual's name", 5.2),
-        text("txtIndName", 5.2, 6),
-        label("lblRole", "Role", 6.2),
-        combo("cmbRole", 6.2, 7, kFieldLeft, 3000),
-        label("lblEmail", "E-mail", 7.2),
-        text("txtEmail", 7.2, 8, kFieldLeft, kFieldWidth, 1, "email"),
-        label("lblVoice", "Telephone", 8.2),
-        text("txtVoice", 8.2, 9),
-        label("lblFormats", "Formats of this distributor", 9.4, kLabelLeft, kFullWidth),
-        list_box("lstDistFormats", 10.1, 4, 10),
-        label("lblFormatName", "Format name", 14.3),
-        text("txtFormatName", 14.3, 15, kFieldLeft, kHalfWidth + 600),
-        label("lblFormatVersion", "Version", 14.3, kSecondLabel + 600, kSecondLabelWidth - 600),
-        text("txtFormatVersion", 14.3, 16, kSecondField, kSecondFieldWidth),
-        label("lblTransfers", "Transfer options of this distributor", 15.5, kLabelLeft, kFullWidth),
-        list_box("lstTransfers", 16.2, 4, 17),
-        label("lblUnits", "Units of distribution", 20.4),
-        text("txtUnits", 20.4, 22, kFieldLeft, kHalfWidth),
-        label("lblLinks", "Online resources of the transfer option", 21.6, kLabelLeft, kFullWidth),
-        list_box("lstLinks", 22.3, 4, 23),
+        label("lblOrders", "How to order from this distributor", 25, kLabelLeft, kFullWidth),
+        list_box("lstOrders", 25.7, 4, 24),
+        label("lblFees", "Fees", 29.9),
+        text("txtFees", 29.9, 29),
+        label("lblOrdInstr", "Ordering instructions", 30.9),
+        text("txtOrdInstr", 30.9, 30, kFieldLeft, kFieldWidth, 1.6),
+        label("lblTurnaround", "Turnaround", 32.5),
+        text("txtTurnaround", 32.5, 31, kFieldLeft, kHalfWidth),
+        label("lblAvailable", "Available from", 32.5, kSecondLabel, kSecondLabelWidth),
+        text("txtAvailable", 32.5, 32, kSecondField, kSecondFieldWidth, 1, "date"),
     }),
     list_buttons("cmdAdd", "cmdRemove", "cmdUp", "cmdDown", 0, 1),
-    list_buttons("cmdAddFormat", "cmdRemoveFormat", "cmdFormatUp", "cmdFormatDown", 10.1, 11),
-    list_buttons("cmdAddTransfer", "cmdRemoveTransfer", "cmdTransferUp", "cmdTransferDown", 16.2,
-                 18),
-    list_buttons("cmdAddLink", "cmdRemoveLink", "cmdLinkUp", "cmdLinkDown", 22.3, 24),
-    link_controls(26.5, 28));
-constexpr Field kDistributorFields[] = {
-    {.control = "txtOrgName", .path = "distorCont/rpOrgName"},
-    {.control = "txtIndName", .path = "distorCont/rpIndName"},
-    {.control = "cmbRole",
-     .path = "distorCont/role/RoleCd",
-     .kind = FieldKind::WordsAt,
-     .words = &kRoleCodes},
-    {.control = "txtEmail", .path = "distorCont/rpCntInfo/cntAddress/eMailAdd"},
-    {.control = "txtVoice", .path = "distorCont/rpCntInfo/cntPhone/voiceNum"},
+    list_buttons("cmdAddOrder", "cmdRemoveOrder", "cmdOrderUp", "cmdOrderDown", 25.7, 25));
+constexpr Field kOrderFields[] = {
+    {.control = "txtFees", .path = "resFees"},
+    {.control = "txtOrdInstr", .path = "ordInstr"},
+    {.control = "txtTurnaround", .path = "ordTurn"},
+    {.control = "txtAvailable", .path = "planAvDtTm"},
 };
-constexpr std::string_view kDistributorCaption[] = {"txtOrgName", "txtIndName"};
-constexpr std::string_view kDistributorNames[] = {"txtOrgName", "txtIndName"};
-constexpr Field kDistFormatFields[] = {
-    {.control = "txtFormatName", .path = "formatName", .required = true},
-    {.control = "txtFormatVersion", .path = "formatVer", .required = true},
-};
-constexpr std::string_view kDistFormatCaption[] = {"txtFormatName", "txtFormatVersion"};
-constexpr Field kDistTransferFields[] = {{.control = "txtUnits", .path = "unitsODist"}};
-constexpr std::string_view kDistTransferCaption[] = {"txtUnits"};
+constexpr std::string_view kOrderCaption[] = {"txtFees", "txtOrdInstr", "txtTurnaround"};
 constexpr Repeat kDistributorLists[] = {
     {.list = "lstDistributors",
      .path = "distInfo/distributor",
-     .fields = kDistributorFields,
-     .caption = kDistributorCaption,
+     .within = "distorCont",
+     .fields = kCodedRoleParty,
+     .caption = kPartyCaption,
      .entry_name = "Distributor",
      .add = "cmdAdd",
      .remove = "cmdRemove",
      .up = "cmdUp",
      .down = "cmdDown",
-     .one_of = kDistributorNames},
+     .one_of = kPartyNames},
+    {.list = "lstOrders",
+     .path = "distorOrdPrc",
+     .parent = "lstDistributors",
+     .fields = kOrderFields,
+     .caption = kOrderCaption,
+     .entry_name = "Order process",
+     .add = "cmdAddOrder",
+     .remove = "cmdRemoveOrder",
+     .up = "cmdOrderUp",
+     .down = "cmdOrderDown"},
+};
+
+// ---- What each distributor offers: formats and transfer options
+
+constexpr auto kOfferControls = join(
+    to_array<ControlSpec>({
+        intro("What each distributor offers: the formats, and where the resource is online"),
+        label("lblDistributors", "Distributors", 0, kLabelLeft, kFullWidth),
+        list_box("lstDistributors", 0.7, 4, 0),
+        label("lblDistName", "Organisation's name", 4.9),
+        text("txtDistName", 4.9, 5),
+        label("lblFormats", "Formats of this distributor", 6.1, kLabelLeft, kFullWidth),
+        list_box("lstDistFormats", 6.8, 4, 6),
+        label("lblFormatName", "Format name", 11),
+        text("txtFormatName", 11, 11, kFieldLeft, kHalfWidth + 600),
+        label("lblFormatVersion", "Version", 11, kSecondLabel + 600, kSecondLabelWidth - 600),
+        text("txtFormatVersion", 11, 12, kSecondField, kSecondFieldWidth),
+        label("lblTransfers", "Transfer options of this distributor", 12.2, kLabelLeft, kFullWidth),
+        list_box("lstTransfers", 12.9, 4, 13),
+        label("lblUnits", "Units of distribution", 17.1),
+        text("txtUnits", 17.1, 18, kFieldLeft, kHalfWidth),
+        label("lblSize", "Size (MB)", 17.1, kSecondLabel, kSecondLabelWidth),
+        text("txtSize", 17.1, 19, kSecondField, kSecondFieldWidth, 1, "real"),
+        label("lblLinks", "Online resources of the transfer option", 18.3, kLabelLeft, kFullWidth),
+        list_box("lstLinks", 19, 4, 20),
+    }),
+    list_buttons("cmdAdd", "cmdRemove", "cmdUp", "cmdDown", 0.7, 1),
+    list_buttons("cmdAddFormat", "cmdRemoveFormat", "cmdFormatUp", "cmdFormatDown", 6.8, 7),
+    list_buttons("cmdAddTransfer", "cmdRemoveTransfer", "cmdTransferUp", "cmdTransferDown", 12.9,
+                 14),
+    list_buttons("cmdAddLink", "cmdRemoveLink", "cmdLinkUp", "cmdLinkDown", 19, 21),
+    link_controls(23.2, 25));
+constexpr Field kOfferDistributorFields[] = {
+    {.control = "txtDistName", .path = "distorCont/rpOrgName"},
+};
+constexpr std::string_view kOfferDistributorCaption[] = {"txtDistName"};
+constexpr Field kDistFormatFields[] = {
+    {.control = "txtFormatName", .path = "formatName", .required = true},
+    {.control = "txtFormatVersion", .path = "formatVer", .required = true},
+};
+constexpr std::string_view kDistFormatCaption[] = {"txtFormatName", "txtFormatVersion"};
+constexpr Repeat kOfferLists[] = {
+    {.list = "lstDistributors",
+     .path = "distInfo/distributor",
+     .fields = kOfferDistributorFields,
+     .caption = kOfferDistributorCaption,
+     .entry_name = "Distributor",
+     .add = "cmdAdd",
+     .remove = "cmdRemove",
+     .up = "cmdUp",
+     .down = "cmdDown"},
     {.list = "lstDistFormats",
      .path = "distorFormat",
      .parent = "lstDistributors",
@@ -194,8 +229,8 @@ constexpr Repeat kDistributorLists[] = {
     {.list = "lstTransfers",
      .path = "distorTran",
      .parent = "lstDistributors",
-     .fields = kDistTransferFields,
-     .caption = kDistTransferCaption,
+     .fields = kTransferFields,
+     .caption = kTransferCaption,
      .entry_name = "Transfer option",
      .add = "cmdAddTransfer",
      .remove = "cmdRemoveTransfer",
@@ -225,6 +260,11 @@ constexpr PageData kDistributorsPage =
     host_page("Distributors", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A43}"),
               com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A44}"), "Distributors",
               kDistributorControls, {}, kDistributorLists);
+extern const PageData kDistributorOffersPage;
+constexpr PageData kDistributorOffersPage =
+    host_page("DistributorOffers", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A47}"),
+              com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A48}"),
+              "Distributors' formats and links", kOfferControls, {}, kOfferLists);
 extern const PageData kOnlineResourcesPage;
 constexpr PageData kOnlineResourcesPage =
     host_page("OnlineResources", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A45}"),

@@ -3,6 +3,7 @@
 // record itself, maintenance, graphic overviews and constraints.
 
 #include "pages.h"
+#include "parties.h"
 
 namespace tw::hostpages {
 namespace {
@@ -200,77 +201,8 @@ constexpr Field kTopicFields[] = {
 
 // ---- Responsible parties: points of contact, cited parties, metadata contacts
 
-constexpr auto kPartyControls =
-    join(to_array<ControlSpec>({
-             list_box("lstParties", 0, 4, 0),
-             label("lblIndName", "Individual's name", 4.2),
-             text("txtIndName", 4.2, 5),
-             label("lblOrgName", "Organisation's name", 5.2),
-             text("txtOrgName", 5.2, 6),
-             label("lblPosName", "Position", 6.2),
-             text("txtPosName", 6.2, 7),
-             label("lblRole", "Role", 7.2),
-             combo("cmbRole", 7.2, 8),
-             frame("frmContact", "Contact information", 8.4, 12.6),
-             label("lblVoice", "Telephone (one a line)", 9.1),
-             text("txtVoice", 9.1, 9, kFieldLeft, kFieldWidth, 1.8),
-             label("lblFax", "Facsimile", 10.9),
-             text("txtFax", 10.9, 10),
-             label("lblDelPoint", "Delivery point (one a line)", 11.9),
-             text("txtDelPoint", 11.9, 11, kFieldLeft, kFieldWidth, 1.8),
-             label("lblCity", "City", 13.7),
-             text("txtCity", 13.7, 12),
-             label("lblAdminArea", "Administrative area", 14.7),
-             text("txtAdminArea", 14.7, 13),
-             label("lblPostCode", "Postal code", 15.7),
-             text("txtPostCode", 15.7, 14, kFieldLeft, kHalfWidth),
-             label("lblCountry", "Country", 15.7, kSecondLabel, kSecondLabelWidth),
-             text("txtCountry", 15.7, 15, kSecondField, kSecondFieldWidth),
-             label("lblEmail", "E-mail", 16.7),
-             text("txtEmail", 16.7, 16, kFieldLeft, kFieldWidth, 1, "email"),
-             label("lblOnline", "Online resource", 17.7),
-             text("txtOnline", 17.7, 17, kFieldLeft, kFieldWidth),
-             label("lblHours", "Hours of service", 18.7),
-             text("txtHours", 18.7, 18),
-             label("lblInstr", "Contact instructions", 19.7),
-             text("txtInstr", 19.7, 19),
-         }),
-         list_buttons("cmdAdd", "cmdRemove", "cmdUp", "cmdDown", 0, 1));
-
-// Every field of a responsible party; the role is stored as ISO's name or
-// as the host's code, as the party's place in the item says.
-constexpr auto party_fields(Field role) {
-  return to_array<Field>({
-      {.control = "txtIndName", .path = "rpIndName"},
-      {.control = "txtOrgName", .path = "rpOrgName"},
-      {.control = "txtPosName", .path = "rpPosName"},
-      role,
-      {.control = "txtVoice", .path = "rpCntInfo/cntPhone/voiceNum", .kind = FieldKind::Lines},
-      {.control = "txtFax", .path = "rpCntInfo/cntPhone/faxNum"},
-      {.control = "txtDelPoint", .path = "rpCntInfo/cntAddress/delPoint", .kind = FieldKind::Lines},
-      {.control = "txtCity", .path = "rpCntInfo/cntAddress/city"},
-      {.control = "txtAdminArea", .path = "rpCntInfo/cntAddress/adminArea"},
-      {.control = "txtPostCode", .path = "rpCntInfo/cntAddress/postCode"},
-      {.control = "txtCountry", .path = "rpCntInfo/cntAddress/country"},
-      {.control = "txtEmail", .path = "rpCntInfo/cntAddress/eMailAdd"},
-      {.control = "txtOnline", .path = "rpCntInfo/cntOnlineRes/linkage"},
-      {.control = "txtHours", .path = "rpCntInfo/cntHours"},
-      {.control = "txtInstr", .path = "rpCntInfo/cntInstr"},
-  });
-}
-constexpr auto kNamedRoleParty = party_fields({.control = "cmbRole",
-                                               .path = "role",
-                                               .kind = FieldKind::Words,
-                                               .words = &kRoleNames,
-                                               .required = true});
-constexpr auto kCodedRoleParty = party_fields({.control = "cmbRole",
-                                               .path = "role/RoleCd",
-                                               .kind = FieldKind::WordsAt,
-                                               .words = &kRoleCodes,
-                                               .required = true});
-constexpr std::string_view kPartyCaption[] = {"txtOrgName", "txtIndName", "txtPosName", "cmbRole"};
-// ISO: a party has a name, an organisation or a position.
-constexpr std::string_view kPartyNames[] = {"txtIndName", "txtOrgName", "txtPosName"};
+constexpr auto kPartyControls = join(party_controls("lstParties"),
+                                     list_buttons("cmdAdd", "cmdRemove", "cmdUp", "cmdDown", 0, 1));
 
 constexpr Repeat party_list(std::string_view path, std::span<const Field> fields,
                             std::size_t at_least = 0) {
@@ -293,35 +225,49 @@ constexpr Repeat kMetadataContacts[] = {party_list("mdContact", kCodedRoleParty,
 
 // ---- The record itself
 
-constexpr ControlSpec kMetadataInfoControls[] = {
-    intro("The metadata record itself: its identifier, language, date and standard"),
-    label("lblFileId", "File identifier", 0),
-    text("txtFileId", 0, 0),
-    label("lblLang", "Language of the record", 1),
-    combo("cmbLang", 1, 1),
-    label("lblChar", "Character set", 2),
-    combo("cmbChar", 2, 2, kFieldLeft, 4800),
-    label("lblDateSt", "Date stamp (YYYY-MM-DD)", 3),
-    text("txtDateSt", 3, 3, kFieldLeft, kHalfWidth, 1, "date"),
-    label("lblStanName", "Metadata standard", 4),
-    text("txtStanName", 4, 4),
-    label("lblStanVer", "Version of the standard", 5),
-    text("txtStanVer", 5, 5),
-    label("lblLevel", "Hierarchy level", 6),
-    combo("cmbLevel", 6, 6),
-    label("lblLevelName", "Name of the hierarchy level", 7),
-    text("txtLevelName", 7, 7),
-    label("lblParent", "Parent record's identifier", 8),
-    text("txtParent", 8, 8),
-    label("lblDataSetURI", "Dataset URI", 9),
-    text("txtDataSetURI", 9, 9, kFieldLeft, kFieldWidth),
-};
+constexpr auto kMetadataInfoControls =
+    join(to_array<ControlSpec>({
+             intro("The metadata record itself: its identifier, languages, date and standard"),
+             label("lblFileId", "File identifier", 0),
+             text("txtFileId", 0, 0),
+             label("lblLang", "Language of the record", 1),
+             combo("cmbLang", 1, 1),
+             label("lblChar", "Character set", 2),
+             combo("cmbChar", 2, 2, kFieldLeft, 4800),
+             label("lblDateSt", "Date stamp (YYYY-MM-DD)", 3),
+             text("txtDateSt", 3, 3, kFieldLeft, kHalfWidth, 1, "date"),
+             label("lblStanName", "Metadata standard", 4),
+             text("txtStanName", 4, 4),
+             label("lblStanVer", "Version of the standard", 5),
+             text("txtStanVer", 5, 5),
+             label("lblLevel", "Hierarchy level", 6),
+             combo("cmbLevel", 6, 6),
+             label("lblLevelName", "Name of the hierarchy level", 7),
+             text("txtLevelName", 7, 7),
+             label("lblParent", "Parent record's identifier", 8),
+             text("txtParent", 8, 8),
+             label("lblDataSetURI", "Dataset URI", 9),
+             text("txtDataSetURI", 9, 9, kFieldLeft, kFieldWidth),
+             label("lblLocales", "Other languages of the record (locales)", 10.2, kLabelLeft,
+                   kFullWidth),
+             list_box("lstLocales", 10.9, 4, 10),
+             label("lblLocId", "Identifier (id)", 15.1),
+             text("txtLocId", 15.1, 15, kFieldLeft, kHalfWidth),
+             label("lblLocCountry", "Country", 15.1, kSecondLabel, kSecondLabelWidth),
+             text("txtLocCountry", 15.1, 16, kSecondField, kSecondFieldWidth),
+             label("lblLocLang", "Language", 16.1),
+             combo("cmbLocLang", 16.1, 17),
+             label("lblLocChar", "Character set", 17.1),
+             combo("cmbLocChar", 17.1, 18, kFieldLeft, 4800),
+         }),
+         list_buttons("cmdAddLocale", "cmdRemoveLocale", "cmdLocaleUp", "cmdLocaleDown", 10.9, 11));
 constexpr Field kMetadataInfoFields[] = {
     {.control = "txtFileId", .path = "mdFileID"},
     {.control = "cmbLang",
      .path = "mdLang/languageCode",
      .kind = FieldKind::WordsAt,
-     .words = &kLanguages},
+     .words = &kLanguages,
+     .or_text = true},
     {.control = "cmbChar", .path = "mdChar2", .kind = FieldKind::Words, .words = &kCharacterSets},
     {.control = "txtDateSt", .path = "mdDateSt", .required = true},
     {.control = "txtStanName", .path = "mdStanName2"},
@@ -331,6 +277,33 @@ constexpr Field kMetadataInfoFields[] = {
     {.control = "txtParent", .path = "mdParentID"},
     {.control = "txtDataSetURI", .path = "dataSetURI"},
 };
+constexpr Field kLocaleFields[] = {
+    {.control = "txtLocId", .path = "", .kind = FieldKind::Attribute, .attribute = "id"},
+    {.control = "txtLocCountry",
+     .path = "locCountry/countryCode",
+     .kind = FieldKind::Attribute,
+     .attribute = "value"},
+    {.control = "cmbLocLang",
+     .path = "locLang/languageCode",
+     .kind = FieldKind::WordsAt,
+     .words = &kLanguages,
+     .required = true},
+    {.control = "cmbLocChar",
+     .path = "locEnc",
+     .kind = FieldKind::Words,
+     .words = &kCharacterSets,
+     .required = true},
+};
+constexpr std::string_view kLocaleCaption[] = {"cmbLocLang", "txtLocCountry", "txtLocId"};
+constexpr Repeat kLocaleLists[] = {{.list = "lstLocales",
+                                    .path = "mdLocale",
+                                    .fields = kLocaleFields,
+                                    .caption = kLocaleCaption,
+                                    .entry_name = "Locale",
+                                    .add = "cmdAddLocale",
+                                    .remove = "cmdRemoveLocale",
+                                    .up = "cmdLocaleUp",
+                                    .down = "cmdLocaleDown"}};
 
 // ---- Maintenance
 
@@ -464,6 +437,61 @@ constexpr Repeat kConstraintLists[] = {{.list = "lstLegal",
                                         .up = "cmdLegalUp",
                                         .down = "cmdLegalDown"}};
 
+// ---- Associated resources
+
+constexpr auto kAggregateControls = join(
+    to_array<ControlSpec>({
+        intro("Other resources this one belongs to or draws on: series, larger works, sources"),
+        list_box("lstAggregates", 0, 4, 0),
+        label("lblAggTitle", "Title", 4.2),
+        text("txtAggTitle", 4.2, 5),
+        label("lblAggDate", "Date", 5.2),
+        text("txtAggDate", 5.2, 6, kFieldLeft, kHalfWidth, 1, "date"),
+        label("lblAggDateType", "Date type", 5.2, kSecondLabel, kSecondLabelWidth),
+        combo("cmbAggDateType", 5.2, 7, kSecondField, kSecondFieldWidth),
+        label("lblAggCode", "Identifier", 6.2),
+        text("txtAggCode", 6.2, 8, kFieldLeft, kHalfWidth),
+        label("lblAggSpace", "Code space", 6.2, kSecondLabel, kSecondLabelWidth),
+        text("txtAggSpace", 6.2, 9, kSecondField, kSecondFieldWidth),
+        label("lblAssoc", "How it is associated", 7.2),
+        combo("cmbAssoc", 7.2, 10),
+        label("lblInit", "Initiative it belongs to", 8.2),
+        combo("cmbInit", 8.2, 11),
+    }),
+    list_buttons("cmdAdd", "cmdRemove", "cmdUp", "cmdDown", 0, 1));
+constexpr Field kAggregateFields[] = {
+    {.control = "txtAggTitle", .path = "aggrDSName/resTitle"},
+    {.control = "txtAggDate", .path = "aggrDSName/resRefDate/refDate"},
+    {.control = "cmbAggDateType",
+     .path = "aggrDSName/resRefDate/refDateType/DateTypCd",
+     .kind = FieldKind::WordsAt,
+     .words = &kDateTypes},
+    {.control = "txtAggCode", .path = "aggrDSIdent/identCode"},
+    {.control = "txtAggSpace", .path = "aggrDSIdent/idCodeSpace"},
+    {.control = "cmbAssoc",
+     .path = "assocType/AscTypeCd",
+     .kind = FieldKind::WordsAt,
+     .words = &kAssociations,
+     .required = true},
+    {.control = "cmbInit",
+     .path = "initType/InitTypCd",
+     .kind = FieldKind::WordsAt,
+     .words = &kInitiatives},
+};
+constexpr std::string_view kAggregateCaption[] = {"txtAggTitle", "txtAggCode", "cmbAssoc"};
+// ISO: the resource is named or identified.
+constexpr std::string_view kAggregateEither[] = {"txtAggTitle", "txtAggCode"};
+constexpr Repeat kAggregateLists[] = {{.list = "lstAggregates",
+                                       .path = "dataIdInfo/aggrInfo",
+                                       .fields = kAggregateFields,
+                                       .caption = kAggregateCaption,
+                                       .entry_name = "Resource",
+                                       .add = "cmdAdd",
+                                       .remove = "cmdRemove",
+                                       .up = "cmdUp",
+                                       .down = "cmdDown",
+                                       .one_of = kAggregateEither}};
+
 }  // namespace
 
 extern const PageData kCitationPage;
@@ -500,7 +528,7 @@ extern const PageData kMetadataInfoPage;
 constexpr PageData kMetadataInfoPage =
     host_page("MetadataInfo", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A0D}"),
               com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A0E}"), "Metadata record",
-              kMetadataInfoControls, kMetadataInfoFields);
+              kMetadataInfoControls, kMetadataInfoFields, kLocaleLists);
 extern const PageData kMetadataContactsPage;
 constexpr PageData kMetadataContactsPage =
     host_page("MetadataContacts", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A0F}"),
@@ -521,5 +549,11 @@ constexpr PageData kResourceConstraintsPage =
     host_page("ResourceConstraints", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A15}"),
               com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A16}"), "Resource constraints",
               kConstraintControls, kConstraintFields, kConstraintLists);
+
+extern const PageData kAssociatedResourcesPage;
+constexpr PageData kAssociatedResourcesPage =
+    host_page("AssociatedResources", com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A17}"),
+              com::guid("{5A0F8C31-7E42-4B6D-9C1A-2F6E8D3B4A18}"), "Associated resources",
+              kAggregateControls, {}, kAggregateLists);
 
 }  // namespace tw::hostpages

@@ -20,9 +20,15 @@ const com::ClassEntry kClasses[] = {
     page_class<kProgIdPrefix, kMaintenancePage>(),
     page_class<kProgIdPrefix, kGraphicOverviewsPage>(),
     page_class<kProgIdPrefix, kResourceConstraintsPage>(),
+    page_class<kProgIdPrefix, kAssociatedResourcesPage>(),
     page_class<kProgIdPrefix, kServicePage>(),
     page_class<kProgIdPrefix, kResolutionPage>(),
     page_class<kProgIdPrefix, kDataLanguagesPage>(),
+    page_class<kProgIdPrefix, kFeatureCataloguesPage>(),
+    page_class<kProgIdPrefix, kCoveragesPage>(),
+    page_class<kProgIdPrefix, kAcquisitionPage>(),
+    page_class<kProgIdPrefix, kDataQualityPage>(),
+    page_class<kProgIdPrefix, kLineageSourcesPage>(),
     page_class<kProgIdPrefix, kBoundingBoxesPage>(),
     page_class<kProgIdPrefix, kBoundingPolygonsPage>(),
     page_class<kProgIdPrefix, kTemporalExtentsPage>(),
@@ -30,6 +36,7 @@ const com::ClassEntry kClasses[] = {
     page_class<kProgIdPrefix, kReferenceSystemsPage>(),
     page_class<kProgIdPrefix, kFormatsPage>(),
     page_class<kProgIdPrefix, kDistributorsPage>(),
+    page_class<kProgIdPrefix, kDistributorOffersPage>(),
     page_class<kProgIdPrefix, kOnlineResourcesPage>(),
 };
 

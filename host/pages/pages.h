@@ -45,10 +45,16 @@ extern const PageData kMetadataContactsPage;
 extern const PageData kMaintenancePage;
 extern const PageData kGraphicOverviewsPage;
 extern const PageData kResourceConstraintsPage;
+extern const PageData kAssociatedResourcesPage;
 // Dataset identification
 extern const PageData kServicePage;
 extern const PageData kResolutionPage;
 extern const PageData kDataLanguagesPage;
+extern const PageData kFeatureCataloguesPage;
+extern const PageData kCoveragesPage;
+extern const PageData kAcquisitionPage;
+extern const PageData kDataQualityPage;
+extern const PageData kLineageSourcesPage;
 // Spatial reference
 extern const PageData kBoundingBoxesPage;
 extern const PageData kBoundingPolygonsPage;
@@ -58,6 +64,7 @@ extern const PageData kReferenceSystemsPage;
 // Distribution
 extern const PageData kFormatsPage;
 extern const PageData kDistributorsPage;
+extern const PageData kDistributorOffersPage;
 extern const PageData kOnlineResourcesPage;
 
 extern const com::ModuleInfo kModule;

@@ -142,35 +142,36 @@ constexpr Words kCharacterSetWords[] = {
     {"GB2312", "GB 2312 (Simplified Chinese)"},
 };
 constexpr Words kCouplingWords[] = {{"loose", "Loose"}, {"mixed", "Mixed"}, {"tight", "Tight"}};
-// ISO 639-2: the bibliographic code first, which a word is stored as; the
-// terminology code of the same language reads as the same words.
+// ISO 639-2: the bibliographic code first, which a name alone is stored as;
+// the terminology code of the same language reads as the same name. The
+// code shows first: it is what the record holds and catalogues show.
 constexpr Words kLanguageWords[] = {
-    {"eng", "English"},      {"fre", "French"},
-    {"fra", "French"},       {"ger", "German"},
-    {"deu", "German"},       {"spa", "Spanish"},
-    {"ita", "Italian"},      {"dut", "Dutch"},
-    {"nld", "Dutch"},        {"por", "Portuguese"},
-    {"gre", "Greek"},        {"ell", "Greek"},
-    {"swe", "Swedish"},      {"nor", "Norwegian"},
-    {"dan", "Danish"},       {"fin", "Finnish"},
-    {"ice", "Icelandic"},    {"isl", "Icelandic"},
-    {"gle", "Irish"},        {"wel", "Welsh"},
-    {"cym", "Welsh"},        {"pol", "Polish"},
-    {"cze", "Czech"},        {"ces", "Czech"},
-    {"slo", "Slovak"},       {"slk", "Slovak"},
-    {"slv", "Slovenian"},    {"hun", "Hungarian"},
-    {"rum", "Romanian"},     {"ron", "Romanian"},
-    {"bul", "Bulgarian"},    {"hrv", "Croatian"},
-    {"est", "Estonian"},     {"lav", "Latvian"},
-    {"lit", "Lithuanian"},   {"mlt", "Maltese"},
-    {"rus", "Russian"},      {"ukr", "Ukrainian"},
-    {"tur", "Turkish"},      {"ara", "Arabic"},
-    {"heb", "Hebrew"},       {"chi", "Chinese"},
-    {"zho", "Chinese"},      {"jpn", "Japanese"},
-    {"kor", "Korean"},       {"hin", "Hindi"},
-    {"ind", "Indonesian"},   {"vie", "Vietnamese"},
-    {"tha", "Thai"},         {"mul", "Several languages"},
-    {"und", "Undetermined"}, {"zxx", "No linguistic content"},
+    {"eng", "eng \u2014 English"},      {"fre", "fre \u2014 French"},
+    {"fra", "fra \u2014 French"},       {"ger", "ger \u2014 German"},
+    {"deu", "deu \u2014 German"},       {"spa", "spa \u2014 Spanish"},
+    {"ita", "ita \u2014 Italian"},      {"dut", "dut \u2014 Dutch"},
+    {"nld", "nld \u2014 Dutch"},        {"por", "por \u2014 Portuguese"},
+    {"gre", "gre \u2014 Greek"},        {"ell", "ell \u2014 Greek"},
+    {"swe", "swe \u2014 Swedish"},      {"nor", "nor \u2014 Norwegian"},
+    {"dan", "dan \u2014 Danish"},       {"fin", "fin \u2014 Finnish"},
+    {"ice", "ice \u2014 Icelandic"},    {"isl", "isl \u2014 Icelandic"},
+    {"gle", "gle \u2014 Irish"},        {"wel", "wel \u2014 Welsh"},
+    {"cym", "cym \u2014 Welsh"},        {"pol", "pol \u2014 Polish"},
+    {"cze", "cze \u2014 Czech"},        {"ces", "ces \u2014 Czech"},
+    {"slo", "slo \u2014 Slovak"},       {"slk", "slk \u2014 Slovak"},
+    {"slv", "slv \u2014 Slovenian"},    {"hun", "hun \u2014 Hungarian"},
+    {"rum", "rum \u2014 Romanian"},     {"ron", "ron \u2014 Romanian"},
+    {"bul", "bul \u2014 Bulgarian"},    {"hrv", "hrv \u2014 Croatian"},
+    {"est", "est \u2014 Estonian"},     {"lav", "lav \u2014 Latvian"},
+    {"lit", "lit \u2014 Lithuanian"},   {"mlt", "mlt \u2014 Maltese"},
+    {"rus", "rus \u2014 Russian"},      {"ukr", "ukr \u2014 Ukrainian"},
+    {"tur", "tur \u2014 Turkish"},      {"ara", "ara \u2014 Arabic"},
+    {"heb", "heb \u2014 Hebrew"},       {"chi", "chi \u2014 Chinese"},
+    {"zho", "zho \u2014 Chinese"},      {"jpn", "jpn \u2014 Japanese"},
+    {"kor", "kor \u2014 Korean"},       {"hin", "hin \u2014 Hindi"},
+    {"ind", "ind \u2014 Indonesian"},   {"vie", "vie \u2014 Vietnamese"},
+    {"tha", "tha \u2014 Thai"},         {"mul", "mul \u2014 Several languages"},
+    {"und", "und \u2014 Undetermined"}, {"zxx", "zxx \u2014 No linguistic content"},
 };
 
 constexpr Words kRestrictionWords[] = {
@@ -179,8 +180,50 @@ constexpr Words kRestrictionWords[] = {
     {"005", "Licence"},        {"006", "Intellectual property rights"},
     {"007", "Restricted"},     {"008", "Other restrictions"}};
 
+constexpr Words kContentTypeWords[] = {
+    {"001", "Image"}, {"002", "Thematic classification"}, {"003", "Physical measurement"}};
+constexpr Words kAssociationWords[] = {{"001", "Cross reference"},
+                                       {"002", "Larger work citation"},
+                                       {"003", "Part of seamless database"},
+                                       {"004", "Source"},
+                                       {"005", "Stereo mate"}};
+constexpr Words kInitiativeWords[] = {
+    {"001", "Campaign"},      {"002", "Collection"}, {"003", "Exercise"}, {"004", "Experiment"},
+    {"005", "Investigation"}, {"006", "Mission"},    {"007", "Sensor"},   {"008", "Operation"},
+    {"009", "Platform"},      {"010", "Process"},    {"011", "Program"},  {"012", "Project"},
+    {"013", "Study"},         {"014", "Task"},       {"015", "Trial"}};
+constexpr Words kEvaluationWords[] = {{"directInternal", "Direct internal"},
+                                      {"directExternal", "Direct external"},
+                                      {"indirect", "Indirect"}};
+// Domain consistency first: the conformance to a regulation or a standard
+// that most records report, and the kind a report added starts as.
+constexpr Words kQualityKindWords[] = {
+    {"DQDomConsis", "Domain consistency"},
+    {"DQCompOm", "Completeness: omission"},
+    {"DQCompleteComm", "Completeness: commission"},
+    {"DQConcConsis", "Conceptual consistency"},
+    {"DQFormConsis", "Format consistency"},
+    {"DQTopConsis", "Topological consistency"},
+    {"DQAbsExtPosAcc", "Absolute external positional accuracy"},
+    {"DQGridDataPosAcc", "Gridded data positional accuracy"},
+    {"DQRelIntPosAcc", "Relative internal positional accuracy"},
+    {"DQAccTimeMeas", "Accuracy of a time measurement"},
+    {"DQTempConsis", "Temporal consistency"},
+    {"DQTempValid", "Temporal validity"},
+    {"DQThemClassCor", "Thematic classification correctness"},
+    {"DQNonQuanAttAcc", "Non-quantitative attribute accuracy"},
+    {"DQQuanAttAcc", "Quantitative attribute accuracy"},
+};
+constexpr Words kCoverageKindWords[] = {{"CovDesc", "Coverage"}, {"ImgDesc", "Image"}};
+
 }  // namespace
 
+const WordList kContentTypes{kContentTypeWords};
+const WordList kAssociations{kAssociationWords};
+const WordList kInitiatives{kInitiativeWords};
+const WordList kEvaluations{kEvaluationWords};
+const WordList kQualityKinds{kQualityKindWords};
+const WordList kCoverageKinds{kCoverageKindWords};
 const WordList kRestrictions{kRestrictionWords};
 const WordList kRoleCodes{kRoleCodeWords};
 const WordList kRoleNames{kRoleNameWords};

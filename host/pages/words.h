@@ -23,5 +23,12 @@ extern const WordList kCharacterSets;    // MD_CharacterSetCode, "utf8"
 extern const WordList kCouplings;        // SV_CouplingType
 extern const WordList kLanguages;        // ISO 639-2, "eng"
 extern const WordList kRestrictions;     // MD_RestrictionCode, "001"
+extern const WordList kContentTypes;     // MD_CoverageContentTypeCode, "001"
+extern const WordList kAssociations;     // DS_AssociationTypeCode, "001"
+extern const WordList kInitiatives;      // DS_InitiativeTypeCode, "001"
+extern const WordList kEvaluations;      // DQ_EvaluationMethodTypeCode, "directInternal"
+// The kinds of a list of several element names: the item's element names.
+extern const WordList kQualityKinds;   // the DQ_Element classes, "DQDomConsis"
+extern const WordList kCoverageKinds;  // MD_CoverageDescription and MD_ImageDescription
 
 }  // namespace tw::hostpages

@@ -266,9 +266,15 @@ constexpr HostPage kHostPages[] = {
     {"GeneralInfo", "Maintenance"},
     {"GeneralInfo", "GraphicOverviews"},
     {"GeneralInfo", "ResourceConstraints"},
+    {"GeneralInfo", "AssociatedResources"},
     {"DatasetId", "ServiceIdentification"},
     {"DatasetId", "Resolution"},
     {"DatasetId", "DataLanguages"},
+    {"DatasetId", "FeatureCatalogues"},
+    {"DatasetId", "Coverages"},
+    {"DatasetId", "Acquisition"},
+    {"DatasetId", "DataQuality"},
+    {"DatasetId", "LineageSources"},
     {"SpatialRef", "BoundingBoxes"},
     {"SpatialRef", "BoundingPolygons"},
     {"SpatialRef", "TemporalExtents"},
@@ -276,6 +282,7 @@ constexpr HostPage kHostPages[] = {
     {"SpatialRef", "ReferenceSystems"},
     {"DistInfo", "Formats"},
     {"DistInfo", "Distributors"},
+    {"DistInfo", "DistributorOffers"},
     {"DistInfo", "OnlineResources"},
 };
 

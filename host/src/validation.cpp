@@ -619,6 +619,8 @@ ValueType parse_value_type(std::string_view text) {
       type.required = true;
     } else if (word == "coded") {
       type.coded = true;
+    } else if (word == "lines") {
+      type.lines = true;
     } else if (word.starts_with("required-with=")) {
       type.required_with = split(std::string_view(word).substr(14), ',');
       if (std::any_of(type.required_with.begin(), type.required_with.end(),
@@ -797,6 +799,22 @@ std::vector<Problem> page_problems(const PageRef& page, std::string_view prog_id
             "holds spaces alone: clear it, or give a value");
       }
       if (blank(text)) continue;
+    }
+    if (type->lines) {
+      // Each line is told on its own, with its own text.
+      for (const std::string& line : split(text, '\n')) {
+        if (blank(line)) continue;
+        if (auto message = check_value(*type, line, control->items())) {
+          problems.push_back(
+              {type->kind == Kind::CodeList ? Problem::Kind::List : Problem::Kind::Value,
+               page,
+               control->name(),
+               line,
+               std::move(*message),
+               {}});
+        }
+      }
+      continue;
     }
     if (auto message = check_value(*type, text, control->items())) {
       add(type->kind == Kind::CodeList ? Problem::Kind::List : Problem::Kind::Value,

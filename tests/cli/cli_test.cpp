@@ -93,11 +93,11 @@ TEST_F(CliTest, TreeOnAFreshHomeLoadsThePagesAndDisablesEachSynchronizerOnce) {
     }
   }
   EXPECT_EQ(pages, 65u);
-  EXPECT_EQ(host_pages, 22u);
+  EXPECT_EQ(host_pages, 29u);
   EXPECT_EQ(books[0]["key"], "GeneralInfo");
   EXPECT_EQ(books[0]["pages"][0],
             (json{{"uniqueName", "Citation"}, {"progId", "TidewiseHostPages.Citation"}}));
-  EXPECT_EQ(books[0]["pages"][11],
+  EXPECT_EQ(books[0]["pages"][12],
             (json{{"uniqueName", "Purpose"}, {"progId", "TidewiseCustomPage.Purpose"}}));
   EXPECT_EQ(books[4]["key"], "QualityBook") << "the first added book follows DistInfo";
   EXPECT_EQ(books[20]["key"], "TidewiseBook");

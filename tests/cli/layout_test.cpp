@@ -51,7 +51,7 @@ TEST_P(LayoutTest, EveryPageClassIsLaidOutAsReviewed) {
 
 INSTANTIATE_TEST_SUITE_P(Libraries, LayoutTest,
                          ::testing::Values(Layouts{"tests/data/pages", 24, true},
-                                           Layouts{"tests/data/hostpages/layouts", 22, false}));
+                                           Layouts{"tests/data/hostpages/layouts", 29, false}));
 
 }  // namespace
 }  // namespace tw::cli

@@ -114,7 +114,7 @@ TEST_F(TreeTest, DefaultTreeHoldsTheEditorsFiveBooksInOrderWithTheHostsOwnPages)
       EXPECT_EQ(page.prog_id, std::string(kHostPagePrefix) + page.unique_name);
     }
   }
-  EXPECT_EQ(pages, 22u);
+  EXPECT_EQ(pages, 29u);
 }
 
 TEST_F(TreeTest, ItemOutsideTheBooksFailsWithBadIndex) {

@@ -23,6 +23,8 @@ TEST(ValueTypes, AreReadFromTheirWords) {
   EXPECT_FALSE(n.lower->inclusive);
   EXPECT_EQ(n.upper->value, 15);
   EXPECT_TRUE(n.upper->inclusive && n.required && n.coded);
+  EXPECT_FALSE(n.lines);
+  EXPECT_TRUE(parse_value_type("email lines").lines);
   for (const char* bad : {"", "  ", "number", "integer required-with=", "integer required-with=a,",
                           "real >abc", "real >NaN", "date >=@", "text mandatory"}) {
     EXPECT_THROW(parse_value_type(bad), std::invalid_argument) << bad;
@@ -194,6 +196,7 @@ class PageChecks : public ::testing::Test {
          .items = kLevels,
          .value_type = "codeList required coded"},
         {.name = "txtNote", .kind = forms::Kind::TextBox},
+        {.name = "txtMail", .kind = forms::Kind::TextBox, .value_type = "email lines"},
     };
     form_.add(controls);
     form_.get("cmbLevel").set_text("dataset");
@@ -224,6 +227,17 @@ TEST_F(PageChecks, NameThePageControlValueAndWhatIsExpected) {
   // Fixed, nothing is left.
   set("txtSouth", "48.3");
   set("cmbLevel", "series");
+  EXPECT_TRUE(problems().empty());
+}
+
+TEST_F(PageChecks, ABoxOfLinesIsCheckedLineByLine) {
+  set("txtMail", "a@example.org\nnot-an-address\n\nb@example.org\nc@");
+  const auto found = problems();
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0].control, "txtMail");
+  EXPECT_EQ(found[0].value, "not-an-address");
+  EXPECT_EQ(found[1].value, "c@");
+  set("txtMail", "a@example.org\nb@example.org\n");
   EXPECT_TRUE(problems().empty());
 }
 

@@ -116,11 +116,18 @@ TEST_F(HostPages, ShowEveryValueInWordsAndTheSelectedEntrysFields) {
       {"TopicCategories", "lstTopics", "Biota|Oceans"},  // checked ones; "042" stays unseen
       {"PointsOfContact", "lstParties", "Ann \u2014 Point of contact|Lab \u2014 Owner"},
       {"PointsOfContact", "txtVoice", "1\n2"},
-      {"PointsOfContact", "txtEmail", "ann@example.org"},
+      {"PointsOfContact", "txtEmail", "ann@example.org\ndesk@example.org"},
+      {"PointsOfContact", "txtOnProtocol", "WWW:LINK"},
+      {"PointsOfContact", "cmbOnFunction", "Information"},
       {"CitedParties", "cmbRole", "Publisher"},
       {"MetadataContacts", "lstParties",
        "Archive \u2014 Point of contact|Second Contact \u2014 099"},
-      {"MetadataInfo", "cmbLang", "English"},
+      {"MetadataInfo", "cmbLang", "eng \u2014 English"},
+      {"MetadataInfo", "lstLocales", "fra \u2014 French \u2014 FR \u2014 locale-fr"},
+      {"MetadataInfo", "cmbLocChar", "UTF-8"},
+      {"AssociatedResources", "lstAggregates",
+       "Coastal series \u2014 CS-1 \u2014 Larger work citation"},
+      {"AssociatedResources", "cmbInit", "Project"},
       {"MetadataInfo", "cmbChar", "UTF-8"},
       {"MetadataInfo", "cmbLevel", "Dataset"},
       {"Maintenance", "cmbFreq", "Daily"},
@@ -131,8 +138,33 @@ TEST_F(HostPages, ShowEveryValueInWordsAndTheSelectedEntrysFields) {
       {"ServiceIdentification", "cmbCoupling", "Tight"},
       {"ServiceIdentification", "txtDCP", "WebServices"},
       {"ServiceIdentification", "txtOnUuid", "u-1"},
-      {"Resolution", "lstResolutions", "25000|10 m"},
-      {"DataLanguages", "txtLangs", "English\nFrench"},
+      {"ServiceIdentification", "txtFees", "None"},
+      {"Resolution", "lstResolutions", "25000|10 \u2014 m"},
+      {"DataLanguages", "txtLangs", "eng \u2014 English\nfra \u2014 French\nger \u2014 German"},
+      {"FeatureCatalogues", "lstCatalogues", "Tide features \u2014 fc-1"},
+      {"FeatureCatalogues", "txtFeatTypes", "Buoy\nGauge"},
+      {"FeatureCatalogues", "txtCatLangs", "eng \u2014 English"},
+      {"FeatureCatalogues", "optIncluded", "selected"},
+      {"FeatureCatalogues", "optNotIncluded", ""},
+      // Of several kinds, listed kind by kind; a range dimension is no band.
+      {"Coverages", "lstCoverages",
+       "Coverage \u2014 depth \u2014 Physical measurement|Image \u2014 reflectance \u2014 Image"},
+      {"Coverages", "lstBands", ""},
+      {"Acquisition", "lstPlatforms", "LANDSAT_8 \u2014 Landsat 8"},
+      {"Acquisition", "lstInstruments", "OLI_TIRS \u2014 INS-NOBS"},
+      {"Acquisition", "lstOther", "GPS-1 \u2014 receiver"},
+      {"DataQuality", "lstSections", "Dataset|Series"},
+      {"DataQuality", "lstReports",
+       "Domain consistency \u2014 Conformity|Completeness: omission \u2014 Missing points"},
+      {"DataQuality", "lstResults", "INSPIRE \u2014 2010-12-08|GEMINI"},
+      {"DataQuality", "cmbSpecDateType", "Publication"},
+      {"DataQuality", "optPass", "selected"},
+      {"DataQuality", "lstQuan", ""},
+      {"LineageSources", "txtStatementLink", "https://example.org/lineage"},
+      {"LineageSources", "lstSteps", "2023-02-01T10:00:00 \u2014 Gridded"},
+      {"LineageSources", "txtStepProc", "Lab"},
+      {"LineageSources", "lstSources", "Echo soundings"},
+      {"LineageSources", "txtSrcScale", "10000"},
       {"BoundingBoxes", "lstExtents", "The bay|The harbour"},
       {"BoundingBoxes", "lstBoxes",
        "-5 \u2014 -4 \u2014 50 \u2014 51|170 \u2014 -170 \u2014 -10 \u2014 10"},
@@ -142,8 +174,12 @@ TEST_F(HostPages, ShowEveryValueInWordsAndTheSelectedEntrysFields) {
       {"VerticalExtents", "txtUnit", "m"},
       {"ReferenceSystems", "lstSystems", "EPSG \u2014 4326|urn:ogc:def:crs:EPSG::27700"},
       {"Formats", "lstFormats", "GeoPackage \u2014 1.3|CSV \u2014 unknown"},
-      {"Distributors", "lstLinks", "https://example.org/get"},
-      {"Distributors", "cmbFunction", "Download"},
+      {"Distributors", "lstDistributors", "Data Archive \u2014 Distributor"},
+      {"Distributors", "txtDelPoint", "1 Quay"},
+      {"Distributors", "lstOrders", "Free \u2014 Ask"},
+      {"DistributorOffers", "lstDistributors", "Data Archive"},
+      {"DistributorOffers", "lstLinks", "https://example.org/get"},
+      {"DistributorOffers", "cmbFunction", "Download"},
       {"OnlineResources", "lstLinks", "A \u2014 https://example.org/a|https://example.org/b"},
   };
   for (const auto& c : cases) {
@@ -156,6 +192,8 @@ TEST_F(HostPages, ShowEveryValueInWordsAndTheSelectedEntrysFields) {
         if (control.check_marks() && !control.checked(i)) continue;
         shown += (shown.empty() ? "" : "|") + control.items()[i];
       }
+    } else if (control.kind() == forms::Kind::OptionButton) {
+      shown = control.value() != 0 ? "selected" : "";
     } else {
       shown = control.text();
     }
@@ -287,11 +325,132 @@ TEST_F(HostPages, EditsOfListsAndFieldsWriteWhatTheUserDidAndKeepTheRest) {
          expect(t, "dataIdInfo/dataExt[2]/geoEle/GeoBndBox/northBL", {"4"});
          expect(t, "dataIdInfo/dataExt[1]/geoEle/GeoBndBox/northBL", {"51", "10"});
        }},
-      {"languages typed in words",
+      {"languages typed as codes, names or both; one given as text stays text",
        "DataLanguages",
-       {{K::Type, "txtLangs", "English\nGerman\nklingon"}},
+       {{K::Type, "txtLangs", "eng\nger \u2014 German\nDutch\nklingon"}},
        [&](HostPages& t) {
-         expect(t, "dataIdInfo/dataLang/languageCode", {"eng", "ger", "klingon"}, "value");
+         expect(t, "dataIdInfo/dataLang/languageCode", {"eng", "dut", "klingon"}, "value");
+         expect(t, "dataIdInfo/dataLang[2]", {"ger"});
+       }},
+      {"a locale added",
+       "MetadataInfo",
+       {{K::Click, "cmdAddLocale", ""},
+        {K::Pick, "cmbLocLang", "deu \u2014 German"},
+        {K::Type, "cmbLocChar", "UTF-8"},
+        {K::Type, "txtLocId", "locale-de"}},
+       [&](HostPages& t) {
+         expect(t, "mdLocale", {"locale-fr", "locale-de"}, "id");
+         expect(t, "mdLocale/locLang/languageCode", {"fra", "deu"}, "value");
+         expect(t, "mdLocale/locEnc", {"utf8", "utf8"});
+       }},
+      {"a second e-mail address replaced, the online resource's protocol changed",
+       "PointsOfContact",
+       {{K::Type, "txtEmail", "ann@example.org\nsea@example.org"},
+        {K::Type, "txtOnProtocol", "OGC:WMS"}},
+       [&](HostPages& t) {
+         expect(t, "dataIdInfo/idPoC[1]/rpCntInfo/cntAddress/eMailAdd",
+                {"ann@example.org", "sea@example.org"});
+         expect(t, "dataIdInfo/idPoC[1]/rpCntInfo/cntOnlineRes/protocol", {"OGC:WMS"});
+         expect(t, "dataIdInfo/idPoC[1]/rpCntInfo/cntOnlineRes/orFunct/OnFunctCd", {"002"},
+                "value");
+       }},
+      {"a distance's unit and number written as one measure, and a new one",
+       "Resolution",
+       {{K::Select, "lstResolutions", "1"},
+        {K::Type, "txtUnit", "km"},
+        {K::Type, "txtDistance", "2.5"},
+        {K::Click, "cmdAdd", ""},
+        {K::Type, "txtUnit", "m"},
+        {K::Type, "txtDistance", "30"}},
+       [&](HostPages& t) {
+         expect(t, "dataIdInfo/dataScale/scaleDist", {"2.5 km", "30 m"});
+       }},
+      {"a report of another kind added to the first section, with a result that passes",
+       "DataQuality",
+       {{K::Click, "cmdAddReport", ""},
+        {K::Pick, "cmbKind", "Temporal validity"},
+        {K::Type, "txtMeasName", "Dates checked"},
+        {K::Click, "cmdAddResult", ""},
+        {K::Type, "txtSpec", "Date rules"},
+        {K::Type, "txtExplain", "All dates valid"},
+        {K::Choose, "optPass", ""}},
+       [&](HostPages& t) {
+         expect(t, "dqInfo[1]/DQTempValid/measName", {"Dates checked"});
+         expect(t, "dqInfo[1]/DQTempValid/ConResult/conSpec/resTitle", {"Date rules"});
+         expect(t, "dqInfo[1]/DQTempValid/ConResult/conPass", {"true"});
+         expect(t, "dqInfo[1]/DQDomConsis/measName", {"Conformity"});
+         expect(t, "dqInfo[2]/DQTempValid", {});
+       }},
+      {"the second result fails, then passes the other way round",
+       "DataQuality",
+       {{K::Select, "lstResults", "1"},
+        {K::Choose, "optPass", ""},
+        {K::Select, "lstResults", "0"},
+        {K::Choose, "optFail", ""}},
+       [&](HostPages& t) {
+         expect(t, "dqInfo[1]/DQDomConsis/ConResult/conPass", {"false", "true"});
+         expect(t, "dqInfo[2]/DQDomConsis/ConResult/conPass", {"true"});
+       }},
+      {"a report removed from the second section, one moved in the first keeps its kind",
+       "DataQuality",
+       {{K::Select, "lstReports", "1"},
+        {K::Click, "cmdReportUp", ""},
+        {K::Select, "lstSections", "1"},
+        {K::Click, "cmdRemoveReport", ""}},
+       [&](HostPages& t) {
+         expect(t, "dqInfo[1]/DQCompOm/measName", {"Missing points"});
+         expect(t, "dqInfo[1]/DQDomConsis/measName", {"Conformity"});
+         EXPECT_TRUE(t.values("dqInfo[2]/DQDomConsis").empty());
+         expect(t, "dqInfo[2]/dqScope/scpLvl/ScopeCd", {"006"}, "value");
+       }},
+      {"an image added: its own fields open once it is an image",
+       "Coverages",
+       {{K::Click, "cmdAdd", ""},
+        {K::Type, "txtAttDesc", "radiance"},
+        {K::Pick, "cmbKind", "Image"},
+        {K::Type, "txtCloud", "5"},
+        {K::Click, "cmdAddBand", ""},
+        {K::Type, "txtBandId", "B2"},
+        {K::Type, "txtUnits", "nm"}},
+       [&](HostPages& t) {
+         expect(t, "ImgDesc[2]/attDesc", {"radiance"});
+         expect(t, "ImgDesc[2]/cloudCovPer", {"5"});
+         expect(t, "ImgDesc[2]/covDim/Band", {"B2"}, "id");
+         expect(t, "ImgDesc[2]/covDim/Band/valUnit/uomName", {"nm"});
+         expect(t, "CovDesc/attDesc", {"depth"});
+       }},
+      {"a band's unit, the range dimension beside it kept",
+       "Coverages",
+       {{K::Select, "lstCoverages", "1"}, {K::Type, "txtUnits", "um"}},
+       [&](HostPages& t) {
+         expect(t, "ImgDesc/covDim[1]/Band/valUnit/uomName", {"um"});
+         expect(t, "ImgDesc/covDim[2]/RangeDim/dimDescrp", {"not a band"});
+       }},
+      {"an instrument added to the platform",
+       "Acquisition",
+       {{K::Click, "cmdAddInstrument", ""},
+        {K::Type, "txtInstId", "TIRS-2"},
+        {K::Type, "txtInstType", "thermal"}},
+       [&](HostPages& t) {
+         expect(t, "acqInfo/acqPlat/platInstru/instId/identCode", {"OLI_TIRS", "TIRS-2"});
+         expect(t, "acqInfo/acqInstru/instType", {"receiver"});
+       }},
+      {"a process step dated, a source cited",
+       "LineageSources",
+       {{K::Type, "txtStepDate", "2023-03-01"}, {K::Type, "txtSrcTitle", "Admiralty chart 1234"}},
+       [&](HostPages& t) {
+         expect(t, "dqInfo[1]/dataLineage/prcStep/stepDateTm", {"2023-03-01"});
+         expect(t, "dqInfo[1]/dataLineage/dataSource/srcCitatn/resTitle", {"Admiralty chart 1234"});
+       }},
+      {"a distributor's address and an order process",
+       "Distributors",
+       {{K::Type, "txtCity", "Port"},
+        {K::Click, "cmdAddOrder", ""},
+        {K::Type, "txtFees", "10 EUR"}},
+       [&](HostPages& t) {
+         expect(t, "distInfo/distributor/distorCont/rpCntInfo/cntAddress/city", {"Port"});
+         expect(t, "distInfo/distributor/distorCont/rpCntInfo/cntAddress/delPoint", {"1 Quay"});
+         expect(t, "distInfo/distributor/distorOrdPrc/resFees", {"Free", "10 EUR"});
        }},
       {"the function of the second link of a transfer option",
        "OnlineResources",
@@ -302,7 +461,7 @@ TEST_F(HostPages, EditsOfListsAndFieldsWriteWhatTheUserDidAndKeepTheRest) {
                 {"https://example.org/a", "https://example.org/b"});
        }},
       {"a link added three lists down",
-       "Distributors",
+       "DistributorOffers",
        {{K::Click, "cmdAddLink", ""}, {K::Type, "txtLinkage", "https://example.org/wcs"}},
        [&](HostPages& t) {
          expect(t, "distInfo/distributor/distorTran/onLineSrc/linkage",
@@ -374,6 +533,16 @@ TEST_F(HostPages, CompletedFollowsWhatIsoRequires) {
        false},
       {"DataLanguages", "<metadata/>", false},
       {"Resolution", "<metadata><dataIdInfo><dataScale/></dataIdInfo></metadata>", false},
+      {"DataQuality",
+       "<metadata><dqInfo><dqScope><scpLvl><ScopeCd value=\"005\"/></scpLvl></dqScope>"
+       "<DQDomConsis><ConResult><conSpec><resTitle>S</resTitle></conSpec><conExpl>E</conExpl>"
+       "</ConResult></DQDomConsis></dqInfo></metadata>",
+       false},  // a result that neither passes nor fails
+      {"Acquisition",
+       "<metadata><acqInfo><acqPlat><platId><identCode>P</identCode></platId>"
+       "<platDesc>D</platDesc></acqPlat></acqInfo></metadata>",
+       false},  // a platform without an instrument
+      {"Coverages", "<metadata><CovDesc><attDesc>a</attDesc></CovDesc></metadata>", false},
   };
   for (const auto& c : cases) {
     document->load_text(c.record);
@@ -405,6 +574,53 @@ TEST_F(HostPages, ListButtonsAreEnabledOnlyWhereTheyCanAct) {
   EXPECT_FALSE(enabled("cmdRemoveKeyword"));
   EXPECT_FALSE(page.completed()) << "a set without a keyword";
   EXPECT_THROW(page.edit({{K::Type, "txtKeyword", "x"}}), host::InvalidEdit);
+}
+
+TEST_F(HostPages, TheKindOfAnEntryIsChosenOnceAndOpensItsOwnFields) {
+  HostPage reports("DataQuality");
+  reports.load(doc());
+  EXPECT_FALSE(reports.form->get("cmbKind").enabled()) << "a report written keeps its kind";
+  reports.edit({{K::Click, "cmdAddReport", ""}});
+  EXPECT_TRUE(reports.form->get("cmbKind").enabled());
+  EXPECT_EQ(reports.form->get("cmbKind").text(), "Domain consistency");
+  // Text that names no kind leaves the kind as it was.
+  reports.edit({{K::Type, "cmbKind", "Tidiness"}, {K::Type, "txtMeasName", "x"}});
+  EXPECT_TRUE(reports.unload(doc()));
+  EXPECT_EQ(values("dqInfo[1]/DQDomConsis/measName"),
+            (std::vector<std::string>{"Conformity", "x"}));
+
+  HostPage coverages("Coverages");
+  coverages.load(doc());
+  EXPECT_FALSE(coverages.form->get("txtCloud").enabled()) << "a coverage has no cloud cover";
+  coverages.edit({{K::Select, "lstCoverages", "1"}});
+  EXPECT_TRUE(coverages.form->get("txtCloud").enabled());
+  EXPECT_EQ(coverages.form->get("txtCloud").text(), "72");
+  // An added image that becomes a coverage loses what only an image has.
+  coverages.edit({{K::Click, "cmdAdd", ""},
+                  {K::Pick, "cmbKind", "Image"},
+                  {K::Type, "txtCloud", "9"},
+                  {K::Pick, "cmbKind", "Coverage"},
+                  {K::Type, "txtAttDesc", "slope"}});
+  EXPECT_EQ(coverages.form->get("txtCloud").text(), "");
+  EXPECT_TRUE(coverages.unload(doc()));
+  EXPECT_EQ(values("CovDesc/attDesc"), (std::vector<std::string>{"depth", "slope"}));
+  EXPECT_TRUE(values("CovDesc[2]/cloudCovPer").empty());
+}
+
+TEST_F(HostPages, ALanguageGivenAsTextIsShownAndStaysText) {
+  for (const auto& [record, language, path] :
+       {std::tuple{"<metadata><mdLang>ger</mdLang></metadata>", "ger \u2014 German", "mdLang"},
+        std::tuple{"<metadata/>", "", "mdLang/languageCode"}}) {
+    document->load_text(record);
+    HostPage page("MetadataInfo");
+    page.load(doc());
+    EXPECT_EQ(page.form->get("cmbLang").text(), language);
+    page.edit({{K::Pick, "cmbLang", "fra \u2014 French"}});
+    EXPECT_TRUE(page.unload(doc()));
+    const std::string attribute = std::string_view(path) == "mdLang" ? "" : "value";
+    EXPECT_EQ(values(path, attribute), std::vector<std::string>{"fra"}) << record;
+    EXPECT_EQ(values("mdLang/languageCode").size(), attribute.empty() ? 0u : 1u) << record;
+  }
 }
 
 TEST_F(HostPages, TheReferenceSystemPageFindsCodesAndNamesInTheEpsgRegistry) {

@@ -108,7 +108,7 @@ TEST_F(SessionTest, ProbingTellsEachEntrysTitleAndWhetherItsPageIsCompleted) {
   EditingSession session(item());
   Probes probes;
   const auto states = probes.entries(session.document(), session.tree());
-  ASSERT_EQ(states.size(), 87u);  // the host's 22 pages and the project's 65
+  ASSERT_EQ(states.size(), 94u);  // the host's 29 pages and the project's 65
   std::vector<std::string> not_completed;
   for (const EntryState& state : states) {
     EXPECT_FALSE(state.failure) << state.unique_name << ": " << *state.failure;
@@ -120,7 +120,7 @@ TEST_F(SessionTest, ProbingTellsEachEntrysTitleAndWhetherItsPageIsCompleted) {
             (std::vector<std::string>{"Citation", "Description", "MetadataInfo", "MetadataContacts",
                                       "Purpose", "DataLanguages", "Format", "QualityLineage"}));
   EXPECT_EQ(states[0].title, "Citation");
-  EXPECT_EQ(states[11].title, "Purpose");
+  EXPECT_EQ(states[12].title, "Purpose");
   EXPECT_EQ(probes
                 .entry(*session.document().copy().get(), session.tree(), "QualityReport",
                        "TidewiseCustomPage.QualityReport")

@@ -28,13 +28,16 @@ enum class FieldKind {
   Text,        // the control's text is the element's text
   TaggedText,  // as Text; after writing, the element is tagged with the extension namespace
   Code,        // the attribute "value" holds a code, shown through the field's code list
-  Flag,        // "true" selects the field's option button, anything else its `unselected` one
+  Flag,        // "true" selects the field's option button, anything else its `unselected` one;
+               // on the host's pages "false" selects `unselected`, anything else neither
   // The host's pages:
   Words,      // the element's text is a code, shown in words through `words`
   WordsAt,    // the attribute "value" of the element holds a code, shown in words
   Attribute,  // the element's attribute `attribute` ("href": a keyword's link)
   Lines,      // a box of lines, each the value of one of the elements `path` repeats
   Checked,    // a list box with check marks, each checked item one of the elements `path` repeats
+  Amount,     // the number of a measure the element holds as "number unit"
+  Unit,       // the unit of such a measure
 };
 
 // A code list as a person reads it: each code as the item stores it, and
@@ -49,10 +52,12 @@ class WordList {
   // A code outside the list shows as it is stored.
   std::string words_of(std::string_view code) const;
   // Text that names no entry (a code typed as it is stored, or anything
-  // else) is stored as it is.
+  // else) is stored as it is. Words that show the code before what it means
+  // ("eng — English") also take what it means alone ("English").
   std::string code_of(std::string_view words) const;
   bool knows(std::string_view code) const;
   std::vector<std::string> all_words() const;
+  std::vector<std::string> all_codes() const;
 
  private:
   std::span<const Words> entries_;
@@ -72,6 +77,14 @@ struct Field {
   // it (empty: its own text), in the attribute `attribute` when one is named.
   std::string_view sub = {};
   std::string_view attribute = {};
+  // In a list of several kinds: the one kind whose entries have this field;
+  // empty: every kind.
+  std::string_view of_kind = {};
+  // WordsAt, and Lines with a `sub`: the code may also stand as the text of
+  // the element above it (a language given as a character string instead of
+  // a language code). It is read from there when the code is absent, and a
+  // value read from there is written back there.
+  bool or_text = false;
 };
 
 // The host's pages: a list of repeated elements. The list box shows an
@@ -83,6 +96,9 @@ struct Repeat {
   std::string_view list;  // the list box
   std::string_view path;  // the repeated element: below the root, or below the parent's entry
   std::string_view parent = {};  // the list whose selected entry holds these; empty: none
+  // Where the fields' paths start below the entry's element ("distorCont":
+  // a distributor's contact); empty: the element itself.
+  std::string_view within = {};
   // Only elements that hold this child are entries ("GeoBndBox" among the
   // geographic elements); the others stay where they are.
   std::string_view holding = {};
@@ -96,6 +112,14 @@ struct Repeat {
   std::size_t at_least = 0;   // entries ISO requires, for Completed
   // Each entry must hold text in one of these controls, for Completed.
   std::span<const std::string_view> one_of = {};
+  // Entries of several element names, each an ISO class of its own (the
+  // reports of every kind of quality element): `kinds` gives each name with
+  // the words that show it, `path` where they stand (empty: in the parent's
+  // entry, or the root, itself). The combo box `kind` shows the selected
+  // entry's kind; an entry added takes the kind the user picks there, one
+  // already written keeps its own.
+  const WordList* kinds = nullptr;
+  std::string_view kind = {};
 };
 
 enum class TitleAtCreation {

@@ -71,6 +71,7 @@ struct ValueType {
   bool required = false;
   std::vector<std::string> required_with;
   bool coded = false;
+  bool lines = false;  // "lines": a box of lines, each line a value of its own
 };
 // Throws std::invalid_argument naming the word it does not know.
 ValueType parse_value_type(std::string_view text);
