@@ -413,6 +413,8 @@ test('a record written from empty through the host\'s pages exports valid ISO 19
   await click('cmdAddKeyword');
   await typeInto('txtKeyword', 'tidal flats');
   await click('cmdAddKeyword');
+  // The new entry is typed into once it stands in the list, as one sees it.
+  await page.waitForFunction(() => document.querySelectorAll('#page [data-control="lstKeywords"] li').length === 2);
   await typeInto('txtKeyword', 'sediment');
   assert.deepEqual(await page.locator('#page [data-control="lstKeywords"] li').allTextContents(), ['tidal flats', 'sediment']);
   await screenshot('host-keywords-written');
