@@ -770,6 +770,26 @@ bool keeps_ascii(const char* encoding) {
   return keeps;
 }
 
+// Whether the parser tells the encoding from the first bytes of a document
+// written in it (UTF-16, UTF-32, EBCDIC do; UTF-7 does not).
+bool detected_by_parser(const char* encoding) {
+  bool detected = false;
+  if (xmlCharEncodingHandler* handler = xmlFindCharEncodingHandler(encoding)) {
+    const std::string probe = "<?xml";
+    xmlBuffer* in = xmlBufferCreate();
+    xmlBuffer* out = xmlBufferCreate();
+    if (in != nullptr && out != nullptr &&
+        xmlBufferAdd(in, x(probe.c_str()), static_cast<int>(probe.size())) == 0 &&
+        xmlCharEncOutFunc(handler, out, in) >= 0 && xmlBufferLength(out) >= 4) {
+      detected = xmlDetectCharEncoding(xmlBufferContent(out), 4) != XML_CHAR_ENCODING_NONE;
+    }
+    xmlBufferFree(in);
+    xmlBufferFree(out);
+    xmlCharEncCloseFunc(handler);
+  }
+  return detected;
+}
+
 }  // namespace
 
 void serialize(const xmlDoc& doc, const std::function<void(std::string_view)>& sink) {
@@ -778,7 +798,14 @@ void serialize(const xmlDoc& doc, const std::function<void(std::string_view)>& s
   // Without an encoding libxml2 would write every non-ASCII character as a
   // character reference; a document that names none is UTF-8.
   const char* encoding = doc.encoding ? c(doc.encoding) : "UTF-8";
-  const bool ascii_based = keeps_ascii(encoding);
+  bool ascii_based = keeps_ascii(encoding);
+  if (!ascii_based && !detected_by_parser(encoding)) {
+    // UTF-7 and its like: in them "<?xml" is written as bytes the parser
+    // cannot tell from any other, so what it wrote could never be read back.
+    // Written as UTF-8 instead, which says so.
+    encoding = "UTF-8";
+    ascii_based = true;
+  }
   // libxml2 records a source without an XML declaration as standalone == -1.
   const bool declaration = doc.standalone != -1;
   int options = XML_SAVE_NO_DECL;
@@ -786,7 +813,7 @@ void serialize(const xmlDoc& doc, const std::function<void(std::string_view)>& s
     // Written here so that it names an encoding only where the source did.
     std::string text =
         "<?xml version=\"" + std::string(doc.version ? c(doc.version) : "1.0") + "\"";
-    if (doc.encoding != nullptr) text += " encoding=\"" + std::string(c(doc.encoding)) + "\"";
+    if (doc.encoding != nullptr) text += " encoding=\"" + std::string(encoding) + "\"";
     if (doc.standalone >= 0) text += doc.standalone ? " standalone=\"yes\"" : " standalone=\"no\"";
     sink(text + "?>\n");
   } else if (declaration) {
