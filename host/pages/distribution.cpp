@@ -95,27 +95,31 @@ constexpr Field kTransferFields[] = {
     {.control = "txtSize", .path = "transSize"},
 };
 constexpr std::string_view kTransferCaption[] = {"txtUnits", "txtSize"};
-constexpr Repeat kOnlineLists[] = {
-    {.list = "lstTransfers",
-     .path = "distInfo/distTranOps",
-     .fields = kTransferFields,
-     .caption = kTransferCaption,
-     .entry_name = "Transfer option",
-     .add = "cmdAddTransfer",
-     .remove = "cmdRemoveTransfer",
-     .up = "cmdTransferUp",
-     .down = "cmdTransferDown"},
-    {.list = "lstLinks",
-     .path = "onLineSrc",
-     .parent = "lstTransfers",
-     .fields = kLinkFields,
-     .caption = kLinkCaption,
-     .entry_name = "Online resource",
-     .add = "cmdAddLink",
-     .remove = "cmdRemoveLink",
-     .up = "cmdLinkUp",
-     .down = "cmdLinkDown"},
-};
+// Transfer options and, below the selected one, its online resources: the
+// dataset's own (at `path` below the root) or a distributor's (below its entry).
+constexpr Repeat transfer_list(std::string_view path, std::string_view parent = {}) {
+  return {.list = "lstTransfers",
+          .path = path,
+          .parent = parent,
+          .fields = kTransferFields,
+          .caption = kTransferCaption,
+          .entry_name = "Transfer option",
+          .add = "cmdAddTransfer",
+          .remove = "cmdRemoveTransfer",
+          .up = "cmdTransferUp",
+          .down = "cmdTransferDown"};
+}
+constexpr Repeat kLinkList = {.list = "lstLinks",
+                              .path = "onLineSrc",
+                              .parent = "lstTransfers",
+                              .fields = kLinkFields,
+                              .caption = kLinkCaption,
+                              .entry_name = "Online resource",
+                              .add = "cmdAddLink",
+                              .remove = "cmdRemoveLink",
+                              .up = "cmdLinkUp",
+                              .down = "cmdLinkDown"};
+constexpr Repeat kOnlineLists[] = {transfer_list("distInfo/distTranOps"), kLinkList};
 
 // ---- Distributors: who they are and how to order from them
 
@@ -226,26 +230,8 @@ constexpr Repeat kOfferLists[] = {
      .remove = "cmdRemoveFormat",
      .up = "cmdFormatUp",
      .down = "cmdFormatDown"},
-    {.list = "lstTransfers",
-     .path = "distorTran",
-     .parent = "lstDistributors",
-     .fields = kTransferFields,
-     .caption = kTransferCaption,
-     .entry_name = "Transfer option",
-     .add = "cmdAddTransfer",
-     .remove = "cmdRemoveTransfer",
-     .up = "cmdTransferUp",
-     .down = "cmdTransferDown"},
-    {.list = "lstLinks",
-     .path = "onLineSrc",
-     .parent = "lstTransfers",
-     .fields = kLinkFields,
-     .caption = kLinkCaption,
-     .entry_name = "Online resource",
-     .add = "cmdAddLink",
-     .remove = "cmdRemoveLink",
-     .up = "cmdLinkUp",
-     .down = "cmdLinkDown"},
+    transfer_list("distorTran", "lstDistributors"),
+    kLinkList,
 };
 
 }  // namespace
