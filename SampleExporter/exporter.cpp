@@ -1,6 +1,6 @@
 // The exporter component: asks the catalog item's metadata document to write
-// itself to a file through the stylesheet of the folder named by
-// TIDEWISE_STYLESHEETS, which converts it into the project's own model.
+// itself to a file through the stylesheet of the folder the host gives (else
+// TIDEWISE_STYLESHEETS), which converts it into the project's own model.
 
 #include "tidewise/com/factory.h"
 #include "tidewise/host/interfaces.h"
@@ -23,7 +23,6 @@ constexpr com::GUID CLSID_SampleExporter = com::guid("{12C383C6-CC63-11D4-A79F-0
 
 constexpr std::string_view kName = "Tidewise Exporter";
 constexpr std::string_view kDefaultFilename = "myFile.xml";
-constexpr std::string_view kFolderVariable = "TIDEWISE_STYLESHEETS";
 // Appended to the folder as it stands, separator included.
 constexpr std::string_view kStylesheet = "\\toTidewiseModel.xslt";
 constexpr std::string_view kNoFolderMessage =
@@ -51,7 +50,7 @@ class SampleExporter final
       ComPtr<com::IUnknown> document;
       com::check(holder.as<host::IMetadataHolder>()->get_Metadata(document.put()),
                  "IMetadataHolder.Metadata");
-      const std::string folder = platform::Environ(kFolderVariable);
+      const std::string folder = platform::Setting(platform::kStylesheetFolder);
       if (folder.empty()) {
         platform::MsgBox(kNoFolderMessage, platform::kOkOnly, kTitle);
         return;

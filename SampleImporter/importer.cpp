@@ -1,6 +1,7 @@
 // The importer component: converts an XML file written in the project's own
-// metadata model into the host's model with the stylesheet of the folder
-// named by TIDEWISE_STYLESHEETS, and gives the result to the catalog item.
+// metadata model into the host's model with the stylesheet of the folder the
+// host gives (else TIDEWISE_STYLESHEETS), and gives the result to the
+// catalog item.
 
 #include "tidewise/com/factory.h"
 #include "tidewise/host/interfaces.h"
@@ -26,7 +27,6 @@ constexpr com::GUID CLSID_SampleImporter = com::guid("{A08F92E9-CBC7-11D4-A79E-0
 
 constexpr std::string_view kName = "Tidewise Importer";
 constexpr std::string_view kDefaultFilename = "myFile.xml";
-constexpr std::string_view kFolderVariable = "TIDEWISE_STYLESHEETS";
 // Appended to the folder as it stands, separator included.
 constexpr std::string_view kStylesheet = "\\toVelmarModel.xslt";
 constexpr std::string_view kNoFolderMessage =
@@ -72,7 +72,7 @@ class SampleImporter final
     return com::boundary("IMetadataImport.Import", [&] {
       const std::string file = std::move(source);
       const ComPtr<com::IUnknown> holder(destination);
-      const std::string folder = platform::Environ(kFolderVariable);
+      const std::string folder = platform::Setting(platform::kStylesheetFolder);
       if (folder.empty()) {
         platform::MsgBox(kNoFolderMessage, platform::kOkOnly, kTitle);
         return;

@@ -14,7 +14,8 @@ int run_check(const Options& options) {
   if (!fs::is_regular_file(options.item, ec)) {
     throw com::Error(com::E_FAIL, "the item \"" + options.item.string() + "\" does not exist");
   }
-  choose_stylesheets(options.stylesheets);
+  const platform::HostSetting stylesheets(platform::kStylesheetFolder,
+                                          stylesheet_folder(options.stylesheets));
   Session session;
   host::EditingSession editing(options.item);
   const host::RecordFormat format = *host::record_format(options.format);

@@ -60,11 +60,6 @@ Opened opened(Direction direction, const fs::path& from, const fs::path& to) {
                                         : Opened{from, as_components_open(to)};
 }
 
-// The components read the folder from the environment, as the host's would.
-void use_stylesheets(const ConvertOptions& options) {
-  if (options.stylesheets) ::setenv("TIDEWISE_STYLESHEETS", options.stylesheets->c_str(), 1);
-}
-
 void import_file(const fs::path& source, const fs::path& item_file, TraceFile& trace) {
   // Importing a file into itself would replace the file being read.
   if (const Opened files = opened(Direction::Import, source, item_file);
@@ -370,6 +365,12 @@ std::optional<std::string> refused_name(const std::string& name) {
          "would be read or written outside the folders given";
 }
 
+// A name as a child's argument: one that begins with "-" would be read as an
+// option.
+std::string as_argument(const std::string& name) {
+  return name.starts_with('-') ? "./" + name : name;
+}
+
 int run_batch(Direction direction, const ConvertOptions& options) {
   if (options.trace_file) throw UsageError("--trace: a batch cannot be traced");
   // The folders as the files in them are opened: the items' by the host, the
@@ -416,6 +417,12 @@ int run_batch(Direction direction, const ConvertOptions& options) {
         std::vector<std::string> args{program, std::string(command_name(direction)),
                                       (from / name).string(), (to / name).string()};
         if (direction == Direction::Export) args.insert(args.end(), {"--format", options.format});
+        // Handed on as given, so that a child reads what the batch was
+        // given, whatever the environment says.
+        if (const std::string folder = platform::Setting(platform::kStylesheetFolder);
+            options.stylesheets || !folder.empty()) {
+          args.insert(args.end(), {"--stylesheets", as_argument(folder)});
+        }
         Child child = spawn_child(args, next);
         running.emplace_back(std::piecewise_construct, std::forward_as_tuple(child),
                              std::forward_as_tuple(child.pid));
@@ -456,7 +463,7 @@ int run_batch(Direction direction, const ConvertOptions& options) {
 }
 
 int run(Direction direction, const ConvertOptions& options) {
-  use_stylesheets(options);
+  const platform::HostSetting stylesheets(platform::kStylesheetFolder, options.stylesheets);
   if (options.batch) return run_batch(direction, options);
   if (options.split) {
     Session session;

@@ -4,7 +4,6 @@
 // own registry entries.
 
 #include <dlfcn.h>
-#include <stdlib.h>
 
 #include <iostream>
 
@@ -52,24 +51,21 @@ fs::path shared_folder(std::string_view name) {
   return (executable_path().parent_path() / ".." / "share" / "tidewise" / name).lexically_normal();
 }
 
-void choose_stylesheets(const std::optional<fs::path>& given) {
+std::optional<std::string> stylesheet_folder(const std::optional<fs::path>& given) {
   std::error_code ec;
   if (given) {
     if (!fs::is_directory(*given, ec)) {
       throw UsageError("--stylesheets: \"" + given->string() + "\" is not a folder");
     }
-    ::setenv("TIDEWISE_STYLESHEETS", fs::absolute(*given).lexically_normal().c_str(), 1);
-    return;
+    return fs::absolute(*given).lexically_normal().string();
   }
-  if (const char* set = std::getenv("TIDEWISE_STYLESHEETS"); set != nullptr && *set != '\0') return;
+  if (std::string set = platform::Environ(platform::kStylesheetFolder); !set.empty()) return set;
   // Beside the tool in the build tree, in share/tidewise once installed.
   for (const fs::path& bundled :
        {executable_path().parent_path() / "stylesheets", shared_folder("stylesheets")}) {
-    if (fs::is_regular_file(bundled / "toVelmarModel.xslt", ec)) {
-      ::setenv("TIDEWISE_STYLESHEETS", bundled.c_str(), 1);
-      return;
-    }
+    if (fs::is_regular_file(bundled / "toVelmarModel.xslt", ec)) return bundled.string();
   }
+  return std::nullopt;
 }
 
 std::optional<fs::path> find_library(std::string_view file) {

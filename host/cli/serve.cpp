@@ -21,7 +21,8 @@ void run_serve(const ServeOptions& options) {
     throw UsageError("\"" + options.catalog.string() + "\" does not exist");
   }
   if (options.port < 0 || options.port > 65535) throw UsageError("--port: not a port number");
-  choose_stylesheets(options.stylesheets);
+  const platform::HostSetting stylesheets(platform::kStylesheetFolder,
+                                          stylesheet_folder(options.stylesheets));
   ensure_registered();
 
   const auto module = find_library(server::kEditorModule);

@@ -46,10 +46,11 @@ bool same_file(const std::filesystem::path& a, const std::filesystem::path& b);
 // A folder of the tool's files (the editor's page, the schemas): in
 // share/tidewise beside bin/, in the build tree and once installed.
 std::filesystem::path shared_folder(std::string_view name);
-// The importer's and exporter's stylesheet folder: `given` (--stylesheets),
-// else TIDEWISE_STYLESHEETS, else the bundled stylesheets; the components
-// read the variable.
-void choose_stylesheets(const std::optional<std::filesystem::path>& given);
+// The importer's and exporter's stylesheet folder for the editor and the
+// check: `given` (--stylesheets), else TIDEWISE_STYLESHEETS, else the bundled
+// stylesheets; nothing when there is none. The command gives it to the
+// components as the platform's setting.
+std::optional<std::string> stylesheet_folder(const std::optional<std::filesystem::path>& given);
 // A library of ours, beside the tool in the build or in ../lib/tidewise once
 // installed.
 std::optional<std::filesystem::path> find_library(std::string_view file);
@@ -139,7 +140,7 @@ struct Options {
   std::filesystem::path item;
   std::string unique_name;
   std::optional<std::string> page_class;
-  std::vector<Edit> edits;  // in the order given on the command line
+  std::vector<Edit> edits;                           // in the order given on the command line
   std::optional<std::filesystem::path> stylesheets;  // check: the export's stylesheet folder
   std::string format = "iso19139";                   // check: the standard the export writes
 };
@@ -176,18 +177,7 @@ int run_import(const ConvertOptions& options);
 int run_export(const ConvertOptions& options);
 
 struct CommandLine {
-  enum class Command {
-    Help,
-    Register,
-    Unregister,
-    Tree,
-    Show,
-    Edit,
-    Import,
-    Export,
-    Serve,
-    Check
-  };
+  enum class Command { Help, Register, Unregister, Tree, Show, Edit, Import, Export, Serve, Check };
   Command command = Command::Help;
   Options options;
   ConvertOptions convert;  // for Import and Export

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <utility>
@@ -41,6 +43,48 @@ MsgBoxHandler set_msgbox_handler(MsgBoxHandler h) {
 std::string Environ(std::string_view name) {
   const char* value = std::getenv(std::string(name).c_str());
   return value ? value : "";
+}
+
+namespace {
+struct GivenSettings {
+  std::mutex mutex;
+  std::map<std::string, std::string, std::less<>> values;
+};
+GivenSettings& given_settings() {
+  static GivenSettings settings;
+  return settings;
+}
+}  // namespace
+
+std::string Setting(std::string_view name) {
+  {
+    GivenSettings& settings = given_settings();
+    const std::lock_guard lock(settings.mutex);
+    if (const auto it = settings.values.find(name); it != settings.values.end()) return it->second;
+  }
+  return Environ(name);
+}
+
+HostSetting::HostSetting(std::string_view name, std::optional<std::string> value)
+    : name_(name), given_(value.has_value()) {
+  if (!given_) return;
+  GivenSettings& settings = given_settings();
+  const std::lock_guard lock(settings.mutex);
+  if (const auto it = settings.values.find(name_); it != settings.values.end()) {
+    previous_ = std::move(it->second);
+  }
+  settings.values.insert_or_assign(name_, std::move(*value));
+}
+
+HostSetting::~HostSetting() {
+  if (!given_) return;
+  GivenSettings& settings = given_settings();
+  const std::lock_guard lock(settings.mutex);
+  if (previous_) {
+    settings.values.insert_or_assign(name_, std::move(*previous_));
+  } else {
+    settings.values.erase(name_);
+  }
 }
 
 std::filesystem::path file_path(std::string_view path) {

@@ -418,6 +418,25 @@ TEST_F(ConvertCli, AFolderIsConvertedFileByFileAndABadFileIsReportedByName) {
   EXPECT_EQ(unset.status, 0);
   EXPECT_EQ(unset.err, "Exporter: " + kMessage + "\n") << "the message once, not per file";
 
+  // The folder given reaches every child, whatever the environment says; an
+  // empty one is no folder there either.
+  const fs::path again = home_.path() / "again";
+  for (const std::optional<std::string>& variable :
+       {std::optional<std::string>(),
+        std::optional<std::string>((home_.path() / "nowhere").string())}) {
+    env_["TIDEWISE_STYLESHEETS"] = variable;
+    const Outcome given = run(
+        {"export", "--batch", items.string(), again.string(), "--stylesheets", sheets_.string()});
+    EXPECT_EQ(given.status, 0) << given.err;
+    EXPECT_EQ(given.err, "");
+    EXPECT_EQ(test::names_in(again), test::names_in(items));
+    fs::remove_all(again);
+    const Outcome empty =
+        run({"export", "--batch", items.string(), again.string(), "--stylesheets", ""});
+    EXPECT_EQ(empty.err, "Exporter: " + kMessage + "\n");
+    EXPECT_TRUE(test::names_in(again).empty());
+  }
+
   EXPECT_EQ(run({"import", "--batch", items.string(), items.string()}).status, 2);
   EXPECT_EQ(run({"import", "--batch", items.string(), exported.string(), "--trace", "t"}).status,
             2);

@@ -1,5 +1,5 @@
-// The platform services: atomic file writes, the environment and the
-// message box.
+// The platform services: atomic file writes, the environment, the host's
+// settings and the message box.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -326,6 +326,34 @@ TEST(Environ, ReadsVariablesAndUnsetOnesAsEmpty) {
   EXPECT_EQ(Environ(name), "");
   ::unsetenv(name);
   EXPECT_EQ(Environ(""), "");
+}
+
+// A setting the host gives wins over the environment for as long as it is
+// given, an empty value included; when it goes, what stood before (another
+// value given, or the environment) reads again, and the environment itself
+// is never written.
+TEST(Setting, TheHostsValueWinsWhileGivenAndTheEnvironmentComesBack) {
+  const char* const name = "TIDEWISE_TEST_SETTING";
+  ::setenv(name, "from the environment", 1);
+  EXPECT_EQ(Setting(name), "from the environment");
+  {
+    const HostSetting nothing(name, std::nullopt);
+    EXPECT_EQ(Setting(name), "from the environment") << "no value gives nothing";
+    const HostSetting outer(name, "/srv/outer");
+    EXPECT_EQ(Setting(name), "/srv/outer");
+    EXPECT_EQ(Environ(name), "from the environment");
+    {
+      const HostSetting inner(name, "");
+      EXPECT_EQ(Setting(name), "") << "an empty value is a value";
+      const HostSetting other("TIDEWISE_TEST_OTHER", "x");
+      EXPECT_EQ(Setting(name), "");
+    }
+    EXPECT_EQ(Setting(name), "/srv/outer");
+    EXPECT_EQ(Setting("TIDEWISE_TEST_OTHER"), "");
+  }
+  EXPECT_EQ(Setting(name), "from the environment");
+  ::unsetenv(name);
+  EXPECT_EQ(Setting(name), "");
 }
 
 TEST(MsgBox, HandlersAreInstalledAndRestored) {

@@ -1,10 +1,12 @@
 #pragma once
 // The platform services the components call besides the component runtime:
-// the modal message box, the process environment and atomic file writes.
+// the modal message box, the process environment, the settings the host
+// gives and atomic file writes.
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +28,33 @@ MsgBoxHandler set_msgbox_handler(MsgBoxHandler handler);
 
 // A variable that is not set reads as empty text.
 std::string Environ(std::string_view name);
+
+// ---- Settings the host hands the components
+
+// The folder of the importer's and exporter's stylesheets.
+inline constexpr std::string_view kStylesheetFolder = "TIDEWISE_STYLESHEETS";
+
+// A setting reads as the value the host gave it, else as the environment
+// variable of that name: the variable stays the user's way to set it for a
+// host that gives none, and a host gives one without touching its
+// environment, which its child processes and other threads share.
+std::string Setting(std::string_view name);
+
+// Gives a setting a value for as long as it lives; what was given before
+// (or nothing, the environment then read again) comes back when it goes.
+// Without a value it gives nothing and changes nothing.
+class HostSetting {
+ public:
+  HostSetting(std::string_view name, std::optional<std::string> value);
+  ~HostSetting();
+  HostSetting(const HostSetting&) = delete;
+  HostSetting& operator=(const HostSetting&) = delete;
+
+ private:
+  std::string name_;
+  bool given_ = false;
+  std::optional<std::string> previous_;
+};
 
 // The file a path names. The platform's file access takes "\\" as a folder
 // separator as well as "/": components build paths as "folder\\file.xslt".
