@@ -14,6 +14,7 @@
 #include <set>
 
 #include "journal.h"
+#include "offered_pages.h"
 #include "request_fields.h"
 #include "tidewise/com/error.h"
 #include "tidewise/host/records.h"
@@ -36,24 +37,7 @@ host::SessionOptions editor_session_options() {
   return options;
 }
 
-// Pages that no book lists but that the editor offers beside a book.
-struct OfferedPage {
-  std::string_view unique_name;
-  std::string_view page_class;
-  std::string_view before_book;
-};
-constexpr OfferedPage kOfferedPages[] = {
-    {"QualityReport", "QualityReport", "QualityBook"},
-};
-
 constexpr std::size_t kMaxRecordBytes = 32u << 20;
-
-const OfferedPage* offered(std::string_view unique_name) {
-  for (const OfferedPage& page : kOfferedPages) {
-    if (page.unique_name == unique_name) return &page;
-  }
-  return nullptr;
-}
 
 std::string hex64(std::uint64_t value) {
   static constexpr char kDigits[] = "0123456789abcdef";
@@ -110,18 +94,6 @@ Json color(forms::Color c) {
   char text[8];
   std::snprintf(text, sizeof text, "#%02x%02x%02x", c.red, c.green, c.blue);
   return text;
-}
-
-std::string title_of(host::XmlMetadataDocument& document) {
-  com::Variant values;
-  if (com::failed(document.ReadValues("dataIdInfo/idCitation/resTitle", &values))) {
-    com::ClearErrorInfo();
-    return {};
-  }
-  if (const auto* array = values.as_array(); array && !array->elements.empty()) {
-    if (const std::string* text = array->elements.front().as_string()) return *text;
-  }
-  return {};
 }
 
 // Writes a file that must not exist yet: the whole file or nothing, and
@@ -246,12 +218,6 @@ struct Editor::Session {
   std::vector<Json> undone;           // steps undone, the last undone last, for redo
 };
 
-struct Editor::Listed {
-  fs::file_time_type time;
-  std::uintmax_t size = 0;
-  Json info;
-};
-
 Editor::Editor(const fs::path& catalog, fs::path scratch, ItemEvents* events, fs::path schemas)
     : catalog_(catalog),
       scratch_(std::move(scratch)),
@@ -265,16 +231,7 @@ host::EditingSession& Editor::editing_of(Session& session) const {
 Editor::~Editor() {
   sessions_.clear();
   index_.reset();
-  listing_probes_ = host::Probes();
-  probe_tree_.reset();
-}
-
-host::MetadataSections& Editor::probe_tree() {
-  if (!probe_tree_) {
-    const auto document = com::make_object<host::XmlMetadataDocument>();
-    probe_tree_ = host::load_tree(ComPtr<host::IMetadataValues>(document).get()).tree;
-  }
-  return *probe_tree_.get();
+  closed_.reset();
 }
 
 void Editor::changed(Session& session) {
@@ -386,7 +343,7 @@ Json Editor::tree_json(Session& session) {
     // A copy of the tree itself: the editor reads what the tool reads, and
     // the text of an item may be larger than any text the parser takes.
     const auto copy = editing.document().copy();
-    for (const OfferedPage& page : kOfferedPages) {
+    for (const OfferedPage& page : offered_pages()) {
       session.probed_offered.push_back(
           session.probes.entry(*copy.get(), editing.tree(), page.unique_name,
                                std::string(host::kPagePrefix) + std::string(page.page_class)));
@@ -406,29 +363,27 @@ Json Editor::tree_json(Session& session) {
     return entry;
   };
 
+  const auto offered_json = [&](std::size_t i) {
+    return Json{{"key", nullptr},
+                {"caption", session.probed_offered[i].title},
+                {"offered", true},
+                {"entries", Json::array({entry_json(session.probed_offered[i])})}};
+  };
+  std::vector<std::string> keys;
+  for (const auto& book : editing.tree().books()) keys.push_back(book->key());
+  const auto places = offered_places(keys);
   Json books = Json::array();
   std::size_t next = 0;
-  std::vector<bool> placed(std::size(kOfferedPages), false);
-  const auto place_offered = [&](std::size_t i) {
-    books.push_back({{"key", nullptr},
-                     {"caption", session.probed_offered[i].title},
-                     {"offered", true},
-                     {"entries", Json::array({entry_json(session.probed_offered[i])})}});
-    placed[i] = true;
-  };
-  for (const auto& book : editing.tree().books()) {
-    for (std::size_t i = 0; i < std::size(kOfferedPages); ++i) {
-      if (!placed[i] && kOfferedPages[i].before_book == book->key()) place_offered(i);
-    }
+  for (std::size_t b = 0; b < keys.size(); ++b) {
+    for (const std::size_t i : places[b]) books.push_back(offered_json(i));
+    const auto& book = editing.tree().books()[b];
     Json pages = Json::array();
     for (std::size_t n = 0; n < book->entries().size(); ++n) {
       pages.push_back(entry_json(session.probed[next++]));
     }
     books.push_back({{"key", book->key()}, {"caption", book->caption()}, {"entries", pages}});
   }
-  for (std::size_t i = 0; i < std::size(kOfferedPages); ++i) {
-    if (!placed[i]) place_offered(i);
-  }
+  for (const std::size_t i : places.back()) books.push_back(offered_json(i));
   return books;
 }
 
@@ -460,7 +415,9 @@ std::optional<std::string> Editor::page_class_for(Session& session,
   EditingSession& editing = *session.editing;
   std::optional<std::string> page_class;
   if (editing.tree().find_page(unique_name) == nullptr) {
-    if (const OfferedPage* page = offered(unique_name)) page_class = std::string(page->page_class);
+    if (const OfferedPage* page = offered_page(unique_name)) {
+      page_class = std::string(page->page_class);
+    }
   }
   // Throws before anything is left or opened when there is no such page.
   editing.prog_id_for(unique_name, page_class);
@@ -473,26 +430,11 @@ void Editor::open_page_named(Session& session, const std::string& unique_name) {
   session.editing->open(unique_name, page_class);
 }
 
-Editor::ScratchFile::~ScratchFile() {
-  std::error_code ec;
-  if (!path_.empty()) fs::remove(path_, ec);
-}
-
-Editor::ScratchFile Editor::scratch_file(const std::string& file_name) {
-  std::string safe;
-  for (const char c : fs::path(file_name).filename().string()) {
-    safe +=
-        std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_' ? c : '_';
-  }
-  if (safe.empty() || safe.front() == '.') safe = "record" + safe;
-  return ScratchFile(scratch_ / (std::to_string(++scratch_files_) + "-" + safe));
-}
-
-Editor::ScratchFile Editor::record_file(const Json& request) {
+ScratchFile Editor::record_file(const Json& request) {
   const std::string& content = text_field(request, "content");
   if (content.size() > kMaxRecordBytes) throw ApiError(400, "the record is larger than 32 MiB");
   const std::string& file_name = text_field(request, "fileName");
-  ScratchFile file = scratch_file(file_name);
+  ScratchFile file = scratch_.file(file_name);
   platform::write_file_atomically(file.path(), content);
   // A file of several records is refused as the command line refuses it;
   // one that holds no record at all is told so in words, not through the
@@ -603,28 +545,7 @@ Json Editor::catalog(const Json&) {
       info["open"] = true;
       info["dirty"] = dirty(session);
     } else {
-      Listed& listed = listed_[relative];
-      if (listed.info.is_null() || listed.time != time || listed.size != size) {
-        listed = {time, size, Json::object()};
-        try {
-          const auto document = com::make_object<host::XmlMetadataDocument>();
-          document->load_file(file);
-          listed.info["title"] = title_of(*document.get());
-          int not_completed = 0;
-          for (const auto& state : listing_probes_.entries(*document.get(), probe_tree())) {
-            not_completed += state.completed ? 0 : 1;
-          }
-          listed.info["notCompleted"] = not_completed;
-        } catch (const MemberFailure&) {
-          listed.info = Json();
-          throw;
-        } catch (const std::exception& e) {
-          listed.info["title"] = "";
-          listed.info["notCompleted"] = nullptr;
-          listed.info["error"] = e.what();
-        }
-      }
-      info.update(listed.info);
+      info.update(closed_->info(relative, file, time, size));
       info["open"] = false;
       info["dirty"] = false;
     }
@@ -918,7 +839,7 @@ Json Editor::export_item(const Json& request) {
   EditingSession& editing = *session.editing;
   return with_failures(session, [&] {
     write_open_page(session, "its edits cannot be exported");
-    const ScratchFile exported = scratch_file("export.xml");
+    const ScratchFile exported = scratch_.file("export.xml");
     const fs::path& destination = exported.path();
     host::export_record(editing.item(), destination, format);
     Json answer = state(session, true);
@@ -947,7 +868,7 @@ bool Editor::import_record(Session& session, const fs::path& source, bool fill) 
     written = editing.guarded([&] { return host::import_record(editing.item(), source); });
   } else {
     // Into an item of its own (no file), then only what this one lacks.
-    const ScratchFile scratch = scratch_file("fill.xml");
+    const ScratchFile scratch = scratch_.file("fill.xml");
     const auto record = com::make_object<host::CatalogItem>(scratch.path());
     if (host::import_record(*record.get(), source)) {
       editing.guarded([&] { fill_missing(editing.document(), *record->document().get()); });

@@ -20,7 +20,9 @@
 #include <vector>
 
 #include "catalog.h"
+#include "closed_items.h"
 #include "events.h"
+#include "scratch.h"
 #include "tidewise/host/catalog_index.h"
 #include "tidewise/host/session.h"
 #include "tidewise/host/validation.h"
@@ -103,23 +105,8 @@ class Editor {
   Json with_failures(Session& session, Body&& body);
   std::optional<std::string> page_class_for(Session& session, const std::string& unique_name);
   void open_page_named(Session& session, const std::string& unique_name);
-  // A file of the server's scratch folder, named after `file_name`, removed
-  // when the ScratchFile goes.
-  class ScratchFile {
-   public:
-    explicit ScratchFile(std::filesystem::path path) : path_(std::move(path)) {}
-    ~ScratchFile();
-    ScratchFile(ScratchFile&& other) noexcept : path_(std::exchange(other.path_, {})) {}
-    ScratchFile& operator=(ScratchFile&&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-   private:
-    std::filesystem::path path_;
-  };
-  ScratchFile scratch_file(const std::string& file_name);
   // A record sent by the browser, in a scratch file for the importer.
   ScratchFile record_file(const Json& request);
-  host::MetadataSections& probe_tree();
   host::EditingSession& editing_of(Session& session) const;
   // The index of the catalog's items, made when first needed; told of every
   // change the editor makes itself.
@@ -141,18 +128,14 @@ class Editor {
   void redo_from_saved(Session& session, const std::vector<Json>& steps);
 
   Catalog catalog_;
-  std::filesystem::path scratch_;
+  ScratchFolder scratch_;
   ItemEvents* events_ = nullptr;
   std::uint64_t versions_ = 0;
-  std::uint64_t scratch_files_ = 0;
   std::map<std::string, std::unique_ptr<Session>> sessions_;
-  com::ComPtr<host::MetadataSections> probe_tree_;
-  host::Probes listing_probes_;
   std::filesystem::path schemas_folder_;
   std::unique_ptr<host::IsoSchemas> schemas_;
   std::unique_ptr<host::CatalogIndex> index_;
-  struct Listed;
-  std::map<std::string, Listed> listed_;  // what closed items showed, by path
+  std::unique_ptr<ClosedItems> closed_ = std::make_unique<ClosedItems>();
 };
 
 }  // namespace tw::server

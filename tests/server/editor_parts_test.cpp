@@ -1,0 +1,70 @@
+// The editor's small parts: the scratch files import and export exchange, and
+// where the offered pages stand among the books.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "offered_pages.h"
+#include "scratch.h"
+#include "support/files.h"
+
+namespace tw::server {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Whatever name the browser sends, the file stays in the scratch folder,
+// visible, unique, and goes with its object.
+TEST(ScratchFolder, NamesStayInsideVisibleAndUniqueAndTheFilesGo) {
+  const test::TempHome home;
+  ScratchFolder scratch(home.path());
+  const struct {
+    std::string sent;
+    std::string made;
+  } cases[] = {
+      {"record.xml", "1-record.xml"},
+      {"../../etc/passwd", "2-passwd"},
+      {"C:\\fakepath\\r é.xml", "3-C__fakepath_r___.xml"},
+      {".hidden", "4-record.hidden"},
+      {"", "5-record"},
+      {"dir/", "6-record"},
+      {"record.xml", "7-record.xml"},
+  };
+  for (const auto& c : cases) {
+    fs::path made;
+    {
+      const ScratchFile file = scratch.file(c.sent);
+      made = file.path();
+      EXPECT_EQ(made, home.path() / c.made) << c.sent;
+      test::write_file(made, "x");
+    }
+    EXPECT_FALSE(fs::exists(made)) << c.sent;
+  }
+}
+
+TEST(OfferedPages, StandBeforeTheirBookOnceOrAtTheEnd) {
+  ASSERT_EQ(offered_pages().size(), 1u);
+  const std::string book(offered_pages()[0].before_book);
+  using Places = std::vector<std::vector<std::size_t>>;
+  const struct {
+    std::vector<std::string> keys;
+    Places places;
+  } cases[] = {
+      {{"GeneralInfo", book, "DistInfo"}, {{}, {0}, {}, {}}},
+      {{book}, {{0}, {}}},
+      {{"GeneralInfo", "DistInfo"}, {{}, {}, {0}}},
+      {{}, {{0}}},
+      {{book, book}, {{0}, {}, {}}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(offered_places(c.keys), c.places) << c.keys.size();
+  }
+  EXPECT_EQ(offered_page(offered_pages()[0].unique_name), &offered_pages()[0]);
+  EXPECT_EQ(offered_page("GeneralInfo"), nullptr);
+}
+
+}  // namespace
+}  // namespace tw::server
