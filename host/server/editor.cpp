@@ -13,6 +13,7 @@
 #include <limits>
 #include <set>
 
+#include "failures.h"
 #include "journal.h"
 #include "offered_pages.h"
 #include "request_fields.h"
@@ -81,13 +82,6 @@ std::string iso_time(fs::file_time_type time) {
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
   return text;
-}
-
-Json failure_json(const MemberFailure& failure) {
-  return {{"interface", failure.interface_name()},
-          {"member", failure.member()},
-          {"code", com::hresult_hex(failure.code())},
-          {"text", failure.description()}};
 }
 
 Json color(forms::Color c) {
@@ -271,7 +265,7 @@ Editor::Session& Editor::session_for(const Json& request, bool open_if_needed) {
   try {
     session->editing = std::make_unique<EditingSession>(file, editor_session_options());
   } catch (const MemberFailure& failure) {
-    throw ApiError(500, failure.what(), {{"failure", failure_json(failure)}});
+    throw member_failed(failure);
   } catch (const com::Error& error) {
     throw ApiError(422, in_quotes(relative) + " cannot be opened: " + error.what());
   }
@@ -301,8 +295,7 @@ Json Editor::with_failures(Session& session, Body&& body) {
     return body();
   } catch (const MemberFailure& failure) {
     changed(session);
-    throw ApiError(500, failure.what(),
-                   {{"failure", failure_json(failure)}, {"state", state(session, true)}});
+    throw member_failed(failure, {{"state", state(session, true)}});
   }
 }
 
@@ -583,7 +576,7 @@ Json Editor::import_item(const Json& request) {
   try {
     imported = host::import_record(*item.get(), source);
   } catch (const MemberFailure& failure) {
-    throw ApiError(500, failure.what(), {{"failure", failure_json(failure)}});
+    throw member_failed(failure);
   }
   Json answer;
   if (imported) {
@@ -741,7 +734,7 @@ Json Editor::revert(const Json& request) {
     session.editing = std::make_unique<EditingSession>(session.file, editor_session_options());
   } catch (const MemberFailure& failure) {
     sessions_.erase(session.path);
-    throw ApiError(500, failure.what(), {{"failure", failure_json(failure)}, {"closed", true}});
+    throw member_failed(failure, {{"closed", true}});
   } catch (const com::Error& error) {
     const std::string path = session.path;
     sessions_.erase(path);

@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "connections.h"
+#include "failures.h"
 #include "tidewise/com/error.h"
 #include "tidewise/host/session.h"
 #include "tidewise/platform.h"
@@ -199,29 +200,11 @@ void send_outcome(httplib::Response& response, Outcome outcome) {
         body = std::move(outcome.result);
         break;
       }
-      try {
-        std::rethrow_exception(outcome.error);
-      } catch (const ApiError& e) {
-        status = e.status();
-        body = e.extra();
-        body["error"] = e.what();
-      } catch (const host::InvalidRequest& e) {
-        status = 400;
-        body = {{"error", e.what()}};
-      } catch (const host::MemberFailure& e) {
-        status = 500;
-        body = {{"error", e.what()},
-                {"failure",
-                 {{"interface", e.interface_name()},
-                  {"member", e.member()},
-                  {"code", com::hresult_hex(e.code())},
-                  {"text", e.description()}}}};
-      } catch (const com::Error& e) {
-        status = 500;
-        body = {{"error", std::string(e.what()) + " (" + com::hresult_hex(e.code()) + ")"}};
-      } catch (const std::exception& e) {
-        status = 500;
-        body = {{"error", e.what()}};
+      {
+        const ApiError failed = as_api_error(outcome.error);
+        status = failed.status();
+        body = failed.extra();
+        body["error"] = failed.what();
       }
       break;
   }

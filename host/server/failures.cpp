@@ -1,0 +1,31 @@
+#include "failures.h"
+
+#include "tidewise/com/error.h"
+
+namespace tw::server {
+
+ApiError member_failed(const host::MemberFailure& failure, Json extra) {
+  extra["failure"] = {{"interface", failure.interface_name()},
+                      {"member", failure.member()},
+                      {"code", com::hresult_hex(failure.code())},
+                      {"text", failure.description()}};
+  return ApiError(500, failure.what(), std::move(extra));
+}
+
+ApiError as_api_error(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(std::move(error));
+  } catch (const ApiError& e) {
+    return e;
+  } catch (const host::InvalidRequest& e) {
+    return ApiError(400, e.what());
+  } catch (const host::MemberFailure& e) {
+    return member_failed(e);
+  } catch (const com::Error& e) {
+    return ApiError(500, std::string(e.what()) + " (" + com::hresult_hex(e.code()) + ")");
+  } catch (const std::exception& e) {
+    return ApiError(500, e.what());
+  }
+}
+
+}  // namespace tw::server
