@@ -83,7 +83,8 @@ void ImportDirect(benchmark::State& state) {
   const std::string sheet = (sheets / "toVelmarModel.xslt").string();
   for (auto _ : state) {
     xmlDoc* doc = xmlReadFile(source.c_str(), nullptr, XML_PARSE_NONET);
-    xsltStylesheet* style = xsltParseStylesheetFile(reinterpret_cast<const xmlChar*>(sheet.c_str()));
+    xsltStylesheet* style =
+        xsltParseStylesheetFile(reinterpret_cast<const xmlChar*>(sheet.c_str()));
     xmlDoc* result = xsltApplyStylesheet(style, doc, nullptr);
     xmlChar* text = nullptr;
     int length = 0;
@@ -128,7 +129,8 @@ void ExportDirect(benchmark::State& state) {
   const std::string sheet = (sheets / "toTidewiseModel.xslt").string();
   const std::string destination = (work / "exported-direct.xml").string();
   for (auto _ : state) {
-    xsltStylesheet* style = xsltParseStylesheetFile(reinterpret_cast<const xmlChar*>(sheet.c_str()));
+    xsltStylesheet* style =
+        xsltParseStylesheetFile(reinterpret_cast<const xmlChar*>(sheet.c_str()));
     xmlDoc* result = xsltApplyStylesheet(style, doc.get(), nullptr);
     if (xsltSaveResultToFilename(destination.c_str(), result, style, 0) < 0) {
       fail("the direct export failed");

@@ -84,7 +84,8 @@ TEST(StylesheetsTest, ImportRefusesADocumentThatHoldsNoRecord) {
     FAIL() << "an item of the host was imported as a record";
   } catch (const com::Error& error) {
     EXPECT_EQ(error.code(), com::E_FAIL);
-    EXPECT_NE(std::string(error.what()).find("not an ISO 19139 or ISO 19115-3 record"), std::string::npos)
+    EXPECT_NE(std::string(error.what()).find("not an ISO 19139 or ISO 19115-3 record"),
+              std::string::npos)
         << error.what();
   }
 }

@@ -55,12 +55,12 @@ class TreeTest : public ::testing::Test {
     baseline_ = com::ModuleCount::count;
     // The editor's books without the host's own pages: what the tree does
     // with what components add.
-    tree_ = com::make_object<MetadataSections>(std::initializer_list<MetadataSections::BookSpec>{
-        {"GeneralInfo", "General information"},
-        {"DatasetId", "Dataset identification"},
-        {"SpatialRef", "Spatial reference"},
-        {"DistInfo", "Distribution information"},
-        {"History", "History"}});
+    tree_ = com::make_object<MetadataSections>(
+        std::initializer_list<MetadataSections::BookSpec>{{"GeneralInfo", "General information"},
+                                                          {"DatasetId", "Dataset identification"},
+                                                          {"SpatialRef", "Spatial reference"},
+                                                          {"DistInfo", "Distribution information"},
+                                                          {"History", "History"}});
   }
   void TearDown() override {
     tree_ = nullptr;
