@@ -42,8 +42,8 @@ TEST_F(KeepingTest, BrowsingEveryPageChangesNothingAndTheItemClosesAsItWas) {
     ok("import-item",
        {{"name", name}, {"fileName", record}, {"content", test::read_file(shared / record)}});
   }
-  for (const std::string item : std::vector<std::string>{"new.xml", "imported-ckan_wales2.xml",
-                                                         "imported-iso_mi.xml", kItem}) {
+  for (const std::string& item : std::vector<std::string>{"new.xml", "imported-ckan_wales2.xml",
+                                                          "imported-iso_mi.xml", kItem}) {
     SCOPED_TRACE(item);
     const std::string before = test::read_file(catalog_ / item);
     const json opened = ok("open-item", {{"item", item}});
@@ -68,7 +68,7 @@ TEST_F(KeepingTest, AnEditedPageKeepsItsWritesWhileTheAuthorBrowsesOn) {
      {{"item", kItem},
       {"page", "Purpose"},
       {"edit", {{"kind", "type"}, {"control", "txtInfo"}, {"value", "Kept while looking"}}}});
-  for (const std::string page : pages_of(ok("item", {{"item", kItem}}))) {
+  for (const std::string& page : pages_of(ok("item", {{"item", kItem}}))) {
     ok("open-page", {{"item", kItem}, {"page", page}});
   }
   const json reviewed = ok("review", {{"item", kItem}});
