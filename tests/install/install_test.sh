@@ -32,7 +32,9 @@ check_runpath() {
 check_runpath "$prefix/bin/tidewise" '$ORIGIN:$ORIGIN/../lib/tidewise'
 for library in "$prefix"/lib/tidewise/*.so; do check_runpath "$library" '$ORIGIN'; done
 # The built files too, which the tests run: entries relative to $ORIGIN, and
-# no empty one, which the loader would read as the current folder.
+# no empty one, which the loader would read as the current folder. A build
+# without tests has no test programs.
+shopt -s nullglob
 for file in "$build"/bin/tidewise "$build"/bin/*.so "$build"/bin/*_tests; do
   found="$(runpath "$file")"
   IFS=: read -r -a entries <<<"$found"
@@ -46,6 +48,7 @@ for file in "$build"/bin/tidewise "$build"/bin/*.so "$build"/bin/*_tests; do
     esac
   done
 done
+shopt -u nullglob
 
 # Only the editor module needs the HTTP library; every other command would
 # pay for its start-up (and OpenSSL's) in each process.
