@@ -4,7 +4,8 @@
 #   scripts/setup.sh --packages-only
 # TIDEWISE_EXTRA_PACKAGES names more packages to install. TIDEWISE_TARGET=editor
 # builds only the tool and its libraries, and leaves out what only the
-# browser tests need (Chromium, Node.js, playwright-core).
+# browser tests need (Chromium, Node.js, playwright-core) and the static checks
+# (clang-format, clang-tidy).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +19,8 @@ browser_tests=""
 if [ "$target" = all ]; then
   browser_tests=tests/browser
   packages+=(chromium)
+  # scripts/lint.sh's checks.
+  packages+=(clang-format clang-tidy)
   # The browser tests' runner; the machine may have its own Node.js already.
   command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
 fi
