@@ -262,8 +262,9 @@ void Page::read(const Field& field, Document& document) {
 }
 
 void Page::write(const Field& field, Document& document) {
-  const forms::Control& source = form_.get(field.control);
+  forms::Control& source = form_.get(field.control);
   const std::string path = path_of(field);
+  source.bind(path);
   switch (field.kind) {
     case FieldKind::Text:
       check(document.values()->WriteValue(path, Variant::str(source.text())),

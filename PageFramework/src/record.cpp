@@ -326,6 +326,7 @@ std::string Record::read(Access& access, const Field& field, const std::string& 
 
 void Record::write(Access& access, const Field& field, const std::string& path,
                    const std::string& value) const {
+  form_.get(field.control).bind(path);
   const auto stored = [&](const std::string& shown) {
     return field.words ? field.words->code_of(shown) : shown;
   };

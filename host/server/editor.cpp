@@ -495,13 +495,15 @@ Json Editor::review_json(Session& session) {
                    {"before", d.before ? Json(*d.before) : Json()},
                    {"after", d.after ? Json(*d.after) : Json()}};
     if (const auto by = written_by.find(d.path); by != written_by.end()) {
-      const auto title = titles.find(by->second);
-      change["page"] = title != titles.end() ? title->second : by->second;
-      const auto values = typed.find(by->second);
+      const std::string& page = by->second.page;
+      const auto title = titles.find(page);
+      change["page"] = title != titles.end() ? title->second : page;
+      if (!by->second.field.empty()) change["field"] = by->second.field;
+      const auto values = typed.find(page);
       const bool was_typed = d.after && values != typed.end() && values->second.contains(*d.after);
       if (was_typed) {
         change["origin"] = "typed";
-      } else if (!not_only_typed.contains(by->second)) {
+      } else if (!not_only_typed.contains(page)) {
         change["origin"] = "page";
       }
     } else if (session.imported.contains(d.path)) {

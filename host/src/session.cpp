@@ -1,6 +1,7 @@
 #include "tidewise/host/session.h"
 
 #include "tidewise/com/error.h"
+#include "tidewise/host/rendering.h"
 #include "tidewise/platform.h"
 
 namespace tw::host {
@@ -114,8 +115,14 @@ void EditingSession::put_back_unedited() {
   if (!before_page_) return;
   if (page_edited_) {
     if (before_page_->revision() != document().revision()) {
+      std::vector<std::string> paths;
       for (const Difference& d : compare_documents(before_page_->doc(), document().doc()).changes) {
-        written_by_[d.path] = page_->unique_name();
+        paths.push_back(d.path);
+      }
+      const auto fields = fields_of_paths(page_->form(), paths);
+      for (const std::string& path : paths) {
+        const auto field = fields.find(path);
+        written_by_[path] = {page_->unique_name(), field != fields.end() ? field->second : ""};
       }
     }
     return;

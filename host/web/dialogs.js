@@ -161,17 +161,23 @@ export function reviewChanges(review, canSave, labels = {}) {
         for (const change of list) {
           const kind = element('td', { class: 'kind', text: change.change });
           if (origins[change.origin]) kind.append(element('span', { class: 'origin', text: origins[change.origin] }));
-          body.append(element('tr', { class: change.change },
-            element('td', { class: 'path', text: change.path }),
+          // A change is named by the field that shows it, its path below for
+          // whoever reads the file; one no page shows keeps its path alone.
+          const what = change.field
+            ? element('td', { class: 'field' }, element('span', { class: 'label', text: change.field }),
+              element('span', { class: 'path', text: change.path }))
+            : element('td', { class: 'path', text: change.path });
+          body.append(element('tr', { class: change.change }, what,
             kind,
             element('td', {}, shown(change.before)),
             element('td', {}, shown(change.after))));
         }
         bodies.push(body);
       }
-      dialog.append(element('div', { class: 'table-scroll' }, element('table', { class: 'changes' },
+      // The list scrolls on its own: it takes the focus so that the keyboard scrolls it too.
+      dialog.append(element('div', { class: 'table-scroll', tabindex: '0', role: 'region', 'aria-label': 'Changes' }, element('table', { class: 'changes' },
         element('thead', {}, element('tr', {},
-          element('th', { scope: 'col', text: 'Element or attribute' }),
+          element('th', { scope: 'col', text: 'Field' }),
           element('th', { scope: 'col', text: 'Change' }),
           element('th', { scope: 'col', text: 'Saved file' }),
           element('th', { scope: 'col', text: 'Now' }))),

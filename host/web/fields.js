@@ -4,12 +4,6 @@
 
 import { element } from './dialogs.js';
 
-// How far a label may lie from its field, in twips: beside it on the left,
-// or above it.
-const BESIDE_TWIPS = 4000;
-const ABOVE_TWIPS = 700;
-const SLACK_TWIPS = 60;
-
 const NAMED_KINDS = new Set(['TextBox', 'ComboBox', 'ListBox', 'Map']);
 
 // "txtOrgName" -> "Org name": the last resort for a field no label names.
@@ -19,43 +13,12 @@ export function spokenName(name) {
   return words.charAt(0).toUpperCase() + words.slice(1);
 }
 
-// The label each field has on screen: the nearest label whose box lies on
-// the field's left and overlaps its rows, or above it and overlaps its
-// columns. `at` gives each control's position on the page.
-export function labelsOf(controls, at) {
-  const box = (c) => {
-    const p = at.get(c.name);
-    return { left: p.left, top: p.top, right: p.left + c.width, bottom: p.top + c.height };
-  };
-  const labels = controls
-    .filter((c) => c.kind === 'Label' && c.name !== 'lblHeading' && (c.caption || '').trim() !== '')
-    .map((c) => ({ control: c, box: box(c) }));
-  const found = new Map();
-  for (const field of controls) {
-    if (!NAMED_KINDS.has(field.kind)) continue;
-    const f = box(field);
-    let best = null;
-    for (const label of labels) {
-      const l = label.box;
-      let distance = null;
-      if (l.right <= f.left + SLACK_TWIPS && l.top < f.bottom && l.bottom > f.top) {
-        distance = f.left - l.right;
-        if (distance > BESIDE_TWIPS) distance = null;
-      } else if (l.bottom <= f.top + SLACK_TWIPS && l.left < f.right && l.right > f.left) {
-        distance = (f.top - l.bottom) * 2;  // a label beside wins over one as far above
-        if (distance > ABOVE_TWIPS * 2) distance = null;
-      }
-      if (distance !== null && (!best || distance < best.distance)) best = { label: label.control, distance };
-    }
-    if (best) found.set(field.name, best.label);
-  }
-  return found;
-}
-
 // Gives every field of the drawn page its accessible name: the label's
 // element, or the field's name spoken as words when no label is beside it.
-export function nameFields(view, page, at) {
-  const labels = labelsOf(page.controls, at);
+// The server tells which label is beside a field, as it does when it names
+// the fields in a review.
+export function nameFields(view, page) {
+  const byName = new Map(page.controls.map((c) => [c.name, c]));
   view.labels = new Map();
   for (const control of page.controls) {
     if (!NAMED_KINDS.has(control.kind)) continue;
@@ -64,7 +27,7 @@ export function nameFields(view, page, at) {
     const target = drawn.node.matches('input, textarea, ul, [role="img"], [role="group"]')
       ? drawn.node : drawn.node.querySelector('input, ul');
     if (!target) continue;
-    const label = labels.get(control.name);
+    const label = control.label && byName.get(control.label);
     const text = label ? label.caption.replace(/\s+/g, ' ').replace(/[:\s]+$/, '') : spokenName(control.name);
     view.labels.set(control.name, text);
     const labelNode = label && view.nodes.get(label.name)?.node;

@@ -125,7 +125,7 @@ export class PageView {
       .map(({ c }) => c);
     for (const control of passive) this.root.append(this.draw(control, at.get(control.name), page));
     for (const control of active) this.root.append(this.draw(control, at.get(control.name), page));
-    nameFields(this, page, at);
+    nameFields(this, page);
     fitText(this.root);
     markFields(this, page.problems);
   }
@@ -494,7 +494,7 @@ export class PageView {
     const heading = this.root.querySelector('[data-control="lblHeading"]');
     const caption = page.controls.find((c) => c.name === 'lblHeading');
     if (heading && caption) heading.textContent = caption.caption;
-    nameFields(this, page, this.at);
+    nameFields(this, page);
     markFields(this, page.problems);
   }
 }

@@ -266,7 +266,8 @@ test('review lists every change beside the saved value; saving writes them to th
   await page.click('#review');
   const dialog = page.locator('dialog.review');
   await dialog.waitFor();
-  const rows = await dialog.locator('tbody tr').evaluateAll((trs) => trs.map((tr) => [...tr.children].map((td) => td.textContent)));
+  // A change named by its field keeps its path on a line of its own.
+  const rows = await dialog.locator('tbody tr:not(.group)').evaluateAll((trs) => trs.map((tr) => [tr.querySelector('.path').textContent, ...[...tr.children].slice(1).map((td) => td.textContent)]));
   const byPath = Object.fromEntries(rows.map(([p, kind, before, now]) => [p, { kind, before, now }]));
   assert.equal(byPath['dataIdInfo/idPurp'].now, 'Track cliff-top retreat for the 2024 shoreline plan review.');
   assert.match(byPath['dataIdInfo/idPurp'].before, /^Monitor cliff-top retreat/);

@@ -54,7 +54,7 @@ function startServer(catalog, home) {
 
 // Starts the editor on a catalog holding `items` (names of examples/);
 // returns {page, catalog, address, close()}.
-export async function startEditor(items, { viewport = { width: 1360, height: 900 } } = {}) {
+export async function startEditor(items, { viewport = { width: 1360, height: 900 }, deviceScaleFactor = 1 } = {}) {
   const home = scratchFolder('home');
   const catalog = scratchFolder('catalog');
   const profile = scratchFolder('profile');
@@ -77,6 +77,7 @@ export async function startEditor(items, { viewport = { width: 1360, height: 900
       executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
       headless: true,
       viewport,
+      deviceScaleFactor,
       args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
     });

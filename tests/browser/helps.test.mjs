@@ -1,7 +1,8 @@
 // How the editor helps the author, in Chromium: wrong values marked as they
 // are typed and listed by page, every field named by its label on screen,
 // no label cut off, the tree and the lists worked from the keyboard, axe-core
-// finding nothing serious, and the catalog's search and item operations.
+// finding nothing serious, the catalog's search and item operations, the
+// review naming changes by page and field, and the editor at 200% zoom.
 //
 //   node --test tests/browser/helps.test.mjs
 
@@ -20,7 +21,7 @@ async function screenshot(name) {
   await page.screenshot({ path: path.join(artifacts, `helps-${name}.png`) });
 }
 
-async function answerBoxes() {
+async function answerBoxes(page = editor.page) {
   // A fresh home: the components ask about their synchronizers at first.
   for (let i = 0; i < 3; i++) {
     const box = page.locator('dialog.message-box');
@@ -38,7 +39,7 @@ async function answerBoxes() {
   }
 }
 
-async function openEntry(uniqueName) {
+async function openEntry(uniqueName, page = editor.page) {
   const entry = page.locator(`#tree .entry[data-unique="${uniqueName}"]`);
   const book = entry.locator('xpath=ancestor::li[@data-book]');
   if (await book.count() && await book.getAttribute('aria-expanded') !== 'true') await book.locator('.book-caption').click();
@@ -231,4 +232,100 @@ test('the tree follows the arrow keys, Home, End and type-ahead; a list opens wi
   const shown = await list.locator('li:not([hidden])').allTextContents();
   assert.deepEqual(shown, ['planned']);
   await page.keyboard.press('Escape');
+});
+
+// The name a screen reader gives a field of the page.
+const accessibleName = (control) => field(control).evaluate((n) => (n.getAttribute('aria-labelledby')
+  ? n.getAttribute('aria-labelledby').split(' ').map((id) => document.getElementById(id)?.textContent || '').join(' ')
+  : n.getAttribute('aria-label') || '').replace(/\s+/g, ' ').replace(/[:\s]+$/, '').trim());
+
+test('the review names each change by its page and the label of its field, and passes axe', async () => {
+  await openItem();
+  await openEntry('Purpose');
+  const typed = 'Named in the review by its label';
+  await field('txtInfo').fill(typed);
+  const purposeName = await accessibleName('txtInfo');
+  await openEntry('QualityExtent');
+  const westName = await accessibleName('txtWest');
+  await field('txtWest').fill('-4.75');
+  await field('txtWest').press('Enter');
+  await page.click('#review');
+  const dialog = page.locator('dialog.review');
+  await dialog.waitFor();
+  const rows = await dialog.locator('tbody tr:not(.group)').evaluateAll((nodes) => nodes.map((n) => ({
+    page: n.closest('tbody').dataset.page,
+    label: n.querySelector('td.field .label')?.textContent ?? null,
+    path: n.querySelector('.path').textContent,
+    now: n.lastElementChild.textContent,
+  })));
+  const seen = (value) => rows.find((r) => r.now === value);
+  for (const [value, name, title] of [[typed, purposeName, 'Purpose'], ['-4.75', westName, null]]) {
+    const row = seen(value);
+    assert.ok(row, `${value} in ${JSON.stringify(rows)}`);
+    assert.ok(name.length > 0 && !/^(txt|cmb)[A-Z]/.test(name), name);
+    assert.equal(row.label, name, 'the label a screen reader announces');
+    assert.ok(row.path.length > 0 && row.path !== row.label, 'the path below it');
+    if (title) assert.equal(row.page, title);
+  }
+  assert.deepEqual(await axeViolations(page, 'the review'), []);
+  await screenshot('review-fields');
+  await dialog.getByRole('button', { name: /Cancel|Close/ }).click();
+});
+
+test('at 200% zoom the catalog and an item fit the width, every part is reachable and no label is cut off', async () => {
+  // A window of 1280x800 at 200%: 640x400 CSS pixels, two device pixels each.
+  const zoomed = await startEditor([ITEM], { viewport: { width: 640, height: 400 }, deviceScaleFactor: 2 });
+  try {
+    const z = zoomed.page;
+    z.on('pageerror', (error) => { throw error; });
+    await z.goto(zoomed.address);
+    await answerBoxes(z);
+    await z.locator(`table.items tr[data-path="${ITEM}"]`).waitFor();
+    // Each part inside the width (reached by scrolling down, never sideways),
+    // and the document no wider than the window.
+    const measure = (parts) => z.evaluate((selectors) => {
+      const width = window.innerWidth;
+      const out = { ratio: window.devicePixelRatio, width, overflow: document.documentElement.scrollWidth - width, faults: [] };
+      for (const selector of selectors) {
+        const n = document.querySelector(selector);
+        const r = n?.getBoundingClientRect();
+        if (!n || r.width === 0 || r.height === 0) out.faults.push(`${selector} is not shown`);
+        else if (r.left < -1 || r.right > width + 1) out.faults.push(`${selector} spans ${Math.round(r.left)}..${Math.round(r.right)} of ${width}`);
+      }
+      return out;
+    }, parts);
+    const catalog = await measure(['#filter', `table.items tr[data-path="${ITEM}"] td`]);
+    assert.equal(catalog.ratio, 2);
+    assert.equal(catalog.width, 640);
+    assert.equal(catalog.overflow, 0, 'the catalog is no wider than the window');
+    assert.deepEqual(catalog.faults, []);
+
+    await z.goto(`${new URL(zoomed.address).origin}/#item=${ITEM}`);
+    await z.locator('#page[data-page]').waitFor();
+    await openEntry('Contact', z);
+    const item = await measure(['#tree', '.page-area', '#problems', '#review']);
+    assert.equal(item.overflow, 0, 'the item is no wider than the window');
+    assert.deepEqual(item.faults, []);
+    // A page wider than the window scrolls inside its own area; its labels are whole.
+    const shown = await z.evaluate(() => {
+      const frame = document.querySelector('.page-area');
+      const cut = [];
+      for (const n of document.querySelectorAll('#page .kind-Label, #page .kind-CheckBox, #page .kind-OptionButton')) {
+        if (n.scrollHeight > n.clientHeight + 1 || n.scrollWidth > n.clientWidth + 1) cut.push(n.dataset.control);
+      }
+      return { wider: frame.scrollWidth > frame.clientWidth, scrolls: ['auto', 'scroll'].includes(getComputedStyle(frame).overflowX), cut };
+    });
+    assert.ok(!shown.wider || shown.scrolls, 'a wide page scrolls in its frame');
+    assert.deepEqual(shown.cut, []);
+    // The last field of the page is reached from the keyboard.
+    await z.locator('#page input, #page textarea').last().focus();
+    const focused = await z.evaluate(() => {
+      const r = document.activeElement.getBoundingClientRect();
+      return r.right > 0 && r.left < window.innerWidth && r.bottom > 0 && r.top < window.innerHeight;
+    });
+    assert.ok(focused, 'the focused field is scrolled into view');
+    await z.screenshot({ path: path.join(artifacts, 'helps-zoom-200-contact.png') });
+  } finally {
+    await zoomed.close();
+  }
 });

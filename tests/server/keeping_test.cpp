@@ -1,6 +1,7 @@
 // What the editor keeps of the author's work: pages only looked at change
 // nothing, and the author's own edits survive the pages around them.
 
+#include <algorithm>
 #include <future>
 #include <map>
 #include <set>
@@ -82,6 +83,70 @@ TEST_F(KeepingTest, AnEditedPageKeepsItsWritesWhileTheAuthorBrowsesOn) {
   const Reply refused = post("close-item", {{"item", kItem}});
   EXPECT_EQ(refused.status, 409);
   EXPECT_EQ(refused.body["dirty"], true);
+}
+
+// The review names a change as the author saw it: the page's title and the
+// label beside the field, the one a screen reader announces for it, with
+// the path kept as a detail. What a page did not write keeps its path alone.
+TEST_F(KeepingTest, TheReviewNamesEachChangeByItsPageAndTheLabelBesideItsField) {
+  start();
+  const struct {
+    const char* page;
+    const char* kind;
+    const char* control;
+    const char* value;
+    const char* label;  // as it reads on the page
+  } cases[] = {
+      {"Purpose", "type", "txtInfo", "Why it was made",
+       "Summary of the intentions with which te resource(s) was developped"},
+      {"Status", "pick", "cmbStatus", "planned", "Status of the resource"},
+      {"Keywords", "type", "txtKeyword", "Estuaries", "Keyword"},
+      {"QualityExtent", "type", "txtWest", "-4.25", "West bound longitude"},
+  };
+  std::map<std::string, std::string> titles;
+  const json state = ok("open-item", {{"item", kItem}});
+  for (const json& book : state["books"]) {
+    for (const json& entry : book["entries"]) titles[entry["uniqueName"]] = entry["title"];
+  }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.page);
+    const json page = ok("open-page", {{"item", kItem}, {"page", c.page}})["page"];
+    // The label the page shows beside the field is the one it is named by.
+    std::map<std::string, json> controls;
+    for (const json& control : page["controls"]) controls[control["name"]] = control;
+    ASSERT_TRUE(controls[c.control].contains("label")) << controls[c.control].dump();
+    const json& label = controls[controls[c.control]["label"].get<std::string>()];
+    EXPECT_EQ(label["kind"], "Label");
+    EXPECT_TRUE(label["caption"].get<std::string>().starts_with(c.label)) << label.dump();
+    ok("edit", {{"item", kItem},
+                {"page", c.page},
+                {"edit", {{"kind", c.kind}, {"control", c.control}, {"value", c.value}}}});
+  }
+  ok("open-page", {{"item", kItem}, {"page", "Purpose"}});
+  const json changes = ok("review", {{"item", kItem}})["review"]["changes"];
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.page);
+    const auto change = std::find_if(changes.begin(), changes.end(),
+                                     [&](const json& d) { return d["after"] == c.value; });
+    ASSERT_NE(change, changes.end()) << changes.dump(1);
+    EXPECT_EQ((*change)["page"], titles[c.page]);
+    EXPECT_EQ((*change)["field"], c.label);
+    EXPECT_FALSE((*change)["path"].get<std::string>().empty());
+  }
+
+  // An import's values were typed on no page.
+  ok("create-item", {{"name", "imported.xml"}});
+  ok("import", {{"item", "imported.xml"},
+                {"fileName", "record.xml"},
+                {"content", test::read_file(fs::path(TIDEWISE_SOURCE_DIR) / "examples" /
+                                            "coastal-dataset-iso19139.xml")},
+                {"mode", "replace"}});
+  const json imported = ok("review", {{"item", "imported.xml"}})["review"]["changes"];
+  ASSERT_FALSE(imported.empty());
+  for (const json& change : imported) {
+    EXPECT_FALSE(change.contains("field")) << change.dump();
+    EXPECT_FALSE(change["path"].get<std::string>().empty());
+  }
 }
 
 // A process number no process has: a child that has ended.

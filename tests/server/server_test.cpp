@@ -299,7 +299,7 @@ TEST_F(ServerTest, SavingNeedsTheChangesThatWereReviewed) {
   EXPECT_EQ(
       review["review"]["changes"][0],
       json::parse(
-          R"({"change":"changed","path":"dataIdInfo/idPurp","before":"Monitor cliff-top retreat and beach lowering to support the shoreline management plan review.","after":"reviewed","page":"Purpose","origin":"typed"})"));
+          R"({"change":"changed","path":"dataIdInfo/idPurp","before":"Monitor cliff-top retreat and beach lowering to support the shoreline management plan review.","after":"reviewed","page":"Purpose","field":"Summary of the intentions with which te resource(s) was developped","origin":"typed"})"));
   EXPECT_EQ(test::read_file(catalog_ / kItem), original_) << "reviewing saves nothing";
   // Something changed after the review: the save is refused with the new review.
   ok("edit", {{"item", kItem},

@@ -100,8 +100,14 @@ class EditingSession {
   // Whether an edit was made on the open page since it was loaded.
   bool page_edited() const { return page_edited_; }
   // With keep_unedited_pages: the page that last wrote each element or
-  // attribute path, as an edited page was left. A review groups by it.
-  const std::map<std::string, std::string>& written_by() const { return written_by_; }
+  // attribute path, as an edited page was left, and the label of the field
+  // that shows it there (empty: no labelled field does). A review names
+  // each change by them.
+  struct Writer {
+    std::string page;  // its unique name
+    std::string field;
+  };
+  const std::map<std::string, Writer>& written_by() const { return written_by_; }
   void forget_writers() { written_by_.clear(); }
 
   // Whether anything wrote to the item since it was opened or saved.
@@ -151,7 +157,7 @@ class EditingSession {
   com::ComPtr<XmlMetadataDocument> before_page_;
   bool before_page_modified_ = false;
   bool page_edited_ = false;
-  std::map<std::string, std::string> written_by_;
+  std::map<std::string, Writer> written_by_;
 };
 
 template <class Body>

@@ -112,6 +112,11 @@ class Control {
   const std::vector<std::string>& items() const { return items_; }
   // As designed; see ControlSpec.
   const std::string& value_type() const { return value_type_; }
+  // Where in the document the page last wrote this control's value, as the
+  // path it gave the document ("dataIdInfo[1]/idPurp"); empty: nowhere yet.
+  // A host names what the author changed by the field that shows it.
+  const std::string& binding() const { return binding_; }
+  void bind(std::string path) { binding_ = std::move(path); }
   // The items of a combo box, list box or map. A list's selection stays
   // where it is while it names an item, else none is selected; check marks
   // go with the positions they stand at.
@@ -169,6 +174,7 @@ class Control {
   std::string text_;
   std::vector<std::string> items_;
   std::string value_type_;
+  std::string binding_;
   std::vector<bool> checked_;
   std::vector<std::string> links_;
   int value_ = 0;
