@@ -110,12 +110,26 @@ Json Editor::duplicate_item(const Json& request) {
   const std::string& to_name = text_field(request, "to");
   const fs::path from = catalog_.resolve(from_name, true);
   const fs::path to = catalog_.resolve(to_name, false);
-  // The saved file, as it is: an open item's unsaved edits stay with it.
+  // The saved file: an open item's unsaved edits stay with it.
   const std::string content = read_file(from);
   const fs::path temp =
       to.parent_path() / ("." + to.filename().string() + ".new-" + std::to_string(::getpid()));
   const platform::Leftover leftover(temp);
-  platform::write_file_atomically(temp, content);
+  // The copy is another record: it gets an identifier of its own. A file
+  // that cannot be read as an item is copied as it is.
+  const auto copy = com::make_object<host::XmlMetadataDocument>();
+  std::optional<std::string> identifier;
+  try {
+    copy->load_text(content);
+    identifier = host::renew_record_identifier(*copy.get());
+  } catch (const com::Error&) {
+    identifier.reset();
+  }
+  if (identifier) {
+    copy->write_file(temp);
+  } else {
+    platform::write_file_atomically(temp, content);
+  }
   try {
     move_new(temp, to, to_name);
   } catch (...) {
@@ -126,6 +140,7 @@ Json Editor::duplicate_item(const Json& request) {
   note_changed(to_name);
   Json answer = catalog(request);
   answer["created"] = to_name;
+  if (identifier) answer["identifier"] = *identifier;
   return answer;
 }
 

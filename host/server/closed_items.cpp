@@ -56,4 +56,14 @@ Json ClosedItems::info(const std::string& relative, const std::filesystem::path&
   return listed.info;
 }
 
+Json ClosedItems::not_completed(const std::string& relative, const std::filesystem::path& file,
+                                std::filesystem::file_time_type time, std::uintmax_t size,
+                                bool may_count) {
+  const auto kept = listed_.find(relative);
+  const bool known = kept != listed_.end() && !kept->second.info.is_null() &&
+                     kept->second.time == time && kept->second.size == size;
+  if (!known && !may_count) return nullptr;
+  return info(relative, file, time, size).value("notCompleted", Json());
+}
+
 }  // namespace tw::server

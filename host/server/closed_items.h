@@ -33,6 +33,12 @@ class ClosedItems {
   // that fails is thrown on, and nothing is kept.
   Json info(const std::string& relative, const std::filesystem::path& file,
             std::filesystem::file_time_type time, std::uintmax_t size);
+  // The count of pages not completed of the item in that state: kept from
+  // before, or counted now (as info() does) when `may_count`, else null.
+  // Counting loads every page on the item (some 20 ms): a listing of
+  // thousands of items counts the ones it has time for.
+  Json not_completed(const std::string& relative, const std::filesystem::path& file,
+                     std::filesystem::file_time_type time, std::uintmax_t size, bool may_count);
 
  private:
   host::MetadataSections& tree();

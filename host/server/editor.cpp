@@ -520,8 +520,62 @@ Json Editor::review_json(Session& session) {
 
 // ---- Requests
 
+// How long a listing may spend counting pages not completed.
+constexpr std::chrono::milliseconds kCountingTime{500};
+
 Json Editor::catalog(const Json&) {
   Json items = Json::array();
+  // An open item shows what its session holds now.
+  const auto open_info = [&](const std::string& relative, Json& info) {
+    const auto found = sessions_.find(relative);
+    if (found == sessions_.end()) return false;
+    Session& session = *found->second;
+    tree_json(session);
+    int not_completed = 0;
+    for (const auto& state : session.probed) not_completed += state.completed ? 0 : 1;
+    info["title"] = title_of(session.editing->document());
+    info["notCompleted"] = not_completed;
+    info["open"] = true;
+    info["dirty"] = dirty(session);
+    return true;
+  };
+  if (!catalog_.single_item()) {
+    // A folder is listed from its index, which reads only the items that
+    // changed since it last looked: thousands of items list in a stat each.
+    host::CatalogPage listed;
+    try {
+      host::CatalogIndex& listing = index();
+      listing.refresh();
+      listed = listing.list();
+    } catch (const com::Error& error) {
+      throw ApiError(500, std::string("the catalog cannot be listed: ") + error.what());
+    }
+    // The pages not completed are counted for a bounded time a listing:
+    // items not counted yet show no count until a later listing.
+    const auto counting_ends = std::chrono::steady_clock::now() + kCountingTime;
+    for (const host::CatalogEntry& entry : listed.entries) {
+      const auto saved = std::chrono::time_point_cast<fs::file_time_type::duration>(
+          std::chrono::file_clock::from_sys(std::chrono::sys_time<std::chrono::nanoseconds>(
+              std::chrono::nanoseconds(entry.saved_ns))));
+      Json info = {
+          {"path", entry.path}, {"fileName", entry.file_name()}, {"savedAt", iso_time(saved)}};
+      if (!open_info(entry.path, info)) {
+        info["title"] = entry.title;
+        info["notCompleted"] = nullptr;
+        if (!entry.error.empty()) {
+          info["error"] = entry.error;
+        } else {
+          info["notCompleted"] =
+              closed_->not_completed(entry.path, catalog_.folder() / entry.path, saved, entry.size,
+                                     std::chrono::steady_clock::now() < counting_ends);
+        }
+        info["open"] = false;
+        info["dirty"] = false;
+      }
+      items.push_back(std::move(info));
+    }
+    return {{"folder", catalog_.folder().string()}, {"canCreate", true}, {"items", items}};
+  }
   for (const std::string& relative : catalog_.items()) {
     const fs::path file = catalog_.folder() / relative;
     std::error_code ec;
@@ -530,16 +584,7 @@ Json Editor::catalog(const Json&) {
     Json info = {{"path", relative},
                  {"fileName", fs::path(relative).filename().string()},
                  {"savedAt", iso_time(time)}};
-    if (const auto found = sessions_.find(relative); found != sessions_.end()) {
-      Session& session = *found->second;
-      tree_json(session);
-      int not_completed = 0;
-      for (const auto& state : session.probed) not_completed += state.completed ? 0 : 1;
-      info["title"] = title_of(session.editing->document());
-      info["notCompleted"] = not_completed;
-      info["open"] = true;
-      info["dirty"] = dirty(session);
-    } else {
+    if (!open_info(relative, info)) {
       info.update(closed_->info(relative, file, time, size));
       info["open"] = false;
       info["dirty"] = false;

@@ -6,10 +6,13 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <thread>
 #include <utility>
@@ -307,6 +310,49 @@ void CatalogItem::save() {
   const platform::FileStamp written = document_->write_file(
       path_, options, [&](std::string_view piece) { hash.add(piece.data(), piece.size()); });
   seen_ = {written, hash.value()};
+}
+
+}  // namespace tw::host
+
+namespace tw::host {
+
+std::string new_record_identifier() {
+  std::random_device device;
+  std::array<std::uint8_t, 16> bytes{};
+  for (std::size_t i = 0; i < bytes.size(); i += 4) {
+    const std::uint32_t word = device();
+    for (std::size_t j = 0; j < 4; ++j) bytes[i + j] = static_cast<std::uint8_t>(word >> (8 * j));
+  }
+  bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40);  // random, version 4
+  bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);  // the usual variant
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string id;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (i == 4 || i == 6 || i == 8 || i == 10) id += '-';
+    id += kDigits[bytes[i] >> 4];
+    id += kDigits[bytes[i] & 0x0F];
+  }
+  return id;
+}
+
+std::optional<std::string> renew_record_identifier(XmlMetadataDocument& document) {
+  const xmlNode* root = xmlDocGetRootElement(&document.doc());
+  bool held = false;
+  for (const xmlNode* child = root ? root->children : nullptr; child; child = child->next) {
+    if (child->type != XML_ELEMENT_NODE || child->ns != nullptr ||
+        std::strcmp(reinterpret_cast<const char*>(child->name), "mdFileID") != 0) {
+      continue;
+    }
+    xmlChar* text = xmlNodeGetContent(child);
+    held = text != nullptr && text[0] != '\0';
+    xmlFree(text);
+    break;
+  }
+  if (!held) return std::nullopt;
+  std::string id = new_record_identifier();
+  const HRESULT hr = document.WriteValue("mdFileID", Variant::str(id));
+  if (com::failed(hr)) com::raise(hr, "cannot give the copy an identifier of its own");
+  return id;
 }
 
 }  // namespace tw::host

@@ -3,6 +3,9 @@
 // duplicate, delete into the trash and back, search.
 
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
 
 #include "server/server_fixture.h"
 
@@ -88,6 +91,19 @@ TEST_F(ServerTest, AFileThatIsNotAnIsoRecordIsToldSoInPlainWords) {
   EXPECT_EQ(test::read_file(catalog_ / kItem), original_);
 }
 
+// The record identifier an item's file holds, and the file without it.
+std::string identifier_of(const std::string& text) {
+  const std::size_t start = text.find("<mdFileID>");
+  if (start == std::string::npos) return {};
+  const std::size_t from = start + std::string_view("<mdFileID>").size();
+  return text.substr(from, text.find("</mdFileID>", from) - from);
+}
+std::string same_but_identifier(std::string text) {
+  const std::string identifier = identifier_of(text);
+  if (!identifier.empty()) text.replace(text.find(identifier), identifier.size(), "ID");
+  return text;
+}
+
 TEST_F(ServerTest, ItemsAreRenamedDuplicatedDeletedIntoTheTrashAndRestored) {
   start();
   const auto paths = [](const json& catalog) {
@@ -98,7 +114,9 @@ TEST_F(ServerTest, ItemsAreRenamedDuplicatedDeletedIntoTheTrashAndRestored) {
   fs::create_directories(catalog_ / "sub");
   json answer = ok("duplicate-item", {{"item", kItem}, {"to", "sub/copy.xml"}});
   EXPECT_EQ(paths(answer), (std::vector<std::string>{kItem, "sub/copy.xml"}));
-  EXPECT_EQ(test::read_file(catalog_ / "sub/copy.xml"), original_);
+  const std::string copy = test::read_file(catalog_ / "sub/copy.xml");
+  EXPECT_EQ(answer["identifier"], identifier_of(copy));
+  EXPECT_EQ(same_but_identifier(copy), same_but_identifier(original_));
   answer = ok("rename-item", {{"item", "sub/copy.xml"}, {"to", "renamed.xml"}});
   EXPECT_EQ(paths(answer), (std::vector<std::string>{kItem, "renamed.xml"}));
   // Searched through the index, which follows what the editor does.
@@ -142,17 +160,103 @@ TEST_F(ServerTest, ItemsAreRenamedDuplicatedDeletedIntoTheTrashAndRestored) {
   EXPECT_EQ(ok("trash", json::object())["entries"].size(), 2u);
   answer = ok("restore-item", {{"entry", trash[0]["entry"]}});
   EXPECT_EQ(answer["restored"], "renamed.xml");
-  EXPECT_EQ(test::read_file(catalog_ / "renamed.xml"), original_);
+  EXPECT_EQ(test::read_file(catalog_ / "renamed.xml"), copy);
   EXPECT_EQ(ok("empty-trash", json::object())["emptied"], 1);
   EXPECT_EQ(test::names_in(catalog_), (std::vector<std::string>{kItem, "renamed.xml", "sub"}));
   EXPECT_EQ(test::read_file(catalog_ / kItem), original_);
 }
 
-TEST_F(ServerTest, NewItemsStartEmptyOrFromATemplate) {
+// The listing comes from the catalog's index, which follows what other
+// programs do to the files as well as the editor's own changes.
+TEST_F(ServerTest, TheListingFollowsTheFilesWhoeverChangesThem) {
+  start();
+  const auto item_text = [](const std::string& title) {
+    return "<metadata><dataIdInfo><idCitation><resTitle>" + title +
+           "</resTitle></idCitation></dataIdInfo></metadata>";
+  };
+  const auto listing = [&] {
+    std::map<std::string, json> items;
+    const json catalog = ok("catalog", json::object());
+    for (const json& item : catalog["items"]) items[item["path"]] = item;
+    return items;
+  };
+  const json first = listing()[kItem];
+  ASSERT_TRUE(first["title"].is_string()) << first.dump();
+  const std::string example_title = first["title"];
+  EXPECT_NE(example_title.find("Kestrel Bay"), std::string::npos) << example_title;
+  const struct {
+    const char* what;
+    std::function<void()> change;
+    std::map<std::string, std::string> titles;  // every item listed, and its title
+  } steps[] = {
+      {"written by another program",
+       [&] { test::write_file(catalog_ / "b.xml", item_text("Bravo")); },
+       {{kItem, example_title}, {"b.xml", "Bravo"}}},
+      {"rewritten at the same size",
+       [&] { test::write_file(catalog_ / "b.xml", item_text("Delta")); },
+       {{kItem, example_title}, {"b.xml", "Delta"}}},
+      {"a file that is no item",
+       [&] { test::write_file(catalog_ / "broken.xml", "<metadata><unclosed>"); },
+       {{kItem, example_title}, {"b.xml", "Delta"}, {"broken.xml", ""}}},
+      {"removed by another program",
+       [&] { fs::remove(catalog_ / "b.xml"); },
+       {{kItem, example_title}, {"broken.xml", ""}}},
+      {"created by the editor",
+       [&] {
+         ok("create-item", {{"name", "deep/new.xml"}});
+       },
+       {{kItem, example_title}, {"broken.xml", ""}, {"deep/new.xml", ""}}},
+  };
+  fs::create_directories(catalog_ / "deep");
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    std::map<std::string, std::string> titles;
+    for (const auto& [path, item] : listing()) titles[path] = item["title"];
+    EXPECT_EQ(titles, step.titles);
+  }
+  const auto items = listing();
+  EXPECT_FALSE(items.at("broken.xml")["error"].get<std::string>().empty());
+  EXPECT_FALSE(items.at(kItem).contains("error"));
+  // The count of pages not completed kept with a closed item is the one the
+  // open item's tree gives.
+  const json closed = items.at(kItem)["notCompleted"];
+  ASSERT_TRUE(closed.is_number_integer()) << closed.dump();
+  ok("open-item", {{"item", kItem}});
+  EXPECT_EQ(listing().at(kItem)["notCompleted"], closed);
+  EXPECT_EQ(listing().at(kItem)["open"], true);
+}
+
+// A copy is another record: two items of one catalog never share a record
+// identifier, whichever way the copy was made; all else is copied.
+TEST_F(ServerTest, NewItemsStartEmptyOrFromATemplateAndEveryCopyHasAnIdentifierOfItsOwn) {
   start();
   ok("create-item", {{"name", "empty.xml"}});
-  ok("create-item", {{"name", "from-template.xml"}, {"template", kItem}});
-  EXPECT_EQ(test::read_file(catalog_ / "from-template.xml"), original_);
+  const struct {
+    const char* request;
+    json body;
+    const char* made;
+  } copies[] = {
+      {"create-item", {{"name", "from-template.xml"}, {"template", kItem}}, "from-template.xml"},
+      {"create-item", {{"name", "again.xml"}, {"template", kItem}}, "again.xml"},
+      {"duplicate-item", {{"item", kItem}, {"to", "copy.xml"}}, "copy.xml"},
+      {"duplicate-item", {{"item", "copy.xml"}, {"to", "copy-of-copy.xml"}}, "copy-of-copy.xml"},
+  };
+  std::set<std::string> identifiers = {identifier_of(original_)};
+  for (const auto& c : copies) {
+    SCOPED_TRACE(c.made);
+    const json answer = ok(c.request, c.body);
+    const std::string made = test::read_file(catalog_ / c.made);
+    EXPECT_EQ(answer["identifier"], identifier_of(made));
+    EXPECT_TRUE(identifiers.insert(identifier_of(made)).second) << identifier_of(made);
+    EXPECT_EQ(same_but_identifier(made), same_but_identifier(original_));
+  }
+  EXPECT_EQ(identifiers.size(), 5u);
+  // An item without an identifier is copied as it is: none is made up.
+  const json answer = ok("duplicate-item", {{"item", "empty.xml"}, {"to", "empty-copy.xml"}});
+  EXPECT_FALSE(answer.contains("identifier"));
+  EXPECT_EQ(test::read_file(catalog_ / "empty-copy.xml"), test::read_file(catalog_ / "empty.xml"));
+  EXPECT_EQ(test::read_file(catalog_ / kItem), original_);
   EXPECT_EQ(test::read_file(catalog_ / "empty.xml").find("Shoreline"), std::string::npos);
   EXPECT_EQ(post("create-item", {{"name", "again.xml"}, {"template", "missing.xml"}}).status, 404);
 }

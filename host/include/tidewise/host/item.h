@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "tidewise/com/object.h"
 #include "tidewise/host/document.h"
@@ -116,5 +117,13 @@ class CatalogItem final : public com::Object<CatalogItem, IMetadataHolder> {
   Seen seen_;
   bool replaced_ = false;  // put_Metadata gave the item a new document
 };
+
+// An identifier no other record has: a random UUID ("1b4e28ba-2fa1-4d3b-
+// a9b2-...").
+std::string new_record_identifier();
+// Gives a copy of an item a record identifier of its own: two records of a
+// catalog with one identifier are told apart by nobody that reads them.
+// Returns the new identifier; a document without one is left as it is.
+std::optional<std::string> renew_record_identifier(XmlMetadataDocument& document);
 
 }  // namespace tw::host
