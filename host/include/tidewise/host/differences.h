@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,19 @@ struct ItemReview : Review {
 // two documents' size.
 Review compare_documents(const xmlDoc& before, const xmlDoc& after,
                          std::size_t most_listed = kMostChangesListed);
+// A step of a path as a review spells it: an element's prefix and local
+// name, and its number among its siblings of that name when the name repeats
+// (0 when it does not).
+struct PathStep {
+  std::string_view prefix;
+  std::string_view local;
+  std::size_t number = 0;
+};
+// The path of `steps` below `root` ("" below the documents' root element),
+// with "@attribute" when one is named; a path of over 2 KiB keeps its start
+// and its end around "…".
+std::string spell_path(std::string_view root, std::span<const PathStep> steps,
+                       std::string_view attribute = {});
 // The same of two texts (E_INVALIDARG for one that is not XML).
 std::vector<Difference> differences(std::string_view before_xml, std::string_view after_xml);
 
