@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "tidewise/com/error.h"
@@ -118,8 +119,10 @@ std::atomic<std::uint64_t> last_revision{0};
 // compares all those created before. It holds element pointers only, so it
 // stays right while texts and attributes change (set_own_text touches no
 // element); elements are only ever added, at the end of their parent
-// (reach_or_create), which adds them here too; a new document starts a new
-// index.
+// (reach_or_create), which adds them here too, or taken back by an undo, the
+// last first; a new content starts a new index. Copies that share a content
+// share its index: a write to a shared content copies it first, with an
+// index of its own.
 struct XmlMetadataDocument::ChildIndex {
   using Named = std::unordered_map<std::string_view, std::vector<xmlNode*>>;
   std::unordered_map<const xmlNode*, Named> parents;
@@ -135,10 +138,17 @@ struct XmlMetadataDocument::ChildIndex {
     if (count < kIndexFrom) return nullptr;
     Named& named = parents[parent];
     for (xmlNode* child = parent->children; child != nullptr; child = child->next) {
-      if (is_host_element(child)) named[view(child->name)].push_back(child);
+      if (is_host_element(child)) {
+        named[view(child->name)].push_back(child);
+      } else if (child->type == XML_ELEMENT_NODE && child->ns->prefix == nullptr) {
+        unprefixed.insert(parent);
+      }
     }
     return &named;
   }
+  // Parents with children in a namespace named without a prefix: a review
+  // counts them among the host's children of the same name.
+  std::unordered_set<const xmlNode*> unprefixed;
 
   // Calls `found` with each child that `step` names, in document order.
   template <class Found>
@@ -162,6 +172,23 @@ struct XmlMetadataDocument::ChildIndex {
     xmlNode* child = parent->children;
     while (child != nullptr && !matches(child, step)) child = child->next;
     return child;
+  }
+
+  // `child`, the last of its name under its parent, is taken away.
+  void removed(xmlNode* child) {
+    parents.erase(child);
+    unprefixed.erase(child);
+    if (const auto found = parents.find(child->parent); found != parents.end()) {
+      const auto same = found->second.find(view(child->name));
+      if (same == found->second.end()) return;
+      std::vector<xmlNode*>& children = same->second;
+      if (const auto at = std::find(children.rbegin(), children.rend(), child);
+          at != children.rend()) {
+        children.erase(std::next(at).base());
+      }
+      // The name may be the removed element's own text, gone with it.
+      if (children.empty()) found->second.erase(same);
+    }
   }
 
   // `child` was appended to `parent`. Should the index not take it, it is
@@ -237,9 +264,9 @@ xmlNode* XmlMetadataDocument::append_element(xmlNode* parent, std::string_view n
     throw std::bad_alloc();
   }
   index_->appended(parent, child);
-  if (undo_ && undo_->recording()) {
+  if (Undo* undo = recording_undo()) {
     try {
-      undo_->steps.push_back({child, Undo::Step::Kind::Created, {}, {}, {}});
+      undo->steps.push_back({child, Undo::Step::Kind::Created, {}, {}, {}});
     } catch (...) {
       xmlUnlinkNode(child);
       xmlFreeNode(child);
@@ -473,38 +500,56 @@ void XmlMetadataDocument::start_undo() {
   undo->revision = revision_;
   undo->modified = modified_;
   undo->update_flag = update_flag_;
-  undo_ = std::move(undo);
+  undos_.push_back(std::move(undo));
+}
+
+XmlMetadataDocument::Undo* XmlMetadataDocument::recording_undo() const {
+  return !undos_.empty() && undos_.back()->recording() ? undos_.back().get() : nullptr;
 }
 
 void XmlMetadataDocument::keep_content_for_undo() {
   // Shared, the content is never written to again: a write copies it first.
-  if (undo_ && undo_->recording()) undo_->content = doc_;
+  if (Undo* undo = recording_undo()) undo->content = doc_;
 }
 
 void XmlMetadataDocument::keep_changes() {
-  undo_.reset();
+  if (undos_.empty()) return;
+  std::unique_ptr<Undo> inner = std::move(undos_.back());
+  undos_.pop_back();
+  if (undos_.empty()) return;
+  // The outer record takes them back with its own: its steps stand in the
+  // content the inner one kept, if it kept one, as the inner steps do.
+  Undo& outer = *undos_.back();
+  if (!outer.recording()) return;
+  outer.steps.reserve(outer.steps.size() + inner->steps.size());
+  for (Undo::Step& step : inner->steps) outer.steps.push_back(std::move(step));
+  inner->steps.clear();
+  outer.content = std::move(inner->content);
 }
 
-void XmlMetadataDocument::take_back_changes() {
-  if (!undo_) return;
-  const std::unique_ptr<Undo> undo = std::move(undo_);
-  if (undo->content) doc_ = undo->content;
-  // Newest first: each step finds the document as its change left it.
-  for (auto step = undo->steps.rbegin(); step != undo->steps.rend(); ++step) {
+namespace {
+
+// Takes back, newest first, changes recorded in the content they were made
+// in: each step finds the content as its change left it.
+// `removed` hears of each element taken away, before it goes.
+template <class Step, class Removed>
+void take_back_steps(std::vector<Step>& steps, Removed&& removed) {
+  for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
     xmlNode* element = step->element;
     switch (step->kind) {
-      case Undo::Step::Kind::Created:
+      case Step::Kind::Created:
+        removed(element);
         xmlUnlinkNode(element);
         xmlFreeNode(element);
         break;
-      case Undo::Step::Kind::Attribute:
+      case Step::Kind::Attribute:
         if (step->value) {
           xmlSetNsProp(element, nullptr, x(step->name.c_str()), x(step->value->c_str()));
         } else {
           xmlUnsetNsProp(element, nullptr, x(step->name.c_str()));
         }
         break;
-      case Undo::Step::Kind::Text: {
+      case Step::Kind::Text: {
         // The new text goes; the children as they were are linked again, in
         // their order, by hand: xmlAddChild would merge neighbouring texts.
         for (xmlNode* child = element->children; child != nullptr;) {
@@ -534,10 +579,95 @@ void XmlMetadataDocument::take_back_changes() {
       }
     }
   }
-  index_ = std::make_unique<ChildIndex>();
+  steps.clear();
+}
+
+}  // namespace
+
+void XmlMetadataDocument::take_back_changes() {
+  if (undos_.empty()) return;
+  const std::unique_ptr<Undo> undo = std::move(undos_.back());
+  undos_.pop_back();
+  if (undo->content) {
+    doc_ = undo->content;
+    take_back_steps(undo->steps, [](xmlNode*) {});
+    index_ = std::make_unique<ChildIndex>();
+  } else {
+    // The index is kept: a large element's children are not looked up anew
+    // after every page that was only looked at.
+    take_back_steps(undo->steps, [this](xmlNode* element) { index_->removed(element); });
+  }
   revision_ = undo->revision;
   modified_ = undo->modified;
   update_flag_ = undo->update_flag;
+}
+
+std::string XmlMetadataDocument::path_of(xmlNode* element, std::string_view attribute) const {
+  std::vector<PathStep> steps;
+  const xmlNode* root = xmlDocGetRootElement(doc_.get());
+  for (xmlNode* node = element; node != root && node != nullptr; node = node->parent) {
+    xmlNode* parent = node->parent;
+    std::size_t count = 0;
+    std::size_t number = 0;
+    const ChildIndex::Named* named = index_->of(parent);
+    if (named != nullptr && !index_->unprefixed.contains(parent)) {
+      const std::vector<xmlNode*>& same = named->at(view(node->name));
+      count = same.size();
+      number =
+          static_cast<std::size_t>(std::find(same.begin(), same.end(), node) - same.begin()) + 1;
+    } else {
+      // As a review names them: by local name, in no namespace or one
+      // without a prefix.
+      for (const xmlNode* child = parent->children; child != nullptr; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE || view(child->name) != view(node->name) ||
+            (child->ns != nullptr && child->ns->prefix != nullptr)) {
+          continue;
+        }
+        ++count;
+        if (child == node) number = count;
+      }
+    }
+    steps.push_back({{}, view(node->name), count > 1 ? number : 0});
+  }
+  std::reverse(steps.begin(), steps.end());
+  return spell_path({}, steps, attribute);
+}
+
+std::optional<std::vector<std::string>> XmlMetadataDocument::recorded_paths() const {
+  if (undos_.empty()) return std::vector<std::string>{};
+  const Undo& undo = *undos_.back();
+  if (!undo.recording()) return std::nullopt;
+  std::vector<std::string> paths;
+  paths.reserve(undo.steps.size());
+  for (const Undo::Step& step : undo.steps) {
+    paths.push_back(
+        path_of(step.element, step.kind == Undo::Step::Kind::Attribute ? step.name : ""));
+  }
+  return paths;
+}
+
+com::ComPtr<XmlMetadataDocument> XmlMetadataDocument::keep_changes_giving_before() {
+  auto before = com::make_object<XmlMetadataDocument>();
+  before->doc_ = doc_;
+  before->revision_ = revision_;
+  if (undos_.empty()) return before;
+  const std::unique_ptr<Undo> undo = std::move(undos_.back());
+  undos_.pop_back();
+  if (undo->recording()) {
+    // The steps point into this content: it is taken back where it is, and
+    // this document goes on with a copy of what it had.
+    xml::DocPtr after(xmlCopyDoc(doc_.get(), 1));
+    if (!after) throw std::bad_alloc();
+    take_back_steps(undo->steps, [](xmlNode*) {});
+    doc_ = std::move(after);
+    index_ = std::make_unique<ChildIndex>();
+  } else {
+    // The content kept is the record's alone: taken back where it is.
+    take_back_steps(undo->steps, [](xmlNode*) {});
+    before->doc_ = undo->content;
+  }
+  before->revision_ = undo->revision;
+  return before;
 }
 
 XmlMetadataDocument::~XmlMetadataDocument() = default;
@@ -551,7 +681,21 @@ void XmlMetadataDocument::set_document(xml::DocPtr doc) {
 
 com::ComPtr<XmlMetadataDocument> XmlMetadataDocument::copy() const {
   auto copy = com::make_object<XmlMetadataDocument>();
-  copy->doc_ = doc_;
+  // A record that holds steps takes them back in this very content: a copy
+  // that shared it would change with it. Below a record that kept its
+  // content, steps stand in that content, not in this one.
+  bool steps_here = false;
+  for (auto undo = undos_.rbegin(); undo != undos_.rend() && (*undo)->recording(); ++undo) {
+    steps_here = steps_here || !(*undo)->steps.empty();
+  }
+  if (steps_here) {
+    xml::DocPtr own(xmlCopyDoc(doc_.get(), 1));
+    if (!own) throw std::bad_alloc();
+    copy->doc_ = std::move(own);
+  } else {
+    copy->doc_ = doc_;
+    copy->index_ = index_;
+  }
   copy->revision_ = revision_;
   return copy;
 }
@@ -560,7 +704,7 @@ void XmlMetadataDocument::take_content(const XmlMetadataDocument& other) {
   if (&other == this) return;
   keep_content_for_undo();
   doc_ = other.doc_;
-  index_ = std::make_unique<ChildIndex>();  // the old one points into the content given up
+  index_ = other.index_;  // the old one points into the content given up
   revision_ = other.revision_;
   modified_ = false;
   update_flag_ = false;
@@ -711,11 +855,11 @@ HRESULT XmlMetadataDocument::WriteValue(const std::string& path, const Variant& 
     }
     writable();
     xmlNode* element = reach_or_create(steps);
-    if (undo_ && undo_->recording()) {
+    if (Undo* undo = recording_undo()) {
       Undo::Step step{element, Undo::Step::Kind::Text, {}, {}, {}};
-      undo_->steps.reserve(undo_->steps.size() + 1);
+      undo->steps.reserve(undo->steps.size() + 1);
       if (set_own_text(element, text, &step.children)) {
-        undo_->steps.push_back(std::move(step));
+        undo->steps.push_back(std::move(step));
         revised();
       }
     } else if (set_own_text(element, text)) {
@@ -752,12 +896,12 @@ HRESULT XmlMetadataDocument::WriteAttribute(const std::string& path, const std::
     xmlNode* element = reach_or_create(steps);
     const xmlAttr* old = find_attribute(element, name);
     if (old == nullptr || attribute_text(old) != text) {
-      if (undo_ && undo_->recording()) {
-        undo_->steps.push_back({element,
-                                Undo::Step::Kind::Attribute,
-                                {},
-                                name,
-                                old ? std::optional(attribute_text(old)) : std::nullopt});
+      if (Undo* undo = recording_undo()) {
+        undo->steps.push_back({element,
+                               Undo::Step::Kind::Attribute,
+                               {},
+                               name,
+                               old ? std::optional(attribute_text(old)) : std::nullopt});
       }
       if (xmlSetNsProp(element, nullptr, x(name.c_str()), x(text.c_str())) == nullptr) {
         throw std::bad_alloc();

@@ -28,6 +28,7 @@ EditingSession::EditingSession(const fs::path& item, Options options, Recording*
 
 // The page goes before the tree and the item it was loaded from.
 EditingSession::~EditingSession() {
+  drop_page_record();
   page_.reset();
 }
 
@@ -52,6 +53,7 @@ std::string EditingSession::prog_id_for(std::string_view unique_name,
 OpenPage& EditingSession::open(std::string_view unique_name,
                                const std::optional<std::string>& page_class, Recording* recording) {
   const std::string prog_id = prog_id_for(unique_name, page_class);
+  drop_page_record();
   page_.reset();
   if (recording) recording->start();
   std::unique_ptr<OpenPage> page;
@@ -66,7 +68,13 @@ OpenPage& EditingSession::open(std::string_view unique_name,
     throw;
   }
   keep_before_page();
-  guarded([&] { page->load(ComPtr<IMetadataValues>(item_->document()).get(), tree_.get()); });
+  try {
+    guarded([&] { page->load(ComPtr<IMetadataValues>(item_->document()).get(), tree_.get()); });
+  } catch (...) {
+    // No page is open to record for.
+    drop_page_record();
+    throw;
+  }
   page_ = std::move(page);
   put_back_unedited();
   return *page_;
@@ -104,32 +112,61 @@ void EditingSession::edit(std::span<const Edit> edits) {
 
 void EditingSession::keep_before_page() {
   page_edited_ = false;
+  drop_page_record();
   if (!options_.keep_unedited_pages) return;
-  // A copy shares the content and its revision: a write the page makes
-  // gives a new one, so the two are told apart without comparing texts.
-  before_page_ = document().copy();
-  before_page_modified_ = modified();
+  // The page's writes, not a copy of the document: a copy shared with the
+  // document made the page's first write copy the whole item.
+  page_record_ = item_->document();
+  page_record_->start_undo();
+}
+
+void EditingSession::end_page_record() {
+  if (!page_record_) return;
+  const ComPtr<XmlMetadataDocument> recorded = std::move(page_record_);
+  // Another document took its place (an import): what was recorded in the
+  // one given up no longer matters.
+  if (recorded.get() != &document()) {
+    recorded->keep_changes();
+    return;
+  }
+  if (!page_edited_) {
+    recorded->take_back_changes();
+    return;
+  }
+  std::vector<std::string> paths;
+  if (auto recorded_paths = recorded->recorded_paths()) {
+    paths = std::move(*recorded_paths);
+    recorded->keep_changes();
+  } else {
+    // The content was replaced or moved wholesale: the page's writes are
+    // what differs from the content before it.
+    const auto before = recorded->keep_changes_giving_before();
+    for (const Difference& d : compare_documents(before->doc(), recorded->doc()).changes) {
+      paths.push_back(d.path);
+    }
+  }
+  const auto fields = fields_of_paths(page_->form(), paths);
+  for (const std::string& path : paths) {
+    const auto field = fields.find(path);
+    written_by_[path] = {page_->unique_name(), field != fields.end() ? field->second : ""};
+  }
+}
+
+void EditingSession::drop_page_record() {
+  if (const ComPtr<XmlMetadataDocument> recorded = std::move(page_record_))
+    recorded->keep_changes();
 }
 
 void EditingSession::put_back_unedited() {
-  if (!before_page_) return;
-  if (page_edited_) {
-    if (before_page_->revision() != document().revision()) {
-      std::vector<std::string> paths;
-      for (const Difference& d : compare_documents(before_page_->doc(), document().doc()).changes) {
-        paths.push_back(d.path);
-      }
-      const auto fields = fields_of_paths(page_->form(), paths);
-      for (const std::string& path : paths) {
-        const auto field = fields.find(path);
-        written_by_[path] = {page_->unique_name(), field != fields.end() ? field->second : ""};
-      }
-    }
-    return;
+  if (!page_record_) return;
+  const bool edited = page_edited_;
+  end_page_record();
+  // What the page writes from here on is recorded anew.
+  if (page_) {
+    page_record_ = item_->document();
+    page_record_->start_undo();
   }
-  if (before_page_->revision() != document().revision()) {
-    restore(*before_page_.get(), before_page_modified_);
-  }
+  page_edited_ = edited;
 }
 
 void EditingSession::save() {

@@ -10,11 +10,13 @@
 
 #include <functional>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "support/files.h"
 #include "tidewise/com/error.h"
+#include "tidewise/host/differences.h"
 #include "tidewise/host/trace.h"
 
 namespace tw::host {
@@ -442,6 +444,168 @@ TEST_F(DocumentTest, ChangesAreTakenBackToTheByteOrKept) {
     for (const auto& step : c.steps) step();
     document->keep_changes();
     EXPECT_EQ(document->xml(), without) << c.name;
+  }
+}
+
+// Records nest: an inner record taken back takes back its own steps alone,
+// kept it becomes the outer one's, which then takes back both; also when
+// either had to keep the content whole. A copy made while steps are pending
+// keeps what it was given when they are taken back.
+TEST_F(DocumentTest, NestedRecordsTakeBackTheirOwnSteps) {
+  const std::string source =
+      "<?xml version=\"1.0\"?>\n<metadata>\n  <a>x<!-- c --><b/>z</a>\n  <k>1</k><k>2</k>\n"
+      "</metadata>\n";
+  const auto swap = [&] {
+    std::vector<Variant> order{Variant::i4(2), Variant::i4(1)};
+    ASSERT_EQ(document->ArrangeElements("k", Variant::array(0, std::move(order))), S_OK);
+  };
+  using Step = std::function<void()>;
+  const Step none = [] {};
+  const struct {
+    const char* name;
+    Step outer_before, inner, outer_after;
+  } cases[] = {
+      {"texts alone", [&] { write("a", "outer"); }, [&] { write("n/m", "inner"); },
+       [&] { write("k[2]", "after"); }},
+      {"inner arrangement", [&] { write("a", "outer"); }, swap, [&] { write("k", "after"); }},
+      {"outer arrangement", swap, [&] { write("a", "inner"); }, none},
+      {"inner new text", [&] { write("a", "outer"); },
+       [&] { ASSERT_EQ(xml()->LoadXmlText("<metadata><o/></metadata>"), S_OK); },
+       [&] { write("o", "after"); }},
+      {"inner writes to a shared content", [&] { write("a", "outer"); },
+       [&] {
+         const auto copy = document->copy();
+         write("k", "inner");
+       },
+       none},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Taken back, the inner record leaves what the outer one made.
+    load(source);
+    document->start_undo();
+    c.outer_before();
+    const std::string outer_only = document->xml();
+    const std::uint64_t outer_revision = document->revision();
+    document->start_undo();
+    c.inner();
+    EXPECT_NE(document->xml(), outer_only);
+    document->take_back_changes();
+    EXPECT_EQ(document->xml(), outer_only);
+    EXPECT_EQ(document->revision(), outer_revision);
+    EXPECT_TRUE(document->undoing());
+    document->take_back_changes();
+    EXPECT_EQ(document->xml(), source);
+    EXPECT_FALSE(document->undoing());
+
+    // Kept, the inner record's steps are the outer one's: all go.
+    document->start_undo();
+    c.outer_before();
+    document->start_undo();
+    c.inner();
+    document->keep_changes();
+    c.outer_after();
+    const std::string all = document->xml();
+    document->take_back_changes();
+    EXPECT_EQ(document->xml(), source);
+    EXPECT_FALSE(document->modified());
+    EXPECT_EQ(show(read("k")), show(texts({"1", "2"})));
+
+    // The content before the record, and the changes kept.
+    document->start_undo();
+    c.outer_before();
+    c.inner();
+    c.outer_after();
+    const auto copy = document->copy();
+    const auto before = document->keep_changes_giving_before();
+    EXPECT_EQ(before->xml(), source);
+    EXPECT_EQ(document->xml(), all);
+    EXPECT_EQ(copy->xml(), all);
+    EXPECT_FALSE(document->undoing());
+  }
+
+  // A copy made while steps are pending is not changed by their undo.
+  load(source);
+  document->start_undo();
+  write("a", "pending");
+  const auto copy = document->copy();
+  document->take_back_changes();
+  EXPECT_EQ(document->xml(), source);
+  EXPECT_NE(copy->xml().find("pending"), std::string::npos);
+
+  // Elements taken back are gone from what finds a large element's children,
+  // also in a document made in memory, whose element names are their own.
+  document = com::make_object<XmlMetadataDocument>();
+  for (int i = 1; i <= 20; ++i) write("k[" + std::to_string(i) + "]", std::to_string(i));
+  EXPECT_EQ(show(read("k[20]")), show(texts({"20"})));
+  document->start_undo();
+  write("k[22]", "made");
+  write("fresh", "a name the element did not have");
+  document->take_back_changes();
+  EXPECT_EQ(show(read("fresh")), show(Variant()));
+  std::int32_t count = 0;
+  ASSERT_EQ(document->CountElements("k", &count), S_OK);
+  EXPECT_EQ(count, 20);
+  write("k[21]", "again");
+  EXPECT_EQ(show(read("k[21]")), show(texts({"again"})));
+  ASSERT_EQ(document->CountElements("k", &count), S_OK);
+  EXPECT_EQ(count, 21);
+}
+
+// The paths a record names are those a review of the document before and
+// after it lists: numbered where a name repeats (also among many children,
+// and beside an element in a namespace without a prefix), attributes after
+// "@".
+TEST_F(DocumentTest, RecordedPathsNameWhatAReviewLists) {
+  std::string many = "<metadata>";
+  for (int i = 0; i < 40; ++i) many += "<log><at>" + std::to_string(i) + "</at></log>";
+  many += "<x/></metadata>";
+  const auto attribute = [&](const std::string& path, const std::string& name,
+                             const std::string& text) {
+    ASSERT_EQ(xml()->WriteAttribute(path, name, Variant::str(text), 2), S_OK);
+  };
+  const struct {
+    const char* name;
+    std::string source;
+    std::function<void()> writes;
+  } cases[] = {
+      {"texts and new elements", "<metadata><a>1</a></metadata>",
+       [&] {
+         write("a", "2");
+         write("b/c", "new");
+         write("k[3]", "third");
+       }},
+      {"attributes", "<metadata><a v=\"1\"/></metadata>",
+       [&] {
+         attribute("a", "v", "2");
+         attribute("a", "w", "3");
+         attribute("n[2]", "v", "4");
+       }},
+      {"among many children", many,
+       [&] {
+         write("log[7]/at", "seven");
+         write("log[41]/at", "new");
+         write("x", "last");
+       }},
+      {"beside a namespace without a prefix",
+       "<metadata><a xmlns=\"urn:o\">o</a><a>h</a></metadata>", [&] { write("a", "host"); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    load(c.source);
+    // Read on its own: a copy would share the content, and the first write
+    // would keep it whole.
+    const auto before = com::make_object<XmlMetadataDocument>();
+    before->load_text(c.source);
+    document->start_undo();
+    c.writes();
+    const auto paths = document->recorded_paths();
+    ASSERT_TRUE(paths.has_value());
+    const std::set<std::string> recorded(paths->begin(), paths->end());
+    const Review review = compare_documents(before->doc(), document->doc());
+    ASSERT_FALSE(review.changes.empty());
+    for (const Difference& d : review.changes) EXPECT_TRUE(recorded.contains(d.path)) << d.path;
+    document->keep_changes();
   }
 }
 

@@ -256,6 +256,16 @@ TEST_F(SessionTest, APageLeftWithoutAnEditWritesNothingWhereTheFrontKeepsUnedite
     session.leave();
     EXPECT_TRUE(session.modified());
     EXPECT_NE(session.document().xml().find(">typed, then flushed<"), std::string::npos);
+    // Every change the review lists is the edited page's, none the pages
+    // only looked at.
+    if (!c.keep_unedited) continue;
+    const auto changes = session.review().changes;
+    ASSERT_FALSE(changes.empty());
+    for (const Difference& d : changes) {
+      const auto by = session.written_by().find(d.path);
+      ASSERT_NE(by, session.written_by().end()) << d.path;
+      EXPECT_EQ(by->second, "Purpose") << d.path;
+    }
   }
 }
 

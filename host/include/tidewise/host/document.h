@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -97,11 +98,20 @@ class XmlMetadataDocument final
   // moves or replaces elements wholesale (an arrangement, LoadXmlText, a
   // load) keeps the content as it was instead. Ends with keep_changes() or
   // take_back_changes(); the revision, modified() and update_flag() come back
-  // too.
+  // too. Records nest: a record started while another is open ends first;
+  // kept, its changes become the outer record's, taken back, only its own go.
   void start_undo();
-  bool undoing() const { return undo_ != nullptr; }
+  bool undoing() const { return !undos_.empty(); }
   void keep_changes();
   void take_back_changes();
+  // The paths of what the innermost record's changes wrote, as a review of
+  // the document before and after them spells them ("a/b[2]", "a/b@c"); some
+  // may name what was written and written back. Nothing when the record had
+  // to keep the content whole: then compare with recorded_before().
+  std::optional<std::vector<std::string>> recorded_paths() const;
+  // Ends the innermost record, its changes kept, and gives the content as
+  // it was when the record started.
+  com::ComPtr<XmlMetadataDocument> keep_changes_giving_before();
 
   // IMetadataValues
   HRESULT ReadValues(const std::string& path, Variant* values) noexcept override;
@@ -149,14 +159,20 @@ class XmlMetadataDocument final
   // Before the content is changed wholesale or copied: the undo keeps it.
   void keep_content_for_undo();
   struct Undo;
+  // The record writes are kept in: the innermost, while it records.
+  Undo* recording_undo() const;
+  std::string path_of(xmlNode* element, std::string_view attribute) const;
 
   std::shared_ptr<xmlDoc> doc_;
-  std::unique_ptr<ChildIndex> index_;
+  // Shared with the copies that share the content, so that each copy
+  // does not look a large element's children up again.
+  std::shared_ptr<ChildIndex> index_;
   bool modified_ = false;
   bool update_flag_ = false;
   xml::StylesheetParameters stylesheet_parameters_;
   std::uint64_t revision_ = 0;
-  std::unique_ptr<Undo> undo_;
+  // Records, the innermost last.
+  std::vector<std::unique_ptr<Undo>> undos_;
 };
 
 }  // namespace tw::host

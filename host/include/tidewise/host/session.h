@@ -93,7 +93,10 @@ class EditingSession {
   void reload();
   // Drops the open page without leaving it: what it holds unwritten is
   // dropped with it (an undo makes the author's steps again instead).
-  void close_page() { page_.reset(); }
+  void close_page() {
+    drop_page_record();
+    page_.reset();
+  }
 
   // Validates every edit, then makes them in order on the open page.
   void edit(std::span<const Edit> edits);
@@ -135,10 +138,15 @@ class EditingSession {
   // After a failed member took its changes back: a document the item was
   // given meanwhile gets the content back too.
   void restore(const XmlMetadataDocument& before, bool was_modified);
-  // With keep_unedited_pages: the document as it stood before the open page
-  // was loaded (or last wrote its edits), put back while no edit was made.
+  // With keep_unedited_pages: the document records what the open page
+  // writes from the time it was loaded (or last left), and what it wrote is
+  // taken back when no edit was made on it; with edits, it is kept, and the
+  // paths it wrote are the page's in written_by().
   void keep_before_page();
   void put_back_unedited();
+  void end_page_record();
+  // The page is closed or loaded again: what it wrote stays, as it is.
+  void drop_page_record();
 
   Options options_;
 
@@ -154,8 +162,9 @@ class EditingSession {
     platform::FileStamp file;
   };
   std::optional<Reviewed> reviewed_;
-  com::ComPtr<XmlMetadataDocument> before_page_;
-  bool before_page_modified_ = false;
+  // The document the open page's writes are recorded in: the item may
+  // have been given another since.
+  com::ComPtr<XmlMetadataDocument> page_record_;
   bool page_edited_ = false;
   std::map<std::string, Writer> written_by_;
 };
@@ -163,7 +172,7 @@ class EditingSession {
 template <class Body>
 auto EditingSession::guarded(Body&& body) -> decltype(body()) {
   XmlMetadataDocument& before = document();
-  if (!options_.restore_on_failure || before.undoing()) return body();
+  if (!options_.restore_on_failure) return body();
   // Held: a member may give the item another document (an import does).
   const com::ComPtr<XmlMetadataDocument> held = item_->document();
   const bool was_modified = modified();
