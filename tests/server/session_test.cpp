@@ -264,7 +264,7 @@ TEST_F(SessionTest, APageLeftWithoutAnEditWritesNothingWhereTheFrontKeepsUnedite
     for (const Difference& d : changes) {
       const auto by = session.written_by().find(d.path);
       ASSERT_NE(by, session.written_by().end()) << d.path;
-      EXPECT_EQ(by->second, "Purpose") << d.path;
+      EXPECT_EQ(by->second.page, "Purpose") << d.path;
     }
   }
 }
