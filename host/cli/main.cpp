@@ -67,11 +67,8 @@ int main(int argc, char** argv) {
   } catch (const host::InvalidRequest& e) {
     report(e.what());
     return 2;
-  } catch (const cli::MemberFailure& e) {
-    report(e.what());
-    return 1;
   } catch (const com::Error& e) {
-    report(std::string(e.what()) + " (" + com::hresult_hex(e.code()) + ")");
+    report(e.message());
     return 1;
   } catch (const std::exception& e) {
     report(e.what());

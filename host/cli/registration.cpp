@@ -97,7 +97,7 @@ void call_entry_point(const fs::path& library, const char* name) {
     throw com::Error(com::CO_E_ERRORINDLL,
                      "\"" + library.string() + "\" exports no " + std::string(name));
   }
-  call(entry(), name);
+  com::call(entry(), name);
 }
 
 // Whether the class named by `prog_id` is registered as served from `server`.

@@ -32,11 +32,6 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// A member the tool called failed: exit status 1. The message names the
-// member, its status code and the error information it left.
-using host::call;
-using host::MemberFailure;
-
 // ---- Registration
 
 std::filesystem::path executable_path();

@@ -45,7 +45,7 @@ Json ClosedItems::info(const std::string& relative, const std::filesystem::path&
       not_completed += state.completed ? 0 : 1;
     }
     listed.info["notCompleted"] = not_completed;
-  } catch (const host::MemberFailure&) {
+  } catch (const com::MemberFailure&) {
     listed.info = Json();
     throw;
   } catch (const std::exception& e) {

@@ -25,8 +25,8 @@ namespace tw::server {
 
 namespace fs = std::filesystem;
 using com::ComPtr;
+using com::MemberFailure;
 using host::EditingSession;
-using host::MemberFailure;
 
 namespace {
 
@@ -167,12 +167,11 @@ void fill_missing(host::XmlMetadataDocument& into, const host::XmlMetadataDocume
     if (d.change == host::Difference::Change::Changed && !(d.before && d.before->empty())) continue;
     const auto at = d.path.rfind('@');
     if (at != std::string::npos && d.path.find('/', at) == std::string::npos) {
-      host::call(into.WriteAttribute(d.path.substr(0, at), d.path.substr(at + 1),
-                                     com::Variant::str(*d.after), 1),
-                 "IMetadataXml.WriteAttribute");
+      com::call(into.WriteAttribute(d.path.substr(0, at), d.path.substr(at + 1),
+                                    com::Variant::str(*d.after), 1),
+                "IMetadataXml.WriteAttribute");
     } else {
-      host::call(into.WriteValue(d.path, com::Variant::str(*d.after)),
-                 "IMetadataValues.WriteValue");
+      com::call(into.WriteValue(d.path, com::Variant::str(*d.after)), "IMetadataValues.WriteValue");
     }
   }
 }
@@ -1083,6 +1082,8 @@ Json Editor::reload_file(const Json& request) {
     try {
       auto reread = std::make_unique<EditingSession>(session.file, editor_session_options());
       session.editing = std::move(reread);
+    } catch (const MemberFailure&) {
+      throw;  // with_failures answers it, as everywhere
     } catch (const com::Error& error) {
       // The session as it was stays: nothing of the author's is dropped.
       throw ApiError(422, in_quotes(session.path) + " cannot be read again: " + error.what(),

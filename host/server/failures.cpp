@@ -4,7 +4,7 @@
 
 namespace tw::server {
 
-ApiError member_failed(const host::MemberFailure& failure, Json extra) {
+ApiError member_failed(const com::Error& failure, Json extra) {
   extra["failure"] = {{"interface", failure.interface_name()},
                       {"member", failure.member()},
                       {"code", com::hresult_hex(failure.code())},
@@ -19,10 +19,9 @@ ApiError as_api_error(std::exception_ptr error) {
     return e;
   } catch (const host::InvalidRequest& e) {
     return ApiError(400, e.what());
-  } catch (const host::MemberFailure& e) {
-    return member_failed(e);
   } catch (const com::Error& e) {
-    return ApiError(500, std::string(e.what()) + " (" + com::hresult_hex(e.code()) + ")");
+    if (!e.member().empty()) return member_failed(e);
+    return ApiError(500, e.message());
   } catch (const std::exception& e) {
     return ApiError(500, e.what());
   }

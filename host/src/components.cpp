@@ -19,7 +19,7 @@ LoadedTree load_tree(com::IUnknown* document, Recording* recording) {
   VARIANT_BOOL result = com::VARIANT_FALSE;
   const com::HRESULT hr = connect->LoadCustomPages(loaded.tree.get(), document, &result);
   if (recording) recording->stop();
-  call(hr, "ICustomPages.LoadCustomPages");
+  com::call(hr, "ICustomPages.LoadCustomPages");
   loaded.result = com::from_variant_bool(result);
   return loaded;
 }

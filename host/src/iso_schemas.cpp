@@ -320,7 +320,7 @@ std::vector<Problem> export_problems(CatalogItem& item, const IsoSchemas& schema
         {Problem::Kind::Export, std::nullopt, {}, std::nullopt, std::move(message), {}}};
   };
   try {
-    call(call_export(item, record.string(), format), "IMetadataExport.Export");
+    com::call(call_export(item, record.string(), format), "IMetadataExport.Export");
     check_exported(record, format, std::nullopt);
   } catch (const std::exception& e) {
     return failed(std::string("the item could not be exported to be validated: ") + e.what());

@@ -11,29 +11,31 @@ using com::VARIANT_BOOL;
 OpenPage::OpenPage(std::string unique_name, std::string prog_id)
     : unique_name_(std::move(unique_name)), prog_id_(std::move(prog_id)) {
   com::GUID clsid;
-  call(com::CLSIDFromProgID(prog_id_, &clsid), "CLSIDFromProgID");
+  com::call(com::CLSIDFromProgID(prog_id_, &clsid), "CLSIDFromProgID");
   ComPtr<com::IUnknown> object;
-  call(com::CoCreateInstance(clsid, com::IUnknown::IID, object.put_void()), "CoCreateInstance");
-  call(object->QueryInterface(IMetaDataPage::IID, page_.put_void()), "IUnknown.QueryInterface");
+  com::call(com::CoCreateInstance(clsid, com::IUnknown::IID, object.put_void()),
+            "CoCreateInstance");
+  com::call(object->QueryInterface(IMetaDataPage::IID, page_.put_void()),
+            "IUnknown.QueryInterface");
   ComPtr<forms::IUserControl> control;
-  call(object->QueryInterface(forms::IUserControl::IID, control.put_void()),
-       "IUnknown.QueryInterface");
-  call(control->GetForm(&form_), "IUserControl.GetForm");
+  com::call(object->QueryInterface(forms::IUserControl::IID, control.put_void()),
+            "IUnknown.QueryInterface");
+  com::call(control->GetForm(&form_), "IUserControl.GetForm");
   if (form_ == nullptr) throw com::Error(com::E_POINTER, "IUserControl.GetForm gave no form");
 }
 
 void OpenPage::load(IMetadataValues* document, IMetadataSections* tree) {
-  call(page_->LoadPage(document, tree, unique_name_), "IMetaDataPage.LoadPage");
+  com::call(page_->LoadPage(document, tree, unique_name_), "IMetaDataPage.LoadPage");
 }
 
 Leave OpenPage::leave(IMetadataValues* document, IMetadataSections* tree) {
   Leave leave;
   VARIANT_BOOL may_leave = com::VARIANT_FALSE;
-  call(page_->QueryUnload(document, tree, &may_leave), "IMetaDataPage.QueryUnload");
+  com::call(page_->QueryUnload(document, tree, &may_leave), "IMetaDataPage.QueryUnload");
   leave.query_unload = com::from_variant_bool(may_leave);
   if (leave.query_unload) {
     VARIANT_BOOL unloaded = com::VARIANT_FALSE;
-    call(page_->UnloadPage(document, tree, &unloaded), "IMetaDataPage.UnloadPage");
+    com::call(page_->UnloadPage(document, tree, &unloaded), "IMetaDataPage.UnloadPage");
     leave.unload_page = com::from_variant_bool(unloaded);
   }
   return leave;
@@ -41,19 +43,19 @@ Leave OpenPage::leave(IMetadataValues* document, IMetadataSections* tree) {
 
 std::string OpenPage::short_title() const {
   std::string title;
-  call(page_->get_ShortTitle(&title), "IMetaDataPage.ShortTitle");
+  com::call(page_->get_ShortTitle(&title), "IMetaDataPage.ShortTitle");
   return title;
 }
 
 std::string OpenPage::title() const {
   std::string title;
-  call(page_->get_Title(&title), "IMetaDataPage.Title");
+  com::call(page_->get_Title(&title), "IMetaDataPage.Title");
   return title;
 }
 
 bool OpenPage::completed() const {
   VARIANT_BOOL completed = com::VARIANT_FALSE;
-  call(page_->get_Completed(&completed), "IMetaDataPage.Completed");
+  com::call(page_->get_Completed(&completed), "IMetaDataPage.Completed");
   return com::from_variant_bool(completed);
 }
 
@@ -62,7 +64,7 @@ Json OpenPage::json() const {
   const std::string title_text = title();
   const bool is_completed = completed();
   std::int16_t help = 0;
-  call(page_->get_HelpContextID(&help), "IMetaDataPage.HelpContextID");
+  com::call(page_->get_HelpContextID(&help), "IMetaDataPage.HelpContextID");
   return {{"uniqueName", unique_name_},       {"progId", prog_id_},
           {"shortTitle", short_title_text},   {"title", title_text},
           {"completed", is_completed},        {"helpContextId", help},

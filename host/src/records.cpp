@@ -306,7 +306,7 @@ bool import_record(CatalogItem& item, const fs::path& source, Recording* recordi
   if (recording) recording->start();
   const com::HRESULT hr = importer->Import(source.string(), item.identity());
   if (recording) recording->stop();
-  call(hr, "IMetadataImport.Import");
+  com::call(hr, "IMetadataImport.Import");
   return item.document()->revision() != before;
 }
 
@@ -316,7 +316,7 @@ void export_record(CatalogItem& item, const fs::path& destination, RecordFormat 
   if (recording) recording->start();
   const com::HRESULT hr = call_export(item, destination.string(), format);
   if (recording) recording->stop();
-  call(hr, "IMetadataExport.Export");
+  com::call(hr, "IMetadataExport.Export");
   check_exported(destination, format, before);
 }
 

@@ -59,7 +59,7 @@ OpenPage& EditingSession::open(std::string_view unique_name,
   std::unique_ptr<OpenPage> page;
   try {
     page = std::make_unique<OpenPage>(std::string(unique_name), prog_id);
-  } catch (const MemberFailure& e) {
+  } catch (const com::MemberFailure& e) {
     // A class named by the user that is no page at all is a wrong request,
     // not a failing page.
     if (page_class && e.code() == com::E_NOINTERFACE && e.member() == "IUnknown.QueryInterface") {

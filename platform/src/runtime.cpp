@@ -74,6 +74,22 @@ void ClearErrorInfo() {
   current_error.reset();
 }
 
+std::string Error::interface_name() const {
+  const auto dot = member_.find('.');
+  return dot == std::string::npos ? std::string() : member_.substr(0, dot);
+}
+
+std::string Error::message() const {
+  if (!member_.empty()) return what();
+  return std::string(what()) + " (" + hresult_hex(code_) + ")";
+}
+
+MemberFailure::MemberFailure(const std::string& member, HRESULT code,
+                             const std::string& description)
+    : Error(member + " failed (" + hresult_hex(code) + ")" +
+                (description.empty() ? "" : ": " + description),
+            code, description, {}, member) {}
+
 void raise(HRESULT code, std::string description) {
   throw Error(code, std::move(description));
 }
@@ -87,6 +103,12 @@ void check(HRESULT hr, std::string_view member) {
   std::string description = std::string(member) + ": ";
   description += info ? info->description : "failed with " + hresult_name(hr);
   throw Error(hr, std::move(description), std::string(member));
+}
+
+void call(HRESULT hr, std::string_view member) {
+  if (succeeded(hr)) return;
+  const std::optional<ErrorInfo> info = GetErrorInfo();
+  throw MemberFailure(std::string(member), hr, info ? info->description : std::string());
 }
 
 // ---- Variant

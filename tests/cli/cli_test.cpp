@@ -228,6 +228,7 @@ TEST_F(CliTest, AFailingMemberExitsWithOneNamingMemberAndCode) {
   EXPECT_NE(r.err.find("tidewise: ICustomPages.LoadCustomPages failed (0x80004005)"),
             std::string::npos)
       << r.err;
+  EXPECT_EQ(r.err.find("0x80004005"), r.err.rfind("0x80004005")) << "the code twice: " << r.err;
   EXPECT_NE(r.err.find("settings.json"), std::string::npos) << r.err;
   EXPECT_TRUE(r.out.empty()) << r.out;
 

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <functional>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -640,6 +641,13 @@ TEST(Boundary, TurnsWhatEscapesIntoACodeAndADescriptionNamingTheMember) {
        "IFoo.Bar: null out parameter"},
       {"failed call without error information", [] { check(E_ACCESSDENIED, "IOther.Save"); },
        E_ACCESSDENIED, "IOther.Save", "IOther.Save: failed with E_ACCESSDENIED"},
+      {"a call reported as failed here",
+       [] {
+         SetErrorInfo({"IOther.Save", "IOther.Save: disk full"});
+         call(E_ACCESSDENIED, "IOther.Save");
+       },
+       E_ACCESSDENIED, "IFoo.Bar",
+       "IFoo.Bar: IOther.Save failed (0x80070005): IOther.Save: disk full"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -753,6 +761,47 @@ TEST(Check, ThrowsTheCalleesInformationWithTheOriginalCode) {
     EXPECT_STREQ(e.what(), "IOther.Item: no item 3");
   }
   EXPECT_EQ(GetErrorInfo(), std::nullopt);  // taken by check
+}
+
+TEST(Call, AFailedCallIsOneErrorNamingTheCallItsCodeAndWhatItLeft) {
+  struct Case {
+    const char* name;
+    std::optional<ErrorInfo> left;
+    HRESULT code;
+    const char* member;
+    const char* interface_name;
+    const char* what;
+  };
+  const Case cases[] = {
+      {"with error information", ErrorInfo{"IOther.Item", "IOther.Item: no item 3"},
+       DISP_E_BADINDEX, "IList.Item", "IList",
+       "IList.Item failed (0x8002000B): IOther.Item: no item 3"},
+      {"without", std::nullopt, E_FAIL, "CoCreateInstance", "",
+       "CoCreateInstance failed (0x80004005)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ClearErrorInfo();
+    if (c.left) SetErrorInfo(*c.left);
+    try {
+      call(c.code, c.member);
+      ADD_FAILURE() << "call did not throw";
+    } catch (const Error& e) {  // the one type every front catches
+      EXPECT_EQ(e.code(), c.code);
+      EXPECT_EQ(e.member(), c.member);
+      EXPECT_EQ(e.interface_name(), c.interface_name);
+      EXPECT_EQ(e.description(), c.left ? c.left->description : "");
+      EXPECT_STREQ(e.what(), c.what);
+      EXPECT_EQ(e.message(), c.what) << "the code is shown twice";
+      EXPECT_FALSE(e.named()) << "a boundary it crosses names it";
+    }
+    EXPECT_EQ(GetErrorInfo(), std::nullopt);  // taken by call
+  }
+  EXPECT_NO_THROW(call(S_FALSE, "IOther.Item"));
+  const Error raised(E_ACCESSDENIED, "cannot write");
+  EXPECT_EQ(raised.member(), "");
+  EXPECT_EQ(raised.description(), "cannot write");
+  EXPECT_EQ(raised.message(), "cannot write (0x80070005)");
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ TEST(AsApiError, EveryFailureIsAnsweredWithItsStatusMessageAndDetails) {
       {std::make_exception_ptr(host::InvalidRequest("no page Nowhere")), 400, "no page Nowhere",
        Json::object()},
       {std::make_exception_ptr(
-           host::MemberFailure("IMetaDataPage.LoadPage", com::E_FAIL, "IMetaDataPage.LoadPage: x")),
+           com::MemberFailure("IMetaDataPage.LoadPage", com::E_FAIL, "IMetaDataPage.LoadPage: x")),
        500,
        "IMetaDataPage.LoadPage failed (" + hex_fail + "): IMetaDataPage.LoadPage: x",
        {{"failure",

@@ -351,6 +351,14 @@ TEST_F(ServerTest, AFailingMemberIsShownByInterfaceMemberAndCodeAndNothingIsSave
 
   EXPECT_EQ(ok("save", {{"item", kItem}})["saved"], true);
   EXPECT_NE(test::read_file(catalog_ / kItem).find(">kept</idPurp>"), std::string::npos);
+
+  // Read again when the control library cannot start: the same answer as
+  // any failing member, not "the file cannot be read".
+  test::write_file(home_ / "settings.json", "{ damaged");
+  const Reply unread = post("reload-file", {{"item", kItem}});
+  ASSERT_EQ(unread.status, 500) << unread.body.dump();
+  EXPECT_EQ(unread.body["failure"]["member"], "ICustomPages.LoadCustomPages");
+  EXPECT_TRUE(unread.body.contains("state")) << unread.body.dump();
 }
 
 TEST_F(ServerTest, TheExportWritesTheStandardAskedFor) {

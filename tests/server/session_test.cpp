@@ -59,7 +59,7 @@ TEST_F(SessionTest, AFailingUnloadLeavesTheDocumentAsItWas) {
   try {
     session.leave();
     FAIL() << "UnloadPage wrote a character XML cannot hold";
-  } catch (const MemberFailure& failure) {
+  } catch (const com::MemberFailure& failure) {
     EXPECT_EQ(failure.member(), "IMetaDataPage.UnloadPage");
     EXPECT_EQ(failure.interface_name(), "IMetaDataPage");
     EXPECT_EQ(failure.code(), com::E_INVALIDARG);

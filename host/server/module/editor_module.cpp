@@ -93,7 +93,7 @@ extern "C" __attribute__((visibility("default"))) int tidewise_serve(
     tell_unsaved();
     return 0;
   } catch (const com::Error& e) {
-    failure = std::string(e.what()) + " (" + com::hresult_hex(e.code()) + ")";
+    failure = e.message();
   } catch (const std::exception& e) {
     failure = e.what();
   } catch (...) {

@@ -27,11 +27,12 @@ class ComponentHost {
 template <com::Interface I>
 com::ComPtr<I> create(std::string_view prog_id) {
   com::GUID clsid;
-  call(com::CLSIDFromProgID(prog_id, &clsid), "CLSIDFromProgID");
+  com::call(com::CLSIDFromProgID(prog_id, &clsid), "CLSIDFromProgID");
   com::ComPtr<com::IUnknown> object;
-  call(com::CoCreateInstance(clsid, com::IUnknown::IID, object.put_void()), "CoCreateInstance");
+  com::call(com::CoCreateInstance(clsid, com::IUnknown::IID, object.put_void()),
+            "CoCreateInstance");
   com::ComPtr<I> wanted;
-  call(object->QueryInterface(I::IID, wanted.put_void()), "IUnknown.QueryInterface");
+  com::call(object->QueryInterface(I::IID, wanted.put_void()), "IUnknown.QueryInterface");
   return wanted;
 }
 

@@ -98,12 +98,12 @@ class Recording;
 // Runs the importer component (Importer.SampleImporter) on `source` for
 // `item`: the record converted and given to the item's document. Returns
 // whether the item's metadata changed (without a stylesheet folder the
-// importer says so and writes nothing). Throws MemberFailure when Import
+// importer says so and writes nothing). Throws com::MemberFailure when Import
 // fails. `recording` runs around the call alone.
 bool import_record(CatalogItem& item, const std::filesystem::path& source,
                    Recording* recording = nullptr);
 // Exports `item` to `destination` in `format` (call_export) and checks what
-// the exporter wrote (check_exported). Throws MemberFailure when Export
+// the exporter wrote (check_exported). Throws com::MemberFailure when Export
 // fails, com::Error when the file written is not a record of `format`.
 void export_record(CatalogItem& item, const std::filesystem::path& destination, RecordFormat format,
                    Recording* recording = nullptr);

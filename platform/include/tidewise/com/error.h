@@ -31,16 +31,46 @@ void ClearErrorInfo();
 // is named by the member whose boundary it crosses.
 class Error : public std::runtime_error {
  public:
-  Error(HRESULT code, std::string description, std::string source = {})
-      : std::runtime_error(std::move(description)), code_(code), source_(std::move(source)) {}
+  Error(HRESULT code, const std::string& description, std::string source = {})
+      : Error(description, code, description, std::move(source), {}) {}
 
   HRESULT code() const noexcept { return code_; }
   const std::string& source() const noexcept { return source_; }
   bool named() const noexcept { return !source_.empty(); }
+  // The text error information carries. It is what() too, except that a
+  // MemberFailure's what() also names the call and its code.
+  const std::string& description() const noexcept { return description_; }
+  // The call that failed ("IMetaDataPage.UnloadPage") when this is a
+  // MemberFailure; empty when the error was raised here.
+  const std::string& member() const noexcept { return member_; }
+  std::string interface_name() const;  // "IMetaDataPage"
+  // How a front shows it: with its code, which a MemberFailure's what()
+  // already carries.
+  std::string message() const;
+
+ protected:
+  Error(const std::string& what, HRESULT code, std::string description, std::string source,
+        std::string member)
+      : std::runtime_error(what),
+        code_(code),
+        description_(std::move(description)),
+        source_(std::move(source)),
+        member_(std::move(member)) {}
 
  private:
   HRESULT code_;
+  std::string description_;
   std::string source_;
+  std::string member_;
+};
+
+// A member this side called failed, where the failure ends (a host, a tool)
+// rather than being passed on: "IMetaDataPage.LoadPage failed (0x80004005):
+// <the error information's text>". It carries no source, so that crossing a
+// boundary it is named by that boundary's member, as any local error.
+class MemberFailure : public Error {
+ public:
+  MemberFailure(const std::string& member, HRESULT code, const std::string& description);
 };
 
 [[noreturn]] void raise(HRESULT code, std::string description);
@@ -49,6 +79,10 @@ class Error : public std::runtime_error {
 // error information and throws it on, keeping the original code. `member` is
 // "Interface.Member" of the call made.
 void check(HRESULT hr, std::string_view member);
+
+// As check, for the side that reports the failure instead of passing it on:
+// throws MemberFailure naming `member` with the error information it left.
+void call(HRESULT hr, std::string_view member);
 
 // Turns whatever escaped `body` into a status code plus error information
 // naming `member`. `body` returns nothing (the member then succeeds with S_OK)
@@ -65,7 +99,7 @@ HRESULT boundary(std::string_view member, Body&& body) noexcept {
     }
   } catch (const Error& e) {
     if (e.named()) {
-      SetErrorInfo({e.source(), e.what()});
+      SetErrorInfo({e.source(), e.description()});
     } else {
       SetErrorInfo({std::string(member), std::string(member) + ": " + e.what()});
     }
