@@ -200,11 +200,7 @@ struct Editor::Session {
   std::uint64_t probed_key = 0;
   std::vector<host::EntryState> probed;
   std::vector<host::EntryState> probed_offered;
-  host::Probes probes;  // page objects kept to probe the tree again
-  // The document as last read or saved, and its file then: the review
-  // shows the author's changes against it, never another program's.
-  com::ComPtr<host::XmlMetadataDocument> base;
-  platform::FileStamp seen;
+  host::Probes probes;                // page objects kept to probe the tree again
   std::unique_ptr<Journal> journal;   // the author's steps since the last save
   std::optional<Journal::Left> left;  // a stopped editor's steps, not yet restored or discarded
   std::set<std::string> imported;     // the paths an import wrote since the last save
@@ -229,7 +225,9 @@ Editor::~Editor() {
 
 void Editor::changed(Session& session) {
   session.version = ++versions_;
-  if (events_) events_->changed(session.path, session.version, session.file, session.seen);
+  if (events_)
+    events_->changed(session.path, session.version, session.file,
+                     session.editing->base_file().stamp);
 }
 
 bool Editor::dirty(Session& session) const {
@@ -388,7 +386,7 @@ Json Editor::state(Session& session, bool with_tree) {
   std::error_code ec;
   const auto time = fs::last_write_time(session.file, ec);
   state["savedAt"] = ec ? Json() : Json(iso_time(time));
-  if (changed_outside(session.file, session.seen)) {
+  if (changed_outside(session.file, session.editing->base_file().stamp)) {
     const auto changed_at = fs::last_write_time(session.file, ec);
     state["outside"] = {{"file", session.path},
                         {"changedAt", ec ? Json() : Json(iso_time(changed_at))}};
@@ -460,12 +458,10 @@ Json Editor::review_json(Session& session) {
   const host::ItemReview review = session.editing->review();
   // Against the file as the editor last read or saved it: another program's
   // change to it since is not the author's.
+  const bool outside = changed_outside(session.file, session.editing->base_file().stamp);
   const std::vector<host::Difference> outside_changes =
-      changed_outside(session.file, session.seen)
-          ? host::compare_documents(session.base->doc(), session.editing->document().doc()).changes
-          : std::vector<host::Difference>{};
-  const std::vector<host::Difference>& listed =
-      changed_outside(session.file, session.seen) ? outside_changes : review.changes;
+      outside ? session.editing->changes_since_read().changes : std::vector<host::Difference>{};
+  const std::vector<host::Difference>& listed = outside ? outside_changes : review.changes;
   // Each change named by the page that wrote it, and whether the author
   // typed or picked that value there or the page (or an import) wrote it.
   std::map<std::string, std::string> titles;
@@ -1041,7 +1037,7 @@ void Editor::redo_from_saved(Session& session, const std::vector<Json>& steps) {
   // left, and the document is the one last read or saved (the same item,
   // so that another program's change to its file is still refused).
   editing.close_page();
-  editing.document().take_content(*session.base.get());
+  editing.document().take_content(*editing.base().get());
   editing.forget_writers();
   session.imported.clear();
   session.page_edited = false;
@@ -1066,8 +1062,6 @@ void Editor::read_as_saved(Session& session) {
   session.undone.clear();
   session.imported.clear();
   session.editing->forget_writers();
-  session.base = session.editing->document().copy();
-  session.seen = platform::stamp_of(platform::write_target(session.file));
 }
 
 Json Editor::reload_file(const Json& request) {
@@ -1075,9 +1069,9 @@ Json Editor::reload_file(const Json& request) {
   check_version(request, session);
   return with_failures(session, [&] {
     write_open_page(session, "the file cannot be read again under your edits");
-    const com::ComPtr<host::XmlMetadataDocument> base = session.base;
-    const host::Review mine =
-        host::compare_documents(base->doc(), session.editing->document().doc());
+    // Held: the session it belongs to is replaced.
+    const com::ComPtr<host::XmlMetadataDocument> base = session.editing->base();
+    const host::Review mine = session.editing->changes_since_read();
     const std::vector<Json> steps = session.journal->read();
     try {
       auto reread = std::make_unique<EditingSession>(session.file, editor_session_options());

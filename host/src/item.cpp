@@ -208,18 +208,22 @@ CatalogItem::CatalogItem(fs::path path, Access access) : path_(std::move(path)) 
   }
   if (access == Access::Edit) lock_ = std::make_unique<ItemLock>(path_);
   auto document = com::make_object<XmlMetadataDocument>();
-  // The hash is taken from the bytes the parser reads: the file is read once.
-  const platform::FileStamp before = platform::stamp_of(path_);
-  ContentHash hash;
-  document->load_file(
-      path_, [&hash](std::string_view piece) noexcept { hash.add(piece.data(), piece.size()); });
-  const platform::FileStamp after = platform::stamp_of(path_);
-  if (after != before) {
+  const Seen read_as = read(path_, *document.get());
+  if (platform::stamp_of(path_) != read_as.stamp) {
     com::raise(com::E_FAIL, "\"" + shown(path_.string()) +
                                 "\" was changed by another program while it was read");
   }
-  seen_ = {after, after.exists ? hash.value() : 0};
+  seen_ = read_as;
   document_ = std::move(document);
+}
+
+CatalogItem::Seen CatalogItem::read(const fs::path& file, XmlMetadataDocument& document) {
+  // The hash is taken from the bytes the parser reads: the file is read once.
+  const platform::FileStamp before = platform::stamp_of(file);
+  ContentHash hash;
+  document.load_file(
+      file, [&hash](std::string_view piece) noexcept { hash.add(piece.data(), piece.size()); });
+  return {before, before.exists ? hash.value() : 0};
 }
 
 ComPtr<CatalogItem> CatalogItem::open(const fs::path& file, Access access) {

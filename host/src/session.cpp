@@ -20,6 +20,9 @@ std::string named(std::string_view name) {
 
 EditingSession::EditingSession(const fs::path& item, Options options, Recording* recording)
     : options_(options), item_(CatalogItem::open(item, options.access)) {
+  // Before the tree is built: what its building writes is a change to the
+  // file like any other, for the review.
+  keep_base();
   LoadedTree loaded = load_tree(ComPtr<IMetadataValues>(item_->document()).get(), recording);
   tree_ = std::move(loaded.tree);
   tree_result_ = loaded.result;
@@ -172,7 +175,17 @@ void EditingSession::put_back_unedited() {
 void EditingSession::save() {
   item_->save();
   restored_modified_ = false;
+  keep_base();
+}
+
+void EditingSession::keep_base() {
+  base_ = document().copy();
+  base_file_ = item_->file_as_read();
   saved_revision_ = document().revision();
+}
+
+Review EditingSession::changes_since_read() const {
+  return compare_documents(base_->doc(), document().doc());
 }
 
 namespace {
@@ -190,23 +203,29 @@ std::uint64_t fnv1a(std::string_view bytes, std::uint64_t hash) {
 }  // namespace
 
 ItemReview EditingSession::review() {
-  // Stamped before it is read: a file changed while it is read has another
-  // stamp afterwards, and the review is not taken for still true.
-  const platform::FileStamp file = platform::stamp_of(item_->path());
-  std::uint64_t digest = kFnvBasis;
-  // The two trees themselves: a text of either could be larger than what the
-  // parser takes.
-  XmlMetadataDocument saved;
-  saved.load_file(item_->path(),
-                  [&digest](std::string_view piece) { digest = fnv1a(piece, digest); });
-  // The document by its revision: equal revisions are equal contents.
-  const std::uint64_t revision = document().revision();
-  for (int byte = 0; byte < 8; ++byte) {
-    const char c = static_cast<char>(revision >> (8 * byte));
-    digest = fnv1a(std::string_view(&c, 1), digest);
+  // The file is read again only when another program changed it: its stamp
+  // is then not the one it had when read or written here. (One that kept
+  // size and time to the nanosecond is taken for unchanged; the save itself
+  // still compares the bytes.)
+  CatalogItem::Seen file{platform::stamp_of(item_->path())};
+  com::ComPtr<XmlMetadataDocument> saved = base_;
+  if (file.stamp != base_file_.stamp) {
+    saved = com::make_object<XmlMetadataDocument>();
+    file = CatalogItem::read(item_->path(), *saved.get());
+  } else {
+    file.content_hash = base_file_.content_hash;
   }
-  ItemReview review{compare_documents(saved.doc(), document().doc()), digest};
-  reviewed_ = Reviewed{digest, revision, file};
+  // The file by the hash of its bytes, the document by its revision: equal
+  // revisions are equal contents.
+  std::uint64_t digest = kFnvBasis;
+  for (const std::uint64_t part : {std::uint64_t{file.content_hash}, document().revision()}) {
+    for (int byte = 0; byte < 8; ++byte) {
+      const char c = static_cast<char>(part >> (8 * byte));
+      digest = fnv1a(std::string_view(&c, 1), digest);
+    }
+  }
+  ItemReview review{compare_documents(saved->doc(), document().doc()), digest};
+  reviewed_ = Reviewed{digest, document().revision(), file.stamp};
   return review;
 }
 

@@ -2,6 +2,7 @@
 // steps between an item file and a page, on the real component libraries.
 
 #include <functional>
+#include <set>
 
 #include "server/server_fixture.h"
 
@@ -210,6 +211,51 @@ TEST_F(SessionTest, DirtyAndTheLastReviewFollowTheDocumentAndTheFile) {
   type("A fourth purpose");
   session.flush();
   EXPECT_NE(session.review().digest, before);
+}
+
+// While the file is the one read, the review compares with the document as
+// it was read; once another program wrote the file, with what it wrote. The
+// digest follows the file's bytes either way, and the author's own changes
+// stay the same whatever the file holds.
+TEST_F(SessionTest, TheReviewComparesWithTheFileAsAnotherProgramLeftIt) {
+  EditingSession session(item());
+  session.open("Purpose");
+  const std::vector<Edit> edits = {{Edit::Kind::Type, "txtInfo", "Map the 2024 retreat"}};
+  session.edit(edits);
+  session.flush();
+  const auto paths_of = [](const std::vector<Difference>& changes) {
+    std::set<std::string> paths;
+    for (const Difference& d : changes) paths.insert(d.path);
+    return paths;
+  };
+  const std::set<std::string> mine = {"dataIdInfo/idPurp", "dataIdInfo/idPurp@ns"};
+  const std::uint64_t as_read = session.review().digest;
+  std::string retitled = original_;
+  retitled.replace(retitled.find("Shoreline position"), 18, "Another title");
+  const struct {
+    const char* name;
+    const std::string* written;  // by another program; none: the file as read
+    std::set<std::string> review;
+  } cases[] = {
+      {"the file as read", nullptr, mine},
+      {"the same bytes written again", &original_, mine},
+      {"another title written",
+       &retitled,
+       {"dataIdInfo/idCitation/resTitle", "dataIdInfo/idPurp", "dataIdInfo/idPurp@ns"}},
+      {"the file as read written back", &original_, mine},
+  };
+  for (const auto& c : cases) {
+    if (c.written) {
+      // Beside it and renamed over it, as editors do: a stamp of its own.
+      test::write_file(catalog_ / ".another.xml", *c.written);
+      fs::rename(catalog_ / ".another.xml", item());
+    }
+    const ItemReview review = session.review();
+    EXPECT_EQ(paths_of(review.changes), c.review) << c.name;
+    EXPECT_EQ(review.digest == as_read, c.review == mine) << c.name;
+    EXPECT_TRUE(session.still_reviewed(review.digest)) << c.name;
+    EXPECT_EQ(paths_of(session.changes_since_read().changes), mine) << c.name;
+  }
 }
 
 TEST_F(SessionTest, AnItemWithoutAFileReviewsAsEverythingAdded) {

@@ -102,12 +102,20 @@ class CatalogItem final : public com::Object<CatalogItem, IMetadataHolder> {
   // to overwrite it.
   void take_file_as_read();
 
- private:
-  // What the item's file was when this item last read or wrote it.
+  // A file as it was read or written: its stamp and a hash of its bytes.
   struct Seen {
     platform::FileStamp stamp;
     std::size_t content_hash = 0;
+    friend bool operator==(const Seen&, const Seen&) = default;
   };
+  // What the item's file was when this item last read or wrote it.
+  const Seen& file_as_read() const { return seen_; }
+  // Loads `file` into `document`, hashing the bytes as the parser reads
+  // them. The stamp is the one from before it was read: a file changed
+  // meanwhile has another one afterwards.
+  static Seen read(const std::filesystem::path& file, XmlMetadataDocument& document);
+
+ private:
   static Seen see(const std::filesystem::path& file);
   void check_unchanged(const std::filesystem::path& target) const;
 

@@ -119,8 +119,17 @@ class EditingSession {
   // saved, even if it was changed back since: a comparison of revisions.
   bool dirty() const { return document().revision() != saved_revision_; }
   void save();
-  // What saving would change in the item's file as it is on disk now. The
-  // file is read once, its digest taken as it is parsed.
+  // The document as the item's file held it when last read or saved, and
+  // that file's stamp and hash then. Shared with the document until either
+  // is written to.
+  const com::ComPtr<XmlMetadataDocument>& base() const { return base_; }
+  const CatalogItem::Seen& base_file() const { return base_file_; }
+  // The author's changes: the document against base(), whatever another
+  // program did to the file since.
+  Review changes_since_read() const;
+  // What saving would change in the item's file as it is on disk now. While
+  // the file is the one last read or saved, it is base(); otherwise it is
+  // read once, its digest taken as it is parsed.
   ItemReview review();
   // Whether the last review, the one with this digest, still tells what
   // saving would change: neither the document nor the file changed since.
@@ -147,6 +156,8 @@ class EditingSession {
   void end_page_record();
   // The page is closed or loaded again: what it wrote stays, as it is.
   void drop_page_record();
+  // The document and its file are as read or saved from here on.
+  void keep_base();
 
   Options options_;
 
@@ -156,6 +167,8 @@ class EditingSession {
   std::unique_ptr<OpenPage> page_;
   bool restored_modified_ = false;  // a restore cleared the document's own flag
   std::uint64_t saved_revision_ = 0;
+  com::ComPtr<XmlMetadataDocument> base_;
+  CatalogItem::Seen base_file_;
   struct Reviewed {
     std::uint64_t digest = 0;
     std::uint64_t revision = 0;
