@@ -2,15 +2,13 @@
 // drives them, on one file or on every .xml file of a folder.
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <set>
 
 #include "batch.h"
 #include "tidewise/host/item.h"
 #include "tidewise/host/records.h"
+#include "tidewise/host/scratch.h"
 #include "tool.h"
 
 namespace tw::cli {
@@ -64,40 +62,6 @@ void import_file(const fs::path& source, const fs::path& item_file, TraceFile& t
 
 // ---- Files of several records
 
-// One record of a file, written alone into a folder of its own that goes
-// with this object, for the importer to read.
-class ScratchRecord {
- public:
-  explicit ScratchRecord(const std::string& text) {
-    std::string pattern = (fs::temp_directory_path() / "tidewise-record-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      throw com::Error(com::E_FAIL,
-                       std::string("cannot create a scratch folder: ") + std::strerror(errno));
-    }
-    folder_ = pattern;
-    const fs::path file = path();
-    std::ofstream out(file, std::ios::binary);
-    out << text;
-    out.close();
-    if (!out) {
-      std::error_code ec;
-      fs::remove_all(folder_, ec);
-      throw com::Error(com::E_FAIL, "cannot write " + quoted(file));
-    }
-  }
-  ~ScratchRecord() {
-    std::error_code ec;
-    fs::remove_all(folder_, ec);
-  }
-  ScratchRecord(const ScratchRecord&) = delete;
-  ScratchRecord& operator=(const ScratchRecord&) = delete;
-
-  fs::path path() const { return folder_ / "record.xml"; }
-
- private:
-  fs::path folder_;
-};
-
 // The import of one ITEM from SOURCE: the file itself, or with --record the
 // record it names. A file of several records needs --record or --split.
 void import_source(const ConvertOptions& options, TraceFile& trace) {
@@ -130,7 +94,9 @@ void import_source(const ConvertOptions& options, TraceFile& trace) {
     import_file(options.from, options.to, trace);
     return;
   }
-  const ScratchRecord record(records.record(*options.record));
+  // The record alone, in a file of its own for the importer to read.
+  host::ScratchFolder scratch("tidewise-record");
+  const host::ScratchFile record = scratch.file("record.xml", records.record(*options.record));
   if (const Opened files = opened(Direction::Import, options.from, options.to);
       same_file(files.other, files.item)) {
     throw UsageError("the item " + quoted(options.to) + " is the file to import");
@@ -155,11 +121,12 @@ int import_split(const ConvertOptions& options) {
   std::set<std::string> taken;
   std::size_t failed = 0;
   TraceFile no_trace(std::nullopt);
+  host::ScratchFolder scratch("tidewise-record");
   for (std::size_t n = 1; n <= records.count(); ++n) {
     const fs::path item =
         *options.split / host::item_file_name(records.file_identifier(n), n, taken);
     try {
-      const ScratchRecord record(records.record(n));
+      const host::ScratchFile record = scratch.file("record.xml", records.record(n));
       import_file(record.path(), item, no_trace);
       std::cout << item.string() << '\n';
     } catch (const std::exception& e) {

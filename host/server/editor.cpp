@@ -10,7 +10,6 @@
 #include <ctime>
 #include <fstream>
 #include <iterator>
-#include <limits>
 #include <set>
 
 #include "failures.h"
@@ -157,25 +156,6 @@ std::vector<host::Edit> edits_of(const Json& request) {
   return edits;
 }
 
-// Writes into `into` every value of `from` that `into` lacks or holds
-// empty; what `into` has stays as it is.
-void fill_missing(host::XmlMetadataDocument& into, const host::XmlMetadataDocument& from) {
-  const host::Review review =
-      host::compare_documents(into.doc(), from.doc(), std::numeric_limits<std::size_t>::max());
-  for (const host::Difference& d : review.changes) {
-    if (!d.after || d.path.starts_with('/')) continue;  // removed, or another root
-    if (d.change == host::Difference::Change::Changed && !(d.before && d.before->empty())) continue;
-    const auto at = d.path.rfind('@');
-    if (at != std::string::npos && d.path.find('/', at) == std::string::npos) {
-      com::call(into.WriteAttribute(d.path.substr(0, at), d.path.substr(at + 1),
-                                    com::Variant::str(*d.after), 1),
-                "IMetadataXml.WriteAttribute");
-    } else {
-      com::call(into.WriteValue(d.path, com::Variant::str(*d.after)), "IMetadataValues.WriteValue");
-    }
-  }
-}
-
 Json edits_json(const std::vector<host::Edit>& edits) {
   Json list = Json::array();
   for (const host::Edit& e : edits) {
@@ -207,11 +187,9 @@ struct Editor::Session {
   std::vector<Json> undone;           // steps undone, the last undone last, for redo
 };
 
-Editor::Editor(const fs::path& catalog, fs::path scratch, ItemEvents* events, fs::path schemas)
-    : catalog_(catalog),
-      scratch_(std::move(scratch)),
-      events_(events),
-      schemas_folder_(std::move(schemas)) {}
+Editor::Editor(const fs::path& catalog, host::ScratchFolder& scratch, ItemEvents* events,
+               fs::path schemas)
+    : catalog_(catalog), scratch_(scratch), events_(events), schemas_folder_(std::move(schemas)) {}
 
 host::EditingSession& Editor::editing_of(Session& session) const {
   return *session.editing;
@@ -420,12 +398,11 @@ void Editor::open_page_named(Session& session, const std::string& unique_name) {
   session.editing->open(unique_name, page_class);
 }
 
-ScratchFile Editor::record_file(const Json& request) {
+host::ScratchFile Editor::record_file(const Json& request) {
   const std::string& content = text_field(request, "content");
   if (content.size() > kMaxRecordBytes) throw ApiError(400, "the record is larger than 32 MiB");
   const std::string& file_name = text_field(request, "fileName");
-  ScratchFile file = scratch_.file(file_name);
-  platform::write_file_atomically(file.path(), content);
+  host::ScratchFile file = scratch_.file(file_name, content);
   // A file of several records is refused as the command line refuses it;
   // one that holds no record at all is told so in words, not through the
   // importer's failure (an interface, a code and a stylesheet's path).
@@ -610,7 +587,7 @@ Json Editor::import_item(const Json& request) {
     throw ApiError(400, "this editor serves one item; open a folder to import records");
   const std::string& name = text_field(request, "name");
   const fs::path file = catalog_.resolve(name, false);
-  const ScratchFile record = record_file(request);
+  const host::ScratchFile record = record_file(request);
   const fs::path& source = record.path();
 
   const auto item = com::make_object<host::CatalogItem>(file);
@@ -827,34 +804,25 @@ Json Editor::close_item(const Json& request) {
 Json Editor::import_into(const Json& request) {
   Session& session = session_for(request, true);
   check_version(request, session);
-  const auto mode = request.find("mode");
-  const bool fill = mode != request.end() && *mode == "fill";
-  if (mode != request.end() && !fill && *mode != "replace") {
-    throw ApiError(400, "\"mode\" is \"replace\" or \"fill\"");
-  }
-  const ScratchFile record = record_file(request);
-  const fs::path& source = record.path();
-
-  EditingSession& editing = *session.editing;
+  const auto named = request.find("mode");
+  const std::optional<host::ImportMode> mode = named == request.end() ? host::ImportMode::Replace
+                                               : named->is_string()
+                                                   ? host::import_mode(named->get<std::string>())
+                                                   : std::nullopt;
+  if (!mode) throw ApiError(400, "\"mode\" is \"replace\" or \"fill\"");
+  const host::ScratchFile record = record_file(request);
   return with_failures(session, [&] {
     leave_page(session, Leaving::ToClose, "nothing can be imported");
     changed(session);
-    // Shared with the document until the import writes: costs nothing.
-    const auto before = editing.document().copy();
-    const bool written = import_record(session, source, fill);
-    for (const host::Difference& d :
-         host::compare_documents(before->doc(), editing.document().doc()).changes) {
-      session.imported.insert(d.path);
-    }
+    const std::vector<std::string> paths = session.editing->import(record.path(), *mode, scratch_);
+    session.imported.insert(paths.begin(), paths.end());
     keep_step(session, {{"import",
                          {{"fileName", text_field(request, "fileName")},
                           {"content", text_field(request, "content")},
-                          {"mode", fill ? "fill" : "replace"}}}});
+                          {"mode", std::string(host::import_mode_name(*mode))}}}});
     Json answer = state(session, true);
     // Written, and to other values than it had.
-    answer["imported"] =
-        written &&
-        !host::compare_documents(before->doc(), editing.document().doc(), 1).changes.empty();
+    answer["imported"] = !paths.empty();
     return answer;
   });
 }
@@ -874,7 +842,7 @@ Json Editor::export_item(const Json& request) {
   EditingSession& editing = *session.editing;
   return with_failures(session, [&] {
     write_open_page(session, "its edits cannot be exported");
-    const ScratchFile exported = scratch_.file("export.xml");
+    const host::ScratchFile exported = scratch_.file("export.xml");
     const fs::path& destination = exported.path();
     host::export_record(editing.item(), destination, format);
     Json answer = state(session, true);
@@ -895,24 +863,6 @@ Json Editor::export_item(const Json& request) {
 }
 
 // ---- What the editor keeps of the author's work
-
-bool Editor::import_record(Session& session, const fs::path& source, bool fill) {
-  EditingSession& editing = *session.editing;
-  bool written = false;
-  if (!fill) {
-    written = editing.guarded([&] { return host::import_record(editing.item(), source); });
-  } else {
-    // Into an item of its own (no file), then only what this one lacks.
-    const ScratchFile scratch = scratch_.file("fill.xml");
-    const auto record = com::make_object<host::CatalogItem>(scratch.path());
-    if (host::import_record(*record.get(), source)) {
-      editing.guarded([&] { fill_missing(editing.document(), *record->document().get()); });
-      written = true;
-    }
-  }
-  editing.reload();
-  return written;
-}
 
 void Editor::keep_step(Session& session, const Json& step) {
   session.undone.clear();  // a new step: what was undone cannot be redone
@@ -937,7 +887,10 @@ std::size_t Editor::replay(Session& session, const std::vector<Json>& steps) {
           throw ApiError(409, "the open page cannot be left");
         }
         session.page_edited = false;
-        import_record(session, record_file(*import).path(), import->value("mode", "") == "fill");
+        editing.import(
+            record_file(*import).path(),
+            host::import_mode(import->value("mode", "")).value_or(host::ImportMode::Replace),
+            scratch_);
       } else {
         const std::string& page = text_field(step, "page");
         const std::vector<host::Edit> edits = edits_of(step);

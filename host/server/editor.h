@@ -22,8 +22,8 @@
 #include "catalog.h"
 #include "closed_items.h"
 #include "events.h"
-#include "scratch.h"
 #include "tidewise/host/catalog_index.h"
+#include "tidewise/host/scratch.h"
 #include "tidewise/host/session.h"
 #include "tidewise/host/validation.h"
 
@@ -31,10 +31,10 @@ namespace tw::server {
 
 class Editor {
  public:
-  // `scratch` is a private folder for the files import and export exchange.
-  // `events`, if given, hears of every item's new version. `schemas`: the
+  // `scratch` holds the files import and export exchange; it outlives the
+  // editor. `events`, if given, hears of every item's new version. `schemas`: the
   // ISO schemas the export is checked against (none: it is not checked).
-  Editor(const std::filesystem::path& catalog, std::filesystem::path scratch,
+  Editor(const std::filesystem::path& catalog, host::ScratchFolder& scratch,
          ItemEvents* events = nullptr, std::filesystem::path schemas = {});
   ~Editor();
   Editor(const Editor&) = delete;
@@ -106,17 +106,13 @@ class Editor {
   std::optional<std::string> page_class_for(Session& session, const std::string& unique_name);
   void open_page_named(Session& session, const std::string& unique_name);
   // A record sent by the browser, in a scratch file for the importer.
-  ScratchFile record_file(const Json& request);
+  host::ScratchFile record_file(const Json& request);
   host::EditingSession& editing_of(Session& session) const;
   // The index of the catalog's items, made when first needed; told of every
   // change the editor makes itself.
   host::CatalogIndex& index();
   void note_changed(const std::string& relative);
   Json review_json(Session& session);
-  // Replaces the item's metadata with the record's, or with `fill` adds
-  // only what the item does not have yet.
-  // Answers whether the importer wrote anything.
-  bool import_record(Session& session, const std::filesystem::path& source, bool fill = false);
   // Takes the document as it is now for the one in the file.
   void read_as_saved(Session& session);
   // Keeps a step of the author's in the item's journal before it is answered.
@@ -128,7 +124,7 @@ class Editor {
   void redo_from_saved(Session& session, const std::vector<Json>& steps);
 
   Catalog catalog_;
-  ScratchFolder scratch_;
+  host::ScratchFolder& scratch_;
   ItemEvents* events_ = nullptr;
   std::uint64_t versions_ = 0;
   std::map<std::string, std::unique_ptr<Session>> sessions_;

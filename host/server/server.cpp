@@ -219,14 +219,8 @@ EditorServer::EditorServer(ServerOptions options)
     : options_(std::move(options)), token_(options_.token.value_or(random_token())) {
   remove_abandoned_scratch(fs::temp_directory_path());
   // Named with the process, so that the next editor can tell it was left.
-  std::string pattern = (fs::temp_directory_path() /
-                         (std::string(kScratchPrefix) + std::to_string(::getpid()) + "-XXXXXX"))
-                            .string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("cannot create a scratch folder in " +
-                             fs::temp_directory_path().string());
-  }
-  scratch_ = pattern;
+  scratch_ = std::make_unique<host::ScratchFolder>(std::string(kScratchPrefix) +
+                                                   std::to_string(::getpid()));
 
   // Only the files found now are ever served: no request path reaches the disk.
   std::error_code ec;
@@ -238,7 +232,6 @@ EditorServer::EditorServer(ServerOptions options)
         {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}, type};
   }
   if (ec || !web_.contains("/index.html")) {
-    fs::remove_all(scratch_, ec);
     throw std::runtime_error("the editor's web files are not in \"" + options_.web.string() + "\"");
   }
 
@@ -247,12 +240,12 @@ EditorServer::EditorServer(ServerOptions options)
       std::make_unique<ItemEvents>(static_cast<std::size_t>(std::max(1, options_.threads / 2)));
   apartment_ = std::make_unique<Apartment>(options_.dialog_timeout);
   const Outcome made = apartment_->run([this] {
-    editor_ = std::make_unique<Editor>(options_.catalog, scratch_, events_.get(), options_.schemas);
+    editor_ =
+        std::make_unique<Editor>(options_.catalog, *scratch_, events_.get(), options_.schemas);
     return Json();
   });
   if (made.error) {
     apartment_.reset();
-    fs::remove_all(scratch_, ec);
     std::rethrow_exception(made.error);
   }
 
@@ -351,13 +344,11 @@ void EditorServer::stop() {
   if (http_) http_->shut();
   if (listener_.joinable()) listener_.join();
   apartment_.reset();
-  std::error_code ec;
-  fs::remove_all(scratch_, ec);
+  scratch_->remove();
 }
 
 void EditorServer::abandon() {
-  std::error_code ec;
-  fs::remove_all(scratch_, ec);
+  scratch_->remove();
 }
 
 void EditorServer::respond(const httplib::Request& request, httplib::Response& response) {

@@ -77,7 +77,6 @@ class EditorServer {
   void respond(const httplib::Request& request, httplib::Response& response);
 
   Apartment& apartment() { return *apartment_; }
-  const std::filesystem::path& scratch_folder() const { return scratch_; }
 
  private:
   bool admit(const httplib::Request& request, httplib::Response& response) const;
@@ -87,7 +86,7 @@ class EditorServer {
 
   ServerOptions options_;
   std::string token_;
-  std::filesystem::path scratch_;
+  std::unique_ptr<host::ScratchFolder> scratch_;
   std::unique_ptr<ItemEvents> events_;  // before the editor, which tells it
   std::unique_ptr<Apartment> apartment_;
   std::unique_ptr<Editor> editor_;  // made, used and dropped on the apartment's thread

@@ -5,13 +5,11 @@
 #include <libxml/parserInternals.h>
 #include <libxml/uri.h>
 #include <libxml/xmlschemas.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "tidewise/com/error.h"
+#include "tidewise/host/scratch.h"
 #include "tidewise/host/validation.h"
 #include "tidewise/platform.h"
 #include "tidewise/xml/xml.h"
@@ -186,29 +184,6 @@ struct Errors {
   }
 };
 
-// A folder of our own in the temporary folder, removed with everything in it.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tidewise-check-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      throw com::Error(com::E_FAIL,
-                       std::string("cannot create a scratch folder: ") + std::strerror(errno));
-    }
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
 // Every value the export carried as typed: tw:verbatim closes the class whose
 // property it names, and that property holds a nil placeholder.
 void verbatim_problems(const xmlNode* node, std::vector<Problem>& problems) {
@@ -313,8 +288,9 @@ std::vector<Problem> IsoSchemas::validate(const xmlDoc& record) const {
 
 std::vector<Problem> export_problems(CatalogItem& item, const IsoSchemas& schemas,
                                      RecordFormat format) {
-  const ScratchFolder scratch;
-  const fs::path record = scratch.path() / "record.xml";
+  ScratchFolder scratch("tidewise-check");
+  const ScratchFile exported = scratch.file("record.xml");
+  const fs::path& record = exported.path();
   const auto failed = [](std::string message) {
     return std::vector<Problem>{
         {Problem::Kind::Export, std::nullopt, {}, std::nullopt, std::move(message), {}}};

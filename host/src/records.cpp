@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 #include "tidewise/com/error.h"
 #include "tidewise/host/item.h"
+#include "tidewise/host/scratch.h"
 #include "tidewise/host/session.h"
 
 namespace tw::host {
@@ -308,6 +310,46 @@ bool import_record(CatalogItem& item, const fs::path& source, Recording* recordi
   if (recording) recording->stop();
   com::call(hr, "IMetadataImport.Import");
   return item.document()->revision() != before;
+}
+
+std::optional<ImportMode> import_mode(std::string_view name) {
+  if (name == "replace") return ImportMode::Replace;
+  if (name == "fill") return ImportMode::Fill;
+  return std::nullopt;
+}
+
+std::string_view import_mode_name(ImportMode mode) {
+  return mode == ImportMode::Fill ? "fill" : "replace";
+}
+
+bool import_record(CatalogItem& item, const fs::path& source, ImportMode mode,
+                   ScratchFolder& scratch) {
+  if (mode == ImportMode::Replace) return import_record(item, source);
+  // The importer replaces what an item holds: the record goes to an item
+  // no one reads, and from there only what this one lacks.
+  const ScratchFile name = scratch.file("fill.xml");
+  const auto record = com::make_object<CatalogItem>(name.path());
+  if (!import_record(*record.get(), source)) return false;
+  const std::uint64_t before = item.document()->revision();
+  fill_missing(*item.document().get(), *record->document().get());
+  return item.document()->revision() != before;
+}
+
+void fill_missing(XmlMetadataDocument& into, const XmlMetadataDocument& from) {
+  const Review review =
+      compare_documents(into.doc(), from.doc(), std::numeric_limits<std::size_t>::max());
+  for (const Difference& d : review.changes) {
+    if (!d.after || d.path.starts_with('/')) continue;  // removed, or another root
+    if (d.change == Difference::Change::Changed && !(d.before && d.before->empty())) continue;
+    const auto at = d.path.rfind('@');
+    if (at != std::string::npos && d.path.find('/', at) == std::string::npos) {
+      com::call(into.WriteAttribute(d.path.substr(0, at), d.path.substr(at + 1),
+                                    com::Variant::str(*d.after), 1),
+                "IMetadataXml.WriteAttribute");
+    } else {
+      com::call(into.WriteValue(d.path, com::Variant::str(*d.after)), "IMetadataValues.WriteValue");
+    }
+  }
 }
 
 void export_record(CatalogItem& item, const fs::path& destination, RecordFormat format,

@@ -1,6 +1,7 @@
 #include "tidewise/host/session.h"
 
 #include "tidewise/com/error.h"
+#include "tidewise/host/records.h"
 #include "tidewise/host/rendering.h"
 #include "tidewise/platform.h"
 
@@ -104,6 +105,20 @@ void EditingSession::reload() {
   keep_before_page();
   guarded([&] { page_->load(ComPtr<IMetadataValues>(item_->document()).get(), tree_.get()); });
   put_back_unedited();
+}
+
+std::vector<std::string> EditingSession::import(const fs::path& source, ImportMode mode,
+                                                ScratchFolder& scratch) {
+  // Shared with the document until the import writes: costs nothing.
+  const ComPtr<XmlMetadataDocument> before = document().copy();
+  const bool written = guarded([&] { return import_record(item(), source, mode, scratch); });
+  reload();
+  std::vector<std::string> paths;
+  if (!written) return paths;
+  for (Difference& d : compare_documents(before->doc(), document().doc()).changes) {
+    paths.push_back(std::move(d.path));
+  }
+  return paths;
 }
 
 void EditingSession::edit(std::span<const Edit> edits) {

@@ -10,6 +10,8 @@
 
 #include "support/files.h"
 #include "tidewise/com/error.h"
+#include "tidewise/host/differences.h"
+#include "tidewise/host/document.h"
 #include "tidewise/xml/xml.h"
 
 namespace tw::host {
@@ -162,6 +164,39 @@ TEST(ItemFileNameTest, NamesStayInTheFolderAndDoNotCollide) {
   // A record-N name that an identifier took already.
   std::set<std::string> clash{"record-2.xml"};
   EXPECT_EQ(item_file_name("", 2, clash), "record-2-2.xml");
+}
+
+// What an import that fills takes of the record: only values the item has
+// not got or holds empty; what the author wrote is never replaced.
+TEST(FillMissingTest, AddsWhatIsMissingOrEmptyAndKeepsTheRest) {
+  const struct {
+    const char* what;
+    std::string into;
+    std::string from;
+    std::string filled;
+  } cases[] = {
+      {"a value it lacks", "<metadata><a>mine</a></metadata>",
+       "<metadata><a>theirs</a><b>new</b></metadata>",
+       "<metadata><a>mine</a><b>new</b></metadata>"},
+      {"an empty value", "<metadata><a/></metadata>", "<metadata><a>theirs</a></metadata>",
+       "<metadata><a>theirs</a></metadata>"},
+      {"an attribute", "<metadata><a>mine</a></metadata>",
+       "<metadata><a c=\"1\">theirs</a></metadata>", "<metadata><a c=\"1\">mine</a></metadata>"},
+      {"a second of a repeated element", "<metadata><k>x</k></metadata>",
+       "<metadata><k>y</k><k>z</k></metadata>", "<metadata><k>x</k><k>z</k></metadata>"},
+      {"what only it has", "<metadata><a>mine</a></metadata>", "<metadata/>",
+       "<metadata><a>mine</a></metadata>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    XmlMetadataDocument into, from;
+    into.load_text(c.into);
+    from.load_text(c.from);
+    const std::uint64_t before = into.revision();
+    fill_missing(into, from);
+    EXPECT_EQ(differences(c.filled, into.xml()), std::vector<Difference>{});
+    EXPECT_EQ(into.revision() != before, c.into != c.filled);
+  }
 }
 
 }  // namespace

@@ -1,54 +1,19 @@
-// The editor's small parts: the scratch files import and export exchange,
-// where the offered pages stand among the books, and how a failure is
-// answered.
+// The editor's small parts: where the offered pages stand among the books,
+// and how a failure is answered.
 
 #include <gtest/gtest.h>
 
 #include <exception>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "failures.h"
 #include "offered_pages.h"
-#include "scratch.h"
-#include "support/files.h"
 #include "tidewise/com/error.h"
 
 namespace tw::server {
 namespace {
-
-namespace fs = std::filesystem;
-
-// Whatever name the browser sends, the file stays in the scratch folder,
-// visible, unique, and goes with its object.
-TEST(ScratchFolder, NamesStayInsideVisibleAndUniqueAndTheFilesGo) {
-  const test::TempHome home;
-  ScratchFolder scratch(home.path());
-  const struct {
-    std::string sent;
-    std::string made;
-  } cases[] = {
-      {"record.xml", "1-record.xml"},
-      {"../../etc/passwd", "2-passwd"},
-      {"C:\\fakepath\\r é.xml", "3-C__fakepath_r___.xml"},
-      {".hidden", "4-record.hidden"},
-      {"", "5-record"},
-      {"dir/", "6-record"},
-      {"record.xml", "7-record.xml"},
-  };
-  for (const auto& c : cases) {
-    fs::path made;
-    {
-      const ScratchFile file = scratch.file(c.sent);
-      made = file.path();
-      EXPECT_EQ(made, home.path() / c.made) << c.sent;
-      test::write_file(made, "x");
-    }
-    EXPECT_FALSE(fs::exists(made)) << c.sent;
-  }
-}
 
 TEST(OfferedPages, StandBeforeTheirBookOnceOrAtTheEnd) {
   ASSERT_EQ(offered_pages().size(), 1u);

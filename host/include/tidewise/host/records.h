@@ -94,6 +94,8 @@ std::optional<std::filesystem::file_time_type> last_written(const std::filesyste
 // ---- Import and export, as every front runs them
 
 class Recording;
+class ScratchFolder;
+class XmlMetadataDocument;
 
 // Runs the importer component (Importer.SampleImporter) on `source` for
 // `item`: the record converted and given to the item's document. Returns
@@ -102,6 +104,22 @@ class Recording;
 // fails. `recording` runs around the call alone.
 bool import_record(CatalogItem& item, const std::filesystem::path& source,
                    Recording* recording = nullptr);
+
+// How an import meets what the item has: Replace gives it the record's
+// metadata; Fill keeps every value it has and adds only those it lacks or
+// holds empty.
+enum class ImportMode { Replace, Fill };
+// "replace" or "fill"; nothing for any other.
+std::optional<ImportMode> import_mode(std::string_view name);
+std::string_view import_mode_name(ImportMode mode);
+// The import of `source` into `item` as `mode` says: Fill imports the record
+// first into an item of its own, named in `scratch`, and never saved.
+bool import_record(CatalogItem& item, const std::filesystem::path& source, ImportMode mode,
+                   ScratchFolder& scratch);
+// Writes into `into` every element text and attribute value of `from` that
+// `into` lacks or holds empty; what `into` has stays as it is, and so does
+// anything under another root element.
+void fill_missing(XmlMetadataDocument& into, const XmlMetadataDocument& from);
 // Exports `item` to `destination` in `format` (call_export) and checks what
 // the exporter wrote (check_exported). Throws com::MemberFailure when Export
 // fails, com::Error when the file written is not a record of `format`.

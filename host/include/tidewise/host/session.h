@@ -35,6 +35,9 @@
 
 namespace tw::host {
 
+enum class ImportMode;
+class ScratchFolder;
+
 // How a front opens an item.
 struct SessionOptions {
   // Edit holds the item's lock from before it is read until the session
@@ -91,6 +94,12 @@ class EditingSession {
   Leave flush();
   // Loads the open page again, as after the document was replaced.
   void reload();
+  // Imports `source` into the item as `mode` says (import_record), the
+  // document given back what it had should the importer fail, and loads the
+  // open page again. Answers the paths whose values changed; none when the
+  // importer wrote nothing.
+  std::vector<std::string> import(const std::filesystem::path& source, ImportMode mode,
+                                  ScratchFolder& scratch);
   // Drops the open page without leaving it: what it holds unwritten is
   // dropped with it (an undo makes the author's steps again instead).
   void close_page() {
