@@ -1,15 +1,9 @@
 #include "editor.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <cstring>
+#include <cstdio>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "failures.h"
@@ -67,11 +61,6 @@ std::uint64_t fnv1a(std::string_view text, std::uint64_t hash = 1469598103934665
   return hash;
 }
 
-std::string read_all(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::string iso_time(fs::file_time_type time) {
   const auto system = std::chrono::file_clock::to_sys(time);
   const std::time_t seconds = std::chrono::system_clock::to_time_t(
@@ -87,25 +76,6 @@ Json color(forms::Color c) {
   char text[8];
   std::snprintf(text, sizeof text, "#%02x%02x%02x", c.red, c.green, c.blue);
   return text;
-}
-
-// Writes a file that must not exist yet: the whole file or nothing, and
-// never over a file that appeared meanwhile. `write` writes the new file
-// whole (atomically) to the temporary name it is given.
-void create_new_file(const fs::path& file, const std::function<void(const fs::path&)>& write) {
-  const fs::path temp =
-      file.parent_path() / ("." + file.filename().string() + ".new-" + std::to_string(::getpid()));
-  const platform::Leftover leftover(temp);
-  write(temp);
-  const int linked = ::link(temp.c_str(), file.c_str());
-  const int error = errno;
-  ::unlink(temp.c_str());
-  if (linked != 0) {
-    if (error == EEXIST)
-      throw ApiError(409, in_quotes(file.filename().string()) + " exists already");
-    throw ApiError(
-        500, "cannot create " + in_quotes(file.filename().string()) + ": " + std::strerror(error));
-  }
 }
 
 // What a file is, whatever name reaches it: its device and inode, or for a
@@ -575,7 +545,11 @@ Json Editor::create_item(const Json& request) {
     return duplicate_item({{"item", request["template"]}, {"to", request["name"]}});
   const std::string& name = text_field(request, "name");
   const fs::path file = catalog_.resolve(name, false);
-  create_new_file(file, [](const fs::path& temp) { host::XmlMetadataDocument().write_file(temp); });
+  try {
+    host::create_item_file(file, host::XmlMetadataDocument());
+  } catch (const host::ItemNotCreated& error) {
+    throw ApiError(error.exists() ? 409 : 500, error.what());
+  }
   note_changed(name);
   Json answer = catalog(request);
   answer["created"] = name;
@@ -588,21 +562,16 @@ Json Editor::import_item(const Json& request) {
   const std::string& name = text_field(request, "name");
   const fs::path file = catalog_.resolve(name, false);
   const host::ScratchFile record = record_file(request);
-  const fs::path& source = record.path();
-
-  const auto item = com::make_object<host::CatalogItem>(file);
   bool imported = false;
   try {
-    imported = host::import_record(*item.get(), source);
+    imported = host::import_new_item(file, record.path());
   } catch (const MemberFailure& failure) {
     throw member_failed(failure);
+  } catch (const host::ItemNotCreated& error) {
+    throw ApiError(error.exists() ? 409 : 500, error.what());
   }
   Json answer;
   if (imported) {
-    // Saved as the item would save itself: laid out, and read back first
-    // when in an encoding other than UTF-8.
-    item->document()->lay_out();
-    create_new_file(file, [&](const fs::path& temp) { item->document()->write_file(temp); });
     note_changed(name);
     answer = catalog(request);
     answer["created"] = name;
@@ -842,18 +811,15 @@ Json Editor::export_item(const Json& request) {
   EditingSession& editing = *session.editing;
   return with_failures(session, [&] {
     write_open_page(session, "its edits cannot be exported");
-    const host::ScratchFile exported = scratch_.file("export.xml");
-    const fs::path& destination = exported.path();
-    host::export_record(editing.item(), destination, format);
+    const std::optional<std::string> exported = host::export_text(editing.item(), format, scratch_);
     Json answer = state(session, true);
-    std::error_code ec;
-    if (fs::exists(destination, ec)) {
+    if (exported) {
       answer["export"] = {{"fileName", fs::path(session.path).stem().string() + "-export" +
                                            (format == host::RecordFormat::Iso19139
                                                 ? std::string()
                                                 : "-" + std::string(host::format_name(format))) +
                                            ".xml"},
-                          {"content", read_all(destination)}};
+                          {"content", *exported}};
     } else {
       answer["export"] = nullptr;
       answer["message"] = "The exporter wrote no file.";

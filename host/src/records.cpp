@@ -1,9 +1,13 @@
 #include "tidewise/host/records.h"
 
 #include <libxml/xmlreader.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <memory>
 
@@ -360,6 +364,41 @@ void export_record(CatalogItem& item, const fs::path& destination, RecordFormat 
   if (recording) recording->stop();
   com::call(hr, "IMetadataExport.Export");
   check_exported(destination, format, before);
+}
+
+std::optional<std::string> export_text(CatalogItem& item, RecordFormat format,
+                                       ScratchFolder& scratch) {
+  const ScratchFile exported = scratch.file("export.xml");
+  export_record(item, exported.path(), format);
+  std::ifstream in(exported.path(), std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// ---- New items
+
+void create_item_file(const fs::path& file, const XmlMetadataDocument& document) {
+  // Written whole under a name of its own, then linked to the item's name:
+  // a link, unlike a rename, never replaces a file that is there.
+  const fs::path temp =
+      file.parent_path() / ("." + file.filename().string() + ".new-" + std::to_string(::getpid()));
+  const platform::Leftover leftover(temp);
+  document.write_file(temp);
+  const int linked = ::link(temp.c_str(), file.c_str());
+  const int error = errno;
+  ::unlink(temp.c_str());
+  if (linked == 0) return;
+  const std::string name = "\"" + platform::shown(file.filename().string()) + "\"";
+  if (error == EEXIST) throw ItemNotCreated(name + " exists already", true);
+  throw ItemNotCreated("cannot create " + name + ": " + std::strerror(error), false);
+}
+
+bool import_new_item(const fs::path& file, const fs::path& source) {
+  const auto item = com::make_object<CatalogItem>(file);
+  if (!import_record(*item.get(), source)) return false;
+  item->document()->lay_out();
+  create_item_file(file, *item->document().get());
+  return true;
 }
 
 }  // namespace tw::host

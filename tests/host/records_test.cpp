@@ -199,5 +199,38 @@ TEST(FillMissingTest, AddsWhatIsMissingOrEmptyAndKeepsTheRest) {
   }
 }
 
+// A new item never replaces a file that is there, and leaves nothing beside
+// it when it cannot be made.
+TEST(CreateItemFileTest, WritesANewFileWholeAndNeverOverAnother) {
+  test::TempHome home;
+  XmlMetadataDocument document;
+  document.load_text("<metadata><a>new</a></metadata>");
+  const struct {
+    const char* what;
+    const char* there;  // nullptr: no file
+    bool exists;
+  } cases[] = {{"a new name", nullptr, false}, {"a name taken", "<metadata/>", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path folder = home / c.what;
+    fs::create_directory(folder);
+    const fs::path file = folder / "item.xml";
+    if (c.there) test::write_file(file, c.there);
+    if (c.exists) {
+      try {
+        create_item_file(file, document);
+        ADD_FAILURE() << "created over a file";
+      } catch (const ItemNotCreated& e) {
+        EXPECT_TRUE(e.exists());
+      }
+      EXPECT_EQ(test::read_file(file), c.there);
+    } else {
+      create_item_file(file, document);
+      EXPECT_EQ(differences(document.xml(), test::read_file(file)), std::vector<Difference>{});
+    }
+    EXPECT_EQ(test::names_in(folder), std::vector<std::string>{"item.xml"});
+  }
+}
+
 }  // namespace
 }  // namespace tw::host

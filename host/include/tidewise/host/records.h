@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tidewise/com/error.h"
 #include "tidewise/com/hresult.h"
 #include "tidewise/xml/xml.h"
 
@@ -125,5 +126,30 @@ void fill_missing(XmlMetadataDocument& into, const XmlMetadataDocument& from);
 // fails, com::Error when the file written is not a record of `format`.
 void export_record(CatalogItem& item, const std::filesystem::path& destination, RecordFormat format,
                    Recording* recording = nullptr);
+// The record `item` exports in `format` (export_record), as text, written
+// through a file of `scratch`; nothing when the exporter wrote no file.
+std::optional<std::string> export_text(CatalogItem& item, RecordFormat format,
+                                       ScratchFolder& scratch);
+
+// ---- New items
+
+// A new item's file that was not created; `exists()` when a file of that
+// name was there first.
+class ItemNotCreated : public com::Error {
+ public:
+  ItemNotCreated(std::string description, bool exists)
+      : com::Error(com::E_FAIL, std::move(description)), exists_(exists) {}
+  bool exists() const { return exists_; }
+
+ private:
+  bool exists_;
+};
+// Writes `document` to `file`, which must not exist: the whole file or
+// nothing, and never over a file that appeared meanwhile (ItemNotCreated).
+void create_item_file(const std::filesystem::path& file, const XmlMetadataDocument& document);
+// A new item at `file` from the record in `source`, laid out as an item
+// saves itself (create_item_file). Its file is created only when the
+// importer gave it metadata; answers whether it was.
+bool import_new_item(const std::filesystem::path& file, const std::filesystem::path& source);
 
 }  // namespace tw::host
