@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tidewise/com/factory.h"
@@ -85,7 +86,7 @@ class MessageBoxes {
 // finish(), once the command's work is done.
 class TraceFile final : public host::Recording {
  public:
-  explicit TraceFile(const std::optional<std::filesystem::path>& file) : file_(file) {}
+  explicit TraceFile(std::optional<std::filesystem::path> file) : file_(std::move(file)) {}
   ~TraceFile();
   TraceFile(const TraceFile&) = delete;
   TraceFile& operator=(const TraceFile&) = delete;

@@ -5,12 +5,12 @@
 // its session would go on writing the old name.
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>

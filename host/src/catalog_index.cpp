@@ -39,7 +39,7 @@ constexpr int kBusyTimeoutMs = 5000;
 // What an item may put in the index, so that a hostile file cannot make it
 // huge: words beyond these are not found.
 constexpr std::size_t kMaxTitleBytes = 4096;
-constexpr std::size_t kMaxTextBytes = 64 * 1024;
+constexpr std::size_t kMaxTextBytes = std::size_t{64} * 1024;
 constexpr std::size_t kMaxErrorBytes = 4096;
 constexpr std::size_t kMaxSearchWords = 32;
 constexpr std::size_t kMaxSearchWordBytes = 256;

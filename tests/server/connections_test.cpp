@@ -58,6 +58,7 @@ TEST_F(ConnectionsTest, ClientsThatSendSlowlyHoldUpNoRequest) {
   start();
   std::atomic<bool> done{false};
   std::vector<int> slow;
+  slow.reserve(16);
   for (int i = 0; i < 16; ++i) slow.push_back(connect_raw());
   std::thread drip([&] {
     const std::string start = "POST /api/catalog HTTP/1.1\r\n";
@@ -93,6 +94,7 @@ TEST_F(ConnectionsTest, ClientsThatSendSlowlyHoldUpNoRequest) {
 TEST_F(ConnectionsTest, IdleConnectionsAndABurstOfRequestsAreAllServed) {
   start();
   std::vector<int> idle;
+  idle.reserve(500);
   for (int i = 0; i < 500; ++i) idle.push_back(connect_raw());
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_EQ(ask_catalog(std::chrono::seconds(20)), 200);
@@ -100,6 +102,7 @@ TEST_F(ConnectionsTest, IdleConnectionsAndABurstOfRequestsAreAllServed) {
 
   const std::string text = request_text("{}");
   std::vector<int> burst;
+  burst.reserve(500);
   for (int i = 0; i < 500; ++i) burst.push_back(connect_raw());
   for (const int fd : burst) ::send(fd, text.data(), text.size(), MSG_NOSIGNAL);
   int answered = 0, reset = 0;

@@ -7,10 +7,9 @@
 // the tool hands over the options and waits, and every exception stays on
 // this side of the entry point.
 
-#include <signal.h>
-
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <mutex>
