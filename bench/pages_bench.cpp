@@ -7,9 +7,9 @@
 // pages use the first value of a read).
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>

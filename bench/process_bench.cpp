@@ -52,7 +52,9 @@ bool run(Command& command) {
     std::fprintf(stderr, "process_bench: %s failed (status %d)\n", command.label.c_str(), status);
     return false;
   }
-  const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+  const auto ms = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+  };
   command.cpu.push_back(ms(usage.ru_utime) + ms(usage.ru_stime));
   command.wall.push_back(std::chrono::duration<double, std::milli>(end - start).count());
   command.rss.push_back(static_cast<double>(usage.ru_maxrss));

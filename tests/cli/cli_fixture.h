@@ -92,7 +92,7 @@ class CliTest : public ::testing::Test {
       return json::parse(r.out);
     } catch (const json::exception& e) {
       ADD_FAILURE() << "not JSON: " << e.what() << "\n" << r.out;
-      return json();
+      return {};
     }
   }
 

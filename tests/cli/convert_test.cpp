@@ -62,7 +62,7 @@ class ConvertCli : public CliTest {
   }
 
   fs::path file(const std::string& name, std::string_view content) const {
-    const fs::path path = home_.path() / name;
+    fs::path path = home_.path() / name;
     fs::create_directories(path.parent_path());
     test::write_file(path, content);
     return path;

@@ -159,7 +159,7 @@ TEST_F(CatalogIndexTest, HoldsTheFolderItemsAndFollowsTheirChanges) {
   // The index never writes into the catalog.
   std::vector<std::string> now = test::names_in(catalog_);
   std::vector<std::string> expected = files;
-  expected.push_back("new.xml");
+  expected.emplace_back("new.xml");
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(now, expected);
   EXPECT_EQ(index.database().parent_path(), home_ / "catalogs");

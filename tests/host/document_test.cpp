@@ -33,6 +33,7 @@ constexpr std::string_view kNamespace = "urn:tidewise:/metadataModel/";
 
 Variant texts(std::vector<std::string> values) {
   std::vector<Variant> elements;
+  elements.reserve(values.size());
   for (std::string& value : values) elements.push_back(Variant::str(std::move(value)));
   return Variant::array(0, std::move(elements));
 }
@@ -318,9 +319,10 @@ TEST_F(DocumentTest, TheRevisionChangesWithTheContentAlone) {
   const auto value = [&](const char* path, const char* text) {
     return [=, this] { return values()->WriteValue(path, Variant::str(text)); };
   };
-  const auto arrange = [&](std::vector<std::int32_t> order) {
+  const auto arrange = [&](const std::vector<std::int32_t>& order) {
     return [=, this] {
       std::vector<Variant> positions;
+      positions.reserve(order.size());
       for (const std::int32_t at : order) positions.push_back(Variant::i4(at));
       return document->ArrangeElements("k", Variant::array(0, std::move(positions)));
     };
@@ -387,10 +389,11 @@ TEST_F(DocumentTest, ChangesAreTakenBackToTheByteOrKept) {
   const std::string source =
       "<?xml version=\"1.0\"?>\n<metadata>\n  <a value=\"001\">x<!-- note --><![CDATA[y]]>"
       "<b/>z</a>\n  <k>1</k><k>2</k>\n</metadata>\n";
-  const auto value = [&](std::string path, std::string text) {
+  const auto value = [&](const std::string& path, const std::string& text) {
     return [=, this] { write(path, text); };
   };
-  const auto attribute = [&](std::string path, std::string name, std::string text) {
+  const auto attribute = [&](const std::string& path, const std::string& name,
+                             const std::string& text) {
     return [=, this] { ASSERT_EQ(xml()->WriteAttribute(path, name, Variant::str(text), 2), S_OK); };
   };
   const auto swap = [&] {
@@ -861,8 +864,9 @@ TEST_F(DocumentTest, APositionNamesOneOfTheRepeatedElements) {
 }
 
 TEST_F(DocumentTest, ArrangingMovesRemovesAndAddsWholeElements) {
-  const auto ints = [](std::vector<int> positions) {
+  const auto ints = [](const std::vector<int>& positions) {
     std::vector<Variant> values;
+    values.reserve(positions.size());
     for (int p : positions) values.push_back(Variant::i4(p));
     return Variant::array(0, std::move(values));
   };
@@ -1085,7 +1089,7 @@ TEST_F(DocumentTest, LoadXmlTextRefusesBadInputAndKeepsTheDocument) {
        "line 1: the DOCTYPE declares an entity"},
       {"<metadata>" + deep_ok + "</metadata>",
        "line 1: elements are nested more than 256 levels deep"},
-      {std::string("<metadata/>\0<!-- lost -->", 26), "line 1: the document holds a NUL character"},
+      {std::string("<metadata/>\0<!-- lost -->", 25), "line 1: the document holds a NUL character"},
       {"<!DOCTYPE metadata SYSTEM \"m.dtd\"><metadata><a>A&xxe;B</a></metadata>",
        "line 1: the entity \"xxe\" is not declared"},
       {std::string(xml::kMaxDocumentBytes + 1, ' '), "is larger than 64 MiB"},
