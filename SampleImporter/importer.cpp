@@ -51,7 +51,7 @@ void load(IXMLDOMDocument2& document, const std::string& file) {
   if (com::from_variant_bool(loaded)) return;
   std::optional<com::ErrorInfo> info = com::GetErrorInfo();
   if (info && !info->description.empty()) {
-    throw com::Error(com::E_FAIL, std::move(info->description), "IXMLDOMDocument.load");
+    throw com::Error(com::E_FAIL, info->description, "IXMLDOMDocument.load");
   }
   throw com::Error(com::E_FAIL, "IXMLDOMDocument.load: cannot load \"" + file + "\"",
                    "IXMLDOMDocument.load");

@@ -10,12 +10,11 @@
 // with nothing changed, a page of 100 by title, the whole listing by path, a
 // search, and the note of one changed item.
 
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <string_view>

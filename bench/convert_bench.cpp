@@ -14,8 +14,8 @@
 #include <libxml/parser.h>
 #include <libxslt/transform.h>
 #include <libxslt/xsltutils.h>
-#include <stdlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -73,7 +73,7 @@ void Import(benchmark::State& state) {
   for (auto _ : state) {
     if (importer->Import(source, item->identity()) != tw::com::S_OK) fail("Import failed");
   }
-  state.SetBytesProcessed(state.iterations() * fs::file_size(source));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(source)));
 }
 
 // What Import does, with nothing between: parse the source, parse the
@@ -98,13 +98,13 @@ void ImportDirect(benchmark::State& state) {
     xsltFreeStylesheet(style);
     xmlFreeDoc(doc);
   }
-  state.SetBytesProcessed(state.iterations() * fs::file_size(source));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(source)));
 }
 
 // An item holding the imported record of that size.
 ComPtr<tw::host::CatalogItem> imported_item(std::int64_t size) {
   const auto importer = create<tw::host::IMetadataImport>("Importer.SampleImporter");
-  const auto item = tw::host::CatalogItem::open(work / "item.xml");
+  auto item = tw::host::CatalogItem::open(work / "item.xml");
   if (importer->Import(record(size).string(), item->identity()) != tw::com::S_OK) {
     fail("Import failed");
   }
@@ -118,7 +118,8 @@ void Export(benchmark::State& state) {
   for (auto _ : state) {
     if (exporter->Export(item->identity(), destination) != tw::com::S_OK) fail("Export failed");
   }
-  state.SetBytesProcessed(state.iterations() * fs::file_size(record(state.range(0))));
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<std::int64_t>(fs::file_size(record(state.range(0)))));
 }
 
 // What Export does, with nothing between: parse the stylesheet, transform the
@@ -138,7 +139,8 @@ void ExportDirect(benchmark::State& state) {
     xmlFreeDoc(result);
     xsltFreeStylesheet(style);
   }
-  state.SetBytesProcessed(state.iterations() * fs::file_size(record(state.range(0))));
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<std::int64_t>(fs::file_size(record(state.range(0)))));
 }
 
 // Each measured against its direct counterpart in the same run, sizes side by side.

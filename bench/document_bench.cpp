@@ -91,6 +91,7 @@ BENCHMARK(ReadPurposeOfTheLargeItem);
 void CreateSiblings(benchmark::State& state) {
   const Variant value = Variant::str("v");
   std::vector<std::string> paths;
+  paths.reserve(static_cast<std::size_t>(state.range(0)));
   for (int i = 0; i < state.range(0); ++i) paths.push_back("rec" + std::to_string(i) + "/v");
   for (auto _ : state) {
     state.PauseTiming();

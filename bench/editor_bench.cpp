@@ -187,6 +187,7 @@ void Save(benchmark::State& state) {
 
 void run(std::vector<std::string> args) {
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
   pid_t pid = 0;

@@ -13,8 +13,8 @@
 // 19139 record, so that inputs can reach past the version check and import.
 
 #include <httplib.h>
-#include <stdlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>

@@ -4,8 +4,7 @@
 // a status code and error information and leaves the item as it was, or
 // gives the item a document the host can write and read back.
 
-#include <stdlib.h>
-
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 

@@ -1,7 +1,5 @@
 #include "support.h"
 
-#include <stdlib.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>

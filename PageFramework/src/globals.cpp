@@ -96,8 +96,8 @@ std::string_view CodeList::label_of(std::string_view code) const {
   // Exactly three digits naming a position of the list; "1" or "0001" are not codes.
   if (code.size() == 3 &&
       std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    const std::size_t n =
-        static_cast<std::size_t>((code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0'));
+    const auto digit = [code](std::size_t i) { return static_cast<std::size_t>(code[i] - '0'); };
+    const std::size_t n = digit(0) * 100 + digit(1) * 10 + digit(2);
     if (n >= 1 && n <= labels_.size()) return labels_[n - 1];
   }
   return labels_.front();

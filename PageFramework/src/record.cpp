@@ -795,19 +795,21 @@ void Record::on_button(std::size_t r, std::string_view which) {
     for (const std::size_t c : children_of(r)) entry.children.push_back(no_entries(c));
     list->entries.push_back(std::move(entry));
     list->selected = static_cast<int>(list->entries.size()) - 1;
-  } else if (list->selected < 0) {
-    return;
-  } else if (which == repeated.remove) {
-    list->entries.erase(list->entries.begin() + static_cast<std::ptrdiff_t>(selected));
-    list->selected = std::min(list->selected, static_cast<int>(list->entries.size()) - 1);
-  } else if (which == repeated.up && selected > 0) {
-    std::swap(list->entries[selected], list->entries[selected - 1]);
-    --list->selected;
-  } else if (which == repeated.down && selected + 1 < list->entries.size()) {
-    std::swap(list->entries[selected], list->entries[selected + 1]);
-    ++list->selected;
   } else {
-    return;
+    // Remove, up and down act on the selected entry.
+    if (list->selected < 0) return;
+    if (which == repeated.remove) {
+      list->entries.erase(list->entries.begin() + static_cast<std::ptrdiff_t>(selected));
+      list->selected = std::min(list->selected, static_cast<int>(list->entries.size()) - 1);
+    } else if (which == repeated.up && selected > 0) {
+      std::swap(list->entries[selected], list->entries[selected - 1]);
+      --list->selected;
+    } else if (which == repeated.down && selected + 1 < list->entries.size()) {
+      std::swap(list->entries[selected], list->entries[selected + 1]);
+      ++list->selected;
+    } else {
+      return;
+    }
   }
   changed_ = true;
   show(r);

@@ -61,7 +61,8 @@ Variant minus_one() {
   return Variant::i2(-1);
 }
 
-void add_page(host::IMetadataBook* book, std::string_view page_class, std::string unique_name) {
+void add_page(host::IMetadataBook* book, std::string_view page_class,
+              const std::string& unique_name) {
   ComPtr<host::IMetadataPageEntry> dropped;
   check(book->AddPage(std::string(kProgIdPrefix) + std::string(page_class), unique_name,
                       minus_one(), minus_one(), dropped.put()),

@@ -5,13 +5,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <list>
@@ -47,6 +47,7 @@ Child spawn_child(const std::vector<std::string>& args, std::size_t index) {
   ::posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
   ::posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   // The child takes signals whatever the parent holds back meanwhile.

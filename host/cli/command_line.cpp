@@ -70,11 +70,12 @@ struct EditOptions {
       const std::string& value = values[i].at(taken[i]++);
       Edit edit{kKinds[i], value, {}};
       const Edit::Kind kind = kKinds[i];
-      if (kind == Edit::Kind::Type || kind == Edit::Kind::Pick || kind == Edit::Kind::Select) {
-        std::tie(edit.control, edit.value) = split_assignment(value, option->get_name());
-      } else if ((kind == Edit::Kind::Check || kind == Edit::Kind::Uncheck) &&
-                 value.find('=') != std::string::npos) {
-        // A control's name holds no "=": what follows it is an item of its list.
+      // A control's name holds no "=": after a check's "=" comes an item of its list.
+      const bool assigns = kind == Edit::Kind::Type || kind == Edit::Kind::Pick ||
+                           kind == Edit::Kind::Select ||
+                           ((kind == Edit::Kind::Check || kind == Edit::Kind::Uncheck) &&
+                            value.find('=') != std::string::npos);
+      if (assigns) {
         std::tie(edit.control, edit.value) = split_assignment(value, option->get_name());
       }
       edits.push_back(std::move(edit));

@@ -37,11 +37,11 @@ bool same_file(const fs::path& a, const fs::path& b) {
 void refuse_trace_over(const std::optional<fs::path>& trace,
                        std::vector<std::pair<std::string, fs::path>> theirs) {
   if (!trace) return;
-  theirs.push_back({"the registry", com::registry_path()});
-  theirs.push_back({"the settings file", host::settings_path()});
-  theirs.push_back({"the tidewise program", executable_path()});
+  theirs.emplace_back("the registry", com::registry_path());
+  theirs.emplace_back("the settings file", host::settings_path());
+  theirs.emplace_back("the tidewise program", executable_path());
   for (const fs::path& library : component_libraries()) {
-    theirs.push_back({"a component library", library});
+    theirs.emplace_back("a component library", library);
   }
   for (const auto& [what, file] : theirs) {
     if (!file.empty() && same_file(*trace, file)) {

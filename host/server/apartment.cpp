@@ -32,7 +32,7 @@ std::vector<DialogButton> dialog_buttons(int flags) {
 
 int default_answer(int flags) {
   const auto buttons = dialog_buttons(flags);
-  const std::size_t which = static_cast<std::size_t>((flags >> 8) & 0x3);
+  const auto which = static_cast<std::size_t>((flags >> 8) & 0x3);
   return buttons[which < buttons.size() ? which : 0].answer;
 }
 
@@ -76,7 +76,7 @@ Apartment::Apartment(std::chrono::milliseconds dialog_timeout)
           })),
       thread_([this] { work(); }) {}
 
-Apartment::~Apartment() {
+Apartment::~Apartment() {  // NOLINT(bugprone-exception-escape): see the declaration
   stop();
   thread_.join();
   platform::set_msgbox_handler(std::move(previous_handler_));

@@ -73,7 +73,7 @@ fs::path Catalog::resolve(const std::string& relative, bool must_exist) const {
     throw ApiError(404, "this editor serves the one item \"" + *single_ + "\"");
   }
 
-  const fs::path joined = folder_ / path;
+  fs::path joined = folder_ / path;
   std::error_code ec;
   // The folder the item lies in must be inside, whether the item exists or not.
   const fs::path parent = fs::canonical(joined.parent_path(), ec);

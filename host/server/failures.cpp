@@ -9,7 +9,7 @@ ApiError member_failed(const com::Error& failure, Json extra) {
                       {"member", failure.member()},
                       {"code", com::hresult_hex(failure.code())},
                       {"text", failure.description()}};
-  return ApiError(500, failure.what(), std::move(extra));
+  return {500, failure.what(), std::move(extra)};
 }
 
 ApiError as_api_error(std::exception_ptr error) {
@@ -18,12 +18,12 @@ ApiError as_api_error(std::exception_ptr error) {
   } catch (const ApiError& e) {
     return e;
   } catch (const host::InvalidRequest& e) {
-    return ApiError(400, e.what());
+    return {400, e.what()};
   } catch (const com::Error& e) {
     if (!e.member().empty()) return member_failed(e);
-    return ApiError(500, e.message());
+    return {500, e.message()};
   } catch (const std::exception& e) {
-    return ApiError(500, e.what());
+    return {500, e.what()};
   }
 }
 

@@ -1,11 +1,11 @@
 #include "server.h"
 
 #include <httplib.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -295,7 +295,7 @@ EditorServer::EditorServer(ServerOptions options)
       [](const httplib::Request&, httplib::Response& response, std::exception_ptr error) {
         std::string what = "unexpected failure";
         try {
-          std::rethrow_exception(error);
+          std::rethrow_exception(std::move(error));
         } catch (const std::exception& e) {
           what = e.what();
         } catch (...) {

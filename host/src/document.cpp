@@ -405,7 +405,7 @@ std::string format_double(double value) {
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
   std::array<char, 32> buffer{};
   const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  return std::string(buffer.data(), result.ptr);
+  return {buffer.data(), result.ptr};
 }
 
 // ISO 8601. The platform counts days from 1899-12-30; the fraction is the
@@ -414,7 +414,7 @@ std::string format_date(double days) {
   if (!std::isfinite(days) || std::fabs(days) > 3e6)
     raise(E_INVALIDARG, "the date is out of range");
   using namespace std::chrono;
-  long long day = static_cast<long long>(std::trunc(days));
+  auto day = static_cast<long long>(std::trunc(days));
   long long seconds = std::llround(std::fabs(days - std::trunc(days)) * 86400.0);
   if (seconds >= 86400) {
     seconds -= 86400;
@@ -429,7 +429,7 @@ std::string format_date(double days) {
     n += std::snprintf(buffer.data() + n, buffer.size() - static_cast<std::size_t>(n),
                        "T%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
   }
-  return std::string(buffer.data(), static_cast<std::size_t>(n));
+  return {buffer.data(), static_cast<std::size_t>(n)};
 }
 
 // What a value is written as.

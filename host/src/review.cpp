@@ -151,10 +151,10 @@ std::string spell_path(std::string_view root, std::span<const PathStep> steps,
   numbers.reserve(steps.size());
   std::vector<std::string_view> parts{root};
   for (std::size_t i = 0; i < steps.size(); ++i) {
-    if (i > 0 || !root.empty()) parts.push_back("/");
+    if (i > 0 || !root.empty()) parts.emplace_back("/");
     if (!steps[i].prefix.empty()) {
       parts.push_back(steps[i].prefix);
-      parts.push_back(":");
+      parts.emplace_back(":");
     }
     parts.push_back(steps[i].local);
     numbers.push_back(steps[i].number > 0 ? "[" + std::to_string(steps[i].number) + "]"
@@ -162,7 +162,7 @@ std::string spell_path(std::string_view root, std::span<const PathStep> steps,
     parts.push_back(numbers.back());
   }
   if (!attribute.empty()) {
-    parts.push_back("@");
+    parts.emplace_back("@");
     parts.push_back(attribute);
   }
   std::size_t total = 0;

@@ -89,7 +89,7 @@ std::string read_whole(int fd, const fs::path& file, std::size_t expected) {
 }  // namespace
 
 fs::path tidewise_home() {
-  const fs::path home = home_path();
+  fs::path home = home_path();
   std::error_code ec;
   fs::create_directories(home, ec);
   if (ec) raise(E_FAIL, "cannot create the folder \"" + home.string() + "\": " + ec.message());

@@ -90,19 +90,19 @@ MemberFailure::MemberFailure(const std::string& member, HRESULT code,
                 (description.empty() ? "" : ": " + description),
             code, description, {}, member) {}
 
-void raise(HRESULT code, std::string description) {
-  throw Error(code, std::move(description));
+void raise(HRESULT code, const std::string& description) {
+  throw Error(code, description);
 }
 
 void check(HRESULT hr, std::string_view member) {
   if (succeeded(hr)) return;
   std::optional<ErrorInfo> info = GetErrorInfo();
   if (info && !info->source.empty()) {
-    throw Error(hr, std::move(info->description), std::move(info->source));
+    throw Error(hr, info->description, std::move(info->source));
   }
   std::string description = std::string(member) + ": ";
   description += info ? info->description : "failed with " + hresult_name(hr);
-  throw Error(hr, std::move(description), std::string(member));
+  throw Error(hr, description, std::string(member));
 }
 
 void call(HRESULT hr, std::string_view member) {

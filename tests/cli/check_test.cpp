@@ -11,7 +11,7 @@ class CheckCli : public CliTest {
   void edit(const std::string& page, const std::vector<std::string>& types) {
     std::vector<std::string> args = {"edit", item_.string(), page};
     for (const std::string& type : types) {
-      args.push_back("--type");
+      args.emplace_back("--type");
       args.push_back(type);
     }
     const Outcome r = run(args);

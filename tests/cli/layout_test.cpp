@@ -32,7 +32,7 @@ TEST_P(LayoutTest, EveryPageClassIsLaidOutAsReviewed) {
 
     std::vector<std::string> show = {"show", empty_item.string(), reviewed.at("uniqueName")};
     if (GetParam().by_class) show.insert(show.end(), {"--class", page_class});
-    show.push_back("--json");
+    show.emplace_back("--json");
     const json shown = run_json(show);
     ASSERT_TRUE(shown.is_object()) << page_class;
     // Control by control, so that a difference names the control.

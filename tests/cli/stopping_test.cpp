@@ -4,11 +4,11 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 #include "cli/cli_fixture.h"

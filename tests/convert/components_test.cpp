@@ -170,9 +170,9 @@ std::vector<std::string> import_calls(const std::string& folder, int first = 1) 
   for (const std::string& call : new_document(sheet)) calls.push_back(call);
   calls.push_back("IXMLDOMDocument.load(\"" + folder + "\\toVelmarModel.xslt\") " + sheet);
   calls.push_back("IXMLDOMNode.transformNode(" + sheet + ") " + source);
-  calls.push_back("CoCreateInstance(XmlMetadataDocument)");
+  calls.emplace_back("CoCreateInstance(XmlMetadataDocument)");
   calls.push_back("IMetadataXml.LoadXmlText(\"" + kConverted + "\")");
-  calls.push_back("IMetadataHolder.put_Metadata(document)");
+  calls.emplace_back("IMetadataHolder.put_Metadata(document)");
   return calls;
 }
 

@@ -65,7 +65,7 @@ class DomTest : public ::testing::Test {
   }
 
   fs::path file(std::string_view name, std::string_view content) const {
-    const fs::path path = home_ / name;
+    fs::path path = home_ / name;
     test::write_file(path, content);
     return path;
   }

@@ -25,7 +25,9 @@ struct EditorStart {
 };
 
 std::vector<std::string> expected_outline() {
+  // One outline line each, written over several source lines.
   std::vector<std::string> lines = {
+      // NOLINTNEXTLINE(bugprone-suspicious-missing-comma)
       "GeneralInfo (GeneralInfo): Purpose=TidewiseCustomPage.Purpose "
       "Status=TidewiseCustomPage.Status Contact=TidewiseCustomPage.Contact "
       "Metadata=TidewiseCustomPage.Metadata SchemaInfo=TidewiseCustomPage.SchemaInfo",
@@ -66,7 +68,8 @@ std::vector<std::string> expected_outline() {
                     p + "Conf=TidewiseCustomPage.QualityConformance " + p +
                     "Quan=TidewiseCustomPage.QualityQuantitative");
   }
-  lines.push_back("TidewiseBook (Tidewise Extension): TidewiseExt=TidewiseCustomPage.TidewiseExt");
+  lines.emplace_back(
+      "TidewiseBook (Tidewise Extension): TidewiseExt=TidewiseCustomPage.TidewiseExt");
   return lines;
 }
 

@@ -33,7 +33,7 @@ class ListEdits : public ::testing::Test {
     form.get("cmdRemove").set_enabled(false);
     form.get("cmdAdd").on_click([this] {
       auto items = form.get("lstEntries").items();
-      items.push_back("new");
+      items.emplace_back("new");
       form.get("lstEntries").set_items(items);
     });
     form.get("lstEntries").on_click([this] { form.get("cmdRemove").set_enabled(true); });

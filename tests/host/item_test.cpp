@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <iconv.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -15,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <functional>
 #include <latch>
 #include <thread>
@@ -408,6 +408,7 @@ TEST_F(ItemTest, ASaveOfAnItemOpenedForReadingHoldsTheLockUntilItsRename) {
   std::atomic<int> landed{0}, refused{0};
   std::vector<std::string> values(kReaders);
   std::vector<std::thread> readers;
+  readers.reserve(kReaders);
   for (int i = 0; i < kReaders; ++i) {
     readers.emplace_back([&, i] {
       const auto item = CatalogItem::open(file(), CatalogItem::Access::Read);
@@ -474,7 +475,7 @@ TEST_F(HostClassesTest, ServedClassesAreCreatedInProcessWithTheirInterfaces) {
 TEST_F(HostClassesTest, ADamagedSettingsFileFailsTheCreationOfTheList) {
   serve_host_classes();
   test::write_file(home_.path() / "settings.json", "{");
-  ISynchronizerList* list = reinterpret_cast<ISynchronizerList*>(std::uintptr_t{0x10});
+  auto* list = reinterpret_cast<ISynchronizerList*>(std::uintptr_t{0x10});
   EXPECT_EQ(com::CoCreateInstance(CLSID_SynchronizerList, ISynchronizerList::IID,
                                   reinterpret_cast<void**>(&list)),
             com::E_FAIL);

@@ -80,7 +80,7 @@ TEST_F(SynchronizersTest, ANewSettingsFileIsTheUsersAlone) {
 TEST_F(SynchronizersTest, IndexesOutsideTheListFailWithBadIndex) {
   const auto list = fresh_list();
   for (const std::int32_t index : {-1, 3, 1 << 30}) {
-    ISynchronizer* synchronizer = reinterpret_cast<ISynchronizer*>(std::uintptr_t{0x10});
+    auto* synchronizer = reinterpret_cast<ISynchronizer*>(std::uintptr_t{0x10});
     EXPECT_EQ(list->Item(index, &synchronizer), com::DISP_E_BADINDEX) << index;
     EXPECT_EQ(synchronizer, nullptr);
     VARIANT_BOOL enabled = com::VARIANT_TRUE;

@@ -119,7 +119,7 @@ TEST_F(TreeTest, DefaultTreeHoldsTheEditorsFiveBooksInOrderWithTheHostsOwnPages)
 
 TEST_F(TreeTest, ItemOutsideTheBooksFailsWithBadIndex) {
   for (const std::int32_t index : {-1, 5, 1000}) {
-    IMetadataBook* book = poisoned<IMetadataBook>();
+    auto* book = poisoned<IMetadataBook>();
     EXPECT_EQ(tree_->Item(index, &book), com::DISP_E_BADINDEX) << index;
     EXPECT_EQ(book, nullptr);
     EXPECT_NE(take_error().find("IMetadataSections.Item"), std::string::npos);
@@ -144,7 +144,7 @@ TEST_F(TreeTest, GetBookFindsByStringKeyOnly) {
       {Variant(), com::DISP_E_TYPEMISMATCH, "String"},
   };
   for (const Case& c : cases) {
-    IMetadataBook* book = poisoned<IMetadataBook>();
+    auto* book = poisoned<IMetadataBook>();
     EXPECT_EQ(tree_->GetBook(c.key, &book), c.code) << to_json(c.key);
     EXPECT_EQ(book, nullptr);
     const std::string error = take_error();
@@ -194,7 +194,7 @@ TEST_F(TreeTest, AddBookRefusesRepeatedKeysAndUnknownPreviousBooks) {
       {"NewBook", Variant::null(), com::DISP_E_TYPEMISMATCH, "String"},
   };
   for (const Case& c : cases) {
-    IMetadataBook* book = poisoned<IMetadataBook>();
+    auto* book = poisoned<IMetadataBook>();
     EXPECT_EQ(tree_->AddBook("Caption", c.key, Variant::i2(-1), c.after, &book), c.code) << c.key;
     EXPECT_EQ(book, nullptr);
     const std::string error = take_error();
@@ -240,7 +240,7 @@ TEST_F(TreeTest, AddPageAcceptsOnlyRegisteredClassesAndRepeatedNames) {
       {kUnserved, com::REGDB_E_CLASSNOTREG},
   };
   for (const Case& c : cases) {
-    IMetadataPageEntry* refused = poisoned<IMetadataPageEntry>();
+    auto* refused = poisoned<IMetadataPageEntry>();
     EXPECT_EQ(book->AddPage(c.prog_id, "Other", Variant::i2(-1), Variant::i2(-1), &refused), c.code)
         << c.prog_id;
     EXPECT_EQ(refused, nullptr);

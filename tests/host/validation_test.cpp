@@ -205,7 +205,9 @@ class PageChecks : public ::testing::Test {
   std::vector<Problem> problems() const {
     return page_problems({"Box", "Bounding box"}, "TidewiseHostPage.Box", form_);
   }
-  void set(std::string_view control, std::string text) { form_.get(control).set_text(text); }
+  void set(std::string_view control, std::string text) {
+    form_.get(control).set_text(std::move(text));
+  }
 
   forms::Form form_;
 };

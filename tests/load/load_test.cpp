@@ -12,13 +12,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -112,9 +112,9 @@ Figures figures(std::vector<double> latencies, double seconds) {
   std::sort(latencies.begin(), latencies.end());
   const auto at = [&](double q) {
     return latencies[std::min(latencies.size() - 1,
-                              static_cast<std::size_t>(q * latencies.size()))];
+                              static_cast<std::size_t>(q * static_cast<double>(latencies.size())))];
   };
-  return {latencies.size() / seconds, at(0.5), at(0.99)};
+  return {static_cast<double>(latencies.size()) / seconds, at(0.5), at(0.99)};
 }
 
 // Runs `clients` threads, each making `per_client` requests with `request`;
@@ -123,6 +123,7 @@ template <class Request>
 std::pair<std::vector<double>, double> drive(int clients, int per_client, Request request) {
   std::vector<std::vector<double>> latencies(static_cast<std::size_t>(clients));
   std::vector<std::thread> threads;
+  threads.reserve(static_cast<std::size_t>(clients));
   const auto start = Clock::now();
   for (int c = 0; c < clients; ++c) {
     threads.emplace_back([&, c] {

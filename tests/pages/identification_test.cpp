@@ -167,6 +167,7 @@ TEST(ContactPage, PutsTheRoleBoxLastInTabOrder) {
   }
   std::sort(order.begin(), order.end());
   std::vector<std::string> names;
+  names.reserve(order.size());
   for (const auto& [index, name] : order) names.push_back(name);
   EXPECT_EQ(names, (std::vector<std::string>{"txtName", "txtOrg", "txtPos", "txtDel", "txtCity",
                                              "txtAdmin", "txtPostal", "txtCountry", "txtTel",

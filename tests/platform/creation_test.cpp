@@ -126,7 +126,7 @@ class Creation : public testing::Test {
   // widget class: so that a test sees its own first load and its own counts.
   fs::path fresh_copy_serving_widget() {
     EXPECT_EQ(call("DllRegisterServer"), S_OK);
-    const fs::path copy = home_.path() / "copy-of-component.so";
+    fs::path copy = home_.path() / "copy-of-component.so";
     fs::copy_file(component_path(), copy);
     set_server(kWidgetClsid, "InprocServer32", copy.string());
     return copy;

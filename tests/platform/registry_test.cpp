@@ -222,7 +222,7 @@ TEST(Registry, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
   registry.save();
   const std::string before = read_file(home.registry_file());
 
-  registry.set("CLSID\\{X}", "", std::string(64 * 1024, 'n'));
+  registry.set("CLSID\\{X}", "", std::string(std::size_t{64} * 1024, 'n'));
   std::optional<Error> failure;
   {
     const test::FileSizeLimit limit(4096);

@@ -207,7 +207,7 @@ TEST(ComPtr, OwnershipVerbsCountReferencesExactly) {
       {"copy",
        [](Counted& a, Counted&) {
          P p = P::adopt(&a);
-         P q(p);
+         P q(p);  // NOLINT(performance-unnecessary-copy-initialization): the copy is counted
          EXPECT_EQ(q.get(), &a);
        },
        1, 2, 0, 0},
@@ -533,6 +533,7 @@ TEST(Variant, CopiesShareObjectsByReference) {
   {
     const Variant one = Variant::object(ComPtr<IUnknown>(&object));
     const Variant array = Variant::array(0, {one, one});
+    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): the copy is counted
     const Variant copy = array;
     EXPECT_EQ(object.refs, 5);  // one, two in the array, two in its copy
   }

@@ -231,7 +231,7 @@ TEST(Shown, EscapesWhatATerminalWouldNotShowAsWritten) {
 
 TEST(WriteFileAtomically, AFailureLeavesTheOldFileIntactAndNoTemporaryFile) {
   TempHome dir;
-  const std::string big(256 * 1024, 'n');
+  const std::string big(std::size_t{256} * 1024, 'n');
   struct Failure {
     const char* name;
     fs::path file;
@@ -243,7 +243,7 @@ TEST(WriteFileAtomically, AFailureLeavesTheOldFileIntactAndNoTemporaryFile) {
   const Failure failures[] = {
       {"the disk refuses more data", dir.path() / "full.xml", "old content",
        [&](const fs::path& file) {
-         const test::FileSizeLimit limit(64 * 1024);
+         const test::FileSizeLimit limit(rlim_t{64} * 1024);
          write_file_atomically(file, big);
        }},
       {"a folder stands where the file goes", folder_target, "",
@@ -281,7 +281,7 @@ TEST(WriteFileAtomically, ContentMadeAsItIsWrittenIsWrittenWholeOrNotAtAll) {
   TempHome dir;
   const fs::path file = dir.path() / "out.xml";
   write_file(file, "old");
-  const std::string piece(40 * 1024, 'p');
+  const std::string piece(std::size_t{40} * 1024, 'p');
   write_file_atomically(file, [&](const ContentWriter& write) {
     for (int i = 0; i < 3; ++i) write(piece);
     write("end");

@@ -189,6 +189,7 @@ TEST_F(ServerTest, EveryComponentCallRunsOnTheApartmentThread) {
   const char* pages[] = {"Purpose",      "Status",      "Contact",
                          "QualityScope", "TidewiseExt", "ReferenceSys"};
   std::vector<std::thread> clients;
+  clients.reserve(6);
   std::atomic<int> failures{0};
   for (int c = 0; c < 6; ++c) {
     clients.emplace_back([&, c] {

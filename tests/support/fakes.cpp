@@ -64,7 +64,7 @@ HRESULT member(Recorder& recorder, std::string call, Body&& body) {
 }
 
 Variant values_of(const std::vector<Variant>& values) {
-  if (values.empty()) return Variant();
+  if (values.empty()) return {};
   return Variant::array(0, values);
 }
 }  // namespace

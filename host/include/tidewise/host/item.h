@@ -48,8 +48,8 @@ class ItemLock {
 // time. `holder` is its process number where the system tells it, else 0.
 class ItemInUse : public com::Error {
  public:
-  ItemInUse(std::string description, int holder)
-      : com::Error(com::E_FAIL, std::move(description)), holder_(holder) {}
+  ItemInUse(const std::string& description, int holder)
+      : com::Error(com::E_FAIL, description), holder_(holder) {}
   int holder() const { return holder_; }
 
  private:
@@ -60,7 +60,7 @@ class ItemInUse : public com::Error {
 // since the item read it.
 class ItemChanged : public com::Error {
  public:
-  explicit ItemChanged(std::string description) : com::Error(com::E_FAIL, std::move(description)) {}
+  explicit ItemChanged(const std::string& description) : com::Error(com::E_FAIL, description) {}
 };
 
 // How long a save of an item opened for reading waits for another process

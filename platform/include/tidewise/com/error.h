@@ -73,7 +73,7 @@ class MemberFailure : public Error {
   MemberFailure(const std::string& member, HRESULT code, const std::string& description);
 };
 
-[[noreturn]] void raise(HRESULT code, std::string description);
+[[noreturn]] void raise(HRESULT code, const std::string& description);
 
 // Tests the status of a call on another object; on failure takes that call's
 // error information and throws it on, keeping the original code. `member` is

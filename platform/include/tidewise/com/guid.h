@@ -16,6 +16,9 @@ namespace tw::com {
 
 struct GUID {
   std::array<std::uint8_t, 16> bytes{};  // in the order they are written
+  // clang-tidy 14 takes the literal 0 a defaulted <=> compares its result with
+  // for a null pointer.
+  // NOLINTNEXTLINE(modernize-use-nullptr)
   friend constexpr auto operator<=>(const GUID&, const GUID&) = default;
 };
 

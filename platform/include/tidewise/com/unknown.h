@@ -50,7 +50,8 @@ class ComPtr {
   noexcept : p_(other.get()) { add_ref(); }
   ~ComPtr() { release(); }
 
-  ComPtr& operator=(const ComPtr& other) noexcept {
+  // Copy and swap: assigning a pointer to itself takes a reference, then drops it.
+  ComPtr& operator=(const ComPtr& other) noexcept {  // NOLINT(bugprone-unhandled-self-assignment)
     ComPtr(other).swap(*this);
     return *this;
   }
