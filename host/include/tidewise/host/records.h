@@ -137,8 +137,8 @@ std::optional<std::string> export_text(CatalogItem& item, RecordFormat format,
 // name was there first.
 class ItemNotCreated : public com::Error {
  public:
-  ItemNotCreated(std::string description, bool exists)
-      : com::Error(com::E_FAIL, std::move(description)), exists_(exists) {}
+  ItemNotCreated(const std::string& description, bool exists)
+      : com::Error(com::E_FAIL, description), exists_(exists) {}
   bool exists() const { return exists_; }
 
  private:
