@@ -101,18 +101,15 @@ std::vector<host::Edit> edits_of(const Json& request) {
                               " is none of type, pick, check, uncheck, choose, select, click");
     }
     host::Edit e{*kind, text_field(edit, "control"), {}};
-    if (*kind == host::Edit::Kind::Type || *kind == host::Edit::Kind::Pick) {
-      e.value = text_field(edit, "value");
-    } else if (*kind == host::Edit::Kind::Select) {
+    const auto value = edit.find("value");
+    if (*kind == host::Edit::Kind::Select && value != edit.end() && value->is_number_integer()) {
       // A position, as a number or as its digits.
-      const auto value = edit.find("value");
-      if (value != edit.end() && value->is_number_integer()) {
-        e.value = std::to_string(value->get<long long>());
-      } else {
-        e.value = text_field(edit, "value");
-      }
-    } else if ((*kind == host::Edit::Kind::Check || *kind == host::Edit::Kind::Uncheck) &&
-               edit.contains("value")) {
+      e.value = std::to_string(value->get<long long>());
+    } else if (*kind == host::Edit::Kind::Type || *kind == host::Edit::Kind::Pick ||
+               *kind == host::Edit::Kind::Select ||
+               ((*kind == host::Edit::Kind::Check || *kind == host::Edit::Kind::Uncheck) &&
+                value != edit.end())) {
+      // A check's value is optional: an item of its list.
       e.value = text_field(edit, "value");
     }
     edits.push_back(std::move(e));

@@ -39,7 +39,7 @@ EditingSession::~EditingSession() {
 std::string EditingSession::prog_id_for(std::string_view unique_name,
                                         const std::optional<std::string>& page_class) const {
   if (page_class) {
-    const std::string prog_id = std::string(kPagePrefix) + *page_class;
+    std::string prog_id = std::string(kPagePrefix) + *page_class;
     com::GUID clsid;
     if (com::failed(com::CLSIDFromProgID(prog_id, &clsid))) {
       com::ClearErrorInfo();
