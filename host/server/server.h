@@ -77,6 +77,8 @@ class EditorServer {
   void respond(const httplib::Request& request, httplib::Response& response);
 
   Apartment& apartment() { return *apartment_; }
+  // Where the editor puts the files it hands to components; gone after stop().
+  const std::filesystem::path& scratch_folder() const { return scratch_->path(); }
 
  private:
   bool admit(const httplib::Request& request, httplib::Response& response) const;
