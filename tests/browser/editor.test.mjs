@@ -14,6 +14,7 @@ import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { isDeepStrictEqual } from 'node:util';
 import { chromium } from 'playwright-core';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
@@ -169,6 +170,17 @@ test('the catalog shows the item; the first start-up asks through the components
   await rows(1);
   await screenshot('catalog');
 });
+
+// An answer arrives before the page has drawn it: what the page shows is read
+// until it is the expected value or a few seconds have passed, then compared.
+async function settlesOn(read, expected) {
+  let shown = await read();
+  for (const until = Date.now() + 5000; !isDeepStrictEqual(shown, expected) && Date.now() < until;) {
+    await new Promise((resolve) => setTimeout(resolve, 50));
+    shown = await read();
+  }
+  assert.deepEqual(shown, expected);
+}
 
 async function openEntry(uniqueName) {
   const entry = page.locator(`#tree button.entry[data-unique="${uniqueName}"]`);
@@ -402,7 +414,8 @@ test('a record written from empty through the host\'s pages exports valid ISO 19
   await click('cmdAddDate');
   await typeInto('txtDate', '2024-03-01');
   await pick('cmbDateType', 'Creation');
-  assert.equal(await page.locator('#tree button.entry[data-unique="Citation"] .mark').count(), 0, 'the citation is now complete');
+  // The citation is now complete.
+  await settlesOn(() => page.locator('#tree button.entry[data-unique="Citation"] .mark').count(), 0);
   await screenshot('host-citation-written');
 
   await openEntry('Description');
@@ -417,7 +430,7 @@ test('a record written from empty through the host\'s pages exports valid ISO 19
   // The new entry is typed into once it stands in the list, as one sees it.
   await page.waitForFunction(() => document.querySelectorAll('#page [data-control="lstKeywords"] li').length === 2);
   await typeInto('txtKeyword', 'sediment');
-  assert.deepEqual(await page.locator('#page [data-control="lstKeywords"] li').allTextContents(), ['tidal flats', 'sediment']);
+  await settlesOn(() => page.locator('#page [data-control="lstKeywords"] li').allTextContents(), ['tidal flats', 'sediment']);
   await screenshot('host-keywords-written');
 
   // The box is drawn on the map: its edges are typed into the four boxes.
@@ -576,17 +589,18 @@ test('undo and redo take steps back and forth across pages', async () => {
     await page.click(`#${button}`);
     assert.equal((await answered).status(), 200);
   };
+  const shows = (selector, expected) => settlesOn(() => page.locator(selector).inputValue(), expected);
   await undo('undo');
-  assert.equal(await page.locator('#page [data-control="cmbStatus"] input').inputValue(), status);
+  await shows('#page [data-control="cmbStatus"] input', status);
   await undo('undo');
   await page.locator('#dirty-badge').waitFor({ state: 'hidden' });
   await openEntry('Purpose');
-  assert.equal(await page.locator('#page [data-control="txtInfo"]').inputValue(), purpose);
+  await shows('#page [data-control="txtInfo"]', purpose);
   // The keyboard, outside a text box.
   await page.locator('#tree button.entry[data-unique="Purpose"]').focus();
   const redone = page.waitForResponse((r) => r.url().endsWith('/api/redo'));
   await page.keyboard.press('Control+y');
   assert.equal((await redone).status(), 200);
-  assert.equal(await page.locator('#page [data-control="txtInfo"]').inputValue(), 'A purpose to take back');
+  await shows('#page [data-control="txtInfo"]', 'A purpose to take back');
   await screenshot('redone');
 });
