@@ -7,10 +7,10 @@
 #include <set>
 
 #include "failures.h"
-#include "journal.h"
 #include "offered_pages.h"
 #include "request_fields.h"
 #include "tidewise/com/error.h"
+#include "tidewise/host/kept_work.h"
 #include "tidewise/host/records.h"
 #include "tidewise/platform.h"
 
@@ -123,14 +123,6 @@ std::vector<host::Edit> edits_of(const Json& request) {
   return edits;
 }
 
-Json edits_json(const std::vector<host::Edit>& edits) {
-  Json list = Json::array();
-  for (const host::Edit& e : edits) {
-    list.push_back({{"kind", host::to_string(e.kind)}, {"control", e.control}, {"value", e.value}});
-  }
-  return list;
-}
-
 }  // namespace
 
 // ---- Sessions
@@ -147,11 +139,8 @@ struct Editor::Session {
   std::uint64_t probed_key = 0;
   std::vector<host::EntryState> probed;
   std::vector<host::EntryState> probed_offered;
-  host::Probes probes;                // page objects kept to probe the tree again
-  std::unique_ptr<Journal> journal;   // the author's steps since the last save
-  std::optional<Journal::Left> left;  // a stopped editor's steps, not yet restored or discarded
-  std::set<std::string> imported;     // the paths an import wrote since the last save
-  std::vector<Json> undone;           // steps undone, the last undone last, for redo
+  host::Probes probes;  // page objects kept to probe the tree again
+  std::unique_ptr<host::KeptWork> work;  // the author's steps since the item was read or saved
 };
 
 Editor::Editor(const fs::path& catalog, host::ScratchFolder& scratch, ItemEvents* events,
@@ -211,10 +200,8 @@ Editor::Session& Editor::session_for(const Json& request, bool open_if_needed) {
   } catch (const com::Error& error) {
     throw ApiError(422, in_quotes(relative) + " cannot be opened: " + error.what());
   }
-  read_as_saved(*session);
-  const fs::path absolute = fs::absolute(file).lexically_normal();
-  session->journal = std::make_unique<Journal>(absolute, relative);
-  session->left = Journal::left_for(absolute);
+  session->work =
+      std::make_unique<host::KeptWork>(fs::absolute(file).lexically_normal(), relative);
   changed(*session);
   return *sessions_.emplace(relative, std::move(session)).first->second;
 }
@@ -336,8 +323,8 @@ Json Editor::state(Session& session, bool with_tree) {
     state["outside"] = {{"file", session.path},
                         {"changedAt", ec ? Json() : Json(iso_time(changed_at))}};
   }
-  if (session.left) {
-    state["recovery"] = {{"steps", session.left->steps.size()}, {"written", session.left->written}};
+  if (const auto& left = session.work->left()) {
+    state["recovery"] = {{"steps", left->steps.size()}, {"written", left->written}};
   }
   if (with_tree) state["books"] = tree_json(session);
   const host::OpenPage* page = editing.page();
@@ -418,12 +405,10 @@ Json Editor::review_json(Session& session) {
   // not told apart.
   std::map<std::string, std::set<std::string>> typed;
   std::set<std::string> not_only_typed;
-  for (const Json& step : session.journal->read()) {
-    if (!step.contains("edits")) continue;
-    const std::string page = step.value("page", "");
-    for (const Json& e : step["edits"]) {
-      typed[page].insert(e.value("value", ""));
-      if (e.value("kind", "") != "type") not_only_typed.insert(page);
+  for (const host::Step& step : session.work->steps()) {
+    for (const host::Edit& e : step.edits) {
+      typed[step.page].insert(e.value);
+      if (e.kind != host::Edit::Kind::Type) not_only_typed.insert(step.page);
     }
   }
   const auto& written_by = session.editing->written_by();
@@ -445,7 +430,7 @@ Json Editor::review_json(Session& session) {
       } else if (!not_only_typed.contains(page)) {
         change["origin"] = "page";
       }
-    } else if (session.imported.contains(d.path)) {
+    } else if (session.work->was_imported(d.path)) {
       change["page"] = "Imported record";
       change["origin"] = "import";
     }
@@ -631,7 +616,7 @@ Json Editor::edit(const Json& request) {
   }
   session.page_edited = true;
   changed(session);
-  keep_step(session, {{"page", unique_name}, {"edits", edits_json(edits)}});
+  keep_step(session, host::Step::edits_on(unique_name, edits));
   return state(session, switched);
 }
 
@@ -697,7 +682,6 @@ Json Editor::save(const Json& request) {
                      {{"state", state(session, true)}});
     }
     read_as_saved(session);
-    session.journal->clear();
     note_changed(session.path);
     changed(session);
     Json answer = state(session, true);
@@ -728,7 +712,6 @@ Json Editor::revert(const Json& request) {
   }
   read_as_saved(session);
   session.page_edited = false;
-  session.journal->clear();
   changed(session);
   if (reopen) {
     return with_failures(session, [&] {
@@ -761,7 +744,7 @@ Json Editor::close_item(const Json& request) {
     }
   }
   // Closed clean or discarded: nothing of it is left to restore.
-  session.journal->clear();
+  session.work->forget();
   if (events_) events_->closed(relative);
   sessions_.erase(found);
   return {{"closed", true}};
@@ -781,11 +764,9 @@ Json Editor::import_into(const Json& request) {
     leave_page(session, Leaving::ToClose, "nothing can be imported");
     changed(session);
     const std::vector<std::string> paths = session.editing->import(record.path(), *mode, scratch_);
-    session.imported.insert(paths.begin(), paths.end());
-    keep_step(session, {{"import",
-                         {{"fileName", text_field(request, "fileName")},
-                          {"content", text_field(request, "content")},
-                          {"mode", std::string(host::import_mode_name(*mode))}}}});
+    session.work->imported(paths);
+    keep_step(session, host::Step::imported({text_field(request, "fileName"),
+                                             text_field(request, "content"), *mode}));
     Json answer = state(session, true);
     // Written, and to other values than it had.
     answer["imported"] = !paths.empty();
@@ -827,10 +808,9 @@ Json Editor::export_item(const Json& request) {
 
 // ---- What the editor keeps of the author's work
 
-void Editor::keep_step(Session& session, const Json& step) {
-  session.undone.clear();  // a new step: what was undone cannot be redone
+void Editor::keep_step(Session& session, const host::Step& step) {
   try {
-    session.journal->append(step);
+    session.work->keep(step);
   } catch (const std::exception& e) {
     throw ApiError(500,
                    std::string("the change was made but could not be kept on disk; it would be "
@@ -840,66 +820,31 @@ void Editor::keep_step(Session& session, const Json& step) {
   }
 }
 
-std::size_t Editor::replay(Session& session, const std::vector<Json>& steps) {
-  EditingSession& editing = *session.editing;
-  std::size_t failed = 0;
-  for (const Json& step : steps) {
-    try {
-      if (const auto import = step.find("import"); import != step.end()) {
-        if (editing.page() && !editing.leave().query_unload) {
-          throw ApiError(409, "the open page cannot be left");
-        }
-        session.page_edited = false;
-        editing.import(
-            record_file(*import).path(),
-            host::import_mode(import->value("mode", "")).value_or(host::ImportMode::Replace),
-            scratch_);
-      } else {
-        const std::string& page = text_field(step, "page");
-        const std::vector<host::Edit> edits = edits_of(step);
-        if (!editing.page() || editing.page()->unique_name() != page) {
-          if (editing.page() && !editing.leave().query_unload) {
-            throw ApiError(409, "the open page cannot be left");
-          }
-          open_page_named(session, page);
-        }
-        editing.edit(edits);
-        session.page_edited = true;
-      }
-      session.journal->append(step);
-    } catch (const std::exception&) {
-      // A page or a control the item no longer has: the step is not made,
-      // and the author is told how many were not.
-      ++failed;
-    }
-  }
-  return failed;
+host::PageOpener Editor::opener(Session& session) {
+  return [this, &session](const std::string& unique_name) {
+    open_page_named(session, unique_name);
+  };
 }
 
 Json Editor::recover(const Json& request) {
   Session& session = session_for(request, false);
   check_version(request, session);
-  if (!session.left) {
+  if (!session.work->left()) {
     throw ApiError(409, "no edits of a stopped editor are waiting for " + in_quotes(session.path),
                    {{"state", state(session, true)}});
   }
-  const bool restore = flag_field(request, "restore");
-  const Journal::Left left = std::move(*session.left);
-  session.left.reset();
-  std::error_code ec;
-  if (!restore) {
-    fs::remove(left.path, ec);
+  if (!flag_field(request, "restore")) {
+    session.work->discard_left();
     changed(session);
     return state(session, true);
   }
   return with_failures(session, [&] {
-    const std::size_t failed = replay(session, left.steps);
+    const auto replayed = session.work->restore_left(*session.editing, scratch_, opener(session));
+    session.page_edited = replayed.page_edited;
     write_open_page(session, "the restored edits cannot be reviewed");
-    std::error_code removed;
-    fs::remove(left.path, removed);
     Json answer = state(session, true);
-    answer["restored"] = left.steps.size() - failed;
-    answer["notRestored"] = failed;
+    answer["restored"] = replayed.made;
+    answer["notRestored"] = replayed.not_made;
     answer["review"] = review_json(session);
     return answer;
   });
@@ -908,17 +853,15 @@ Json Editor::recover(const Json& request) {
 Json Editor::undo(const Json& request) {
   Session& session = session_for(request, false);
   check_version(request, session);
-  std::vector<Json> steps = session.journal->read();
-  if (steps.empty()) {
-    throw ApiError(
-        409, "there is nothing to undo since " + in_quotes(session.path) + " was read or saved",
-        {{"state", state(session, true)}});
-  }
-  Json last = std::move(steps.back());
-  steps.pop_back();
   return with_failures(session, [&] {
-    redo_from_saved(session, steps);
-    session.undone.push_back(std::move(last));
+    const auto undone = session.work->undo(*session.editing, scratch_, opener(session));
+    if (!undone) {
+      throw ApiError(
+          409, "there is nothing to undo since " + in_quotes(session.path) + " was read or saved",
+          {{"state", state(session, true)}});
+    }
+    session.page_edited = undone->page_edited;
+    changed(session);
     Json answer = state(session, true);
     answer["canRedo"] = true;
     return answer;
@@ -928,55 +871,23 @@ Json Editor::undo(const Json& request) {
 Json Editor::redo(const Json& request) {
   Session& session = session_for(request, false);
   check_version(request, session);
-  if (session.undone.empty()) {
-    throw ApiError(409, "there is nothing to redo", {{"state", state(session, true)}});
-  }
   return with_failures(session, [&] {
-    Json step = std::move(session.undone.back());
-    session.undone.pop_back();
-    const std::vector<Json> again = {step};
-    if (replay(session, again) != 0) {
+    const auto redone = session.work->redo(*session.editing, scratch_, opener(session));
+    if (!redone) throw ApiError(409, "there is nothing to redo", {{"state", state(session, true)}});
+    // A step that failed may have left the page before it did.
+    session.page_edited = redone->page_edited;
+    changed(session);
+    if (redone->not_made != 0) {
       throw ApiError(409, "the step cannot be made again", {{"state", state(session, true)}});
     }
-    changed(session);
     Json answer = state(session, true);
-    answer["canRedo"] = !session.undone.empty();
+    answer["canRedo"] = session.work->can_redo();
     return answer;
   });
 }
 
-void Editor::redo_from_saved(Session& session, const std::vector<Json>& steps) {
-  EditingSession& editing = *session.editing;
-  const std::optional<std::string> reopen =
-      editing.page() ? std::optional(editing.page()->unique_name()) : std::nullopt;
-  // The open page's unwritten edits are among the steps: it is dropped, not
-  // left, and the document is the one last read or saved (the same item,
-  // so that another program's change to its file is still refused).
-  editing.close_page();
-  editing.document().take_content(*editing.base().get());
-  editing.forget_writers();
-  session.imported.clear();
-  session.page_edited = false;
-  session.journal->clear();
-  replay(session, steps);
-  // The author stays on the page they were on.
-  if (reopen && (!editing.page() || editing.page()->unique_name() != *reopen)) {
-    try {
-      // A replayed page that cannot be left stays open.
-      if (!editing.page() || editing.leave().query_unload) {
-        session.page_edited = false;
-        open_page_named(session, *reopen);
-      }
-    } catch (const host::InvalidRequest&) {
-      // A page the tree no longer has.
-    }
-  }
-  changed(session);
-}
-
 void Editor::read_as_saved(Session& session) {
-  session.undone.clear();
-  session.imported.clear();
+  session.work->forget();
   session.editing->forget_writers();
 }
 
@@ -988,7 +899,7 @@ Json Editor::reload_file(const Json& request) {
     // Held: the session it belongs to is replaced.
     const com::ComPtr<host::XmlMetadataDocument> base = session.editing->base();
     const host::Review mine = session.editing->changes_since_read();
-    const std::vector<Json> steps = session.journal->read();
+    const std::vector<host::Step> steps = session.work->steps();
     try {
       auto reread = std::make_unique<EditingSession>(session.file, editor_session_options());
       session.editing = std::move(reread);
@@ -1003,9 +914,8 @@ Json Editor::reload_file(const Json& request) {
     session.page_edited = false;
     const host::Review theirs =
         host::compare_documents(base->doc(), session.editing->document().doc());
-    session.journal->clear();
-    session.undone.clear();
-    const std::size_t failed = replay(session, steps);
+    const auto replayed = session.work->replay(*session.editing, steps, scratch_, opener(session));
+    session.page_edited = replayed.page_edited;
     write_open_page(session, "your edits cannot be reviewed");
     changed(session);
     // Where both changed the same element or attribute, the author's value
@@ -1024,7 +934,7 @@ Json Editor::reload_file(const Json& request) {
     Json answer = state(session, true);
     answer["reloaded"] = true;
     answer["conflicts"] = conflicts;
-    answer["notReapplied"] = failed;
+    answer["notReapplied"] = replayed.not_made;
     answer["review"] = review_json(session);
     return answer;
   });

@@ -23,6 +23,7 @@
 #include "closed_items.h"
 #include "events.h"
 #include "tidewise/host/catalog_index.h"
+#include "tidewise/host/kept_work.h"
 #include "tidewise/host/scratch.h"
 #include "tidewise/host/session.h"
 #include "tidewise/host/validation.h"
@@ -113,15 +114,13 @@ class Editor {
   host::CatalogIndex& index();
   void note_changed(const std::string& relative);
   Json review_json(Session& session);
-  // Takes the document as it is now for the one in the file.
+  // The document is the one in the file from here on: nothing is left to
+  // undo, redo or restore.
   void read_as_saved(Session& session);
   // Keeps a step of the author's in the item's journal before it is answered.
-  void keep_step(Session& session, const Json& step);
-  // Makes the author's steps again on the item as it now is; answers how
-  // many could not be made (a page or a control the item no longer has).
-  std::size_t replay(Session& session, const std::vector<Json>& steps);
-  // The document as last read or saved, with `steps` made again on it.
-  void redo_from_saved(Session& session, const std::vector<Json>& steps);
+  void keep_step(Session& session, const host::Step& step);
+  // Opens pages as the author does, for steps made again.
+  host::PageOpener opener(Session& session);
 
   Catalog catalog_;
   host::ScratchFolder& scratch_;

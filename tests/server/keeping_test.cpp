@@ -393,6 +393,26 @@ TEST_F(KeepingTest, UndoTakesBackStepsAcrossPagesAndAnImportAndRedoMakesThemAgai
   // A new step, and nothing is left to redo.
   ok("edit", {{"item", "new.xml"}, {"page", "Purpose"}, {"edit", kPurposeEdit}});
   EXPECT_EQ(post("redo", item).status, 409);
+
+  // An import made again, by an undo after it or by a redo, is still named
+  // as the author's import in the review.
+  const auto identifier_by = [&] {
+    const json reviewed = ok("review", item);
+    for (const json& change : reviewed["review"]["changes"]) {
+      if (change["path"] == "mdFileID") return change.value("page", "");
+    }
+    return std::string("no change");
+  };
+  ok("import",
+     {{"item", "new.xml"}, {"fileName", "r.xml"}, {"content", record}, {"mode", "replace"}});
+  EXPECT_EQ(identifier_by(), "Imported record");
+  ok("edit", {{"item", "new.xml"}, {"page", "Status"},
+              {"edit", {{"kind", "pick"}, {"control", "cmbStatus"}, {"value", "completed"}}}});
+  ok("undo", item);
+  EXPECT_EQ(identifier_by(), "Imported record") << "the import made again under the undone edit";
+  ok("undo", item);
+  ok("redo", item);
+  EXPECT_EQ(identifier_by(), "Imported record") << "the import made again by a redo";
 }
 
 }  // namespace

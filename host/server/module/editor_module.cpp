@@ -16,7 +16,7 @@
 #include <string>
 #include <thread>
 
-#include "journal.h"
+#include "tidewise/host/journal.h"
 #include "server.h"
 #include "tidewise/com/error.h"
 #include "tidewise/host/session.h"
@@ -31,7 +31,7 @@ constexpr std::chrono::milliseconds kStopWithin{1500};
 // Says which items had edits that were not saved: they stay in their
 // journals, offered when the item is opened again.
 void tell_unsaved() {
-  const std::vector<std::string> items = tw::server::Journal::items_of_this_process();
+  const std::vector<std::string> items = tw::host::Journal::items_of_this_process();
   if (items.empty()) return;
   std::cout << "Unsaved edits were kept of:\n";
   for (const std::string& item : items) std::cout << "  " << tw::platform::shown(item) << "\n";

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace tw::server {
+namespace tw::host {
 
 using Json = nlohmann::ordered_json;
 
@@ -58,4 +58,4 @@ class Journal {
   std::size_t steps_ = 0;
 };
 
-}  // namespace tw::server
+}  // namespace tw::host

@@ -1,4 +1,4 @@
-#include "journal.h"
+#include "tidewise/host/journal.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 #include "tidewise/com/registry.h"
 #include "tidewise/platform.h"
 
-namespace tw::server {
+namespace tw::host {
 
 namespace fs = std::filesystem;
 
@@ -176,4 +176,4 @@ std::vector<std::string> Journal::items_of_this_process() {
   return items;
 }
 
-}  // namespace tw::server
+}  // namespace tw::host
