@@ -53,14 +53,6 @@ std::uint64_t digest_of(const std::string& text) {
   return value;
 }
 
-std::uint64_t fnv1a(std::string_view text, std::uint64_t hash = 14695981039346656037ull) {
-  for (const char c : text) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
-
 std::string iso_time(fs::file_time_type time) {
   const auto system = std::chrono::file_clock::to_sys(time);
   const std::time_t seconds = std::chrono::system_clock::to_time_t(
@@ -135,11 +127,7 @@ struct Editor::Session {
   std::uint64_t version = 0;
   bool page_edited = false;          // the open page holds edits it has not written
   std::size_t reviewed_changes = 0;  // how many changes the last review found
-  // What the tree's pages answered, for the document they were probed on.
-  std::uint64_t probed_key = 0;
-  std::vector<host::EntryState> probed;
-  std::vector<host::EntryState> probed_offered;
-  host::Probes probes;  // page objects kept to probe the tree again
+  host::Probes probes;  // what the tree's pages answer, kept until the item changes
   std::unique_ptr<host::KeptWork> work;  // the author's steps since the item was read or saved
 };
 
@@ -246,32 +234,20 @@ Json Editor::page_json(const host::OpenPage& page) const {
   return json;
 }
 
+const host::Probes::Answers& Editor::probed_tree(Session& session) {
+  static const std::vector<host::Probes::Offered> offered = [] {
+    std::vector<host::Probes::Offered> pages;
+    for (const OfferedPage& page : offered_pages()) {
+      pages.push_back({page.unique_name, std::string(host::kPagePrefix) + std::string(page.page_class)});
+    }
+    return pages;
+  }();
+  return session.probes.answers(session.editing->document(), session.editing->tree(), offered);
+}
+
 Json Editor::tree_json(Session& session) {
   EditingSession& editing = *session.editing;
-  // The document by its revision, the tree by its entries: what the pages
-  // were probed on.
-  std::uint64_t key = fnv1a(std::to_string(editing.document().revision()));
-  std::size_t entries = 0;
-  for (const auto& book : editing.tree().books()) {
-    key = fnv1a(book->key(), key);
-    for (const auto& entry : book->entries()) {
-      key = fnv1a(entry->unique_name(), key);
-      ++entries;
-    }
-  }
-  if (key != session.probed_key || session.probed.size() != entries) {
-    session.probed = session.probes.entries(editing.document(), editing.tree());
-    session.probed_offered.clear();
-    // A copy of the tree itself: the editor reads what the tool reads, and
-    // the text of an item may be larger than any text the parser takes.
-    const auto copy = editing.document().copy();
-    for (const OfferedPage& page : offered_pages()) {
-      session.probed_offered.push_back(
-          session.probes.entry(*copy.get(), editing.tree(), page.unique_name,
-                               std::string(host::kPagePrefix) + std::string(page.page_class)));
-    }
-    session.probed_key = key;
-  }
+  const host::Probes::Answers& probed = probed_tree(session);
   const auto live = editing.page_state();
   const auto entry_json = [&](const host::EntryState& probed) {
     const host::EntryState& state =
@@ -287,9 +263,9 @@ Json Editor::tree_json(Session& session) {
 
   const auto offered_json = [&](std::size_t i) {
     return Json{{"key", nullptr},
-                {"caption", session.probed_offered[i].title},
+                {"caption", probed.offered[i].title},
                 {"offered", true},
-                {"entries", Json::array({entry_json(session.probed_offered[i])})}};
+                {"entries", Json::array({entry_json(probed.offered[i])})}};
   };
   std::vector<std::string> keys;
   for (const auto& book : editing.tree().books()) keys.push_back(book->key());
@@ -301,7 +277,7 @@ Json Editor::tree_json(Session& session) {
     const auto& book = editing.tree().books()[b];
     Json pages = Json::array();
     for (std::size_t n = 0; n < book->entries().size(); ++n) {
-      pages.push_back(entry_json(session.probed[next++]));
+      pages.push_back(entry_json(probed.entries[next++]));
     }
     books.push_back({{"key", book->key()}, {"caption", book->caption()}, {"entries", pages}});
   }
@@ -396,8 +372,8 @@ Json Editor::review_json(Session& session) {
   // Each change named by the page that wrote it, and whether the author
   // typed or picked that value there or the page (or an import) wrote it.
   std::map<std::string, std::string> titles;
-  tree_json(session);
-  for (const auto* list : {&session.probed, &session.probed_offered}) {
+  const host::Probes::Answers& probed = probed_tree(session);
+  for (const auto* list : {&probed.entries, &probed.offered}) {
     for (const host::EntryState& entry : *list) titles.emplace(entry.unique_name, entry.title);
   }
   // The values typed on each page; a page where the author also picked,
@@ -454,9 +430,8 @@ Json Editor::catalog(const Json&) {
     const auto found = sessions_.find(relative);
     if (found == sessions_.end()) return false;
     Session& session = *found->second;
-    tree_json(session);
     int not_completed = 0;
-    for (const auto& state : session.probed) not_completed += state.completed ? 0 : 1;
+    for (const auto& state : probed_tree(session).entries) not_completed += state.completed ? 0 : 1;
     info["title"] = title_of(session.editing->document());
     info["notCompleted"] = not_completed;
     info["open"] = true;

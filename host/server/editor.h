@@ -89,6 +89,8 @@ class Editor {
   void check_version(const Json& request, Session& session);
   Json state(Session& session, bool with_tree);
   Json tree_json(Session& session);
+  // What the tree's pages and the pages offered beside it answer now.
+  const host::Probes::Answers& probed_tree(Session& session);
   Json page_json(const host::OpenPage& page) const;
   void changed(Session& session);
   // Leaves the open page, if any (QueryUnload, UnloadPage), so that what it

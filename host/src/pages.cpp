@@ -123,4 +123,40 @@ std::vector<EntryState> Probes::entries(const XmlMetadataDocument& document,
   return states;
 }
 
+namespace {
+
+std::uint64_t fnv1a(std::string_view text, std::uint64_t hash) {
+  for (const char c : text) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+}  // namespace
+
+const Probes::Answers& Probes::answers(const XmlMetadataDocument& document, MetadataSections& tree,
+                                       std::span<const Offered> offered) {
+  // The document by its revision, the tree by its entries, and the pages
+  // offered: what the pages were asked on. Names end in a byte no name holds.
+  std::uint64_t key = fnv1a(std::to_string(document.revision()), 14695981039346656037ull);
+  for (const auto& book : tree.books()) {
+    key = fnv1a(book->key() + '\0', key);
+    for (const auto& entry : book->entries()) key = fnv1a(entry->unique_name() + '\1', key);
+  }
+  for (const Offered& page : offered) key = fnv1a(page.prog_id + '\2', key);
+  if (answered_ && key == answered_key_) return *answered_;
+  Answers answers;
+  answers.entries = entries(document, tree);
+  // A copy of their own: what the tree's pages wrote on loading is not
+  // theirs to read.
+  const auto copy = document.copy();
+  for (const Offered& page : offered) {
+    answers.offered.push_back(entry(*copy.get(), tree, page.unique_name, page.prog_id));
+  }
+  answered_ = std::move(answers);
+  answered_key_ = key;
+  return *answered_;
+}
+
 }  // namespace tw::host

@@ -128,6 +128,10 @@ TEST_F(SessionTest, ProbingTellsEachEntrysTitleAndWhetherItsPageIsCompleted) {
                 .title,
             "Data quality elements");
   EXPECT_EQ(test::read_file(item()), "<metadata/>") << "probing writes nothing";
+  const Probes::Offered offered[] = {{"QualityReport", "TidewiseCustomPage.QualityReport"}};
+  const auto answers = [&] { return probes.answers(session.document(), session.tree(), offered); };
+  EXPECT_FALSE(answers().entries[12].completed);
+  EXPECT_EQ(answers().offered.at(0).title, "Data quality elements");
 
   // The open page answers for itself, with what it holds now.
   session.open("Purpose");
@@ -135,6 +139,14 @@ TEST_F(SessionTest, ProbingTellsEachEntrysTitleAndWhetherItsPageIsCompleted) {
   const std::vector<Edit> edits = {{Edit::Kind::Type, "txtInfo", "now completed"}};
   session.edit(edits);
   EXPECT_TRUE(session.page_state()->completed);
+  // The answers kept are asked again once the document or the tree changed.
+  session.leave();
+  EXPECT_TRUE(answers().entries[12].completed) << "the purpose written";
+  session.open("QualityReport", std::string("QualityReport"));
+  const std::vector<Edit> tick = {{Edit::Kind::Check, "chkQuanAttAcc", ""}};
+  session.edit(tick);
+  session.flush();
+  EXPECT_EQ(answers().entries.size(), 95u) << "the entry the quality report added";
 }
 
 TEST_F(SessionTest, FlushingKeepsThePageAndWhatItAddsToTheTreeStays) {

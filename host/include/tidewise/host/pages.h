@@ -2,9 +2,11 @@
 // A page control the host created and loaded, and the probes that ask the
 // tree's pages for their titles and marks.
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -75,8 +77,25 @@ class Probes {
   EntryState entry(XmlMetadataDocument& copy, MetadataSections& tree, std::string_view unique_name,
                    std::string_view prog_id);
 
+  // A page a front shows beside the tree's books.
+  struct Offered {
+    std::string_view unique_name;
+    std::string prog_id;
+  };
+  struct Answers {
+    std::vector<EntryState> entries;  // the tree's, in order
+    std::vector<EntryState> offered;  // as `offered` lists them
+  };
+  // What entries() and each offered page answer, asked again only when the
+  // document's revision, the tree's entries or the pages offered changed
+  // since the last call: a front answers every request with its tree.
+  const Answers& answers(const XmlMetadataDocument& document, MetadataSections& tree,
+                         std::span<const Offered> offered);
+
  private:
   std::map<std::pair<std::string, std::string>, std::unique_ptr<OpenPage>> pages_;
+  std::uint64_t answered_key_ = 0;
+  std::optional<Answers> answered_;
 };
 
 }  // namespace tw::host
