@@ -369,46 +369,30 @@ Json Editor::review_json(Session& session) {
   const std::vector<host::Difference> outside_changes =
       outside ? session.editing->changes_since_read().changes : std::vector<host::Difference>{};
   const std::vector<host::Difference>& listed = outside ? outside_changes : review.changes;
-  // Each change named by the page that wrote it, and whether the author
-  // typed or picked that value there or the page (or an import) wrote it.
+  // Each change named by the title of the page that wrote it.
   std::map<std::string, std::string> titles;
   const host::Probes::Answers& probed = probed_tree(session);
   for (const auto* list : {&probed.entries, &probed.offered}) {
     for (const host::EntryState& entry : *list) titles.emplace(entry.unique_name, entry.title);
   }
-  // The values typed on each page; a page where the author also picked,
-  // checked or clicked writes values of its own making (codes), which are
-  // not told apart.
-  std::map<std::string, std::set<std::string>> typed;
-  std::set<std::string> not_only_typed;
-  for (const host::Step& step : session.work->steps()) {
-    for (const host::Edit& e : step.edits) {
-      typed[step.page].insert(e.value);
-      if (e.kind != host::Edit::Kind::Type) not_only_typed.insert(step.page);
-    }
-  }
-  const auto& written_by = session.editing->written_by();
+  const auto origins = session.work->origins(listed, *session.editing);
   Json changes = Json::array();
-  for (const host::Difference& d : listed) {
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    const host::Difference& d = listed[i];
+    const host::KeptWork::Origin& origin = origins[i];
     Json change = {{"change", host::to_string(d.change)},
                    {"path", d.path},
                    {"before", d.before ? Json(*d.before) : Json()},
                    {"after", d.after ? Json(*d.after) : Json()}};
-    if (const auto by = written_by.find(d.path); by != written_by.end()) {
-      const std::string& page = by->second.page;
-      const auto title = titles.find(page);
-      change["page"] = title != titles.end() ? title->second : page;
-      if (!by->second.field.empty()) change["field"] = by->second.field;
-      const auto values = typed.find(page);
-      const bool was_typed = d.after && values != typed.end() && values->second.contains(*d.after);
-      if (was_typed) {
-        change["origin"] = "typed";
-      } else if (!not_only_typed.contains(page)) {
-        change["origin"] = "page";
-      }
-    } else if (session.work->was_imported(d.path)) {
+    using By = host::KeptWork::Origin::By;
+    if (origin.by == By::Import) {
       change["page"] = "Imported record";
       change["origin"] = "import";
+    } else if (!origin.page.empty()) {
+      const auto title = titles.find(origin.page);
+      change["page"] = title != titles.end() ? title->second : origin.page;
+      if (!origin.field.empty()) change["field"] = origin.field;
+      if (origin.by != By::Unknown) change["origin"] = origin.by == By::Typed ? "typed" : "page";
     }
     changes.push_back(std::move(change));
   }
@@ -895,16 +879,13 @@ Json Editor::reload_file(const Json& request) {
     changed(session);
     // Where both changed the same element or attribute, the author's value
     // was made again; both are shown.
-    std::map<std::string, const host::Difference*> by_path;
-    for (const host::Difference& d : theirs.changes) by_path.emplace(d.path, &d);
+    const auto value = [](const std::optional<std::string>& v) { return v ? Json(*v) : Json(); };
     Json conflicts = Json::array();
-    for (const host::Difference& d : mine.changes) {
-      const auto found = by_path.find(d.path);
-      if (found == by_path.end() || found->second->after == d.after) continue;
-      conflicts.push_back({{"path", d.path},
-                           {"before", d.before ? Json(*d.before) : Json()},
-                           {"theirs", found->second->after ? Json(*found->second->after) : Json()},
-                           {"mine", d.after ? Json(*d.after) : Json()}});
+    for (const host::Conflict& c : host::conflicts_between(mine, theirs)) {
+      conflicts.push_back({{"path", c.path},
+                           {"before", value(c.before)},
+                           {"theirs", value(c.theirs)},
+                           {"mine", value(c.mine)}});
     }
     Json answer = state(session, true);
     answer["reloaded"] = true;

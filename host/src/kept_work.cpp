@@ -1,5 +1,6 @@
 #include "tidewise/host/kept_work.h"
 
+#include <map>
 #include <stdexcept>
 #include <utility>
 
@@ -166,6 +167,38 @@ std::optional<KeptWork::Replayed> KeptWork::redo(EditingSession& editing, Scratc
   const Step step = std::move(undone_.back());
   undone_.pop_back();
   return replay(editing, std::span(&step, 1), scratch, open);
+}
+
+std::vector<KeptWork::Origin> KeptWork::origins(std::span<const Difference> changes,
+                                                const EditingSession& editing) const {
+  // The values typed on each page, and the pages where the author did more.
+  std::map<std::string, std::set<std::string>> typed;
+  std::set<std::string> not_only_typed;
+  for (const Step& step : steps()) {
+    for (const Edit& e : step.edits) {
+      typed[step.page].insert(e.value);
+      if (e.kind != Edit::Kind::Type) not_only_typed.insert(step.page);
+    }
+  }
+  const auto& written_by = editing.written_by();
+  std::vector<Origin> origins;
+  origins.reserve(changes.size());
+  for (const Difference& d : changes) {
+    Origin& origin = origins.emplace_back();
+    if (const auto by = written_by.find(d.path); by != written_by.end()) {
+      origin.page = by->second.page;
+      origin.field = by->second.field;
+      const auto values = typed.find(origin.page);
+      if (d.after && values != typed.end() && values->second.contains(*d.after)) {
+        origin.by = Origin::By::Typed;
+      } else if (!not_only_typed.contains(origin.page)) {
+        origin.by = Origin::By::Page;
+      }
+    } else if (imported_.contains(d.path)) {
+      origin.by = Origin::By::Import;
+    }
+  }
+  return origins;
 }
 
 KeptWork::Replayed KeptWork::restore_left(EditingSession& editing, ScratchFolder& scratch,

@@ -425,6 +425,18 @@ Review compare_documents(const xmlDoc& before, const xmlDoc& after, std::size_t 
   return std::move(comparison.result);
 }
 
+std::vector<Conflict> conflicts_between(const Review& mine, const Review& theirs) {
+  std::map<std::string_view, const Difference*> by_path;
+  for (const Difference& d : theirs.changes) by_path.emplace(d.path, &d);
+  std::vector<Conflict> conflicts;
+  for (const Difference& d : mine.changes) {
+    const auto found = by_path.find(d.path);
+    if (found == by_path.end() || found->second->after == d.after) continue;
+    conflicts.push_back({d.path, d.before, found->second->after, d.after});
+  }
+  return conflicts;
+}
+
 std::vector<Difference> differences(std::string_view before_xml, std::string_view after_xml) {
   const xml::DocPtr before = xml::parse_text(before_xml);
   const xml::DocPtr after = xml::parse_text(after_xml);

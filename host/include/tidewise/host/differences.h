@@ -57,6 +57,16 @@ struct PathStep {
 // and its end around "…".
 std::string spell_path(std::string_view root, std::span<const PathStep> steps,
                        std::string_view attribute = {});
+// Where the author and another program both changed the same value since
+// the item was read, each to something else: `before` as read, theirs and
+// mine.
+struct Conflict {
+  std::string path;
+  std::optional<std::string> before;
+  std::optional<std::string> theirs;
+  std::optional<std::string> mine;
+};
+std::vector<Conflict> conflicts_between(const Review& mine, const Review& theirs);
 // The same of two texts (E_INVALIDARG for one that is not XML).
 std::vector<Difference> differences(std::string_view before_xml, std::string_view after_xml);
 

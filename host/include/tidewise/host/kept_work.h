@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "tidewise/host/differences.h"
 #include "tidewise/host/edits.h"
 #include "tidewise/host/journal.h"
 #include "tidewise/host/records.h"
@@ -104,6 +105,20 @@ class KeptWork {
   // step that cannot be made is gone from those to make again.
   std::optional<Replayed> redo(EditingSession& editing, ScratchFolder& scratch,
                                const PageOpener& open);
+
+  // Who made a change a review lists.
+  struct Origin {
+    enum class By { Unknown, Typed, Page, Import };
+    By by = By::Unknown;
+    std::string page;   // the unique name of the page that wrote it, if one did
+    std::string field;  // the label of the field that shows it there, if one does
+  };
+  // For each change: the page that wrote it, and whether the author typed
+  // that value there or the page wrote it (a page where the author also
+  // picked, checked or clicked writes values of its own making, codes,
+  // which are not told apart: Unknown), or an import wrote it.
+  std::vector<Origin> origins(std::span<const Difference> changes,
+                              const EditingSession& editing) const;
 
   // The steps of a stopped editor, not yet restored or discarded.
   const std::optional<Journal::Left>& left() const { return left_; }
