@@ -534,19 +534,25 @@ Json Editor::item_state(const Json& request) {
   return state(session, true);
 }
 
-Json Editor::open_page(const Json& request) {
-  Session& session = session_for(request, true);
-  check_version(request, session);
-  const std::string& unique_name = text_field(request, "page");
+bool Editor::switch_to_page(Session& session, const std::string& unique_name) {
   EditingSession& editing = *session.editing;
-  if (editing.page() && editing.page()->unique_name() == unique_name) return state(session, true);
+  if (editing.page() && editing.page()->unique_name() == unique_name) return false;
+  // Refused before the open page is left when there is no such page.
   page_class_for(session, unique_name);
-  return with_failures(session, [&] {
+  with_failures(session, [&] {
     leave_page(session, Leaving::ToClose, {});
     changed(session);
     open_page_named(session, unique_name);
-    return state(session, true);
+    return Json();
   });
+  return true;
+}
+
+Json Editor::open_page(const Json& request) {
+  Session& session = session_for(request, true);
+  check_version(request, session);
+  switch_to_page(session, text_field(request, "page"));
+  return state(session, true);
 }
 
 Json Editor::edit(const Json& request) {
@@ -554,22 +560,9 @@ Json Editor::edit(const Json& request) {
   check_version(request, session);
   const std::string& unique_name = text_field(request, "page");
   const std::vector<host::Edit> edits = edits_of(request);
-  EditingSession& editing = *session.editing;
-  bool switched = false;
-  if (!editing.page() || editing.page()->unique_name() != unique_name) {
-    page_class_for(session, unique_name);
-  }
-  with_failures(session, [&] {
-    if (!editing.page() || editing.page()->unique_name() != unique_name) {
-      leave_page(session, Leaving::ToClose, {});
-      changed(session);
-      open_page_named(session, unique_name);
-      switched = true;
-    }
-    return Json();
-  });
+  const bool switched = switch_to_page(session, unique_name);
   try {
-    editing.edit(edits);
+    session.editing->edit(edits);
   } catch (const host::InvalidEdit& e) {
     throw ApiError(400, std::string(host::to_string(e.kind())) + ": " + e.what());
   }

@@ -108,6 +108,9 @@ class Editor {
   Json with_failures(Session& session, Body&& body);
   std::optional<std::string> page_class_for(Session& session, const std::string& unique_name);
   void open_page_named(Session& session, const std::string& unique_name);
+  // Leaves the open page and opens this one, unless it is the one open:
+  // answers whether it switched.
+  bool switch_to_page(Session& session, const std::string& unique_name);
   // A record sent by the browser, in a scratch file for the importer.
   host::ScratchFile record_file(const Json& request);
   host::EditingSession& editing_of(Session& session) const;
