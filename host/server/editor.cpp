@@ -127,7 +127,7 @@ struct Editor::Session {
   std::uint64_t version = 0;
   bool page_edited = false;          // the open page holds edits it has not written
   std::size_t reviewed_changes = 0;  // how many changes the last review found
-  host::Probes probes;  // what the tree's pages answer, kept until the item changes
+  host::Probes probes;               // what the tree's pages answer, kept until the item changes
   std::unique_ptr<host::KeptWork> work;  // the author's steps since the item was read or saved
 };
 
@@ -188,8 +188,7 @@ Editor::Session& Editor::session_for(const Json& request, bool open_if_needed) {
   } catch (const com::Error& error) {
     throw ApiError(422, in_quotes(relative) + " cannot be opened: " + error.what());
   }
-  session->work =
-      std::make_unique<host::KeptWork>(fs::absolute(file).lexically_normal(), relative);
+  session->work = std::make_unique<host::KeptWork>(fs::absolute(file).lexically_normal(), relative);
   changed(*session);
   return *sessions_.emplace(relative, std::move(session)).first->second;
 }
@@ -238,7 +237,8 @@ const host::Probes::Answers& Editor::probed_tree(Session& session) {
   static const std::vector<host::Probes::Offered> offered = [] {
     std::vector<host::Probes::Offered> pages;
     for (const OfferedPage& page : offered_pages()) {
-      pages.push_back({page.unique_name, std::string(host::kPagePrefix) + std::string(page.page_class)});
+      pages.push_back(
+          {page.unique_name, std::string(host::kPagePrefix) + std::string(page.page_class)});
     }
     return pages;
   }();
@@ -773,9 +773,8 @@ void Editor::keep_step(Session& session, const host::Step& step) {
 }
 
 host::PageOpener Editor::opener(Session& session) {
-  return [this, &session](const std::string& unique_name) {
-    open_page_named(session, unique_name);
-  };
+  return
+      [this, &session](const std::string& unique_name) { open_page_named(session, unique_name); };
 }
 
 Json Editor::recover(const Json& request) {

@@ -41,7 +41,8 @@ TEST(KeptWorkTest, ALineThatIsNoStepReadsAsNone) {
   };
   for (const char* line : lines) EXPECT_FALSE(step_of(Json::parse(line))) << line;
   // A journal written before imports named their mode replaced.
-  const auto older = step_of(Json::parse(R"({"import": {"fileName": "r.xml", "content": "<a/>"}})"));
+  const auto older =
+      step_of(Json::parse(R"({"import": {"fileName": "r.xml", "content": "<a/>"}})"));
   ASSERT_TRUE(older && older->import);
   EXPECT_EQ(older->import->mode, ImportMode::Replace);
 }

@@ -406,7 +406,8 @@ TEST_F(KeepingTest, UndoTakesBackStepsAcrossPagesAndAnImportAndRedoMakesThemAgai
   ok("import",
      {{"item", "new.xml"}, {"fileName", "r.xml"}, {"content", record}, {"mode", "replace"}});
   EXPECT_EQ(identifier_by(), "Imported record");
-  ok("edit", {{"item", "new.xml"}, {"page", "Status"},
+  ok("edit", {{"item", "new.xml"},
+              {"page", "Status"},
               {"edit", {{"kind", "pick"}, {"control", "cmbStatus"}, {"value", "completed"}}}});
   ok("undo", item);
   EXPECT_EQ(identifier_by(), "Imported record") << "the import made again under the undone edit";

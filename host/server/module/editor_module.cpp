@@ -16,9 +16,9 @@
 #include <string>
 #include <thread>
 
-#include "tidewise/host/journal.h"
 #include "server.h"
 #include "tidewise/com/error.h"
+#include "tidewise/host/journal.h"
 #include "tidewise/host/session.h"
 #include "tidewise/platform.h"
 
