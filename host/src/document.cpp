@@ -491,8 +491,10 @@ XmlMetadataDocument::XmlMetadataDocument()
   revised();
 }
 
-void XmlMetadataDocument::revised() {
+void XmlMetadataDocument::revised(bool keeps_layout) {
+  const bool laid_out = laid_out_at_ == revision_;
   revision_ = ++last_revision;
+  if (keeps_layout && laid_out) laid_out_at_ = revision_;
 }
 
 void XmlMetadataDocument::start_undo() {
@@ -597,6 +599,10 @@ void XmlMetadataDocument::take_back_changes() {
     // after every page that was only looked at.
     take_back_steps(undo->steps, [this](xmlNode* element) { index_->removed(element); });
   }
+  // A layout made while the record was open may have been taken back with
+  // it (a layout keeps the content whole); a record that holds nothing
+  // changed nothing.
+  if (undo->content || !undo->steps.empty()) laid_out_at_ = 0;
   revision_ = undo->revision;
   modified_ = undo->modified;
   update_flag_ = undo->update_flag;
@@ -706,6 +712,7 @@ void XmlMetadataDocument::take_content(const XmlMetadataDocument& other) {
   doc_ = other.doc_;
   index_ = other.index_;  // the old one points into the content given up
   revision_ = other.revision_;
+  laid_out_at_ = 0;
   modified_ = false;
   update_flag_ = false;
 }
@@ -791,9 +798,14 @@ platform::FileStamp XmlMetadataDocument::write_file(
 }
 
 void XmlMetadataDocument::lay_out() {
-  if (is_laid_out(*doc_)) return;
-  keep_content_for_undo();
-  host::lay_out(*writable());
+  // Looking costs a walk over the whole content: a large item saved again
+  // after a few values were typed is not walked again.
+  if (laid_out_at_ == revision_) return;
+  if (!is_laid_out(*doc_)) {
+    keep_content_for_undo();
+    host::lay_out(*writable());
+  }
+  laid_out_at_ = revision_;
 }
 
 HRESULT XmlMetadataDocument::ReadValues(const std::string& path, Variant* values) noexcept {
@@ -855,15 +867,23 @@ HRESULT XmlMetadataDocument::WriteValue(const std::string& path, const Variant& 
     }
     writable();
     xmlNode* element = reach_or_create(steps);
+    // The text of an element without elements inside is no part of the
+    // layout; that of one with elements inside takes the place of its gaps.
+    const auto leaf = [element] {
+      for (const xmlNode* child = element->children; child != nullptr; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE) return false;
+      }
+      return true;
+    };
     if (Undo* undo = recording_undo()) {
       Undo::Step step{element, Undo::Step::Kind::Text, {}, {}, {}};
       undo->steps.reserve(undo->steps.size() + 1);
       if (set_own_text(element, text, &step.children)) {
         undo->steps.push_back(std::move(step));
-        revised();
+        revised(leaf());
       }
     } else if (set_own_text(element, text)) {
-      revised();
+      revised(leaf());
     }
     modified_ = true;
   });
@@ -906,7 +926,7 @@ HRESULT XmlMetadataDocument::WriteAttribute(const std::string& path, const std::
       if (xmlSetNsProp(element, nullptr, x(name.c_str()), x(text.c_str())) == nullptr) {
         throw std::bad_alloc();
       }
-      revised();
+      revised(true);  // attributes are no part of the layout
     }
     modified_ = true;
   });

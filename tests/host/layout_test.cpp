@@ -131,5 +131,62 @@ TEST(Layout, AnItemIsSavedLaidOut) {
   EXPECT_NO_THROW(item->save());
 }
 
+// The layout is not looked for again after a change that cannot undo it; a
+// change that can (or that takes back one that made it) is laid out again.
+TEST(Layout, EveryChangeAfterALayoutIsSavedLaidOutToo) {
+  const std::string source =
+      "<metadata><dataIdInfo><idPurp>x</idPurp><idAbs>a<b/>c</idAbs></dataIdInfo>"
+      "<dqInfo><dqScope/><dqScope/></dqInfo></metadata>";
+  const struct {
+    const char* what;
+    std::function<void(XmlMetadataDocument&)> change;
+  } cases[] = {
+      {"a leaf's text",
+       [](XmlMetadataDocument& d) {
+         EXPECT_EQ(d.WriteValue("dataIdInfo/idPurp", Variant::str("y")), com::S_OK);
+       }},
+      {"an attribute",
+       [](XmlMetadataDocument& d) {
+         EXPECT_EQ(d.WriteAttribute("dataIdInfo", "x", Variant::str("1"), 1), com::S_OK);
+       }},
+      {"a new element",
+       [](XmlMetadataDocument& d) {
+         EXPECT_EQ(d.WriteValue("dataIdInfo/idStatus", Variant::str("onGoing")), com::S_OK);
+       }},
+      {"the text of an element with elements inside",
+       [](XmlMetadataDocument& d) {
+         EXPECT_EQ(d.WriteValue("dataIdInfo", Variant::str("")), com::S_OK);
+         EXPECT_EQ(d.WriteValue("dataIdInfo/idAbs", Variant::str("")), com::S_OK);
+       }},
+      {"elements arranged",
+       [](XmlMetadataDocument& d) {
+         std::vector<Variant> order{Variant::i4(2), Variant::i4(1)};
+         EXPECT_EQ(d.ArrangeElements("dqInfo/dqScope", Variant::array(0, std::move(order))),
+                   com::S_OK);
+       }},
+      {"a layout taken back with its record",
+       [](XmlMetadataDocument& d) {
+         d.load_text("<metadata><dataIdInfo><idPurp>x</idPurp></dataIdInfo></metadata>");
+         d.start_undo();
+         d.lay_out();
+         d.take_back_changes();
+       }},
+      {"the content of another document",
+       [](XmlMetadataDocument& d) {
+         auto other = com::make_object<XmlMetadataDocument>();
+         other->load_text("<metadata><a><b>1</b></a></metadata>");
+         d.take_content(*other.get());
+       }},
+  };
+  for (const auto& c : cases) {
+    auto document = com::make_object<XmlMetadataDocument>();
+    document->load_text(source);
+    document->lay_out();
+    c.change(*document.get());
+    document->lay_out();
+    EXPECT_TRUE(is_laid_out(document->doc())) << c.what << ":\n" << document->xml();
+  }
+}
+
 }  // namespace
 }  // namespace tw::host

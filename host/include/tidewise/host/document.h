@@ -155,7 +155,9 @@ class XmlMetadataDocument final
   // The document for writing: a content still shared with a copy is copied
   // first.
   xmlDoc* writable();
-  void revised();
+  // A new revision. `keeps_layout`: the change cannot have undone the
+  // layout (a leaf's text, an attribute), so content laid out before still is.
+  void revised(bool keeps_layout = false);
   // Before the content is changed wholesale or copied: the undo keeps it.
   void keep_content_for_undo();
   struct Undo;
@@ -171,6 +173,8 @@ class XmlMetadataDocument final
   bool update_flag_ = false;
   xml::StylesheetParameters stylesheet_parameters_;
   std::uint64_t revision_ = 0;
+  // The revision at which the content was last found or made laid out.
+  std::uint64_t laid_out_at_ = 0;
   // Records, the innermost last.
   std::vector<std::unique_ptr<Undo>> undos_;
 };
