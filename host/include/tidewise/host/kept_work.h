@@ -70,11 +70,10 @@ class KeptWork {
   // Keeps a step just made; what was taken back can no longer be made
   // again. Throws std::runtime_error when the step cannot be put on disk.
   void keep(const Step& step);
-  // The paths an import (kept as a step) wrote.
+  // The paths an import (kept as a step) wrote: origins() names them.
   void imported(std::span<const std::string> paths) {
     imported_.insert(paths.begin(), paths.end());
   }
-  bool was_imported(const std::string& path) const { return imported_.contains(path); }
   // The steps kept since the item was read or saved, in order.
   std::vector<Step> steps() const;
   bool can_redo() const { return !undone_.empty(); }
