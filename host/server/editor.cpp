@@ -4,13 +4,11 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <set>
 
 #include "failures.h"
 #include "offered_pages.h"
 #include "request_fields.h"
 #include "tidewise/com/error.h"
-#include "tidewise/host/kept_work.h"
 #include "tidewise/host/records.h"
 #include "tidewise/platform.h"
 
