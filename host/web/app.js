@@ -19,6 +19,7 @@ const ui = {
   item: null,  // {path, version, dirty, books, page}
   queue: Promise.resolve(),
   typing: null,  // {control, text, timer}: typed, not yet sent
+  pageAsked: null,  // the page a click asked for, not yet open
   openBooks: new Map(),
   problemsTimer: null,
   labels: new Map(),  // page -> (control -> label), of the pages drawn
@@ -374,9 +375,22 @@ async function openPageNow(uniqueName) {
   }
 }
 
+// A click on the entry of the page already open leaves the page as it is
+// (what was typed, the scroll, an open list) and only takes the focus to it.
 function openPage(uniqueName) {
   flushTyping();
-  return enqueue(() => openPageNow(uniqueName));
+  if (uniqueName === (ui.pageAsked ?? ui.item?.page?.uniqueName)) {
+    $('page').querySelector('input, textarea')?.focus({ preventScroll: true });
+    return ui.queue;
+  }
+  ui.pageAsked = uniqueName;
+  return enqueue(async () => {
+    try {
+      await openPageNow(uniqueName);
+    } finally {
+      if (ui.pageAsked === uniqueName) ui.pageAsked = null;
+    }
+  });
 }
 
 async function review(canSave, { overwrite = false } = {}) {

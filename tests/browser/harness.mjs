@@ -100,3 +100,23 @@ export async function axeViolations(page, label) {
   });
   return found.filter((v) => v.impact === 'serious' || v.impact === 'critical').map((v) => ({ where: label, ...v }));
 }
+
+// What the editor shows beside the page, for the message of a failed test:
+// a step refused or failed says so in one of these.
+export async function whatIsShown(page) {
+  try {
+    return await page.evaluate(() => {
+      const text = (selector) => [...document.querySelectorAll(selector)].map((n) => n.textContent.replace(/\s+/g, ' ').trim()).filter(Boolean);
+      return JSON.stringify({
+        page: document.querySelector('#page')?.dataset.page ?? null,
+        focus: document.activeElement?.outerHTML.slice(0, 120) ?? null,
+        status: text('#status'),
+        failure: text('#failure:not([hidden])'),
+        toasts: text('#toasts .toast'),
+        dialogs: text('dialog[open]'),
+      });
+    });
+  } catch (error) {
+    return `(the page could not be read: ${error.message})`;
+  }
+}
