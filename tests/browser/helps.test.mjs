@@ -225,6 +225,11 @@ test('the tree follows the arrow keys, Home, End and type-ahead; a list opens wi
     assert.equal(await focused(), 'Purpose');
   }
 
+  // A click on the entry of the page already open asks nothing of the
+  // editor: drawn anew, the page would close the list opened below.
+  const opened = [];
+  const track = (request) => { if (request.url().endsWith('/api/open-page')) opened.push(request.postDataJSON().page); };
+  page.on('request', track);
   await openEntry('Status');
   const combo = page.locator('#page [data-control="cmbStatus"] input');
   await combo.focus();
@@ -242,6 +247,9 @@ test('the tree follows the arrow keys, Home, End and type-ahead; a list opens wi
   const shown = await list.locator('li:not([hidden])').allTextContents();
   assert.deepEqual(shown, ['planned']);
   await page.keyboard.press('Escape');
+  await openEntry('Purpose');
+  page.off('request', track);
+  assert.deepEqual(opened, ['Purpose'], 'only the page not yet open was asked for');
 });
 
 // The name a screen reader gives a field of the page.
