@@ -8,24 +8,71 @@ import { element } from './dialogs.js';
 import { typeAhead } from './fields.js';
 
 // `books`: the tree as the editor sends it; `openBooks`: which books the
-// person opened or closed; `openPage(uniqueName)`.
+// person opened or closed; `openPage(uniqueName)`. A tree of the same books
+// and pages as the one shown is brought up to date in place: drawn anew, it
+// would swallow a click whose press and release fell on either side of an
+// answer (the press that leaves a text box sends what was typed).
 export function renderTree(root, item, openBooks, openPage) {
-  root.replaceChildren();
-  if (!item || !item.books) return;
+  if (!item || !item.books) {
+    root.replaceChildren();
+    return;
+  }
+  const shape = JSON.stringify(item.books.map((b) => [b.key, b.caption, !!b.offered, b.entries.map((e) => [e.uniqueName, e.title])]));
+  const drawn = root.querySelector(':scope > [role="tree"]');
+  if (!drawn || drawn.dataset.shape !== shape) drawTree(root, item, openBooks, openPage).dataset.shape = shape;
+  const tree = root.querySelector(':scope > [role="tree"]');
   const openName = item.page ? item.page.uniqueName : null;
+  for (const book of item.books) {
+    for (const e of book.entries) showEntry(tree.querySelector(`.entry[data-unique="${CSS.escape(e.uniqueName)}"]`), e, openName);
+    if (book.offered) continue;
+    const node = tree.querySelector(`li[data-book="${CSS.escape(book.key)}"]`);
+    const open = openBooks.has(book.key)
+      ? openBooks.get(book.key)
+      : book.entries.some((e) => e.uniqueName === openName) || book === item.books[0];
+    setAttribute(node, 'aria-expanded', open ? 'true' : 'false');
+    showMark(node.querySelector('.book-caption > span'), book.entries.some((e) => !e.completed)
+      ? { class: 'mark', title: 'A page of this book is not completed', 'aria-label': 'not completed', text: '●' } : null);
+  }
+  // One entry in the tab order: the one with the focus, else the open
+  // page's if shown, else the first.
+  const shown = visible(tree);
+  const focused = shown.find((node) => node === document.activeElement);
+  const current = tree.querySelector('[aria-current="page"]');
+  const first = focused || (current && shown.includes(current) ? current : shown[0]);
+  for (const node of tree.querySelectorAll('[role="treeitem"]')) setAttribute(node, 'tabindex', node === first ? '0' : '-1');
+}
+
+// An entry's marks: open, not completed, failed.
+function showEntry(button, e, openName) {
+  const title = button.querySelector('.entry-title');
+  showMark(title, e.failure ? { class: 'mark failed', title: e.failure, 'aria-label': 'failed', text: '⚠' }
+    : e.completed ? null : { class: 'mark', title: 'This page is not completed', 'aria-label': 'not completed', text: '●' });
+  setAttribute(button, 'aria-selected', e.uniqueName === openName ? 'true' : 'false');
+  setAttribute(button, 'aria-current', e.uniqueName === openName ? 'page' : null);
+}
+
+// The mark beside `title` (before a count of problems), replaced only when
+// it changes: a press on it stays a click.
+function showMark(title, mark) {
+  const shown = title.nextElementSibling?.classList.contains('mark') ? title.nextElementSibling : null;
+  if (shown && mark && shown.className === mark.class && shown.title === mark.title) return;
+  shown?.remove();
+  if (mark) title.after(element('span', mark));
+}
+
+function setAttribute(node, name, value) {
+  if (value === null) node.removeAttribute(name);
+  else if (node.getAttribute(name) !== value) node.setAttribute(name, value);
+}
+
+// The tree's books and pages, their marks left to renderTree.
+function drawTree(root, item, openBooks, openPage) {
   const tree = element('ul', { role: 'tree', 'aria-label': 'Pages of the item' });
   const entry = (e, level) => {
     const button = element('button', {
       type: 'button', class: 'entry', role: 'treeitem', 'data-unique': e.uniqueName,
       'aria-level': String(level), tabindex: '-1',
     }, element('span', { class: 'entry-title', text: e.title }));
-    if (e.failure) {
-      button.append(element('span', { class: 'mark failed', title: e.failure, 'aria-label': 'failed', text: '⚠' }));
-    } else if (!e.completed) {
-      button.append(element('span', { class: 'mark', title: 'This page is not completed', 'aria-label': 'not completed', text: '●' }));
-    }
-    button.setAttribute('aria-selected', e.uniqueName === openName ? 'true' : 'false');
-    if (e.uniqueName === openName) button.setAttribute('aria-current', 'page');
     button.addEventListener('click', () => openPage(e.uniqueName));
     return element('li', { role: 'none' }, button);
   };
@@ -34,32 +81,24 @@ export function renderTree(root, item, openBooks, openPage) {
       for (const e of book.entries) tree.append(Object.assign(entry(e, 1), { className: 'offered' }));
       continue;
     }
-    const open = openBooks.has(book.key)
-      ? openBooks.get(book.key)
-      : book.entries.some((e) => e.uniqueName === openName) || book === item.books[0];
     const caption = element('span', { class: 'book-caption' }, element('span', { text: book.caption }));
-    if (book.entries.some((e) => !e.completed)) {
-      caption.append(element('span', { class: 'mark', title: 'A page of this book is not completed', 'aria-label': 'not completed', text: '●' }));
-    }
     const group = element('ul', { role: 'group' });
     for (const e of book.entries) group.append(entry(e, 2));
     const node = element('li', {
       role: 'treeitem', class: 'book', 'data-book': book.key, 'aria-level': '1',
-      'aria-expanded': open ? 'true' : 'false', tabindex: '-1',
+      'aria-expanded': 'false', tabindex: '-1',
     }, caption, group);
     caption.addEventListener('click', () => setOpen(node, node.getAttribute('aria-expanded') !== 'true', openBooks));
     tree.append(node);
   }
-  root.append(tree);
-  const current = tree.querySelector('[aria-current="page"]');
-  const first = current && visible(tree).includes(current) ? current : visible(tree)[0];
-  if (first) first.tabIndex = 0;
+  root.replaceChildren(tree);
   const seek = {};
   tree.addEventListener('keydown', (event) => keydown(event, tree, openBooks, seek));
   tree.addEventListener('focusin', (event) => {
     if (event.target.getAttribute('role') !== 'treeitem') return;
     for (const node of tree.querySelectorAll('[role="treeitem"]')) node.tabIndex = node === event.target ? 0 : -1;
   });
+  return tree;
 }
 
 function setOpen(book, open, openBooks) {

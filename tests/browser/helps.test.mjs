@@ -260,10 +260,23 @@ const accessibleName = (control) => field(control).evaluate((n) => (n.getAttribu
 test('the review names each change by its page and the label of its field, and passes axe', async () => {
   await openItem();
   await openEntry('Purpose');
+  const entry = page.locator('#tree .entry[data-unique="QualityExtent"]');
+  const book = entry.locator('xpath=ancestor::li[@data-book]');
+  if (await book.getAttribute('aria-expanded') !== 'true') await book.locator('.book-caption').click();
   const typed = 'Named in the review by its label';
   await field('txtInfo').fill(typed);
   const purposeName = await accessibleName('txtInfo');
-  await openEntry('QualityExtent');
+  // The press on the next page's entry leaves the text box, which sends what
+  // was typed; the release comes once the answer is drawn. It is a click.
+  await entry.scrollIntoViewIfNeeded();
+  const at = await entry.boundingBox();
+  await page.mouse.move(at.x + at.width / 2, at.y + at.height / 2);
+  const drawn = page.waitForResponse((r) => r.url().endsWith('/api/edit'))
+    .then(() => page.waitForRequest((r) => r.url().endsWith('/api/problems')));
+  await page.mouse.down();
+  await drawn;
+  await page.mouse.up();
+  await page.locator('#page[data-page="QualityExtent"]').waitFor({ timeout: 5000 });
   const westName = await accessibleName('txtWest');
   await field('txtWest').fill('-4.75');
   await field('txtWest').press('Enter');
