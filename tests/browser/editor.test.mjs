@@ -6,7 +6,7 @@
 //   environment: TIDEWISE_BIN (the tidewise tool), TIDEWISE_ARTIFACTS (screenshots),
 //                CHROMIUM (default /usr/bin/chromium)
 
-import { after, before, test } from 'node:test';
+import { after, before } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -16,6 +16,7 @@ import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { isDeepStrictEqual } from 'node:util';
 import { chromium } from 'playwright-core';
+import { showingTest } from './harness.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const source = path.resolve(here, '..', '..');
@@ -24,6 +25,7 @@ const artifacts = process.env.TIDEWISE_ARTIFACTS || path.join(source, 'build', '
 const ITEM = 'coastal-dataset.xml';
 
 let home, catalog, profile, server, address, port, token, context, page;
+const test = showingTest(() => page);
 
 // This run's scratch folders, named with its process so that the next run
 // can remove those of a run that was killed before it could.

@@ -7,6 +7,7 @@ import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import { test as nodeTest } from 'node:test';
 import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
 
@@ -119,4 +120,17 @@ export async function whatIsShown(page) {
   } catch (error) {
     return `(the page could not be read: ${error.message})`;
   }
+}
+
+// node:test's `test`, whose failures also tell what the editor showed on
+// the page `current()` gives.
+export function showingTest(current) {
+  return (name, body) => nodeTest(name, async (t) => {
+    try {
+      await body(t);
+    } catch (error) {
+      if (current()) error.message += `\nthe editor showed: ${await whatIsShown(current())}`;
+      throw error;
+    }
+  });
 }

@@ -6,26 +6,18 @@
 //
 //   node --test tests/browser/helps.test.mjs
 
-import { after, before, test as nodeTest } from 'node:test';
+import { after, before } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { axeViolations, startEditor, source, whatIsShown } from './harness.mjs';
+import { axeViolations, showingTest, startEditor, source } from './harness.mjs';
 
 const ITEM = 'coastal-dataset.xml';
 // A folder of their own: the other browser test empties its folder of pictures as it starts.
 const artifacts = path.join(process.env.TIDEWISE_ARTIFACTS || path.join(source, 'build', 'test-artifacts', 'browser'), 'helps');
 let editor, page;
 
-// A failed test tells what the editor showed when it failed.
-const test = (name, body) => nodeTest(name, async (t) => {
-  try {
-    await body(t);
-  } catch (error) {
-    if (page) error.message += `\nthe editor showed: ${await whatIsShown(page)}`;
-    throw error;
-  }
-});
+const test = showingTest(() => page);
 
 async function screenshot(name) {
   await page.screenshot({ path: path.join(artifacts, `helps-${name}.png`) });
