@@ -140,9 +140,7 @@ std::optional<KeptWork::Replayed> KeptWork::undo(EditingSession& editing, Scratc
       editing.page() ? std::optional(editing.page()->unique_name()) : std::nullopt;
   // The document as last read or saved: the same item, so that another
   // program's change to its file is still refused on saving.
-  editing.close_page();
-  editing.document().take_content(*editing.base().get());
-  editing.forget_writers();
+  editing.back_to_base();
   journal_.clear();
   imported_.clear();
   Replayed replayed = replay(editing, steps, scratch, open);

@@ -30,6 +30,16 @@ EditingSession::EditingSession(const fs::path& item, Options options, Recording*
   saved_revision_ = document().revision();
 }
 
+void EditingSession::back_to_base() {
+  drop_page_record();
+  page_.reset();
+  document().take_content(*base_.get());
+  forget_writers();
+  LoadedTree loaded = load_tree(ComPtr<IMetadataValues>(item_->document()).get());
+  tree_ = std::move(loaded.tree);
+  tree_result_ = loaded.result;
+}
+
 // The page goes before the tree and the item it was loaded from.
 EditingSession::~EditingSession() {
   drop_page_record();

@@ -416,5 +416,30 @@ TEST_F(KeepingTest, UndoTakesBackStepsAcrossPagesAndAnImportAndRedoMakesThemAgai
   EXPECT_EQ(identifier_by(), "Imported record") << "the import made again by a redo";
 }
 
+// A page that added an entry to the tree as it was left: undoing its step
+// takes the entry away with it, and a redo brings it back.
+TEST_F(KeepingTest, AnEntryAPageAddedToTheTreeGoesWithTheStepThatAddedIt) {
+  start();
+  ok("create-item", {{"name", "new.xml"}});
+  const json item = {{"item", "new.xml"}};
+  const auto entries = [&](const json& state) {
+    std::size_t found = 0;
+    for (const json& book : state["books"]) {
+      for (const json& entry : book["entries"]) found += entry["uniqueName"] == "DQQuanAttAcc";
+    }
+    return found;
+  };
+  ok("edit", {{"item", "new.xml"},
+              {"page", "QualityReport"},
+              {"edit", {{"kind", "check"}, {"control", "chkQuanAttAcc"}}}});
+  EXPECT_EQ(entries(ok("open-page", {{"item", "new.xml"}, {"page", "Purpose"}})), 1u);
+  EXPECT_EQ(entries(ok("undo", item)), 0u);
+  // Made again, the step leaves its page open: the entry comes as it is left.
+  ok("redo", item);
+  EXPECT_EQ(entries(ok("open-page", {{"item", "new.xml"}, {"page", "Purpose"}})), 1u);
+  EXPECT_EQ(entries(ok("undo", item)), 0u);
+  EXPECT_EQ(ok("item", item)["dirty"], false);
+}
+
 }  // namespace
 }  // namespace tw::server

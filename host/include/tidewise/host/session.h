@@ -100,12 +100,11 @@ class EditingSession {
   // importer wrote nothing.
   std::vector<std::string> import(const std::filesystem::path& source, ImportMode mode,
                                   ScratchFolder& scratch);
-  // Drops the open page without leaving it: what it holds unwritten is
-  // dropped with it (an undo makes the author's steps again instead).
-  void close_page() {
-    drop_page_record();
-    page_.reset();
-  }
+  // Back to the item as last read or saved: the open page dropped without
+  // being left (what it holds unwritten goes; an undo makes the author's
+  // steps again instead), the document given base()'s content and the tree built on it again, so
+  // that entries a page added since go with the steps that added them.
+  void back_to_base();
 
   // Validates every edit, then makes them in order on the open page.
   void edit(std::span<const Edit> edits);
