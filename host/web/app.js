@@ -323,6 +323,7 @@ async function openItem(path, pageName) {
   $('item-heading').textContent = path;
   showFailure(null);
   ui.item = { path, version: null, books: null, page: null };
+  ui.pageAsked = null;
   ui.openBooks = new Map();
   ui.labels = new Map();
   problems.clear();
